@@ -1,0 +1,79 @@
+#pragma once
+// The window's serial control: one serial port with the properties the system uses.
+//
+// Reads and writes work outside the event loop as well (the record exchanges poll without it):
+// every write is pushed to the line at once, and every read first takes in what the system holds.
+// A port that fails underneath (adapter unplugged, I/O error) is closed here and reported once
+// through portLost(); calls on a closed port throw PortError.
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+#include <QTimer>
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+#include "serial/CommEvents.h"
+
+namespace yb {
+
+class PortError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CommPort : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kMaxPortNumber = 255;
+
+    explicit CommPort(QObject* parent = nullptr);
+    ~CommPort() override;
+
+    // Port number n means the device ResolveComPort(n); 1 to kMaxPortNumber, else PortError.
+    void setCommPort(int n);
+    int commPort() const { return portNumber_; }
+
+    // Line settings as "baud,parity,data bits,stop bits", for example "38400,N,8,1".
+    void setSettings(const QString& settings);
+    QString settings() const { return settings_; }
+
+    // Opens or closes the port. Opening throws PortError (with a reason) when the device does
+    // not exist, is in use or refuses the settings. Closing a closed port does nothing.
+    void setPortOpen(bool open);
+    bool portOpen() const { return serial_.isOpen(); }
+    QString deviceName() const { return serial_.portName(); }
+
+    // Number of received characters waiting.
+    int inBufferCount();
+    // Every character waiting, removed from the buffer; "" when nothing waits.
+    std::string input();
+    // Writes the text and pushes it onto the line.
+    void output(std::string_view text);
+    // Throws away every received character, the system's buffer included.
+    void discardInput();
+    // Waits at most `ms` milliseconds for characters to arrive, without running window events.
+    // True when something is waiting.
+    bool waitForInput(int ms);
+
+signals:
+    void commEvent(int code);
+    void portLost(const QString& reason);
+
+private:
+    void requireOpen() const;
+    void onError(QSerialPort::SerialPortError error);
+    void pollLineCounters();
+    bool readLineCounters(LineCounters& counters) const;
+
+    QSerialPort serial_;
+    QTimer lineWatch_;
+    LineCounters counters_;
+    bool countersSupported_ = false;
+    int portNumber_ = 1;
+    QString settings_ = QStringLiteral("9600,N,8,1");
+};
+
+}  // namespace yb

@@ -1,0 +1,335 @@
+#include "ui/Form1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFont>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+#include "serial/CommEvents.h"
+#include "serial/PortNames.h"
+#include "ui/Centering.h"
+
+namespace yb {
+
+namespace {
+
+constexpr double kTwipsPerPixel = 15.0;  // at 96 dots per inch
+
+int Px(int twips) { return qRound(twips / kTwipsPerPixel); }
+
+void Place(QWidget* w, int left, int top, int width, int height) {
+    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
+}
+
+// Japanese-capable fonts at 12 points: the Windows names first, then what Linux distributions
+// ship (IPA, Noto CJK).
+QFont JapaneseFont(bool fixedPitch) {
+    QFont font;
+    if (fixedPitch) {
+        font.setFamilies({QStringLiteral("ＭＳ ゴシック"), QStringLiteral("MS Gothic"),
+                          QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans Mono CJK JP")});
+        font.setStyleHint(QFont::TypeWriter);
+    } else {
+        font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                          QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
+        font.setStyleHint(QFont::SansSerif);
+    }
+    font.setFixedPitch(fixedPitch);
+    font.setPointSize(12);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+}  // namespace
+
+Form1::Form1(QWidget* parent) : QWidget(parent), data_(std::make_unique<LoggedData>()) {
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("YB DownLoader v3 / 38.4k baud"));
+    resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
+
+    MSComm1 = new CommPort(this);
+    MSComm1->setObjectName(QStringLiteral("MSComm1"));
+    exchange_ = new CommandExchange(*MSComm1, state_, *this, this);
+    exchange_->Timer1.setObjectName(QStringLiteral("Timer1"));
+    portControl_ = std::make_unique<PortControl>(*MSComm1, state_, *this);
+
+    BuildControls();
+    WireHandlers();
+    Form_Load();
+}
+
+Form1::~Form1() = default;
+
+void Form1::BuildControls() {
+    const auto button = [](QWidget* in, const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, in);
+        b->setObjectName(QLatin1String(name));
+        return b;
+    };
+    const auto lineEdit = [](QWidget* in, const char* name, const QString& text) {
+        auto* e = new QLineEdit(text, in);
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+    const auto multiLine = [](QWidget* in, const char* name) {
+        auto* e = new QPlainTextEdit(in);
+        e->setObjectName(QLatin1String(name));
+        return e;
+    };
+    const auto frame = [](QWidget* in, const char* name, const QString& caption) {
+        auto* f = new QGroupBox(caption, in);
+        f->setObjectName(QLatin1String(name));
+        return f;
+    };
+
+    Status = lineEdit(this, "Status", QStringLiteral("Status"));
+    Place(Status, 480, 480, 6555, 264);
+
+    ComStatus = new QLabel(QStringLiteral("Com"), this);
+    ComStatus->setObjectName(QStringLiteral("ComStatus"));
+    ComStatus->setAutoFillBackground(true);
+    QPalette grey = ComStatus->palette();
+    grey.setColor(QPalette::Window, QColor(192, 192, 192));
+    ComStatus->setPalette(grey);
+    Place(ComStatus, 720, 120, 1332, 252);
+
+    Text1 = multiLine(this, "Text1");
+    Place(Text1, 480, 900, 4755, 345);
+    Text2 = lineEdit(this, "Text2", QString());
+    Place(Text2, 480, 1320, 4755, 345);
+    Text3 = multiLine(this, "Text3");
+    Place(Text3, 480, 1740, 4755, 345);
+    const QFont recordFont = JapaneseFont(true);
+    for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3}) w->setFont(recordFont);
+
+    ClearB = button(this, "ClearB", QStringLiteral("Clear"));
+    Place(ClearB, 5820, 840, 975, 375);
+
+    ComboCommPort = new QComboBox(this);
+    ComboCommPort->setObjectName(QStringLiteral("ComboCommPort"));
+    ComboCommPort->setEditable(true);
+    ComboCommPort->setInsertPolicy(QComboBox::NoInsert);
+    for (int n = 1; n <= 9; ++n) ComboCommPort->addItem(QStringLiteral("COM%1").arg(n));
+    Place(ComboCommPort, 5760, 1380, 1095, 300);
+
+    OpenCommBtn = button(this, "OpenCommBtn", QString());
+    Place(OpenCommBtn, 5760, 1740, 1215, 435);
+    TBB = button(this, "TBB", QStringLiteral("接続確認"));
+    Place(TBB, 5760, 2220, 1215, 435);
+    DownLoadBtn = button(this, "DownLoadBtn", QStringLiteral("データ読出"));
+    Place(DownLoadBtn, 5760, 2700, 1215, 435);
+    Command1 = button(this, "Command1", QStringLiteral("データ保存"));
+    Place(Command1, 5760, 3180, 1215, 435);
+
+    Check_CSV = new QCheckBox(QStringLiteral("CSV形式で保存"), this);
+    Check_CSV->setObjectName(QStringLiteral("Check_CSV"));
+    Place(Check_CSV, 5580, 3780, 1695, 315);
+    Check_Temp = new QCheckBox(QStringLiteral("温度センサ"), this);
+    Check_Temp->setObjectName(QStringLiteral("Check_Temp"));
+    Place(Check_Temp, 5580, 4200, 1575, 315);
+
+    QuitB = button(this, "QuitB", QStringLiteral("終了"));
+    Place(QuitB, 5760, 4740, 1215, 435);
+
+    const QFont settingFont = JapaneseFont(false);
+    const auto settingFrame = [&](const char* name, const QString& caption, int top,
+                                  const char* readName, const char* boxName,
+                                  const QString& placeholder, const char* writeName,
+                                  QGroupBox*& f, QPushButton*& read, QLineEdit*& box,
+                                  QPushButton*& write) {
+        f = frame(this, name, caption);
+        Place(f, 360, top, 4695, 855);
+        read = button(f, readName, QStringLiteral("読出し"));
+        Place(read, 360, 360, 1155, 375);
+        box = lineEdit(f, boxName, placeholder);
+        box->setFont(settingFont);
+        Place(box, 1680, 360, 1215, 375);
+        write = button(f, writeName, QStringLiteral("書込み"));
+        Place(write, 3120, 360, 1155, 375);
+    };
+    settingFrame("Frame1", QStringLiteral("タイヤ周長 [mm]"), 2400, "Command4", "Text5",
+                 QStringLiteral("----"), "Command3", Frame1, Command4, Text5, Command3);
+    settingFrame("Frame2", QStringLiteral("バッテリ初期値 [Ah]"), 3360, "Command5", "Text6",
+                 QStringLiteral("--.--"), "Command6", Frame2, Command5, Text6, Command6);
+    settingFrame("Frame3", QStringLiteral("データ記録時間間隔 [秒]"), 4320, "Command8", "Text7",
+                 QStringLiteral("-"), "Command7", Frame3, Command8, Text7, Command7);
+
+    // Keyboard focus order; frames and the label take no focus themselves.
+    const std::vector<std::pair<int, QWidget*>> tabOrder = {
+        {0, Text1},     {1, Status},         {3, QuitB},        {4, ClearB},
+        {5, TBB},       {6, DownLoadBtn},    {7, ComboCommPort}, {8, OpenCommBtn},
+        {9, Command1},  {10, Text2},         {11, Text3},       {13, Command3},
+        {14, Text5},    {15, Command4},      {16, Check_Temp},  {18, Command5},
+        {19, Text6},    {20, Command6},      {22, Command8},    {23, Text7},
+        {24, Command7}, {25, Check_CSV},
+    };
+    for (std::size_t i = 1; i < tabOrder.size(); ++i) {
+        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    }
+}
+
+void Form1::WireHandlers() {
+    connect(ComboCommPort, &QComboBox::activated, this, [this] { ComboCommPort_Click(); });
+    connect(OpenCommBtn, &QPushButton::clicked, this, [this] { OpenCommBtn_Click(); });
+    connect(MSComm1, &CommPort::commEvent, this, [this](int code) { MSComm1_OnComm(code); });
+    connect(MSComm1, &CommPort::portLost, this,
+            [this](const QString& reason) { portControl_->PortLost(reason); });
+    connect(TBB, &QPushButton::clicked, this, [this] { TBB_Click(); });
+    connect(DownLoadBtn, &QPushButton::clicked, this, [this] { DownLoadBtn_Click(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
+    connect(ClearB, &QPushButton::clicked, this, [this] { ClearB_Click(); });
+    connect(QuitB, &QPushButton::clicked, this, [this] { QuitB_Click(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { Command4_Click(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { Command3_Click(); });
+    connect(Command5, &QPushButton::clicked, this, [this] { Command5_Click(); });
+    connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
+    connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
+    connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+}
+
+void Form1::Form_Load() {
+    data_->fData_Saved = true;
+    Check_CSV->setEnabled(true);
+    Check_CSV->setChecked(true);
+    Check_Temp->setEnabled(false);
+    Check_Temp->setChecked(false);
+    ComboCommPort->setCurrentIndex(0);
+    ComboCommPort_Click();
+    state_.fCommOpen = false;
+    OpenCommBtn->setText(QStringLiteral("Open COM"));
+    state_.CmdTerminator = "\r";
+    FormToCenter();
+    data_->InitData();
+}
+
+void Form1::FormToCenter() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) return;
+    const double twipsPerPixel = 1440.0 / screen->logicalDotsPerInch();
+    const QRect available = screen->geometry();
+    const QRect outer = frameGeometry();
+    const WindowPlacement p = CenteredPlacement(
+        static_cast<float>(available.width() * twipsPerPixel),
+        static_cast<float>(available.height() * twipsPerPixel),
+        static_cast<float>(outer.width() * twipsPerPixel),
+        static_cast<float>(outer.height() * twipsPerPixel));
+    move(qRound(p.left / twipsPerPixel) + available.left(),
+         qRound(p.top / twipsPerPixel) + available.top());
+}
+
+QWidget* Form1::widgetFor(Field field) const {
+    switch (field) {
+        case Field::Status: return Status;
+        case Field::ComStatus: return ComStatus;
+        case Field::Text1: return Text1;
+        case Field::Text2: return Text2;
+        case Field::Text3: return Text3;
+        case Field::Text5: return Text5;
+        case Field::Text6: return Text6;
+        case Field::Text7: return Text7;
+        case Field::OpenCommBtn: return OpenCommBtn;
+        case Field::ComboCommPort: return ComboCommPort;
+    }
+    return nullptr;
+}
+
+QString Form1::text(Field field) const {
+    const QWidget* w = widgetFor(field);
+    if (const auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
+    if (const auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
+    if (const auto* l = qobject_cast<const QLabel*>(w)) return l->text();
+    if (const auto* b = qobject_cast<const QPushButton*>(w)) return b->text();
+    if (const auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
+    return {};
+}
+
+void Form1::setText(Field field, const QString& text) {
+    QWidget* w = widgetFor(field);
+    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
+    else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) e->setPlainText(text);
+    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text);
+    else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(text);
+    else if (auto* c = qobject_cast<QComboBox*>(w)) c->setEditText(text);
+}
+
+void Form1::setToolTip(Field field, const QString& text) { widgetFor(field)->setToolTip(text); }
+
+int Form1::comboListIndex() const {
+    const int index = ComboCommPort->currentIndex();
+    if (index < 0 || ComboCommPort->itemText(index) != ComboCommPort->currentText()) return -1;
+    return index;
+}
+
+void Form1::ComboCommPort_Click() {
+    if (Busy()) {
+        // The port is not switched while an exchange waits: the choice is undone.
+        const QSignalBlocker block(ComboCommPort);
+        ComboCommPort->setCurrentIndex(lastComboIndex_);
+        return;
+    }
+    lastComboIndex_ = ComboCommPort->currentIndex();
+    portControl_->ComboCommPort_Click();
+    ComboCommPort->setToolTip(DescribeComPorts(ComboCommPort->count()));
+}
+
+void Form1::OpenCommBtn_Click() {
+    if (Busy()) return;
+    portControl_->OpenCommBtn_Click();
+    ComboCommPort->setToolTip(DescribeComPorts(ComboCommPort->count()));
+}
+
+void Form1::MSComm1_OnComm(int commEvent) { yb::MSComm1_OnComm(commEvent, *this); }
+
+void Form1::TBB_Click() {
+    if (Busy()) return;
+}
+
+void Form1::DownLoadBtn_Click() {
+    if (Busy()) return;
+}
+
+void Form1::Command1_Click() {}
+
+void Form1::ClearB_Click() {
+    setText(Field::Status, QString());
+    setText(Field::Text1, QString());
+}
+
+void Form1::QuitB_Click() {}
+
+void Form1::Command4_Click() {
+    if (Busy()) return;
+}
+
+void Form1::Command3_Click() {
+    if (Busy()) return;
+}
+
+void Form1::Command5_Click() {
+    if (Busy()) return;
+}
+
+void Form1::Command6_Click() {
+    if (Busy()) return;
+}
+
+void Form1::Command8_Click() {
+    if (Busy()) return;
+}
+
+void Form1::Command7_Click() {
+    if (Busy()) return;
+}
+
+}  // namespace yb
