@@ -6,6 +6,8 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     yb::Form1 window;
+    QObject::connect(&window, &yb::Form1::programEnded, &app, &QCoreApplication::quit,
+                     Qt::QueuedConnection);
     window.show();
     return QApplication::exec();
 }

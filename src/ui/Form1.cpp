@@ -1,6 +1,8 @@
 #include "ui/Form1.h"
 
 #include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
 #include <QComboBox>
 #include <QFont>
 #include <QGroupBox>
@@ -16,9 +18,12 @@
 #include <utility>
 #include <vector>
 
+#include "export/SaveCommand.h"
 #include "serial/CommEvents.h"
+#include "serial/ConnectionCheck.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
+#include "ui/QtDialogs.h"
 
 namespace yb {
 
@@ -51,9 +56,13 @@ QFont JapaneseFont(bool fixedPitch) {
     return font;
 }
 
+const QString kUnsavedQuestion = QStringLiteral("データを保存していません。このまま終了しますか？");
+
 }  // namespace
 
-Form1::Form1(QWidget* parent) : QWidget(parent), data_(std::make_unique<LoggedData>()) {
+Form1::Form1(QWidget* parent, std::unique_ptr<Dialogs> dialogs)
+    : QWidget(parent), data_(std::make_unique<LoggedData>()), dialogs_(std::move(dialogs)) {
+    if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("YB DownLoader v3 / 38.4k baud"));
     resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
@@ -293,43 +302,74 @@ void Form1::MSComm1_OnComm(int commEvent) { yb::MSComm1_OnComm(commEvent, *this)
 
 void Form1::TBB_Click() {
     if (Busy()) return;
+    yb::TBB_Click(*exchange_, state_, *this);
 }
 
 void Form1::DownLoadBtn_Click() {
     if (Busy()) return;
+    DownloadContext ctx{*exchange_, state_, *this, *data_, [this] { Command8_Click(); },
+                        [] { QCoreApplication::processEvents(); }};
+    yb::DownLoadBtn_Click(ctx);
 }
 
-void Form1::Command1_Click() {}
+void Form1::Command1_Click() {
+    yb::Command1_Click(*data_, Check_CSV->isChecked(), *this, *dialogs_,
+                       QCoreApplication::applicationDirPath());
+}
 
 void Form1::ClearB_Click() {
     setText(Field::Status, QString());
     setText(Field::Text1, QString());
 }
 
-void Form1::QuitB_Click() {}
+bool Form1::ConfirmEnd() { return data_->fData_Saved || dialogs_->askYesNo(kUnsavedQuestion); }
 
-void Form1::Command4_Click() {
-    if (Busy()) return;
+void Form1::EndProgram() {
+    ending_ = true;
+    exchange_->Abandon();
+    portControl_->CloseCommPort();
+    close();
+    emit programEnded();
 }
 
-void Form1::Command3_Click() {
-    if (Busy()) return;
+void Form1::QuitB_Click() {
+    if (ConfirmEnd()) EndProgram();
 }
 
-void Form1::Command5_Click() {
-    if (Busy()) return;
+void Form1::closeEvent(QCloseEvent* event) {
+    if (ending_) {
+        event->accept();
+        return;
+    }
+    if (!ConfirmEnd()) {
+        event->ignore();
+        return;
+    }
+    EndProgram();
+    event->accept();
 }
 
-void Form1::Command6_Click() {
-    if (Busy()) return;
+SettingsContext Form1::settingsContext() {
+    return SettingsContext{*exchange_, state_, *this, data_->LogInterval};
 }
 
-void Form1::Command8_Click() {
+void Form1::ReadSettingUnlessBusy(Setting setting) {
     if (Busy()) return;
+    SettingsContext ctx = settingsContext();
+    ReadSetting(setting, ctx);
 }
 
-void Form1::Command7_Click() {
+void Form1::WriteSettingUnlessBusy(Setting setting) {
     if (Busy()) return;
+    SettingsContext ctx = settingsContext();
+    WriteSetting(setting, ctx);
 }
+
+void Form1::Command4_Click() { ReadSettingUnlessBusy(Setting::TyreCircumference); }
+void Form1::Command3_Click() { WriteSettingUnlessBusy(Setting::TyreCircumference); }
+void Form1::Command5_Click() { ReadSettingUnlessBusy(Setting::BatteryCapacity); }
+void Form1::Command6_Click() { WriteSettingUnlessBusy(Setting::BatteryCapacity); }
+void Form1::Command8_Click() { ReadSettingUnlessBusy(Setting::RecordingInterval); }
+void Form1::Command7_Click() { WriteSettingUnlessBusy(Setting::RecordingInterval); }
 
 }  // namespace yb

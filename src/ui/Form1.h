@@ -7,12 +7,15 @@
 
 #include <memory>
 
+#include "download/Download.h"
 #include "download/LoggedData.h"
+#include "export/Dialogs.h"
 #include "serial/CommPort.h"
 #include "serial/CommandExchange.h"
 #include "serial/PortControl.h"
 #include "serial/View.h"
 #include "serial/WindowState.h"
+#include "settings/Settings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -30,7 +33,8 @@ public:
     static constexpr int kClientWidthTwips = 7485;
     static constexpr int kClientHeightTwips = 5580;
 
-    explicit Form1(QWidget* parent = nullptr);
+    // `dialogs` answers the message boxes and the save dialog; by default real Qt dialogs.
+    explicit Form1(QWidget* parent = nullptr, std::unique_ptr<Dialogs> dialogs = nullptr);
     ~Form1() override;
 
     // View
@@ -64,6 +68,13 @@ public:
     CommPort& port() { return *MSComm1; }
     CommandExchange& exchange() { return *exchange_; }
 
+signals:
+    // The user ended the program (quit button, or close box); the port is closed by then.
+    void programEnded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     void BuildControls();
     void WireHandlers();
@@ -71,12 +82,21 @@ private:
     // touch the port are ignored then.
     bool Busy() const { return exchange_->InProgress(); }
     QWidget* widgetFor(Field field) const;
+    SettingsContext settingsContext();
+    void ReadSettingUnlessBusy(Setting setting);
+    void WriteSettingUnlessBusy(Setting setting);
+    // Asks before unsaved data would be lost; true when the program may end.
+    bool ConfirmEnd();
+    // Closes the port, ends any waiting exchange and closes the window.
+    void EndProgram();
 
     WindowState state_;
     std::unique_ptr<LoggedData> data_;
     CommPort* MSComm1 = nullptr;
     CommandExchange* exchange_ = nullptr;
     std::unique_ptr<PortControl> portControl_;
+    std::unique_ptr<Dialogs> dialogs_;
+    bool ending_ = false;
     int lastComboIndex_ = 0;
 
     QLineEdit* Status = nullptr;

@@ -1,0 +1,270 @@
+#include "export/DataFile.h"
+
+#include <QSaveFile>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+#include "export/Dialogs.h"
+#include "export/ShiftJis.h"
+
+namespace yb {
+
+namespace {
+
+// A non-negative decimal number: value = 0.d1d2d3... x 10^point, so `point` digits stand before
+// the decimal point (none or fewer than that when point <= 0). The first digit is never 0; no
+// digits at all means zero.
+struct Decimal {
+    std::string digits;
+    int point = 0;
+};
+
+// Every digit of a float's binary value, without rounding.
+Decimal ExactDecimal(float magnitude) {
+    Decimal d;
+    if (magnitude == 0.0f) return d;
+    // magnitude = m x 2^e with an odd integer m below 2^24. For e < 0 that is m x 5^-e / 10^-e,
+    // an integer of at most 8 + 0.7 x (-e) digits; for e >= 0 an integer of at most 39 digits.
+    // Asking for just that many keeps the conversion exact without printing pages of zeros.
+    int exponent2 = 0;
+    auto mantissa = static_cast<std::uint32_t>(std::ldexp(std::frexp(magnitude, &exponent2), 24));
+    exponent2 -= 24;
+    while ((mantissa & 1u) == 0) {
+        mantissa >>= 1;
+        ++exponent2;
+    }
+    const int significant = exponent2 >= 0 ? 40 : 9 + (-exponent2 * 7 + 9) / 10;
+    char buffer[160];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                      std::chars_format::scientific, significant - 1);
+    const char* p = buffer;
+    for (; p < result.ptr && *p != 'e'; ++p) {
+        if (*p != '.') d.digits.push_back(*p);
+    }
+    int exponent10 = 0;
+    std::from_chars(*(p + 1) == '+' ? p + 2 : p + 1, result.ptr, exponent10);
+    d.point = exponent10 + 1;
+    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
+    return d;
+}
+
+// Keeps the first `keep` digits, halves away from zero.
+void RoundTo(Decimal& d, int keep) {
+    if (keep >= static_cast<int>(d.digits.size())) return;
+    if (keep < 0) {
+        d.digits.clear();
+        return;
+    }
+    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
+    d.digits.resize(static_cast<std::size_t>(keep));
+    if (!up) return;
+    int i = keep - 1;
+    while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
+        d.digits[static_cast<std::size_t>(i)] = '0';
+        --i;
+    }
+    if (i < 0) {
+        d.digits.insert(d.digits.begin(), '1');
+        ++d.point;
+    } else {
+        ++d.digits[static_cast<std::size_t>(i)];
+    }
+}
+
+// The significant digits a single-precision value carries.
+constexpr int kFloatDigits = 7;
+
+const QString kNewLine = QStringLiteral("\r\n");
+
+QString IntervalText(std::int16_t logInterval) {
+    switch (logInterval) {
+        case 1:
+            return QStringLiteral("1秒間隔");
+        case 2:
+            return QStringLiteral("2秒間隔");
+        case 5:
+            return QStringLiteral("5秒間隔");
+        case 10:
+            return QStringLiteral("10秒間隔");
+        default:
+            return QStringLiteral("?秒間隔:不明");
+    }
+}
+
+// Temperatures come every two minutes at the 10-second interval, every minute otherwise (also
+// while the interval has never been read).
+QString TemperatureIntervalText(std::int16_t logInterval) {
+    return logInterval == 10 ? QStringLiteral("2分間隔") : QStringLiteral("1分間隔");
+}
+
+// Appends a main-data value, or nothing for the empty marker.
+void AppendValue(QString& text, float value, int decimals) {
+    if (value != LoggedData::kMainEmpty) text += FormatFixed(value, decimals);
+}
+
+// Appends a power in watts: the product is a single-precision value itself, like its factors.
+void AppendWatts(QString& text, float current, float volts) {
+    if (current == LoggedData::kMainEmpty || volts == LoggedData::kMainEmpty) return;
+    const float watts = current * volts;
+    text += FormatFixed(watts, 1);
+}
+
+void AppendMainRows(QString& text, const LoggedData& data, QChar d) {
+    for (int i = 0; i < data.DataCount1; ++i) {
+        text += QString::number(i + 1);
+        text += d;
+        const float solar = data.Data1Solar.at(i);
+        const float battery = data.Data1Battery.at(i);
+        const float mainVolt = data.Data1MainVolt.at(i);
+        const float subVolt = data.Data1SubVolt.at(i);
+        const float speed = data.Data1Speed.at(i);
+        AppendValue(text, solar, 2);
+        text += d;
+        AppendValue(text, battery, 2);
+        text += d;
+        AppendValue(text, mainVolt, 1);
+        text += d;
+        AppendWatts(text, solar, mainVolt);
+        text += d;
+        AppendWatts(text, battery, mainVolt);
+        text += d;
+        AppendValue(text, subVolt, 1);
+        text += d;
+        AppendValue(text, speed, 0);
+        text += kNewLine;
+    }
+}
+
+void AppendTemperatureSection(QString& text, const LoggedData& data, QChar d) {
+    text += kNewLine;
+    text += QStringLiteral("温度データ記録=") + d + TemperatureIntervalText(data.LogInterval) +
+            kNewLine;
+    text += QStringLiteral("データ数=") + d + QString::number(data.DataCount2) + kNewLine;
+    text += QStringLiteral("No") + d + QStringLiteral("Temp[℃]") + kNewLine;
+    for (int i = 0; i < data.DataCount2; ++i) {
+        text += QString::number(i + 1);
+        text += d;
+        const std::int16_t temperature = data.Data2Temp.at(i);
+        if (temperature != LoggedData::kTempEmpty) text += QString::number(temperature);
+        text += kNewLine;
+    }
+}
+
+// Lap rows have no empty test: the markers -1 and -1.0 are written as numbers. Each lap number
+// carries one leading blank and each row ends with the delimiter.
+void AppendLapSection(QString& text, const LoggedData& data, QChar d) {
+    text += kNewLine;
+    text += QStringLiteral("周回回数=") + d + QString::number(data.LapCount) + kNewLine;
+    text += QStringLiteral("No") + d + QStringLiteral("LapTime_sec[秒]") + d +
+            QStringLiteral("Lap_Motort_Wh[Wh]") + kNewLine;
+    for (int i = 0; i < data.LapCount; ++i) {
+        text += u' ';
+        text += QString::number(i + 1);
+        text += d;
+        text += QString::number(data.LapTime.at(i));
+        text += d;
+        text += FormatFixed(data.LapMotorWh.at(i), 1);
+        text += d;
+        text += kNewLine;
+    }
+}
+
+}  // namespace
+
+QString FormatFixed(float value, int decimals) {
+    // A download never decodes to these; written the way Qt spells them rather than as digits.
+    if (!std::isfinite(value)) return QString::number(static_cast<double>(value));
+
+    Decimal d = ExactDecimal(std::fabs(value));
+    RoundTo(d, kFloatDigits);
+    RoundTo(d, d.point + decimals);
+
+    std::string out;
+    out.reserve(static_cast<std::size_t>(std::max(d.point, 1) + decimals + 2));
+    if (std::signbit(value) && !d.digits.empty()) out.push_back('-');
+    const auto digitAt = [&d](int position) {
+        return position >= 0 && position < static_cast<int>(d.digits.size())
+                   ? d.digits[static_cast<std::size_t>(position)]
+                   : '0';
+    };
+    if (d.point <= 0) {
+        out.push_back('0');
+    } else {
+        for (int i = 0; i < d.point; ++i) out.push_back(digitAt(i));
+    }
+    if (decimals > 0) {
+        out.push_back('.');
+        for (int k = 0; k < decimals; ++k) out.push_back(digitAt(d.point + k));
+    }
+    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
+                                      const QDateTime& now) {
+    // The main-record walk is bounded by DataCount1 - 1, which does not fit 16 bits for the
+    // lowest count. The other two sections are only walked for counts of 1 or more.
+    if (data.DataCount1 == std::numeric_limits<std::int16_t>::min()) return std::nullopt;
+
+    const QChar d = delimiter;
+    QString text;
+    // Roughly the longest main row; the other sections are small beside it.
+    text.reserve(512 + std::max<int>(data.DataCount1, 0) * 56);
+    text += QStringLiteral("YB Download Data") + kNewLine;
+    text += now.toString(QStringLiteral("yyyy/MM/dd H:mm:ss")) + kNewLine;
+    text += path + kNewLine;
+    text += QStringLiteral("データ記録=") + d + IntervalText(data.LogInterval) + kNewLine;
+    text += QStringLiteral("データ数=") + d + QString::number(data.DataCount1) + kNewLine;
+    const char* const heads[] = {"No",           "Solar[A]",      "Battery[A]",
+                                 "Main_Volt[V]", "Solar_Watt[W]", "Battery_Watt[W]",
+                                 "Sub_Volt[V]",  "Speed[kmh]"};
+    for (const char* head : heads) {
+        if (head != heads[0]) text += d;
+        text += QLatin1StringView(head);
+    }
+    text += kNewLine;
+
+    try {
+        AppendMainRows(text, data, d);
+        if (data.DataCount2 >= 1) AppendTemperatureSection(text, data, d);
+        if (data.LapCount >= 1) AppendLapSection(text, data, d);
+    } catch (const SlotRangeError&) {
+        // A count above the capacity: the store cannot be written as it stands.
+        return std::nullopt;
+    }
+    return text;
+}
+
+bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
+                   const Clock& clock) {
+    const auto failed = [&dialogs] {
+        dialogs.message(kSaveFailedText);
+        return false;
+    };
+
+    // Everything is rendered and encoded before the disk is touched, so a store that cannot be
+    // written leaves no trace.
+    const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
+    const std::optional<QString> text =
+        RenderDataFile(data, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
+    if (!text) return failed();
+    const std::optional<QByteArray> bytes = EncodeShiftJis(*text);
+    if (!bytes) return failed();
+
+    // QSaveFile writes beside the target and renames over it on commit; an uncommitted file is
+    // discarded on destruction. It refuses an existing file that is not writable, and it never
+    // falls back to writing the target in place. Unbuffered, so that a short write (a full disk)
+    // shows in write()'s count: commit() does not notice a failed flush of buffered data.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return failed();
+    if (file.write(*bytes) != bytes->size()) {
+        file.cancelWriting();
+        return failed();
+    }
+    if (!file.commit()) return failed();
+    return true;
+}
+
+}  // namespace yb

@@ -1,0 +1,58 @@
+#pragma once
+// The data file: the store as one Shift-JIS text file, comma- or tab-separated.
+//
+// Layout, in this order, every line ended by CR LF (the last one too):
+//   "YB Download Data", the local date and time, the path of the file, the recording interval,
+//   the main-record count, the column heads, one row per main record;
+//   if DataCount2 >= 1: an empty line, the temperature interval, count, heads and rows;
+//   if LapCount >= 1:   an empty line, the lap count, heads and rows.
+// Nothing is quoted; no field but the path can hold the delimiter.
+
+#include <QChar>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "download/LoggedData.h"
+
+namespace yb {
+
+class Dialogs;
+
+// The local date and time at the moment of writing; replaceable so tests can fix it.
+using Clock = std::function<QDateTime()>;
+
+inline constexpr char16_t kCsvDelimiter = u',';
+inline constexpr char16_t kTsvDelimiter = u'\t';
+
+// Shown whenever a data file could not be written.
+inline const QString kSaveFailedText = QStringLiteral("データファイルを保存出来ませんでした");
+
+// A single-precision value with exactly `decimals` decimals (0 to 2 in the file), a full stop as
+// decimal separator, no thousands separator.
+//
+// The value is first reduced to its 7-significant-digit decimal form, the precision a float
+// actually carries, and that decimal is then rounded to the decimals, halves away from zero. So
+// 0.35f (stored as 0.3499999940...) gives "0.4", as whoever typed 0.35 expects, and 2.25 gives
+// "2.3", -2.25 gives "-2.3". A negative value that rounds to zero is written without its minus
+// sign: -0.03 gives "0.0", never "-0.0".
+QString FormatFixed(float value, int decimals);
+
+// The whole text of the data file for the store as it is now. `now` goes into line 2 as
+// yyyy/MM/dd H:mm:ss, `path` unchanged into line 3.
+//
+// nullopt when the store cannot be written: a count whose rows run past an array's capacity
+// (possible when a download stored a count above the limit), or a count of -32768.
+std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
+                                      const QDateTime& now);
+
+// Writes the data file at `path`: commas when `csv`, tabs otherwise. The file appears only when
+// complete: it is written beside the target under a temporary name and moved over the target at
+// the end. On any failure (store past capacity, no converter, folder missing, no permission, disk
+// full) the target keeps its old content, no temporary file stays behind, kSaveFailedText has been
+// shown, and the result is false. An empty clock means the system clock.
+bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
+                   const Clock& clock = {});
+
+}  // namespace yb

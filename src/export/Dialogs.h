@@ -1,0 +1,31 @@
+#pragma once
+// The message boxes and the save-file dialog that the save command needs.
+//
+// The main window implements this with real Qt dialogs; tests answer it from a script. Every box
+// carries the program's title in its caption bar and no icon.
+
+#include <QString>
+#include <optional>
+
+namespace yb {
+
+struct SaveDialogSetup {
+    QString filter;      // the one file type offered, e.g. "(CSVファイル) | *.csv"
+    QString fileName;    // the name proposed
+    QString title;       // the dialog's title
+    QString initialDir;  // the folder shown first
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // OK box.
+    virtual void message(const QString& text) = 0;
+    // Yes/No box with Yes as the default button; true when the user pressed Yes.
+    virtual bool askYesNo(const QString& text) = 0;
+    // Modal save dialog that confirms replacing an existing file itself and accepts only existing
+    // folders. The full path chosen, or nullopt when the user cancelled.
+    virtual std::optional<QString> askSaveFileName(const SaveDialogSetup& setup) = 0;
+};
+
+}  // namespace yb

@@ -1,0 +1,45 @@
+#include "export/SaveCommand.h"
+
+#include <QFileInfo>
+
+#include "export/Dialogs.h"
+#include "serial/View.h"
+
+namespace yb {
+
+bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialogs& dialogs,
+                  const Clock& clock) {
+    // Only a file with content is worth a question; an empty one is simply written.
+    const QFileInfo existing(fname);
+    if (existing.isFile() && existing.size() > 0 &&
+        !dialogs.askYesNo(fname + QStringLiteral(" に上書きしますか？"))) {
+        return false;
+    }
+    return WriteDataFile(data, csv, fname, dialogs, clock);
+}
+
+void Command1_Click(LoggedData& data, bool csv, View& view, Dialogs& dialogs,
+                    const QString& programDir, const Clock& clock) {
+    if (data.DataCount1 == 0) {
+        dialogs.message(QStringLiteral("データ１がありません"));
+        return;
+    }
+
+    // Set up afresh on every press: no folder or name of an earlier press is carried over.
+    SaveDialogSetup setup;
+    setup.filter = csv ? QStringLiteral("(CSVファイル) | *.csv")
+                       : QStringLiteral("(テキストファイル) | *.txt");
+    setup.fileName = csv ? QStringLiteral("YB_Data.csv") : QStringLiteral("YB_Data.txt");
+    setup.title = QStringLiteral("データファイル");
+    setup.initialDir = programDir;
+
+    const std::optional<QString> chosen = dialogs.askSaveFileName(setup);
+    if (!chosen || chosen->isEmpty()) return;
+
+    if (SaveDataFile(data, csv, *chosen, dialogs, clock)) {
+        view.setText(Field::Status, QStringLiteral("データファイルに保存しました : ") + *chosen);
+        data.fData_Saved = true;
+    }
+}
+
+}  // namespace yb

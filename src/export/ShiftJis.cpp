@@ -1,0 +1,73 @@
+#include "export/ShiftJis.h"
+
+#include <QtGlobal>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <QStringEncoder>
+#endif
+
+namespace yb {
+
+#ifdef Q_OS_WIN
+
+// Official Windows builds of Qt come without ICU, so the system's own code page 932 conversion
+// does the work. Best-fit mappings are switched off: a character without its own code (é, ¥)
+// becomes "?" instead of a look-alike, as on the other platforms.
+std::optional<QByteArray> EncodeShiftJis(const QString& text) {
+    if (text.isEmpty()) return QByteArray();
+    const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
+    const int wideLength = static_cast<int>(text.size());
+    const char defaultChar = '?';
+    const int size = WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, wideLength, nullptr, 0,
+                                         &defaultChar, nullptr);
+    if (size <= 0) return std::nullopt;
+    QByteArray bytes(size, Qt::Uninitialized);
+    if (WideCharToMultiByte(932, WC_NO_BEST_FIT_CHARS, wide, wideLength, bytes.data(), size,
+                            &defaultChar, nullptr) != size) {
+        return std::nullopt;
+    }
+    return bytes;
+}
+
+#else
+
+namespace {
+
+// Qt's ICU-backed converter knows code page 932 under this name (also as "Shift_JIS", "CP932").
+constexpr const char* kCodePage932 = "windows-31j";
+
+}  // namespace
+
+std::optional<QByteArray> EncodeShiftJis(const QString& text) {
+    QStringEncoder encoder(kCodePage932);
+    if (!encoder.isValid()) return std::nullopt;
+    QByteArray bytes = encoder.encode(text);
+    if (!encoder.hasError()) return bytes;
+
+    // The converter writes an unmappable character as a valid-looking code (FC FC) and only flags
+    // the error, so the text is encoded again one character at a time to find the culprits.
+    bytes.clear();
+    bytes.reserve(text.size() * 2);
+    const qsizetype length = text.size();
+    for (qsizetype i = 0; i < length;) {
+        qsizetype units = 1;
+        if (text.at(i).isHighSurrogate() && i + 1 < length && text.at(i + 1).isLowSurrogate()) {
+            units = 2;
+        }
+        QStringEncoder one(kCodePage932);
+        const QByteArray piece = one.encode(QStringView(text).mid(i, units));
+        if (one.hasError() || piece.isEmpty()) {
+            bytes.append('?');
+        } else {
+            bytes.append(piece);
+        }
+        i += units;
+    }
+    return bytes;
+}
+
+#endif
+
+}  // namespace yb

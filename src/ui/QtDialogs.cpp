@@ -1,0 +1,41 @@
+#include "ui/QtDialogs.h"
+
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace yb {
+
+void QtDialogs::message(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, window_->windowTitle(), text, QMessageBox::Ok, window_);
+    box.exec();
+}
+
+bool QtDialogs::askYesNo(const QString& text) {
+    QMessageBox box(QMessageBox::NoIcon, window_->windowTitle(), text,
+                    QMessageBox::Yes | QMessageBox::No, window_);
+    box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
+
+std::optional<QString> QtDialogs::askSaveFileName(const SaveDialogSetup& setup) {
+    QFileDialog dialog(window_, setup.title, setup.initialDir, QtFilter(setup.filter));
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);  // the folder must exist; the file need not
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, false);
+    dialog.setDirectory(setup.initialDir);
+    dialog.selectFile(setup.fileName);
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    const QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return QString();
+    return chosen.first();
+}
+
+QString QtDialogs::QtFilter(const QString& filter) {
+    const int bar = filter.indexOf(QLatin1Char('|'));
+    if (bar < 0) return filter;
+    const QString description = filter.left(bar).trimmed();
+    const QString pattern = filter.mid(bar + 1).trimmed();
+    return QStringLiteral("%1 (%2)").arg(description, pattern);
+}
+
+}  // namespace yb

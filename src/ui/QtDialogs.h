@@ -1,0 +1,25 @@
+#pragma once
+// The message boxes and the save dialog of the main window, as real Qt dialogs.
+
+#include <QWidget>
+
+#include "export/Dialogs.h"
+
+namespace yb {
+
+class QtDialogs : public Dialogs {
+public:
+    explicit QtDialogs(QWidget* window) : window_(window) {}
+
+    void message(const QString& text) override;
+    bool askYesNo(const QString& text) override;
+    std::optional<QString> askSaveFileName(const SaveDialogSetup& setup) override;
+
+    // "(CSVファイル) | *.csv" (description, bar, pattern) in the form a Qt file dialog takes.
+    static QString QtFilter(const QString& filter);
+
+private:
+    QWidget* window_;
+};
+
+}  // namespace yb
