@@ -1,0 +1,340 @@
+#include "sim/LoggerSim.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <system_error>
+
+namespace ybsim {
+
+namespace {
+
+constexpr int kPollMs = 10;  // how long the worker waits at most before it looks at stopping_
+
+[[noreturn]] void throwErrno(const char* what) {
+    throw std::system_error(errno, std::generic_category(), what);
+}
+
+timespec toTimespec(LoggerSim::Clock::time_point when) {
+    auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(when.time_since_epoch()).count();
+    timespec ts{};
+    ts.tv_sec = static_cast<time_t>(ns / 1'000'000'000);
+    ts.tv_nsec = static_cast<long>(ns % 1'000'000'000);
+    return ts;
+}
+
+bool isHex(const std::string& text) {
+    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F');
+    });
+}
+
+}  // namespace
+
+bool Fault::matches(const std::string& cmd) const {
+    if (record < 0) return cmd == command;
+    if (!cmd.starts_with(command)) return false;
+    std::string rest = cmd.substr(command.size());
+    if (!isHex(rest) || rest.size() > 8) return false;
+    return std::strtol(rest.c_str(), nullptr, 16) == record;
+}
+
+LoggerSim::LoggerSim(const Options& options) : instant_(options.instant), logger_(options) {}
+
+LoggerSim::~LoggerSim() {
+    stop();
+}
+
+void LoggerSim::openPty() {
+    int master = posix_openpt(O_RDWR | O_NOCTTY);
+    if (master < 0) throwErrno("posix_openpt");
+    char name[256];
+    if (grantpt(master) != 0 || unlockpt(master) != 0 ||
+        ptsname_r(master, name, sizeof name) != 0) {
+        int err = errno;
+        ::close(master);
+        errno = err;
+        throwErrno("grantpt/unlockpt/ptsname");
+    }
+    // Our own slave descriptor stays open for the pty's whole life, so the master never sees a
+    // hang-up while the program has the port closed. It is never read.
+    int slave = ::open(name, O_RDWR | O_NOCTTY);
+    if (slave < 0) {
+        int err = errno;
+        ::close(master);
+        errno = err;
+        throwErrno("open pty slave");
+    }
+    termios tio{};
+    tcgetattr(slave, &tio);
+    cfmakeraw(&tio);
+    cfsetispeed(&tio, B38400);
+    cfsetospeed(&tio, B38400);
+    tcsetattr(slave, TCSANOW, &tio);
+    fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+
+    master_ = master;
+    slave_ = slave;
+    std::lock_guard lock(ioMutex_);
+    slavePath_ = name;
+}
+
+void LoggerSim::closePty() {
+    up_ = false;  // before the close, so whoever sees the line drop also sees isUp() false
+    if (master_ >= 0) ::close(master_);
+    if (slave_ >= 0) ::close(slave_);
+    master_ = slave_ = -1;
+}
+
+void LoggerSim::start() {
+    if (worker_.joinable()) {
+        if (up_) return;
+        worker_.join();  // the worker ended by a hang-up rule
+    }
+    if (master_ < 0) openPty();
+    stopping_ = false;
+    up_ = true;
+    worker_ = std::thread([this] { run(); });
+}
+
+void LoggerSim::stop() {
+    stopping_ = true;
+    if (worker_.joinable()) worker_.join();
+    closePty();
+    stopping_ = false;
+}
+
+void LoggerSim::restart() {
+    stop();
+    start();
+}
+
+std::string LoggerSim::slavePath() const {
+    std::lock_guard lock(ioMutex_);
+    return slavePath_;
+}
+
+void LoggerSim::addFault(const Fault& fault) {
+    std::lock_guard lock(stateMutex_);
+    faults_.push_back(fault);
+}
+
+void LoggerSim::clearFaults() {
+    std::lock_guard lock(stateMutex_);
+    faults_.clear();
+}
+
+std::string LoggerSim::received() const {
+    std::lock_guard lock(ioMutex_);
+    return received_;
+}
+
+std::vector<std::string> LoggerSim::commands() const {
+    std::lock_guard lock(ioMutex_);
+    return commands_;
+}
+
+void LoggerSim::clearReceived() {
+    std::lock_guard lock(ioMutex_);
+    received_.clear();
+    commands_.clear();
+}
+
+bool LoggerSim::waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(ioMutex_);
+    return commandArrived_.wait_for(lock, timeout, [&] { return commands_.size() >= count; });
+}
+
+// The worker: reads the master, cuts commands at carriage returns and answers each in turn.
+// While it answers it does not read; whatever the program sends meanwhile waits in the pty.
+void LoggerSim::run() {
+    std::string pending;
+    char buf[512];
+    while (!stopping_) {
+        pollfd pfd{master_, POLLIN, 0};
+        int ready = ::poll(&pfd, 1, kPollMs);
+        if (ready <= 0) continue;
+        ssize_t n = ::read(master_, buf, sizeof buf);
+        if (n <= 0) continue;
+        {
+            std::lock_guard lock(ioMutex_);
+            received_.append(buf, static_cast<std::size_t>(n));
+        }
+        for (ssize_t i = 0; i < n && !stopping_; ++i) {
+            char c = buf[i];
+            if (c == '\n') continue;
+            if (c != '\r') {
+                pending += c;
+                continue;
+            }
+            if (pending.empty()) continue;  // a lone carriage return is not answered
+            auto arrived = Clock::now();
+            Reply reply = handle(pending);
+            {
+                std::lock_guard lock(ioMutex_);
+                commands_.push_back(pending);
+            }
+            commandArrived_.notify_all();
+            // The command's own characters would still be on the line.
+            auto start = arrived + kCharTime * static_cast<long>(pending.size() + 1);
+            pending.clear();
+            if (reply.hangUp) {
+                closePty();
+                return;
+            }
+            if (!reply.send) continue;
+            if (instant_) {
+                if (reply.delay.count() > 0 && !sleepUntil(arrived + reply.delay)) return;
+                writeAll(reply.text.data(), reply.text.size());
+            } else {
+                if (reply.delay.count() > 0) start = arrived + reply.delay;
+                if (!transmit(reply.text, start)) return;
+            }
+        }
+    }
+}
+
+// Carries out one command under the fault rules. Settings change here, before any pacing, so a
+// test that saw the command arrive also sees its effect.
+LoggerSim::Reply LoggerSim::handle(const std::string& cmd) {
+    std::lock_guard lock(stateMutex_);
+    auto rule = std::find_if(faults_.begin(), faults_.end(),
+                             [&](const Fault& f) { return f.matches(cmd); });
+    Reply reply;
+    if (rule == faults_.end()) {
+        reply.text = logger_.answer(cmd);
+        return reply;
+    }
+    Fault fault = *rule;
+    if (!fault.always) faults_.erase(rule);
+
+    switch (fault.action) {
+        case FaultAction::Silence:
+            reply.send = false;
+            break;
+        case FaultAction::HangUp:
+            reply.send = false;
+            reply.hangUp = true;
+            break;
+        case FaultAction::Late:
+            reply.text = logger_.answer(cmd);
+            if (!fault.answer.empty()) reply.text = fault.answer;
+            reply.delay = std::chrono::milliseconds(fault.delayMs);
+            break;
+        case FaultAction::Replace:
+            logger_.answer(cmd);
+            reply.text = fault.answer;
+            break;
+        case FaultAction::LineError:
+            reply.text = logger_.answer(cmd);
+            reply.text[std::min(fault.errorAt, reply.text.size() - 1)] = '\xFF';
+            break;
+    }
+    return reply;
+}
+
+// Sends text one character per line time from start on. The schedule is absolute: each
+// character (or each run of characters that has fallen due) goes out when its time has come,
+// so wake-up latencies never add up.
+bool LoggerSim::transmit(const std::string& text, Clock::time_point start) {
+    std::size_t sent = 0;
+    while (sent < text.size()) {
+        if (!sleepUntil(start + kCharTime * static_cast<long>(sent + 1))) return false;
+        auto elapsed = Clock::now() - start;
+        auto due = static_cast<std::size_t>(elapsed / kCharTime);
+        due = std::clamp(due, sent + 1, text.size());
+        if (!writeAll(text.data() + sent, due - sent)) return false;
+        sent = due;
+    }
+    return true;
+}
+
+bool LoggerSim::writeAll(const char* data, std::size_t size) {
+    while (size > 0) {
+        if (stopping_) return false;
+        ssize_t n = ::write(master_, data, size);
+        if (n > 0) {
+            data += n;
+            size -= static_cast<std::size_t>(n);
+        } else if (n < 0 && (errno == EAGAIN || errno == EINTR)) {
+            pollfd pfd{master_, POLLOUT, 0};
+            ::poll(&pfd, 1, kPollMs);  // the program is not reading; wait for room
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Sleeps until the given time; false when stop() interrupted the wait.
+bool LoggerSim::sleepUntil(Clock::time_point when) const {
+    while (!stopping_) {
+        auto now = Clock::now();
+        if (now >= when) return true;
+        auto step = std::min(when, now + std::chrono::milliseconds(kPollMs));
+        timespec ts = toTimespec(step);
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr);
+    }
+    return false;
+}
+
+std::string LoggerSim::mainRecord(long i) const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.mainRecord(i);
+}
+std::string LoggerSim::tempRecord(long i) const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.tempRecord(i);
+}
+std::string LoggerSim::lapRecord(long lap) const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.lapRecord(lap);
+}
+MainValues LoggerSim::mainValues(long i) const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.mainValues(i);
+}
+int LoggerSim::temperature(long i) const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.temperature(i);
+}
+LapValues LoggerSim::lapValues(long lap) const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.lapValues(lap);
+}
+long LoggerSim::mainCount() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.mainCount();
+}
+long LoggerSim::tempCount() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.tempCount();
+}
+long LoggerSim::lapCount() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.lapCount();
+}
+bool LoggerSim::tempFitted() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.tempFitted();
+}
+int LoggerSim::interval() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.interval();
+}
+std::uint32_t LoggerSim::tyreMm() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.tyreMm();
+}
+std::uint16_t LoggerSim::batteryCah() const {
+    std::lock_guard lock(stateMutex_);
+    return logger_.batteryCah();
+}
+
+}  // namespace ybsim

@@ -1,0 +1,109 @@
+// yb-logger-sim: a simulated YB logger on a pseudo-terminal, for trying the downloader without
+// the vehicle. Prints the serial device path on its first line, then answers until SIGINT/SIGTERM.
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <string>
+
+#include "sim/LoggerSim.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: yb-logger-sim [--seed N] [--main N] [--temp N] [--no-temp] [--laps N]\n"
+    "                     [--interval S] [--tyre MM] [--battery HUNDREDTHS] [--instant]\n"
+    "                     [--link PATH]\n"
+    "Simulated YB logger on a pseudo-terminal. Prints the device path, then answers the\n"
+    "downloader's commands until interrupted.\n"
+    "  --seed N       data seed (same seed, same data; default 1)\n"
+    "  --main N       main-data records (default 100)\n"
+    "  --temp N       temperature records (default 50)\n"
+    "  --no-temp      no temperature option fitted\n"
+    "  --laps N       laps (default 10)\n"
+    "  --interval S   recording interval in s: 1, 2, 5 or 10 (default 1)\n"
+    "  --tyre MM      tyre circumference in mm (default 1800)\n"
+    "  --battery H    battery initial capacity in hundredths of Ah (default 1250)\n"
+    "  --instant      answer at once instead of at the 38400-baud line pace\n"
+    "  --link PATH    also make PATH a symbolic link to the device (removed on exit)\n";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    ybsim::Options options;
+    std::string link;
+    try {
+        for (int i = 1; i < argc; ++i) {
+            std::string arg = argv[i];
+            auto next = [&]() -> std::string {
+                if (i + 1 >= argc) throw std::invalid_argument(arg + " needs a value");
+                return argv[++i];
+            };
+            auto number = [&] { return std::stol(next(), nullptr, 0); };
+            if (arg == "--help" || arg == "-h") {
+                std::cout << kUsage;
+                return 0;
+            } else if (arg == "--seed") {
+                options.seed = static_cast<std::uint32_t>(number());
+            } else if (arg == "--main") {
+                options.mainCount = number();
+            } else if (arg == "--temp") {
+                options.tempCount = number();
+            } else if (arg == "--no-temp") {
+                options.tempFitted = false;
+            } else if (arg == "--laps") {
+                options.lapCount = number();
+            } else if (arg == "--interval") {
+                options.interval = static_cast<int>(number());
+            } else if (arg == "--tyre") {
+                options.tyreMm = static_cast<std::uint32_t>(number());
+            } else if (arg == "--battery") {
+                options.batteryCah = static_cast<std::uint16_t>(number());
+            } else if (arg == "--instant") {
+                options.instant = true;
+            } else if (arg == "--link") {
+                link = next();
+            } else {
+                throw std::invalid_argument("unknown option " + arg);
+            }
+        }
+    } catch (const std::exception& e) {
+        std::cerr << "yb-logger-sim: " << e.what() << "\n" << kUsage;
+        return 2;
+    }
+
+    // Block the stop signals before the worker thread exists, then wait for them here.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    ybsim::LoggerSim sim(options);
+    try {
+        sim.start();
+    } catch (const std::exception& e) {
+        std::cerr << "yb-logger-sim: " << e.what() << "\n";
+        return 1;
+    }
+    std::string path = sim.slavePath();
+    if (!link.empty()) {
+        ::unlink(link.c_str());
+        if (::symlink(path.c_str(), link.c_str()) != 0) {
+            std::cerr << "yb-logger-sim: cannot link " << link << ": " << std::strerror(errno)
+                      << "\n";
+            return 1;
+        }
+    }
+    std::cout << path << std::endl;
+
+    int sig = 0;
+    sigwait(&stopSignals, &sig);
+    sim.stop();
+    if (!link.empty()) ::unlink(link.c_str());
+    return 0;
+}
