@@ -94,6 +94,8 @@ void Form1::BuildControls() {
     const auto multiLine = [](QWidget* in, const char* name) {
         auto* e = new QPlainTextEdit(in);
         e->setObjectName(QLatin1String(name));
+        e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         return e;
     };
     const auto frame = [](QWidget* in, const char* name, const QString& caption) {

@@ -1,6 +1,7 @@
 // The data file: its layout byte for byte, the number rules, Shift-JIS, and failed writes.
 #include <gtest/gtest.h>
 
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdint>
 
@@ -314,13 +315,23 @@ TEST_F(FailedWriteTest, UnwritablePlacesFail) {
 }
 
 TEST_F(FailedWriteTest, ReadOnlyFileKeepsItsContent) {
-#ifdef Q_OS_UNIX
-    if (geteuid() == 0) GTEST_SKIP() << "root writes whatever the permissions say";
-#endif
     const QString path = pathOf(QStringLiteral("YB_Data.csv"));
     WriteAll(path, oldContent);
     ASSERT_TRUE(QFile::setPermissions(path, QFile::ReadOwner));
+    // Root writes whatever the permission bits say; an immutable file stops it too.
+    const auto chattr = [&path](const char* flag) {
+        return QProcess::execute(QStringLiteral("chattr"), {QLatin1String(flag), path}) == 0;
+    };
+#ifdef Q_OS_UNIX
+    const bool root = geteuid() == 0;
+#else
+    const bool root = false;
+#endif
+    if (root && !chattr("+i")) GTEST_SKIP() << "root, and files here cannot be made immutable";
+
     expectFailure(path);
+
+    if (root) chattr("-i");
     QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
     EXPECT_EQ(ReadAll(path), oldContent);
     EXPECT_EQ(FolderEntries(dir.path()), QStringList{QStringLiteral("YB_Data.csv")});
