@@ -1,0 +1,100 @@
+// Time to save a full store: render, Shift-JIS encoding and the atomic write, over several runs.
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <vector>
+
+#include "export/DataFile.h"
+#include "export/Dialogs.h"
+#include "export/ShiftJis.h"
+
+namespace {
+
+class SilentDialogs : public yb::Dialogs {
+public:
+    void message(const QString& text) override {
+        std::fprintf(stderr, "message: %s\n", qPrintable(text));
+    }
+    bool askYesNo(const QString&) override { return true; }
+    std::optional<QString> askSaveFileName(const yb::SaveDialogSetup&) override {
+        return std::nullopt;
+    }
+};
+
+// Every record filled with values of the kind a download decodes: hundredths of an ampere,
+// tenths of a volt, whole km/h.
+void FillFullStore(yb::LoggedData& data) {
+    data.InitData();
+    data.LogInterval = 1;
+    data.DataCount1 = yb::LoggedData::kMainLimit;
+    for (int i = 0; i < data.DataCount1; ++i) {
+        data.Data1Solar.at(i) = static_cast<float>(i % 800) / 100.0f;
+        data.Data1Battery.at(i) = static_cast<float>(i % 3000 - 1500) / 100.0f;
+        data.Data1MainVolt.at(i) = static_cast<float>(900 + i % 200) / 10.0f;
+        data.Data1SubVolt.at(i) = static_cast<float>(110 + i % 30) / 10.0f;
+        data.Data1Speed.at(i) = static_cast<float>(i % 120);
+    }
+    data.DataCount2 = yb::LoggedData::kTempLimit;
+    for (int i = 0; i < data.DataCount2; ++i) {
+        data.Data2Temp.at(i) = static_cast<std::int16_t>(i % 60 - 10);
+    }
+    data.LapCount = yb::LoggedData::kLapLimit;
+    for (int i = 0; i < data.LapCount; ++i) {
+        data.LapTime.at(i) = static_cast<std::int16_t>(170 + i % 20);
+        data.LapMotorWh.at(i) = static_cast<float>(100 + i % 50) / 10.0f;
+    }
+}
+
+struct Figures {
+    double mean;
+    double min;
+};
+
+template <typename Step>
+Figures Time(int runs, Step step) {
+    std::vector<double> ms;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    return {std::accumulate(ms.begin(), ms.end(), 0.0) / runs,
+            *std::min_element(ms.begin(), ms.end())};
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    constexpr int kRuns = 10;
+
+    yb::LoggedData data;
+    FillFullStore(data);
+    QTemporaryDir dir;
+    if (!dir.isValid()) return 1;
+    const QString path = dir.filePath(QStringLiteral("YB_Data.csv"));
+    const QDateTime now = QDateTime::currentDateTime();
+
+    QString text;
+    const Figures render = Time(kRuns, [&] { text = *yb::RenderDataFile(data, u',', path, now); });
+    QByteArray bytes;
+    const Figures encode = Time(kRuns, [&] { bytes = *yb::EncodeShiftJis(text); });
+    SilentDialogs dialogs;
+    bool ok = true;
+    const Figures save =
+        Time(kRuns, [&] { ok = yb::WriteDataFile(data, true, path, dialogs) && ok; });
+
+    std::printf("data file of a full store (%d main, %d temperature, %d lap rows), %d runs\n",
+                int{data.DataCount1}, int{data.DataCount2}, int{data.LapCount}, kRuns);
+    std::printf("  render            mean %7.2f ms   min %7.2f ms\n", render.mean, render.min);
+    std::printf("  Shift-JIS encode  mean %7.2f ms   min %7.2f ms\n", encode.mean, encode.min);
+    std::printf("  whole save        mean %7.2f ms   min %7.2f ms   (render + encode + write)\n",
+                save.mean, save.min);
+    std::printf("  file size         %lld bytes\n", static_cast<long long>(QFileInfo(path).size()));
+    return ok ? 0 : 1;
+}
