@@ -64,13 +64,13 @@ struct LoggedData {
     std::int16_t DataCount1 = 0;
     std::int16_t DataCount2 = 0;
     std::int16_t LapCount = 0;
-    SlotArray<std::int16_t, kLapSlots> LapTime;  // slot i: lap number i + 1, seconds
-    SlotArray<float, kLapSlots> LapMotorWh;      // slot i: lap number i + 1, Wh
-    SlotArray<float, kMainSlots> Data1Solar;     // A
-    SlotArray<float, kMainSlots> Data1Battery;   // A
-    SlotArray<float, kMainSlots> Data1MainVolt;  // V
-    SlotArray<float, kMainSlots> Data1SubVolt;   // V
-    SlotArray<float, kMainSlots> Data1Speed;     // km/h
+    SlotArray<std::int16_t, kLapSlots> LapTime;     // slot i: lap number i + 1, seconds
+    SlotArray<float, kLapSlots> LapMotorWh;         // slot i: lap number i + 1, Wh
+    SlotArray<float, kMainSlots> Data1Solar;        // A
+    SlotArray<float, kMainSlots> Data1Battery;      // A
+    SlotArray<float, kMainSlots> Data1MainVolt;     // V
+    SlotArray<float, kMainSlots> Data1SubVolt;      // V
+    SlotArray<float, kMainSlots> Data1Speed;        // km/h
     SlotArray<std::int16_t, kTempSlots> Data2Temp;  // degrees Celsius
     std::int16_t LogInterval = 0;  // seconds, as last read from the logger; 0 until then
 

@@ -7,21 +7,36 @@ std::optional<CommEventDisplay> CommEventText(int code) {
         return CommEventDisplay{Field::ComStatus, QString::fromLatin1(text)};
     };
     switch (code) {
-        case CommEvent::Receive: return CommEventDisplay{Field::Status, "Message Received"};
-        case CommEvent::Frame: return onLabel("comEventFrameError");
-        case CommEvent::Overrun: return onLabel("comEventOverrunError");
-        case CommEvent::RxOver: return onLabel("comEventRxOverError");
-        case CommEvent::Break: return onLabel("comEventBreak");
-        case CommEvent::RxParity: return onLabel("comEventRxParityError");
-        case CommEvent::TxFull: return onLabel("comEventTxFull");
-        case CommEvent::DCB: return onLabel("comEventDCB");
-        case CommEvent::Send: return onLabel("comEvSend");
-        case CommEvent::CTS: return onLabel("comEvCTS");
-        case CommEvent::DSR: return onLabel("comEvDSR");
-        case CommEvent::CD: return onLabel("comEvCD");
-        case CommEvent::Ring: return onLabel("comEvRing");
-        case CommEvent::EOFChar: return onLabel("comEvEOF");
-        default: return std::nullopt;
+        case CommEvent::Receive:
+            return CommEventDisplay{Field::Status, "Message Received"};
+        case CommEvent::Frame:
+            return onLabel("comEventFrameError");
+        case CommEvent::Overrun:
+            return onLabel("comEventOverrunError");
+        case CommEvent::RxOver:
+            return onLabel("comEventRxOverError");
+        case CommEvent::Break:
+            return onLabel("comEventBreak");
+        case CommEvent::RxParity:
+            return onLabel("comEventRxParityError");
+        case CommEvent::TxFull:
+            return onLabel("comEventTxFull");
+        case CommEvent::DCB:
+            return onLabel("comEventDCB");
+        case CommEvent::Send:
+            return onLabel("comEvSend");
+        case CommEvent::CTS:
+            return onLabel("comEvCTS");
+        case CommEvent::DSR:
+            return onLabel("comEvDSR");
+        case CommEvent::CD:
+            return onLabel("comEvCD");
+        case CommEvent::Ring:
+            return onLabel("comEvRing");
+        case CommEvent::EOFChar:
+            return onLabel("comEvEOF");
+        default:
+            return std::nullopt;
     }
 }
 

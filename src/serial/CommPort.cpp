@@ -32,22 +32,32 @@ LineSettings ParseSettings(const QString& text) {
     if (!ok || s.baud <= 0) throw PortError("invalid baud rate: " + text.toStdString());
 
     const QString parity = parts[1].trimmed().toUpper();
-    if (parity == QLatin1String("N")) s.parity = QSerialPort::NoParity;
-    else if (parity == QLatin1String("E")) s.parity = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("O")) s.parity = QSerialPort::OddParity;
-    else if (parity == QLatin1String("M")) s.parity = QSerialPort::MarkParity;
-    else if (parity == QLatin1String("S")) s.parity = QSerialPort::SpaceParity;
-    else throw PortError("invalid parity: " + text.toStdString());
+    if (parity == QLatin1String("N"))
+        s.parity = QSerialPort::NoParity;
+    else if (parity == QLatin1String("E"))
+        s.parity = QSerialPort::EvenParity;
+    else if (parity == QLatin1String("O"))
+        s.parity = QSerialPort::OddParity;
+    else if (parity == QLatin1String("M"))
+        s.parity = QSerialPort::MarkParity;
+    else if (parity == QLatin1String("S"))
+        s.parity = QSerialPort::SpaceParity;
+    else
+        throw PortError("invalid parity: " + text.toStdString());
 
     const int bits = parts[2].trimmed().toInt(&ok);
     if (!ok || bits < 5 || bits > 8) throw PortError("invalid data bits: " + text.toStdString());
     s.dataBits = static_cast<QSerialPort::DataBits>(bits);
 
     const QString stop = parts[3].trimmed();
-    if (stop == QLatin1String("1")) s.stopBits = QSerialPort::OneStop;
-    else if (stop == QLatin1String("1.5")) s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == QLatin1String("2")) s.stopBits = QSerialPort::TwoStop;
-    else throw PortError("invalid stop bits: " + text.toStdString());
+    if (stop == QLatin1String("1"))
+        s.stopBits = QSerialPort::OneStop;
+    else if (stop == QLatin1String("1.5"))
+        s.stopBits = QSerialPort::OneAndHalfStop;
+    else if (stop == QLatin1String("2"))
+        s.stopBits = QSerialPort::TwoStop;
+    else
+        throw PortError("invalid stop bits: " + text.toStdString());
     return s;
 }
 
@@ -171,8 +181,10 @@ void CommPort::onError(QSerialPort::SerialPortError error) {
     switch (error) {
         case QSerialPort::ResourceError:
         case QSerialPort::ReadError:
-        case QSerialPort::WriteError: break;
-        default: return;  // open failures are reported by setPortOpen; the rest is not fatal
+        case QSerialPort::WriteError:
+            break;
+        default:
+            return;  // open failures are reported by setPortOpen; the rest is not fatal
     }
     if (!serial_.isOpen()) return;
     const QString reason = QStringLiteral("%1: %2").arg(serial_.portName(), serial_.errorString());

@@ -55,9 +55,9 @@ public:
     // Tick of the time-out timer.
     void Timer1_Timer();
 
-    QTimer Timer1;                // one-shot answer time-out
-    bool fTimeOut = false;        // the time-out has expired
-    std::int16_t PollCount = 0;   // polls made by the running record request
+    QTimer Timer1;               // one-shot answer time-out
+    bool fTimeOut = false;       // the time-out has expired
+    std::int16_t PollCount = 0;  // polls made by the running record request
 
 private:
     void WaitAnswer(std::int16_t tm);

@@ -37,8 +37,8 @@ void PortControl::OpenCommPort() {
     try {
         port_.setPortOpen(false);
         const int index = view_.comboListIndex();
-        const QString name = index < 0 ? view_.text(Field::ComboCommPort)
-                                       : QStringLiteral("COM%1").arg(index + 1);
+        const QString name =
+            index < 0 ? view_.text(Field::ComboCommPort) : QStringLiteral("COM%1").arg(index + 1);
         if (!name.startsWith(QLatin1String("COM"))) {
             view_.setText(Field::Status, QStringLiteral("COM 設定エラー"));
             return;
@@ -94,7 +94,8 @@ void PortControl::ComboCommPort_Click() {
 void PortControl::PortLost(const QString& reason) {
     CloseCommPort();
     ShowClosed();
-    view_.setText(Field::Status, QStringLiteral("シリアルポートが使用できなくなりました: ") + reason);
+    view_.setText(Field::Status,
+                  QStringLiteral("シリアルポートが使用できなくなりました: ") + reason);
 }
 
 }  // namespace yb

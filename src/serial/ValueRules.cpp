@@ -9,7 +9,9 @@ namespace yb {
 
 namespace {
 
-bool IsSkippedBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
+bool IsSkippedBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n';
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -18,7 +20,9 @@ int HexDigit(char c) {
     return -1;
 }
 
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -118,6 +122,8 @@ std::optional<std::string> ParameterText(double value) {
     return text;
 }
 
-bool BeginsWithOK(std::string_view answer) { return answer.substr(0, 2) == "OK"; }
+bool BeginsWithOK(std::string_view answer) {
+    return answer.substr(0, 2) == "OK";
+}
 
 }  // namespace yb

@@ -6,9 +6,9 @@
 namespace yb {
 
 struct WindowState {
-    bool fCommOpen = false;             // the port is open for exchanges
-    std::string CmdStr;                 // command of the current exchange
-    std::string AnsStr;                 // answer of the current exchange, raw
+    bool fCommOpen = false;            // the port is open for exchanges
+    std::string CmdStr;                // command of the current exchange
+    std::string AnsStr;                // answer of the current exchange, raw
     std::string CmdTerminator = "\r";  // follows every command on the line
 };
 

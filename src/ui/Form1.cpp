@@ -2,8 +2,8 @@
 
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QFont>
 #include <QGroupBox>
 #include <QGuiApplication>
@@ -31,7 +31,9 @@ namespace {
 
 constexpr double kTwipsPerPixel = 15.0;  // at 96 dots per inch
 
-int Px(int twips) { return qRound(twips / kTwipsPerPixel); }
+int Px(int twips) {
+    return qRound(twips / kTwipsPerPixel);
+}
 
 void Place(QWidget* w, int left, int top, int width, int height) {
     w->setGeometry(Px(left), Px(top), Px(width), Px(height));
@@ -133,6 +135,8 @@ void Form1::BuildControls() {
     ComboCommPort->setInsertPolicy(QComboBox::NoInsert);
     for (int n = 1; n <= 9; ++n) ComboCommPort->addItem(QStringLiteral("COM%1").arg(n));
     Place(ComboCommPort, 5760, 1380, 1095, 300);
+    ComboCommPort->installEventFilter(this);
+    ComboCommPort->lineEdit()->installEventFilter(this);
 
     OpenCommBtn = button(this, "OpenCommBtn", QString());
     Place(OpenCommBtn, 5760, 1740, 1215, 435);
@@ -156,9 +160,8 @@ void Form1::BuildControls() {
     const QFont settingFont = JapaneseFont(false);
     const auto settingFrame = [&](const char* name, const QString& caption, int top,
                                   const char* readName, const char* boxName,
-                                  const QString& placeholder, const char* writeName,
-                                  QGroupBox*& f, QPushButton*& read, QLineEdit*& box,
-                                  QPushButton*& write) {
+                                  const QString& placeholder, const char* writeName, QGroupBox*& f,
+                                  QPushButton*& read, QLineEdit*& box, QPushButton*& write) {
         f = frame(this, name, caption);
         Place(f, 360, top, 4695, 855);
         read = button(f, readName, QStringLiteral("読出し"));
@@ -178,12 +181,11 @@ void Form1::BuildControls() {
 
     // Keyboard focus order; frames and the label take no focus themselves.
     const std::vector<std::pair<int, QWidget*>> tabOrder = {
-        {0, Text1},     {1, Status},         {3, QuitB},        {4, ClearB},
-        {5, TBB},       {6, DownLoadBtn},    {7, ComboCommPort}, {8, OpenCommBtn},
-        {9, Command1},  {10, Text2},         {11, Text3},       {13, Command3},
-        {14, Text5},    {15, Command4},      {16, Check_Temp},  {18, Command5},
-        {19, Text6},    {20, Command6},      {22, Command8},    {23, Text7},
-        {24, Command7}, {25, Check_CSV},
+        {0, Text1},       {1, Status},        {3, QuitB},       {4, ClearB},    {5, TBB},
+        {6, DownLoadBtn}, {7, ComboCommPort}, {8, OpenCommBtn}, {9, Command1},  {10, Text2},
+        {11, Text3},      {13, Command3},     {14, Text5},      {15, Command4}, {16, Check_Temp},
+        {18, Command5},   {19, Text6},        {20, Command6},   {22, Command8}, {23, Text7},
+        {24, Command7},   {25, Check_CSV},
     };
     for (std::size_t i = 1; i < tabOrder.size(); ++i) {
         QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
@@ -230,27 +232,37 @@ void Form1::FormToCenter() {
     const double twipsPerPixel = 1440.0 / screen->logicalDotsPerInch();
     const QRect available = screen->geometry();
     const QRect outer = frameGeometry();
-    const WindowPlacement p = CenteredPlacement(
-        static_cast<float>(available.width() * twipsPerPixel),
-        static_cast<float>(available.height() * twipsPerPixel),
-        static_cast<float>(outer.width() * twipsPerPixel),
-        static_cast<float>(outer.height() * twipsPerPixel));
+    const WindowPlacement p =
+        CenteredPlacement(static_cast<float>(available.width() * twipsPerPixel),
+                          static_cast<float>(available.height() * twipsPerPixel),
+                          static_cast<float>(outer.width() * twipsPerPixel),
+                          static_cast<float>(outer.height() * twipsPerPixel));
     move(qRound(p.left / twipsPerPixel) + available.left(),
          qRound(p.top / twipsPerPixel) + available.top());
 }
 
 QWidget* Form1::widgetFor(Field field) const {
     switch (field) {
-        case Field::Status: return Status;
-        case Field::ComStatus: return ComStatus;
-        case Field::Text1: return Text1;
-        case Field::Text2: return Text2;
-        case Field::Text3: return Text3;
-        case Field::Text5: return Text5;
-        case Field::Text6: return Text6;
-        case Field::Text7: return Text7;
-        case Field::OpenCommBtn: return OpenCommBtn;
-        case Field::ComboCommPort: return ComboCommPort;
+        case Field::Status:
+            return Status;
+        case Field::ComStatus:
+            return ComStatus;
+        case Field::Text1:
+            return Text1;
+        case Field::Text2:
+            return Text2;
+        case Field::Text3:
+            return Text3;
+        case Field::Text5:
+            return Text5;
+        case Field::Text6:
+            return Text6;
+        case Field::Text7:
+            return Text7;
+        case Field::OpenCommBtn:
+            return OpenCommBtn;
+        case Field::ComboCommPort:
+            return ComboCommPort;
     }
     return nullptr;
 }
@@ -267,14 +279,21 @@ QString Form1::text(Field field) const {
 
 void Form1::setText(Field field, const QString& text) {
     QWidget* w = widgetFor(field);
-    if (auto* e = qobject_cast<QLineEdit*>(w)) e->setText(text);
-    else if (auto* e = qobject_cast<QPlainTextEdit*>(w)) e->setPlainText(text);
-    else if (auto* l = qobject_cast<QLabel*>(w)) l->setText(text);
-    else if (auto* b = qobject_cast<QPushButton*>(w)) b->setText(text);
-    else if (auto* c = qobject_cast<QComboBox*>(w)) c->setEditText(text);
+    if (auto* e = qobject_cast<QLineEdit*>(w))
+        e->setText(text);
+    else if (auto* e = qobject_cast<QPlainTextEdit*>(w))
+        e->setPlainText(text);
+    else if (auto* l = qobject_cast<QLabel*>(w))
+        l->setText(text);
+    else if (auto* b = qobject_cast<QPushButton*>(w))
+        b->setText(text);
+    else if (auto* c = qobject_cast<QComboBox*>(w))
+        c->setEditText(text);
 }
 
-void Form1::setToolTip(Field field, const QString& text) { widgetFor(field)->setToolTip(text); }
+void Form1::setToolTip(Field field, const QString& text) {
+    widgetFor(field)->setToolTip(text);
+}
 
 int Form1::comboListIndex() const {
     const int index = ComboCommPort->currentIndex();
@@ -291,16 +310,16 @@ void Form1::ComboCommPort_Click() {
     }
     lastComboIndex_ = ComboCommPort->currentIndex();
     portControl_->ComboCommPort_Click();
-    ComboCommPort->setToolTip(DescribeComPorts(ComboCommPort->count()));
 }
 
 void Form1::OpenCommBtn_Click() {
     if (Busy()) return;
     portControl_->OpenCommBtn_Click();
-    ComboCommPort->setToolTip(DescribeComPorts(ComboCommPort->count()));
 }
 
-void Form1::MSComm1_OnComm(int commEvent) { yb::MSComm1_OnComm(commEvent, *this); }
+void Form1::MSComm1_OnComm(int commEvent) {
+    yb::MSComm1_OnComm(commEvent, *this);
+}
 
 void Form1::TBB_Click() {
     if (Busy()) return;
@@ -309,7 +328,11 @@ void Form1::TBB_Click() {
 
 void Form1::DownLoadBtn_Click() {
     if (Busy()) return;
-    DownloadContext ctx{*exchange_, state_, *this, *data_, [this] { Command8_Click(); },
+    DownloadContext ctx{*exchange_,
+                        state_,
+                        *this,
+                        *data_,
+                        [this] { Command8_Click(); },
                         [] { QCoreApplication::processEvents(); }};
     yb::DownLoadBtn_Click(ctx);
 }
@@ -324,7 +347,9 @@ void Form1::ClearB_Click() {
     setText(Field::Text1, QString());
 }
 
-bool Form1::ConfirmEnd() { return data_->fData_Saved || dialogs_->askYesNo(kUnsavedQuestion); }
+bool Form1::ConfirmEnd() {
+    return data_->fData_Saved || dialogs_->askYesNo(kUnsavedQuestion);
+}
 
 void Form1::EndProgram() {
     ending_ = true;
@@ -336,6 +361,15 @@ void Form1::EndProgram() {
 
 void Form1::QuitB_Click() {
     if (ConfirmEnd()) EndProgram();
+}
+
+bool Form1::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ToolTip &&
+        (watched == ComboCommPort || watched == ComboCommPort->lineEdit())) {
+        ComboCommPort->setToolTip(DescribeComPorts(ComboCommPort->count()));
+        ComboCommPort->lineEdit()->setToolTip(ComboCommPort->toolTip());
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {
@@ -367,11 +401,23 @@ void Form1::WriteSettingUnlessBusy(Setting setting) {
     WriteSetting(setting, ctx);
 }
 
-void Form1::Command4_Click() { ReadSettingUnlessBusy(Setting::TyreCircumference); }
-void Form1::Command3_Click() { WriteSettingUnlessBusy(Setting::TyreCircumference); }
-void Form1::Command5_Click() { ReadSettingUnlessBusy(Setting::BatteryCapacity); }
-void Form1::Command6_Click() { WriteSettingUnlessBusy(Setting::BatteryCapacity); }
-void Form1::Command8_Click() { ReadSettingUnlessBusy(Setting::RecordingInterval); }
-void Form1::Command7_Click() { WriteSettingUnlessBusy(Setting::RecordingInterval); }
+void Form1::Command4_Click() {
+    ReadSettingUnlessBusy(Setting::TyreCircumference);
+}
+void Form1::Command3_Click() {
+    WriteSettingUnlessBusy(Setting::TyreCircumference);
+}
+void Form1::Command5_Click() {
+    ReadSettingUnlessBusy(Setting::BatteryCapacity);
+}
+void Form1::Command6_Click() {
+    WriteSettingUnlessBusy(Setting::BatteryCapacity);
+}
+void Form1::Command8_Click() {
+    ReadSettingUnlessBusy(Setting::RecordingInterval);
+}
+void Form1::Command7_Click() {
+    WriteSettingUnlessBusy(Setting::RecordingInterval);
+}
 
 }  // namespace yb

@@ -74,6 +74,8 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Fills the port box's tooltip with what each COM entry means right when it is shown.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void BuildControls();

@@ -20,9 +20,9 @@ class ExchangeTest : public SimLine {};
 
 TEST_F(ExchangeTest, ClosedPortSendsNothingAndLeavesTheAnswer) {
     using Exchange = void (CommandExchange::*)(const std::string&, std::string&);
-    for (Exchange record : {&CommandExchange::mSendCommandGetAns_D1,
-                            &CommandExchange::mSendCommandGetAns_D2,
-                            &CommandExchange::mSendCommandGetAns_Lap}) {
+    for (Exchange record :
+         {&CommandExchange::mSendCommandGetAns_D1, &CommandExchange::mSendCommandGetAns_D2,
+          &CommandExchange::mSendCommandGetAns_Lap}) {
         std::string ans = "stale";
         view.setText(Field::Status, "");
         (exchange.*record)("D10000", ans);
@@ -238,12 +238,19 @@ TEST_F(LostPortTest, HangUpDuringARecordRequestRaisesAPortError) {
 
 TEST(CommEvents, ListedCodesShowTheirTextWhereTheyBelong) {
     FakeView view;
-    const std::pair<int, const char*> onLabel[] = {
-        {1004, "comEventFrameError"}, {1006, "comEventOverrunError"},
-        {1008, "comEventRxOverError"}, {1001, "comEventBreak"},
-        {1009, "comEventRxParityError"}, {1010, "comEventTxFull"},
-        {1011, "comEventDCB"}, {1, "comEvSend"}, {3, "comEvCTS"}, {4, "comEvDSR"},
-        {5, "comEvCD"}, {6, "comEvRing"}, {7, "comEvEOF"}};
+    const std::pair<int, const char*> onLabel[] = {{1004, "comEventFrameError"},
+                                                   {1006, "comEventOverrunError"},
+                                                   {1008, "comEventRxOverError"},
+                                                   {1001, "comEventBreak"},
+                                                   {1009, "comEventRxParityError"},
+                                                   {1010, "comEventTxFull"},
+                                                   {1011, "comEventDCB"},
+                                                   {1, "comEvSend"},
+                                                   {3, "comEvCTS"},
+                                                   {4, "comEvDSR"},
+                                                   {5, "comEvCD"},
+                                                   {6, "comEvRing"},
+                                                   {7, "comEvEOF"}};
     for (const auto& [code, text] : onLabel) {
         MSComm1_OnComm(code, view);
         EXPECT_EQ(view.text(Field::ComStatus), text);

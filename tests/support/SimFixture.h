@@ -20,10 +20,13 @@
 namespace yb::test {
 
 inline void PointComAt(int n, const std::string& path) {
-    qputenv(QStringLiteral("YB_COM%1").arg(n).toLatin1().constData(), QByteArray::fromStdString(path));
+    qputenv(QStringLiteral("YB_COM%1").arg(n).toLatin1().constData(),
+            QByteArray::fromStdString(path));
 }
 
-inline void UnsetCom(int n) { qunsetenv(QStringLiteral("YB_COM%1").arg(n).toLatin1().constData()); }
+inline void UnsetCom(int n) {
+    qunsetenv(QStringLiteral("YB_COM%1").arg(n).toLatin1().constData());
+}
 
 // Runs window events for `ms` milliseconds.
 inline void RunEventsFor(int ms) {

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -93,6 +94,13 @@ TEST_F(WindowTest, CommandsDuringAnExchangesWaitAreIgnored) {
 
     Click("TBB");  // and afterwards everything works again
     EXPECT_EQ(Status(), "YB 接続確認できました");
+}
+
+TEST_F(WindowTest, PortBoxTooltipSaysWhatEachEntryMeans) {
+    auto* box = child<QComboBox>("ComboCommPort");
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(box, &help);
+    EXPECT_TRUE(box->toolTip().startsWith("COM1: " + QString::fromStdString(sim.slavePath())));
 }
 
 TEST_F(WindowTest, SerialEventsShowInTheWindow) {
