@@ -65,50 +65,31 @@ TEST_F(PortControlTest, CloseWhenThePortIsAlreadyClosedUnderneath) {
 }
 
 TEST_F(PortControlTest, TypedNamesAreReadAsTheNumberAfterCOM) {
-    PointComAt(12, sim.slavePath());
-    Type("COM12");
-    Press();
-    EXPECT_TRUE(state.fCommOpen);
-    EXPECT_EQ(port.commPort(), 12);
-    Press();
-
-    PointComAt(4, sim.slavePath());
-    Type("COM 4");  // blanks are ignored
-    Press();
-    EXPECT_EQ(port.commPort(), 4);
-    EXPECT_TRUE(state.fCommOpen);
-    Press();
-
-    PointComAt(2, sim.slavePath());
-    Type("COM2x");
-    Press();
-    EXPECT_EQ(port.commPort(), 2);
-    EXPECT_TRUE(state.fCommOpen);
-    Press();
-
-    PointComAt(3, sim.slavePath());
-    Type("COM2.5");  // a fraction is read, halves go to the even number
-    Press();
-    EXPECT_EQ(port.commPort(), 2);
-    Press();
-}
-
-TEST_F(PortControlTest, NamesThatDoNotBeginWithCOMAreRefused) {
-    for (const char* name : {"com3", " COM3", "PORT1"}) {
-        view.setText(Field::Status, "");
+    // Blanks are ignored, reading stops at the first other character, halves go to even.
+    const std::pair<const char*, int> names[] = {
+        {"COM12", 12}, {"COM 4", 4}, {"COM2x", 2}, {"COM2.5", 2}, {"COM3.5", 4}};
+    for (const auto& [name, number] : names) {
+        SCOPED_TRACE(name);
+        PointComAt(number, sim.slavePath());
         Type(name);
         Press();
-        EXPECT_EQ(view.text(Field::Status), "COM 設定エラー") << name;
-        ExpectClosedShown();
+        EXPECT_TRUE(state.fCommOpen);
+        EXPECT_EQ(port.commPort(), number);
+        Press();
     }
 }
 
-TEST_F(PortControlTest, NumbersThePortCannotTakeGiveSettingError) {
-    for (const char* name : {"COM", "COM0", "COM40000", "COM-1"}) {
+TEST_F(PortControlTest, RefusedNamesLeaveThePortClosed) {
+    const std::pair<const char*, const char*> names[] = {
+        {"com3", "COM 設定エラー"}, {" COM3", "COM 設定エラー"}, {"PORT1", "COM 設定エラー"},
+        {"COM", "Setting Error"},   {"COM0", "Setting Error"},   {"COM40000", "Setting Error"},
+        {"COM-1", "Setting Error"}};
+    for (const auto& [name, message] : names) {
+        SCOPED_TRACE(name);
         view.setText(Field::Status, "");
         Type(name);
         Press();
-        EXPECT_EQ(view.text(Field::Status), "Setting Error") << name;
+        EXPECT_EQ(view.text(Field::Status), message);
         ExpectClosedShown();
     }
 }

@@ -244,11 +244,15 @@ TEST_F(PacedWindowTest, QuitInTheMiddleOfTheMainRecordsAsksAndEndsCleanly) {
     Open();
     dialogs->answerYes = true;
     bool quitDone = false;
-    // Pressed while the download lets window events run between main records.
-    QTimer::singleShot(250, window.get(), [&] {
-        Click("QuitB");
+    // Pressed while the download lets window events run between main records, once the first
+    // record is stored.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (quitDone || window->data().fData_Saved) return;
         quitDone = true;
+        Click("QuitB");
     });
+    poll.start(2);
     Click("DownLoadBtn");
     EXPECT_TRUE(quitDone);
     EXPECT_EQ(dialogs->questions.size(), 1u);
