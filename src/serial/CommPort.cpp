@@ -9,6 +9,7 @@
 #include <sys/ioctl.h>
 #endif
 #ifdef Q_OS_WIN
+#define NOMINMAX
 #include <windows.h>
 #endif
 
