@@ -1,23 +1,18 @@
 // The six settings operations against the simulated logger on a pseudo-terminal.
 #include <gtest/gtest.h>
 
-#include <QByteArray>
 #include <QString>
 #include <QTimer>
 
-#include <chrono>
 #include <cstdint>
 #include <map>
 #include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
-#include "serial/CommPort.h"
-#include "serial/CommandExchange.h"
-#include "serial/View.h"
-#include "serial/WindowState.h"
 #include "settings/Settings.h"
-#include "sim/LoggerSim.h"
+#include "support/SimFixture.h"
 
 void PrintTo(const QString& text, std::ostream* os) {
     *os << '"' << text.toStdString() << '"';
@@ -26,336 +21,174 @@ void PrintTo(const QString& text, std::ostream* os) {
 namespace yb {
 namespace {
 
-using namespace std::chrono_literals;
 using ybsim::Fault;
 using Strings = std::vector<std::string>;
+constexpr Setting kInterval = Setting::RecordingInterval, kTyre = Setting::TyreCircumference,
+                  kBattery = Setting::BatteryCapacity;
 
-constexpr int kTestComPort = 9;
-
-const QString kMessageSent = QStringLiteral("Message Sent");
-const QString kNotOpen = QStringLiteral("CommPort Not Open...");
-
-const QString kIntervalReadFailed = QStringLiteral("データ記録時間間隔の読出しに失敗しました。");
-const QString kIntervalInvalid =
-    QStringLiteral("データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください");
-const QString kIntervalWritten = QStringLiteral("データ記録時間間隔の書込みに成功しました。");
-const QString kIntervalNotWritten = QStringLiteral("データ記録時間間隔の書込みに失敗しました。");
-
-const QString kTyreReadFailed = QStringLiteral("タイヤ周長の読出しに失敗しました。");
-const QString kTyreWritten = QStringLiteral("タイヤ周長の書込みに成功しました。");
-const QString kTyreNotWritten = QStringLiteral("タイヤ周長の書込みに失敗しました。");
-
-const QString kBatteryReadFailed = QStringLiteral("バッテリ初期値の読出しに失敗しました。");
-const QString kBatteryInvalid =
-    QStringLiteral("バッテリAh初期値は 05.00～50.00[Ah] の値にしてください");
-const QString kBatteryWritten = QStringLiteral("バッテリ初期値の書込みに成功しました。");
-const QString kBatteryNotWritten = QStringLiteral("バッテリ初期値の書込みに失敗しました。");
-
-class FakeView : public View {
-public:
-    std::map<Field, QString> texts;
-    QString text(Field field) const override {
-        const auto it = texts.find(field);
-        return it == texts.end() ? QString() : it->second;
-    }
-    void setText(Field field, const QString& text) override { texts[field] = text; }
-    void setToolTip(Field, const QString&) override {}
-    int comboListIndex() const override { return kTestComPort - 1; }
+// What the window shows for each setting: its box, query, a valid text, and the Status texts.
+struct Box {
+    Field field;
+    std::string query;
+    QString valid, placeholder, readFailed, invalid, written, notWritten;
 };
+const std::map<Setting, Box> kBoxes{
+    {kInterval,
+     {Field::Text7, "T??", "2", "?", "データ記録時間間隔の読出しに失敗しました。",
+      "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
+      "データ記録時間間隔の書込みに成功しました。", "データ記録時間間隔の書込みに失敗しました。"}},
+    {kTyre,
+     {Field::Text5, "T?", "1800", "----", "タイヤ周長の読出しに失敗しました。", "",
+      "タイヤ周長の書込みに成功しました。", "タイヤ周長の書込みに失敗しました。"}},
+    {kBattery,
+     {Field::Text6, "BAh?", "12.50", "--.--", "バッテリ初期値の読出しに失敗しました。",
+      "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください",
+      "バッテリ初期値の書込みに成功しました。", "バッテリ初期値の書込みに失敗しました。"}}};
 
-// One window talking to one simulated logger; the boxes start as the window shows them.
-class SettingsTest : public ::testing::Test {
+// One window with its port open on a simulated logger.
+class SettingsTest : public test::SimLine {
 protected:
     void SetUp() override {
-        sim.start();
-        qputenv("YB_COM9", QByteArray::fromStdString(sim.slavePath()));
-        port.setCommPort(kTestComPort);
-        port.setSettings(QStringLiteral("38400,N,8,1"));
-        port.setPortOpen(true);
-        state.fCommOpen = true;
-        view.texts[Field::Text5] = QStringLiteral("----");
-        view.texts[Field::Text6] = QStringLiteral("--.--");
-        view.texts[Field::Text7] = QStringLiteral("-");
+        SimLine::SetUp();
+        OpenPort();
     }
-
-    // The logger's next answer to `command`, exactly as given.
-    void Answer(const std::string& command, const std::string& text) {
-        sim.addFault(Fault::replace(command, text));
-    }
-
-    // Reads with the given answer and returns the box afterwards.
-    QString ReadWith(Setting setting, Field box, const std::string& command,
-                     const std::string& answer) {
-        Answer(command, answer);
-        ReadSetting(setting, ctx);
-        return view.text(box);
-    }
-
-    // Types `text` into the box, writes, and returns the commands the logger received.
-    Strings Write(Setting setting, Field box, const QString& text) {
-        sim.clearReceived();
-        view.texts[box] = text;
+    // Types `text` into the setting's box and writes.
+    void Write(Setting setting, const QString& text) {
+        view.setText(kBoxes.at(setting).field, text);
         WriteSetting(setting, ctx);
-        return sim.commands();
     }
-
     QString Status() const { return view.text(Field::Status); }
 
-    ybsim::LoggerSim sim{{.instant = true}};
-    CommPort port;
-    WindowState state;
-    FakeView view;
-    CommandExchange exchange{port, state, view};
     std::int16_t logInterval = 0;
     SettingsContext ctx{exchange, state, view, logInterval};
 };
 
-// --- recording interval ---------------------------------------------------------------------
-
-TEST_F(SettingsTest, IntervalReadDecodesTheFirstTwoCharacters) {
-    struct Case {
-        std::string answer;
-        std::int16_t seconds;
-    };
-    for (const Case& c : {Case{"0A", 10}, Case{"05\r", 5}, Case{"FF", 255}, Case{"5", 5},
-                          Case{"123\r", 0x12}, Case{"OK\r", 0}, Case{"?", 0}}) {
-        SCOPED_TRACE(c.answer);
+// Each read gets the given answer ("": none) and shows it in its box; only the interval read
+// sets LogInterval, to 0 when the logger stays silent.
+TEST_F(SettingsTest, ReadShowsTheAnswerOrThePlaceholder) {
+    const std::vector<std::tuple<Setting, std::string, QString>> cases{
+        {kInterval, "0A", "10"},        {kInterval, "05\r", "5"},
+        {kInterval, "FF", "255"},       {kInterval, "5", "5"},
+        {kInterval, "123\r", "18"},     {kInterval, "OK\r", "0"},
+        {kInterval, "", "?"},           {kTyre, "0708\r", "1800"},
+        {kTyre, "07D0\r0A\r", "2000"},  {kTyre, "7D0\r", "2000"},
+        {kTyre, "FFFF\r", "-1"},        {kTyre, "8000\r", "-32768"},
+        {kTyre, "OK\r", "0"},           {kTyre, "", "----"},
+        {kBattery, "04E2\r", "12.50"},  {kBattery, "01F4\r", "05.00"},
+        {kBattery, "1388\r", "50.00"},  {kBattery, "FFFF\r", "-00.01"},
+        {kBattery, "7FFF\r", "327.67"}, {kBattery, "8000\r", "-327.68"},
+        {kBattery, "OK\r", "00.00"},    {kBattery, "", "--.--"}};
+    for (const auto& [setting, answer, shown] : cases) {
+        SCOPED_TRACE(answer);
+        const Box& box = kBoxes.at(setting);
         logInterval = -1;
-        const QString shown = ReadWith(Setting::RecordingInterval, Field::Text7, "T??", c.answer);
-        EXPECT_EQ(shown, QString::number(c.seconds));
-        EXPECT_EQ(logInterval, c.seconds);
-        EXPECT_EQ(Status(), kMessageSent);  // a read that got an answer says nothing itself
-        EXPECT_EQ(state.CmdStr, "T??");
-        EXPECT_EQ(state.AnsStr, c.answer);
+        view.setText(box.field, QStringLiteral("7"));
+        sim.addFault(Fault::replace(box.query, answer));
+        ReadSetting(setting, ctx);
+        EXPECT_EQ(view.text(box.field), shown);
+        EXPECT_EQ(logInterval, setting == kInterval ? shown.toInt() : -1);
+        EXPECT_EQ(Status(), answer.empty() ? box.readFailed : QStringLiteral("Message Sent"));
+        EXPECT_EQ(state.CmdStr, box.query);
+        EXPECT_EQ(state.AnsStr, answer);
     }
-    EXPECT_EQ(sim.commands(), Strings(7, "T??"));
-}
-
-TEST_F(SettingsTest, IntervalReadOfTheLoggersOwnAnswer) {  // switched on with 1 s
-    ReadSetting(Setting::RecordingInterval, ctx);
+    EXPECT_EQ(sim.commands().size(), cases.size());
+    ReadSetting(kInterval, ctx);  // the logger's own answer: switched on with 1 s
     EXPECT_EQ(view.text(Field::Text7), QStringLiteral("1"));
     EXPECT_EQ(logInterval, 1);
 }
 
-TEST_F(SettingsTest, IntervalReadWithoutAnswerLeavesNoValidInterval) {
-    logInterval = 10;
-    view.texts[Field::Text7] = QStringLiteral("10");
-    sim.addFault(Fault::silence("T??"));
-    ReadSetting(Setting::RecordingInterval, ctx);
-    EXPECT_EQ(view.text(Field::Text7), QStringLiteral("?"));
-    EXPECT_EQ(logInterval, 0);
-    EXPECT_EQ(Status(), kIntervalReadFailed);
-}
-
-TEST_F(SettingsTest, IntervalWriteSendsOneHexDigit) {
-    struct Case {
-        QString text;
-        std::string command;
-    };
-    for (const Case& c : {Case{"1", "T1"}, Case{"2", "T2"}, Case{"5", "T5"}, Case{"10", "TA"},
-                          Case{" 10 ", "TA"}, Case{"10.0", "TA"}, Case{"10秒", "TA"}}) {
-        SCOPED_TRACE(c.text.toStdString());
+// A valid text is sent as the write command; a refused one sends nothing, nor does a tyre
+// value with no 32-bit form, which fails instead.
+TEST_F(SettingsTest, WriteSendsTheValueOrNothing) {
+    using Case = std::tuple<Setting, QString, std::string>;  // the command sent ("": nothing)
+    std::vector<Case> cases{{kInterval, "1", "T1"},         {kInterval, "2", "T2"},
+                            {kInterval, "5", "T5"},         {kInterval, " 10 ", "TA"},
+                            {kInterval, "10.0", "TA"},      {kInterval, "10秒", "TA"},
+                            {kInterval, "10", "TA"},        {kTyre, "1800", "T0708"},
+                            {kTyre, "1801.5", "T070A"},     {kTyre, "1800.5", "T0708"},
+                            {kTyre, "4096", "T1000"},       {kTyre, "65536", "T10000"},
+                            {kTyre, "255", "T0FF"},         {kTyre, "5", "T05"},
+                            {kTyre, "----", "T00"},         {kBattery, "05.00", "BAh01F4"},
+                            {kBattery, "12.50", "BAh04E2"}, {kBattery, "50.00", "BAh1388"},
+                            {kBattery, "12.3.", "BAh04CE"}};
+    const std::vector<Case> refused{
+        {kInterval, "0", ""},    {kInterval, "3", ""},    {kInterval, "1.5", ""},
+        {kInterval, "20", ""},   {kInterval, "", ""},     {kInterval, "abc", ""},
+        {kTyre, "1e10", ""},     {kBattery, "5.00", ""},  {kBattery, "5.000", ""},
+        {kBattery, "123.4", ""}, {kBattery, "04.99", ""}, {kBattery, "50.01", ""},
+        {kBattery, "99.99", ""}, {kBattery, "--.--", ""}, {kBattery, "ab.cd", ""}};
+    cases.insert(cases.end(), refused.begin(), refused.end());
+    for (const auto& [setting, text, sent] : cases) {
+        SCOPED_TRACE(text.toStdString());
+        const Box& box = kBoxes.at(setting);
         logInterval = 7;
-        EXPECT_EQ(Write(Setting::RecordingInterval, Field::Text7, c.text), Strings{c.command});
-        EXPECT_EQ(Status(), kIntervalWritten);
-        EXPECT_EQ(state.CmdStr, c.command);
-        EXPECT_EQ(view.text(Field::Text7), c.text);  // no read-back
-        EXPECT_EQ(logInterval, 7);                   // only the read sets it
+        state.AnsStr = "earlier";
+        sim.clearReceived();
+        Write(setting, text);
+        EXPECT_EQ(sim.received(), sent.empty() ? "" : sent + "\r");
+        EXPECT_EQ(Status(), !sent.empty()      ? box.written
+                            : setting == kTyre ? box.notWritten
+                                               : box.invalid);
+        EXPECT_EQ(state.CmdStr, sent.empty() ? text.toStdString() : sent);
+        EXPECT_EQ(state.AnsStr, sent.empty() ? "earlier" : "OK\r");
+        EXPECT_EQ(view.text(box.field), text);  // no read-back
+        EXPECT_EQ(logInterval, 7);              // only the read sets it
     }
     EXPECT_EQ(sim.interval(), 10);
-}
-
-TEST_F(SettingsTest, IntervalWriteRefusesAnythingButOneTwoFiveTen) {
-    for (const QString& text : {QStringLiteral("0"), QStringLiteral("3"), QStringLiteral("1.5"),
-                                QStringLiteral("20"), QString(), QStringLiteral("abc")}) {
-        SCOPED_TRACE(text.toStdString());
-        state.AnsStr = "earlier";
-        EXPECT_EQ(Write(Setting::RecordingInterval, Field::Text7, text), Strings{});
-        EXPECT_EQ(sim.received(), "");
-        EXPECT_EQ(Status(), kIntervalInvalid);
-        EXPECT_EQ(state.CmdStr, text.toStdString());
-        EXPECT_EQ(state.AnsStr, "earlier");
-    }
-}
-
-TEST_F(SettingsTest, WriteSucceedsOnlyOnAnAnswerBeginningWithUpperCaseOK) {
-    struct Case {
-        std::string answer;
-        QString status;
-    };
-    for (const Case& c : {Case{"OK\r", kIntervalWritten}, Case{"OK, stored\r", kIntervalWritten},
-                          Case{"ok\r", kIntervalNotWritten}, Case{" OK\r", kIntervalNotWritten},
-                          Case{"O", kIntervalNotWritten}, Case{"NG\r", kIntervalNotWritten}}) {
-        SCOPED_TRACE(c.answer);
-        Answer("T5", c.answer);
-        Write(Setting::RecordingInterval, Field::Text7, QStringLiteral("5"));
-        EXPECT_EQ(Status(), c.status);
-        EXPECT_EQ(state.AnsStr, c.answer);
-    }
-    sim.addFault(Fault::silence("T5"));
-    Write(Setting::RecordingInterval, Field::Text7, QStringLiteral("5"));
-    EXPECT_EQ(Status(), kIntervalNotWritten);
-}
-
-// --- tyre circumference ---------------------------------------------------------------------
-
-TEST_F(SettingsTest, TyreReadDecodesFourCharactersAsSigned16Bit) {
-    struct Case {
-        std::string answer;
-        QString shown;
-    };
-    for (const Case& c : {Case{"0708\r", "1800"}, Case{"07D0\r0A\r", "2000"}, Case{"7D0\r", "2000"},
-                          Case{"FFFF\r", "-1"}, Case{"8000\r", "-32768"}, Case{"OK\r", "0"}}) {
-        SCOPED_TRACE(c.answer);
-        EXPECT_EQ(ReadWith(Setting::TyreCircumference, Field::Text5, "T?", c.answer), c.shown);
-        EXPECT_EQ(Status(), kMessageSent);
-    }
-}
-
-TEST_F(SettingsTest, TyreReadWithoutAnswerShowsThePlaceholder) {
-    view.texts[Field::Text5] = QStringLiteral("1800");
-    sim.addFault(Fault::silence("T?"));
-    ReadSetting(Setting::TyreCircumference, ctx);
-    EXPECT_EQ(view.text(Field::Text5), QStringLiteral("----"));
-    EXPECT_EQ(Status(), kTyreReadFailed);
-}
-
-TEST_F(SettingsTest, TyreWriteSendsTheRoundedValueInHex) {
-    struct Case {
-        QString text;
-        std::string command;
-    };
-    for (const Case& c : {Case{"1800", "T0708"}, Case{"1801.5", "T070A"}, Case{"1800.5", "T0708"},
-                          Case{"4096", "T1000"}, Case{"65536", "T10000"}, Case{"255", "T0FF"},
-                          Case{"5", "T05"}, Case{"----", "T00"}}) {
-        SCOPED_TRACE(c.text.toStdString());
-        EXPECT_EQ(Write(Setting::TyreCircumference, Field::Text5, c.text), Strings{c.command});
-        EXPECT_EQ(Status(), kTyreWritten);
-    }
-}
-
-TEST_F(SettingsTest, TyreWriteOfAValueBeyond32BitsSendsNothing) {
-    EXPECT_EQ(Write(Setting::TyreCircumference, Field::Text5, QStringLiteral("1e10")), Strings{});
-    EXPECT_EQ(sim.received(), "");
-    EXPECT_EQ(Status(), kTyreNotWritten);
-    EXPECT_EQ(state.CmdStr, "1e10");
-}
-
-// --- battery initial capacity ---------------------------------------------------------------
-
-TEST_F(SettingsTest, BatteryReadShowsHundredthsWithTwoDecimals) {
-    struct Case {
-        std::string answer;
-        QString shown;
-    };
-    for (const Case& c : {Case{"04E2\r", "12.50"}, Case{"01F4\r", "05.00"}, Case{"1388\r", "50.00"},
-                          Case{"FFFF\r", "-00.01"}, Case{"7FFF\r", "327.67"},
-                          Case{"8000\r", "-327.68"}, Case{"OK\r", "00.00"}}) {
-        SCOPED_TRACE(c.answer);
-        EXPECT_EQ(ReadWith(Setting::BatteryCapacity, Field::Text6, "BAh?", c.answer), c.shown);
-        EXPECT_EQ(Status(), kMessageSent);
-    }
-}
-
-TEST_F(SettingsTest, BatteryReadWithoutAnswerShowsThePlaceholder) {
-    view.texts[Field::Text6] = QStringLiteral("12.50");
-    sim.addFault(Fault::silence("BAh?"));
-    ReadSetting(Setting::BatteryCapacity, ctx);
-    EXPECT_EQ(view.text(Field::Text6), QStringLiteral("--.--"));
-    EXPECT_EQ(Status(), kBatteryReadFailed);
-}
-
-TEST_F(SettingsTest, BatteryWriteSendsHundredthsInFourHexDigits) {
-    struct Case {
-        QString text;
-        std::string command;
-    };
-    for (const Case& c : {Case{"05.00", "BAh01F4"}, Case{"12.50", "BAh04E2"},
-                          Case{"50.00", "BAh1388"}, Case{"12.3.", "BAh04CE"}}) {
-        SCOPED_TRACE(c.text.toStdString());
-        EXPECT_EQ(Write(Setting::BatteryCapacity, Field::Text6, c.text), Strings{c.command});
-        EXPECT_EQ(Status(), kBatteryWritten);
-    }
+    EXPECT_EQ(sim.tyreMm(), 0u);
     EXPECT_EQ(sim.batteryCah(), 1230);
 }
 
-TEST_F(SettingsTest, BatteryWriteRefusesTextsOutOfFormOrRange) {
-    for (const char* text :
-         {"5.00", "5.000", "123.4", "04.99", "50.01", "99.99", "--.--", "ab.cd"}) {
-        SCOPED_TRACE(text);
-        EXPECT_EQ(Write(Setting::BatteryCapacity, Field::Text6, QString::fromUtf8(text)),
-                  Strings{});
-        EXPECT_EQ(Status(), kBatteryInvalid);
-        EXPECT_EQ(state.CmdStr, text);
+TEST_F(SettingsTest, WriteSucceedsOnlyOnAnAnswerBeginningWithUpperCaseOK) {
+    const Box& box = kBoxes.at(kInterval);
+    const std::map<std::string, bool> answers{
+        {"OK\r", true}, {"OK, stored\r", true}, {"ok\r", false}, {" OK\r", false},
+        {"O", false},   {"NG\r", false},        {"", false}};
+    for (const auto& [answer, succeeds] : answers) {
+        SCOPED_TRACE(answer);
+        sim.addFault(Fault::replace("T5", answer));
+        Write(kInterval, QStringLiteral("5"));
+        EXPECT_EQ(Status(), succeeds ? box.written : box.notWritten);
+        EXPECT_EQ(state.AnsStr, answer);
     }
-    EXPECT_EQ(sim.received(), "");
 }
 
-// --- all three: closed port, failing port, overlapping operations ---------------------------
-
-TEST_F(SettingsTest, ReadsWithThePortClosedChangeNothing) {
-    state.fCommOpen = false;
-    state.AnsStr = "0A\r";  // a stale answer is no answer to a read that never happened
+// With the port closed nothing is sent: reads change no box nor LogInterval, and writes fail
+// even though AnsStr still holds an earlier "OK". When the port itself fails (PortError though
+// the window believes it open), reads show the placeholder and every operation fails.
+TEST_F(SettingsTest, ClosedOrFailingPortChangesNothingAndFails) {
     logInterval = 2;
-    for (Setting setting :
-         {Setting::RecordingInterval, Setting::TyreCircumference, Setting::BatteryCapacity}) {
-        view.texts[Field::Status] = QString();
-        ReadSetting(setting, ctx);
-        EXPECT_EQ(Status(), kNotOpen);
+    for (const bool portFails : {false, true}) {
+        state.fCommOpen = portFails;
+        if (portFails) port.setPortOpen(false);
+        for (const auto& [setting, box] : kBoxes) {
+            SCOPED_TRACE(box.query + (portFails ? " port fails" : " closed"));
+            state.AnsStr = "OK\r";
+            view.setText(box.field, box.valid);
+            ReadSetting(setting, ctx);
+            EXPECT_EQ(Status(),
+                      portFails ? box.readFailed : QStringLiteral("CommPort Not Open..."));
+            EXPECT_EQ(view.text(box.field), portFails ? box.placeholder : box.valid);
+            Write(setting, box.valid);
+            EXPECT_EQ(Status(), box.notWritten);
+        }
+        EXPECT_EQ(logInterval, 2);
     }
-    EXPECT_EQ(view.text(Field::Text7), QStringLiteral("-"));
-    EXPECT_EQ(view.text(Field::Text5), QStringLiteral("----"));
-    EXPECT_EQ(view.text(Field::Text6), QStringLiteral("--.--"));
-    EXPECT_EQ(logInterval, 2);
     EXPECT_EQ(sim.received(), "");
-}
-
-TEST_F(SettingsTest, WritesWithThePortClosedFail) {
-    state.fCommOpen = false;
-    state.AnsStr = "OK\r";  // an earlier success must not count for this write
-    EXPECT_EQ(Write(Setting::RecordingInterval, Field::Text7, QStringLiteral("2")), Strings{});
-    EXPECT_EQ(Status(), kIntervalNotWritten);
-    EXPECT_EQ(Write(Setting::TyreCircumference, Field::Text5, QStringLiteral("1800")), Strings{});
-    EXPECT_EQ(Status(), kTyreNotWritten);
-    EXPECT_EQ(Write(Setting::BatteryCapacity, Field::Text6, QStringLiteral("12.50")), Strings{});
-    EXPECT_EQ(Status(), kBatteryNotWritten);
-    EXPECT_EQ(sim.received(), "");
-}
-
-// The window still believes the port open, but it has gone: every exchange raises PortError.
-TEST_F(SettingsTest, PortFailureBecomesTheOperationsFailure) {
-    port.setPortOpen(false);
-    logInterval = 5;
-
-    ReadSetting(Setting::RecordingInterval, ctx);
-    EXPECT_EQ(view.text(Field::Text7), QStringLiteral("?"));
-    EXPECT_EQ(Status(), kIntervalReadFailed);
-    EXPECT_EQ(logInterval, 5);
-    ReadSetting(Setting::TyreCircumference, ctx);
-    EXPECT_EQ(Status(), kTyreReadFailed);
-    ReadSetting(Setting::BatteryCapacity, ctx);
-    EXPECT_EQ(Status(), kBatteryReadFailed);
-
-    Write(Setting::RecordingInterval, Field::Text7, QStringLiteral("2"));
-    EXPECT_EQ(Status(), kIntervalNotWritten);
-    Write(Setting::TyreCircumference, Field::Text5, QStringLiteral("1800"));
-    EXPECT_EQ(Status(), kTyreNotWritten);
-    Write(Setting::BatteryCapacity, Field::Text6, QStringLiteral("12.50"));
-    EXPECT_EQ(Status(), kBatteryNotWritten);
 }
 
 // A click handled during a running exchange must not start a second one, nor let an error
 // escape into the event loop.
 TEST_F(SettingsTest, OperationStartedDuringAnExchangeFailsAlone) {
-    view.texts[Field::Text6] = QStringLiteral("12.50");
+    view.setText(Field::Text6, QStringLiteral("12.50"));
     QTimer::singleShot(20, [this] {
-        ReadSetting(Setting::TyreCircumference, ctx);
-        EXPECT_EQ(Status(), kTyreReadFailed);
-        WriteSetting(Setting::BatteryCapacity, ctx);
-        EXPECT_EQ(Status(), kBatteryNotWritten);
+        ReadSetting(kTyre, ctx);
+        EXPECT_EQ(Status(), kBoxes.at(kTyre).readFailed);
+        WriteSetting(kBattery, ctx);
+        EXPECT_EQ(Status(), kBoxes.at(kBattery).notWritten);
     });
-    Answer("T??", "0A\r");
-    ReadSetting(Setting::RecordingInterval, ctx);
+    sim.addFault(Fault::replace("T??", "0A\r"));
+    ReadSetting(kInterval, ctx);
     EXPECT_EQ(view.text(Field::Text7), QStringLiteral("10"));
     EXPECT_EQ(logInterval, 10);
     EXPECT_EQ(view.text(Field::Text5), QStringLiteral("----"));
