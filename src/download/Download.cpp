@@ -130,21 +130,6 @@ const DownloadStage kLapStage{
     .runEventsBetweenRecords = false,
 };
 
-// Upper-case hexadecimal, zero-filled on the left to `width` characters.
-std::string NumberText(int value, int width) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    auto bits = static_cast<unsigned>(value);
-    do {
-        text.insert(text.begin(), kDigits[bits & 0xFu]);
-        bits >>= 4;
-    } while (bits != 0);
-    if (static_cast<int>(text.size()) < width) {
-        text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
-    }
-    return text;
-}
-
 void ShowStatus(DownloadContext& ctx, const char* utf8) {
     ctx.view.setText(Field::Status, QString::fromUtf8(utf8));
 }
@@ -179,7 +164,8 @@ bool RunStage(DownloadContext& ctx, const DownloadStage& stage) {
         // rewrites the store's count, not this loop's.
         failure = stage.recordFailure;
         for (int i = 0; i < count; ++i) {
-            const std::string number = NumberText(i + stage.numberBase, stage.numberWidth);
+            const std::string number =
+                HexText(static_cast<std::uint32_t>(i + stage.numberBase), stage.numberWidth);
             Send(ctx, stage.recordPrefix + number);
             (ctx.exchange.*stage.exchange)(ctx.state.CmdStr, ctx.state.AnsStr);
             // A copy: a command run from the window events may rewrite AnsStr.

@@ -89,37 +89,45 @@ double LeadingNumberValue(std::string_view text) {
     return value;
 }
 
-std::optional<std::int16_t> RoundToInt16(double value) {
+namespace {
+
+template <typename Int>
+std::optional<Int> RoundTo(double value) {
     if (!std::isfinite(value)) return std::nullopt;
-    const double r = std::nearbyint(value);
-    if (r < std::numeric_limits<std::int16_t>::min() ||
-        r > std::numeric_limits<std::int16_t>::max()) {
+    const double r = std::nearbyint(value);  // the default rounding mode: halves to even
+    if (r < std::numeric_limits<Int>::min() || r > std::numeric_limits<Int>::max()) {
         return std::nullopt;
     }
-    return static_cast<std::int16_t>(r);
+    return static_cast<Int>(r);
+}
+
+}  // namespace
+
+std::optional<std::int16_t> RoundToInt16(double value) {
+    return RoundTo<std::int16_t>(value);
 }
 
 std::optional<std::int32_t> RoundToInt32(double value) {
-    if (!std::isfinite(value)) return std::nullopt;
-    const double r = std::nearbyint(value);
-    if (r < std::numeric_limits<std::int32_t>::min() ||
-        r > std::numeric_limits<std::int32_t>::max()) {
-        return std::nullopt;
+    return RoundTo<std::int32_t>(value);
+}
+
+std::string HexText(std::uint32_t value, int width) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value & 0xFu]);
+        value >>= 4;
+    } while (value != 0);
+    if (static_cast<int>(text.size()) < width) {
+        text.insert(0, static_cast<std::size_t>(width) - text.size(), '0');
     }
-    return static_cast<std::int32_t>(r);
+    return text;
 }
 
 std::optional<std::string> ParameterText(double value) {
     const auto whole = RoundToInt32(value);
     if (!whole) return std::nullopt;
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    auto bits = static_cast<std::uint32_t>(*whole);
-    std::string text;
-    do {
-        text.insert(text.begin(), kDigits[bits & 0xF]);
-        bits >>= 4;
-    } while (bits != 0);
-    return text;
+    return HexText(static_cast<std::uint32_t>(*whole));
 }
 
 bool BeginsWithOK(std::string_view answer) {

@@ -42,6 +42,10 @@ double LeadingNumberValue(std::string_view text);
 std::optional<std::int16_t> RoundToInt16(double value);
 std::optional<std::int32_t> RoundToInt32(double value);
 
+// Upper-case hexadecimal digits of `value`, without leading zeros unless `width` asks for them:
+// the number is filled on the left with "0" to at least `width` characters.
+std::string HexText(std::uint32_t value, int width = 1);
+
 // Parameter text of a write command: the nearest whole number (halves to even) in upper-case
 // hexadecimal without leading zeros (10 gives "A", 1000 gives "3E8"; a negative number gives its
 // eight-digit two's-complement form). nullopt when the value does not fit a 32-bit signed integer.

@@ -81,6 +81,14 @@ TEST(ParameterText, NearestWholeNumberInUpperCaseHex) {
     EXPECT_EQ(ParameterText(-1), "FFFFFFFF");
 }
 
+TEST(HexText, FillsToTheWidthAndNeverCuts) {
+    EXPECT_EQ(HexText(0x1A, 4), "001A");
+    EXPECT_EQ(HexText(0, 4), "0000");
+    EXPECT_EQ(HexText(1, 2), "01");
+    EXPECT_EQ(HexText(0x12345, 4), "12345");
+    EXPECT_EQ(HexText(0xABC), "ABC");
+}
+
 TEST(ParameterText, ValuesBeyondThirtyTwoBitsAreRefused) {
     EXPECT_EQ(ParameterText(2147483647.5), std::nullopt);  // rounds to 2^31
     EXPECT_EQ(ParameterText(1e10), std::nullopt);
