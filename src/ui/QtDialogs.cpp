@@ -1,5 +1,6 @@
 #include "ui/QtDialogs.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
 
@@ -27,7 +28,8 @@ std::optional<QString> QtDialogs::askSaveFileName(const SaveDialogSetup& setup) 
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList chosen = dialog.selectedFiles();
     if (chosen.isEmpty()) return QString();
-    return chosen.first();
+    // The path as the user knows it (backslashes on Windows): it appears in the file and Status.
+    return QDir::toNativeSeparators(chosen.first());
 }
 
 QString QtDialogs::QtFilter(const QString& filter) {
