@@ -1,15 +1,19 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 
 #include "ui/Centering.h"
 #include "ui/Form1.h"
+#include "ui/QtDialogs.h"
 
 using namespace yb;
 
@@ -106,4 +110,24 @@ TEST_F(StartedWindow, ClearEmptiesOnlyTheMessageLineAndTheMainRecordLine) {
     EXPECT_EQ(window.text(Field::Text1), "");
     EXPECT_EQ(window.text(Field::Text2), "b");
     EXPECT_EQ(window.text(Field::Text3), "c");
+}
+
+TEST(QtDialogs, BoxesCarryTheCaptionNoIconAndYesAsDefault) {
+    QWidget window;
+    window.setWindowTitle("YB DownLoader v3 / 38.4k baud");
+    QtDialogs dialogs(&window);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_EQ(box->windowTitle(), window.windowTitle());
+        EXPECT_EQ(box->text(), "q");
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(dialogs.askYesNo("q"));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(QtDialogs::QtFilter("(CSVファイル) | *.csv"), "(CSVファイル) (*.csv)");
 }
