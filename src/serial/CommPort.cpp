@@ -133,14 +133,6 @@ void CommPort::requireOpen() const {
     if (!serial_.isOpen()) throw PortError("the serial port is not open");
 }
 
-int CommPort::inBufferCount() {
-    requireOpen();
-    while (serial_.waitForReadyRead(0)) {
-    }
-    requireOpen();
-    return static_cast<int>(serial_.bytesAvailable());
-}
-
 std::string CommPort::input() {
     requireOpen();
     // Outside the event loop the port only sees new characters when asked to take them in.

@@ -44,10 +44,7 @@ public:
     // not exist, is in use or refuses the settings. Closing a closed port does nothing.
     void setPortOpen(bool open);
     bool portOpen() const { return serial_.isOpen(); }
-    QString deviceName() const { return serial_.portName(); }
 
-    // Number of received characters waiting.
-    int inBufferCount();
     // Every character waiting, removed from the buffer; "" when nothing waits.
     std::string input();
     // Writes the text and pushes it onto the line.

@@ -285,56 +285,43 @@ bool LoggerSim::sleepUntil(Clock::time_point when) const {
 }
 
 std::string LoggerSim::mainRecord(long i) const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.mainRecord(i);
+    return locked([&](const Logger& l) { return l.mainRecord(i); });
 }
 std::string LoggerSim::tempRecord(long i) const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.tempRecord(i);
+    return locked([&](const Logger& l) { return l.tempRecord(i); });
 }
 std::string LoggerSim::lapRecord(long lap) const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.lapRecord(lap);
+    return locked([&](const Logger& l) { return l.lapRecord(lap); });
 }
 MainValues LoggerSim::mainValues(long i) const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.mainValues(i);
+    return locked([&](const Logger& l) { return l.mainValues(i); });
 }
 int LoggerSim::temperature(long i) const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.temperature(i);
+    return locked([&](const Logger& l) { return l.temperature(i); });
 }
 LapValues LoggerSim::lapValues(long lap) const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.lapValues(lap);
+    return locked([&](const Logger& l) { return l.lapValues(lap); });
 }
 long LoggerSim::mainCount() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.mainCount();
+    return locked([&](const Logger& l) { return l.mainCount(); });
 }
 long LoggerSim::tempCount() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.tempCount();
+    return locked([&](const Logger& l) { return l.tempCount(); });
 }
 long LoggerSim::lapCount() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.lapCount();
+    return locked([&](const Logger& l) { return l.lapCount(); });
 }
 bool LoggerSim::tempFitted() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.tempFitted();
+    return locked([&](const Logger& l) { return l.tempFitted(); });
 }
 int LoggerSim::interval() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.interval();
+    return locked([&](const Logger& l) { return l.interval(); });
 }
 std::uint32_t LoggerSim::tyreMm() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.tyreMm();
+    return locked([&](const Logger& l) { return l.tyreMm(); });
 }
 std::uint16_t LoggerSim::batteryCah() const {
-    std::lock_guard lock(stateMutex_);
-    return logger_.batteryCah();
+    return locked([&](const Logger& l) { return l.batteryCah(); });
 }
 
 }  // namespace ybsim

@@ -138,6 +138,13 @@ private:
         std::chrono::milliseconds delay{0};
     };
 
+    // Runs `read` on the logger's memory under the state lock.
+    template <typename Read>
+    auto locked(Read read) const {
+        std::lock_guard lock(stateMutex_);
+        return read(logger_);
+    }
+
     void openPty();
     void closePty();
     void run();
