@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev      # Qt 6 Widgets and SerialPort
+  qt6-charts-dev                        # the data viewer's charts
+  qcoro-qt6-dev                         # coroutines on the Qt event loop
   libgtest-dev                          # unit and integration tests
   fonts-ipafont-gothic                  # Japanese fixed-pitch and proportional fonts
   libgl-dev                             # Qt6Gui's CMake package looks for OpenGL headers
