@@ -1,7 +1,5 @@
 #include "download/Download.h"
 
-#include <QString>
-
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -13,230 +11,231 @@ namespace yb {
 
 namespace {
 
-using RecordExchange = void (CommandExchange::*)(const std::string&, std::string&);
-using RecordDecoder = void (*)(LoggedData& data, int slot, std::string_view answer);
+using StoreRecord = bool (*)(LoggedData& data, int slot, std::string_view answer);
 
 // One stage of the download: a count request, then one request per record. The three stages
 // differ only in what this table holds.
 struct DownloadStage {
-    const char* countCommand;         // sent through mSendCommandGetAns
-    std::size_t countLength;          // exact length of a good count answer
-    std::size_t countDigits;          // the count field: positions 1 .. countDigits
+    Stage stage;
+    const char* countCommand;         // a command exchange
     std::int16_t LoggedData::*count;  // where the accepted count is stored
     std::int16_t limit;               // a higher count ends the download and is not stored
     const char* countLengthFailure;   // count answer of the wrong length
     const char* countLimitFailure;    // count above the limit
-    const char* label;                // Status: label, count in decimal, "個"
+    const char* label;                // message line: label, count in decimal, "個"
     const char* recordPrefix;         // record command: prefix and number text
     int numberWidth;                  // hexadecimal digits of the number text
     int numberBase;                   // number of the first record (laps count from 1)
-    RecordExchange exchange;          // the record request's exchange variant
-    std::size_t recordLength;         // exact length of a good record answer
+    RecordAnswer answer;              // what completes a record answer
     const char* recordFailure;        // record answer of the wrong length
-    RecordDecoder decode;             // answer into slot i of the store
-    Field display;                    // shows the latest record line
-    bool runEventsBetweenRecords;     // window events run once after each record
+    StoreRecord store;                // answer into slot i of the store; false: wrong length
 };
 
-constexpr std::int16_t kCountWait = 100;  // ms, the fixed wait of count and probe requests
-
-std::int16_t Field16(std::string_view answer, std::size_t start, std::size_t digits) {
-    // Runs of at most four digits always give a 16-bit value.
-    return static_cast<std::int16_t>(HexFieldValue(Mid(answer, start, digits)));
-}
-
-void DecodeMainRecord(LoggedData& data, int slot, std::string_view answer) {
-    data.Data1Solar.at(slot) = static_cast<float>(Field16(answer, 1, 4)) / 100.0f;
-    data.Data1Battery.at(slot) = static_cast<float>(Field16(answer, 5, 4)) / 100.0f;
-    data.Data1MainVolt.at(slot) = static_cast<float>(Field16(answer, 9, 4)) / 10.0f;
-    data.Data1SubVolt.at(slot) = static_cast<float>(Field16(answer, 13, 2)) / 10.0f;
-    data.Data1Speed.at(slot) = static_cast<float>(Field16(answer, 15, 2));
+bool StoreMain(LoggedData& data, int slot, std::string_view answer) {
+    const auto record = DecodeMainRecord(answer);
+    if (!record) return false;
+    data.Data1Solar.at(slot) = record->solar;
+    data.Data1Battery.at(slot) = record->battery;
+    data.Data1MainVolt.at(slot) = record->mainVolt;
+    data.Data1SubVolt.at(slot) = record->subVolt;
+    data.Data1Speed.at(slot) = record->speed;
     data.fData_Saved = false;
+    return true;
 }
 
-// The logger sends a temperature as two hexadecimal digits of an 8-bit two's-complement value.
-// The sign comes from the first character alone (a non-digit counts as 0); the field is then
-// widened with "FF" or "00" and read as one run, so a malformed second character only cuts the
-// run short.
-void DecodeTempRecord(LoggedData& data, int slot, std::string_view answer) {
-    const std::string_view field = Mid(answer, 1, 2);
-    const std::int32_t firstDigit = field.empty() ? 0 : HexFieldValue(field.substr(0, 1));
-    const std::string widened = (firstDigit >= 8 ? "FF" : "00") + std::string(field);
-    data.Data2Temp.at(slot) = static_cast<std::int16_t>(HexFieldValue(widened));
+bool StoreTemp(LoggedData& data, int slot, std::string_view answer) {
+    const auto temperature = DecodeTempRecord(answer);
+    if (!temperature) return false;
+    data.Data2Temp.at(slot) = *temperature;
+    return true;
 }
 
-void DecodeLapRecord(LoggedData& data, int slot, std::string_view answer) {
-    data.LapTime.at(slot) = Field16(answer, 1, 4);
-    data.LapMotorWh.at(slot) = static_cast<float>(Field16(answer, 5, 4)) / 10.0f;
+bool StoreLap(LoggedData& data, int slot, std::string_view answer) {
+    const auto lap = DecodeLapRecord(answer);
+    if (!lap) return false;
+    data.LapTime.at(slot) = lap->seconds;
+    data.LapMotorWh.at(slot) = lap->motorWh;
+    return true;
 }
 
-const DownloadStage kMainStage{
-    .countCommand = "D1?",
-    .countLength = 5,
-    .countDigits = 4,
-    .count = &LoggedData::DataCount1,
-    .limit = LoggedData::kMainLimit,
-    .countLengthFailure = "'D1?' コマンドエラー",
-    .countLimitFailure = "'D1?' コマンドエラー",
-    .label = "データ１:",
-    .recordPrefix = "D1",
-    .numberWidth = 4,
-    .numberBase = 0,
-    .exchange = &CommandExchange::mSendCommandGetAns_D1,
-    .recordLength = CommandExchange::kMainRecordLength,
-    .recordFailure = "'D1+nnnn' コマンドエラー",
-    .decode = &DecodeMainRecord,
-    .display = Field::Text1,
-    .runEventsBetweenRecords = true,
+const DownloadStage kStages[] = {
+    {
+        .stage = Stage::Main,
+        .countCommand = "D1?",
+        .count = &LoggedData::DataCount1,
+        .limit = LoggedData::kMainLimit,
+        .countLengthFailure = "'D1?' コマンドエラー",
+        .countLimitFailure = "'D1?' コマンドエラー",
+        .label = "データ１:",
+        .recordPrefix = "D1",
+        .numberWidth = 4,
+        .numberBase = 0,
+        .answer = kMainRecordAnswer,
+        .recordFailure = "'D1+nnnn' コマンドエラー",
+        .store = &StoreMain,
+    },
+    {
+        .stage = Stage::Temperature,
+        .countCommand = "D2?",
+        .count = &LoggedData::DataCount2,
+        .limit = LoggedData::kTempLimit,
+        .countLengthFailure = "'D2?' コマンドエラー",
+        .countLimitFailure = "'D2?' コマンドエラー",
+        .label = "温度データ:",
+        .recordPrefix = "D2",
+        .numberWidth = 4,
+        .numberBase = 0,
+        .answer = kTempRecordAnswer,
+        .recordFailure = "'D2+nnnn' コマンドエラー",
+        .store = &StoreTemp,
+    },
+    {
+        .stage = Stage::Laps,
+        .countCommand = "L?",
+        .count = &LoggedData::LapCount,
+        .limit = LoggedData::kLapLimit,
+        .countLengthFailure = "'L2?' コマンドエラー",
+        .countLimitFailure = "'L?' コマンドエラー",
+        .label = "周回データ:",
+        .recordPrefix = "LD",
+        .numberWidth = 2,
+        .numberBase = 1,
+        .answer = kLapRecordAnswer,
+        .recordFailure = "'LD+nn' コマンドエラー",
+        .store = &StoreLap,
+    },
 };
 
-const DownloadStage kTempStage{
-    .countCommand = "D2?",
-    .countLength = 5,
-    .countDigits = 4,
-    .count = &LoggedData::DataCount2,
-    .limit = LoggedData::kTempLimit,
-    .countLengthFailure = "'D2?' コマンドエラー",
-    .countLimitFailure = "'D2?' コマンドエラー",
-    .label = "温度データ:",
-    .recordPrefix = "D2",
-    .numberWidth = 4,
-    .numberBase = 0,
-    .exchange = &CommandExchange::mSendCommandGetAns_D2,
-    .recordLength = CommandExchange::kTempRecordLength,
-    .recordFailure = "'D2+nnnn' コマンドエラー",
-    .decode = &DecodeTempRecord,
-    .display = Field::Text2,
-    .runEventsBetweenRecords = false,
-};
-
-const DownloadStage kLapStage{
-    .countCommand = "L?",
-    .countLength = 3,
-    .countDigits = 2,
-    .count = &LoggedData::LapCount,
-    .limit = LoggedData::kLapLimit,
-    .countLengthFailure = "'L2?' コマンドエラー",
-    .countLimitFailure = "'L?' コマンドエラー",
-    .label = "周回データ:",
-    .recordPrefix = "LD",
-    .numberWidth = 2,
-    .numberBase = 1,
-    .exchange = &CommandExchange::mSendCommandGetAns_Lap,
-    .recordLength = CommandExchange::kLapRecordLength,
-    .recordFailure = "'LD+nn' コマンドエラー",
-    .decode = &DecodeLapRecord,
-    .display = Field::Text3,
-    .runEventsBetweenRecords = false,
-};
-
-void ShowStatus(DownloadContext& ctx, const char* utf8) {
-    ctx.view.setText(Field::Status, QString::fromUtf8(utf8));
+const DownloadStage& StageOf(Stage stage) {
+    return kStages[static_cast<int>(stage)];
 }
 
-void Send(DownloadContext& ctx, std::string command) {
-    ctx.state.AnsStr.clear();
-    ctx.state.CmdStr = std::move(command);
-}
+// One download run: the stages share the line, the store, the progress sink and the clock.
+class DownloadRun {
+public:
+    DownloadRun(LineExchange& line, LoggedData& data, ProgressSink report)
+        : line_(line), data_(data), report_(std::move(report)) {}
 
-// Runs one stage; false when it ended the download. Any failure underneath an exchange (port
-// lost, exchange busy) ends the download with the failure text of the request that was running.
-bool RunStage(DownloadContext& ctx, const DownloadStage& stage) {
+    QCoro::Task<DownloadOutcome> run();
+
+private:
+    // Runs one stage; the outcome ends the download unless it is Done.
+    QCoro::Task<DownloadOutcome> runStage(const DownloadStage& stage);
+    QCoro::Task<bool> temperatureFitted();
+    void report(DownloadProgress progress) {
+        progress.elapsed = std::chrono::steady_clock::now() - started_;
+        if (report_) report_(progress);
+    }
+    DownloadOutcome end(Ending ending, Stage stage, const QString& text) {
+        DownloadOutcome outcome;
+        outcome.ending = ending;
+        outcome.text = text;
+        outcome.stage = stage;
+        return outcome;
+    }
+
+    LineExchange& line_;
+    LoggedData& data_;
+    ProgressSink report_;
+    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+};
+
+QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
     const char* failure = stage.countLengthFailure;
     try {
-        Send(ctx, stage.countCommand);
-        ctx.exchange.mSendCommandGetAns(ctx.state.CmdStr, ctx.state.AnsStr, kCountWait);
-        if (ctx.state.AnsStr.size() != stage.countLength) {
-            ShowStatus(ctx, failure);
-            return false;
-        }
-        const std::int16_t count = Field16(ctx.state.AnsStr, 1, stage.countDigits);
-        if (count > stage.limit) {
+        const auto count = DecodeCount(stage.stage, co_await line_.ask(stage.countCommand));
+        if (!count) co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
+        if (*count > stage.limit) {
             // Not stored: the store keeps the count that goes with its records.
-            ShowStatus(ctx, stage.countLimitFailure);
-            return false;
+            co_return end(Ending::Failed, stage.stage, QString::fromUtf8(stage.countLimitFailure));
         }
-        ctx.data.*stage.count = count;
-        ctx.view.setText(Field::Status, QString::fromUtf8(stage.label) + QString::number(count) +
-                                            QStringLiteral("個"));
+        data_.*stage.count = *count;
+        DownloadProgress progress;
+        progress.event = DownloadProgress::Event::CountKnown;
+        progress.stage = stage.stage;
+        progress.count = *count;
+        report(progress);
 
-        // `count` is this run's own bound: a download started from the window events below
-        // rewrites the store's count, not this loop's.
         failure = stage.recordFailure;
-        for (int i = 0; i < count; ++i) {
-            const std::string number =
+        for (int i = 0; i < *count; ++i) {
+            std::string number =
                 HexText(static_cast<std::uint32_t>(i + stage.numberBase), stage.numberWidth);
-            Send(ctx, stage.recordPrefix + number);
-            (ctx.exchange.*stage.exchange)(ctx.state.CmdStr, ctx.state.AnsStr);
-            // A copy: a command run from the window events may rewrite AnsStr.
-            const std::string answer = ctx.state.AnsStr;
-            if (answer.size() != stage.recordLength) {
-                ShowStatus(ctx, failure);
-                return false;
+            std::string answer = co_await line_.askRecord(stage.recordPrefix + number, stage.answer);
+            if (!stage.store(data_, i, answer)) {
+                co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
             }
-            stage.decode(ctx.data, i, answer);
-            ctx.view.setText(stage.display, QString::fromLatin1(number) + QStringLiteral(" : ") +
-                                                QString::fromLatin1(answer));
-            if (stage.runEventsBetweenRecords && ctx.pumpEvents) ctx.pumpEvents();
+            progress.event = DownloadProgress::Event::RecordStored;
+            progress.done = i + 1;
+            progress.number = std::move(number);
+            progress.answer = std::move(answer);
+            report(progress);
         }
-        return true;
+        co_return end(Ending::Done, stage.stage, {});
+    } catch (const ExchangeCancelled&) {
+        data_.fData_Saved = false;
+        co_return end(Ending::Cancelled, stage.stage, kDownloadCancelledText);
     } catch (const std::exception&) {
-        ShowStatus(ctx, failure);
-        return false;
+        // The line failed underneath (port lost), or a slot was out of range.
+        co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
     }
 }
 
-bool ProbeTempSensor(DownloadContext& ctx) {
-    Send(ctx, "TMP?");
-    ctx.exchange.mSendCommandGetAns(ctx.state.CmdStr, ctx.state.AnsStr, kCountWait);
-    if (ctx.state.AnsStr.empty()) return false;
-    return BeginsWithOK(ctx.state.AnsStr);
+QCoro::Task<bool> DownloadRun::temperatureFitted() {
+    co_return BeginsWithOK(co_await line_.ask("TMP?"));
 }
 
-void Download(DownloadContext& ctx) {
-    if (!ctx.state.fCommOpen) {
-        ctx.view.setText(Field::Status, QStringLiteral("CommPort Not Open..."));
-        return;
-    }
+QCoro::Task<DownloadOutcome> DownloadRun::run() {
+    if (!line_.portOpen()) co_return end(Ending::Refused, Stage::Main, kPortNotOpenText);
+
     // The interval read reports its own failures; the download goes on whatever it found.
-    if (ctx.readInterval) {
-        try {
-            ctx.readInterval();
-        } catch (const std::exception&) {
-        }
+    DownloadProgress interval;
+    interval.event = DownloadProgress::Event::IntervalRead;
+    interval.interval =
+        co_await ReadSetting(Setting::RecordingInterval, line_, data_.LogInterval);
+    if (interval.interval.ending == Ending::Cancelled) {
+        data_.fData_Saved = false;
+        co_return end(Ending::Cancelled, Stage::Main, kDownloadCancelledText);
     }
+    report(interval);
 
-    if (!RunStage(ctx, kMainStage)) return;
+    DownloadOutcome outcome = co_await runStage(StageOf(Stage::Main));
+    if (!outcome.done()) co_return outcome;
 
-    bool tempFitted = false;
+    bool fitted = false;
     try {
-        tempFitted = ProbeTempSensor(ctx);
+        fitted = co_await temperatureFitted();
+    } catch (const ExchangeCancelled&) {
+        data_.fData_Saved = false;
+        co_return end(Ending::Cancelled, Stage::Temperature, kDownloadCancelledText);
     } catch (const std::exception&) {
-        ShowStatus(ctx, "'TMP?' コマンドエラー");
-        return;
+        co_return end(Ending::Failed, Stage::Temperature,
+                      QStringLiteral("'TMP?' コマンドエラー"));
     }
-    if (tempFitted && !RunStage(ctx, kTempStage)) return;
+    if (fitted) {
+        outcome = co_await runStage(StageOf(Stage::Temperature));
+        if (!outcome.done()) co_return outcome;
+    }
 
-    if (!RunStage(ctx, kLapStage)) return;
-    ShowStatus(ctx, "データ読出し完了...");
+    outcome = co_await runStage(StageOf(Stage::Laps));
+    if (!outcome.done()) co_return outcome;
+    co_return end(Ending::Done, Stage::Laps, kDownloadDoneText);
 }
 
 }  // namespace
 
-void DownLoadBtn_Click(DownloadContext& ctx) {
-    try {
-        Download(ctx);
-    } catch (...) {
-        // Nothing is left to report with: the stages have shown what they could.
-    }
+QCoro::Task<DownloadOutcome> Download(LineExchange& line, LoggedData& data, ProgressSink report) {
+    DownloadRun run(line, data, std::move(report));
+    co_return co_await run.run();
 }
 
-bool CheckTempSensor(DownloadContext& ctx) {
-    try {
-        return ProbeTempSensor(ctx);
-    } catch (const std::exception&) {
-        return false;
-    }
+QString StageCountText(Stage stage, int count) {
+    return QString::fromUtf8(StageOf(stage).label) + QString::number(count) +
+           QStringLiteral("個");
+}
+
+QString RecordLine(const DownloadProgress& stored) {
+    return QString::fromLatin1(stored.number) + QStringLiteral(" : ") +
+           QString::fromLatin1(stored.answer);
 }
 
 }  // namespace yb

@@ -1,31 +1,61 @@
 #pragma once
 // The download: everything the logger holds into the store, stage by stage.
+//
+// It reads the recording interval first, then runs three stages in order (main data, the
+// temperatures when the logger has the option, laps), each a count request and one request per
+// record. The first failure ends it; what was stored stays. It reports typed progress to whoever
+// runs it and returns its outcome: the completion text, the failure text of the request that
+// failed, or the cancel text.
 
+#include <QString>
+
+#include <chrono>
 #include <functional>
+#include <string>
 
+#include <qcoro/qcorotask.h>
+
+#include "core/Outcome.h"
 #include "download/LoggedData.h"
-#include "serial/CommandExchange.h"
-#include "serial/View.h"
-#include "serial/WindowState.h"
+#include "download/Records.h"
+#include "serial/LineExchange.h"
+#include "settings/Settings.h"
 
 namespace yb {
 
-struct DownloadContext {
-    CommandExchange& exchange;
-    WindowState& state;
-    View& view;
-    LoggedData& data;
-    // The recording-interval read, run before anything else; reports its own failures.
-    std::function<void()> readInterval;
-    // Lets pending window events run once (after each main-data record).
-    std::function<void()> pumpEvents;
+inline const QString kDownloadDoneText = QStringLiteral("データ読出し完了...");
+inline const QString kDownloadCancelledText = QStringLiteral("データ読出しを中止しました");
+
+struct DownloadProgress {
+    enum class Event {
+        IntervalRead,  // the recording interval was read (or its read failed): see `interval`
+        CountKnown,    // the stage's count was accepted
+        RecordStored,  // record `done` - 1 of the stage was stored
+    };
+    Event event = Event::CountKnown;
+    Stage stage = Stage::Main;
+    int done = 0;        // records of the stage stored so far
+    int count = 0;       // the stage's count, once known
+    std::string number;  // RecordStored: the record's number text ("0077", "0A")
+    std::string answer;  // RecordStored: the answer as received, line end included
+    SettingRead interval;
+    std::chrono::steady_clock::duration elapsed{};  // since the download started
 };
 
-// Runs the whole download; reports through Status, Text1..Text3 and the store. Never throws.
-void DownLoadBtn_Click(DownloadContext& ctx);
+using ProgressSink = std::function<void(const DownloadProgress&)>;
 
-// Asks the logger whether it has the temperature option ("TMP?" answered with "OK"). False also
-// when the exchange fails underneath. Never throws.
-bool CheckTempSensor(DownloadContext& ctx);
+struct DownloadOutcome : Outcome {
+    Stage stage = Stage::Main;  // the stage that was running when it ended
+};
+
+// Runs the whole download on the open port. With the port closed: Refused with
+// "CommPort Not Open...", nothing sent. A cancel ends it before its next request, leaving the store
+// as a failure at that request would, and marks the data as unsaved. Never throws.
+QCoro::Task<DownloadOutcome> Download(LineExchange& line, LoggedData& data, ProgressSink report);
+
+// What the message line shows once a stage's count is known: "データ１:16100個".
+QString StageCountText(Stage stage, int count);
+// The line a stage's record box shows for a stored record: number text, " : ", the answer.
+QString RecordLine(const DownloadProgress& stored);
 
 }  // namespace yb

@@ -3,7 +3,6 @@
 #include <QFileInfo>
 
 #include "export/Dialogs.h"
-#include "serial/View.h"
 
 namespace yb {
 
@@ -18,11 +17,11 @@ bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialog
     return WriteDataFile(data, csv, fname, dialogs, clock);
 }
 
-void Command1_Click(LoggedData& data, bool csv, View& view, Dialogs& dialogs,
-                    const QString& programDir, const Clock& clock) {
+std::optional<QString> SaveDataWithDialog(LoggedData& data, bool csv, Dialogs& dialogs,
+                                          const QString& programDir, const Clock& clock) {
     if (data.DataCount1 == 0) {
         dialogs.message(QStringLiteral("データ１がありません"));
-        return;
+        return std::nullopt;
     }
 
     // Set up afresh on every press: no folder or name of an earlier press is carried over.
@@ -34,12 +33,10 @@ void Command1_Click(LoggedData& data, bool csv, View& view, Dialogs& dialogs,
     setup.initialDir = programDir;
 
     const std::optional<QString> chosen = dialogs.askSaveFileName(setup);
-    if (!chosen || chosen->isEmpty()) return;
-
-    if (SaveDataFile(data, csv, *chosen, dialogs, clock)) {
-        view.setText(Field::Status, QStringLiteral("データファイルに保存しました : ") + *chosen);
-        data.fData_Saved = true;
-    }
+    if (!chosen || chosen->isEmpty()) return std::nullopt;
+    if (!SaveDataFile(data, csv, *chosen, dialogs, clock)) return std::nullopt;
+    data.fData_Saved = true;
+    return QStringLiteral("データファイルに保存しました : ") + *chosen;
 }
 
 }  // namespace yb

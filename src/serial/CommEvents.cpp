@@ -4,11 +4,11 @@ namespace yb {
 
 std::optional<CommEventDisplay> CommEventText(int code) {
     const auto onLabel = [](const char* text) {
-        return CommEventDisplay{Field::ComStatus, QString::fromLatin1(text)};
+        return CommEventDisplay{CommEventPlace::LineLabel, QString::fromLatin1(text)};
     };
     switch (code) {
         case CommEvent::Receive:
-            return CommEventDisplay{Field::Status, "Message Received"};
+            return CommEventDisplay{CommEventPlace::Status, "Message Received"};
         case CommEvent::Frame:
             return onLabel("comEventFrameError");
         case CommEvent::Overrun:
@@ -38,10 +38,6 @@ std::optional<CommEventDisplay> CommEventText(int code) {
         default:
             return std::nullopt;
     }
-}
-
-void MSComm1_OnComm(int commEvent, View& view) {
-    if (const auto shown = CommEventText(commEvent)) view.setText(shown->where, shown->text);
 }
 
 std::vector<int> CommEventsBetween(const LineCounters& before, const LineCounters& after) {

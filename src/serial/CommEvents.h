@@ -7,7 +7,6 @@
 #include <optional>
 #include <vector>
 
-#include "serial/View.h"
 
 namespace yb {
 
@@ -31,16 +30,16 @@ constexpr int TxFull = 1010;
 constexpr int DCB = 1011;
 }  // namespace CommEvent
 
+// Where the window shows an event: its message line, or the label of the line settings.
+enum class CommEventPlace { Status, LineLabel };
+
 struct CommEventDisplay {
-    Field where;
+    CommEventPlace where;
     QString text;
 };
 
 // The text an event code shows and where; nullopt for codes that show nothing.
 std::optional<CommEventDisplay> CommEventText(int code);
-
-// Shows one serial event in the window; unlisted codes change nothing.
-void MSComm1_OnComm(int commEvent, View& view);
 
 // Running totals of line errors and line-signal changes, as the serial driver counts them.
 struct LineCounters {

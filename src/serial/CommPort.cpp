@@ -68,6 +68,7 @@ constexpr int kLineWatchMs = 50;
 
 CommPort::CommPort(QObject* parent) : QObject(parent) {
     connect(&serial_, &QSerialPort::errorOccurred, this, &CommPort::onError);
+    connect(&serial_, &QSerialPort::readyRead, this, &CommPort::readyRead);
     lineWatch_.setInterval(kLineWatchMs);
     connect(&lineWatch_, &QTimer::timeout, this, &CommPort::pollLineCounters);
 }
@@ -80,6 +81,7 @@ CommPort::~CommPort() {
 void CommPort::setCommPort(int n) {
     if (n < 1 || n > kMaxPortNumber) throw PortError("invalid port number " + std::to_string(n));
     portNumber_ = n;
+    device_.clear();
 }
 
 void CommPort::setSettings(const QString& settings) {
@@ -101,7 +103,8 @@ void CommPort::setPortOpen(bool open) {
     }
     if (serial_.isOpen()) return;
 
-    const auto device = ResolveComPort(portNumber_);
+    const std::optional<QString> device =
+        device_.isEmpty() ? ResolveComPort(portNumber_) : std::optional<QString>(device_);
     if (!device) {
         throw PortError("COM" + std::to_string(portNumber_) + ": no such serial port");
     }
@@ -127,6 +130,7 @@ void CommPort::setPortOpen(bool open) {
     }
     countersSupported_ = readLineCounters(counters_);
     if (countersSupported_) lineWatch_.start();
+    emit opened();
 }
 
 void CommPort::requireOpen() const {
@@ -134,10 +138,6 @@ void CommPort::requireOpen() const {
 }
 
 std::string CommPort::input() {
-    requireOpen();
-    // Outside the event loop the port only sees new characters when asked to take them in.
-    while (serial_.waitForReadyRead(0)) {
-    }
     requireOpen();
     return serial_.readAll().toStdString();
 }
@@ -148,26 +148,16 @@ void CommPort::output(std::string_view text) {
     if (serial_.write(text.data(), size) != size) {
         throw PortError("write failed: " + serial_.errorString().toStdString());
     }
+    // Hands the command to the system now rather than on the next turn of the event loop; what
+    // the system cannot take at once is written by the event loop.
     serial_.flush();
-    while (serial_.isOpen() && serial_.bytesToWrite() > 0) {
-        if (!serial_.waitForBytesWritten(1000)) break;
-    }
     requireOpen();
-    if (serial_.bytesToWrite() > 0) throw PortError("the line does not take the command");
 }
 
 void CommPort::discardInput() {
     requireOpen();
     serial_.clear(QSerialPort::Input);
     serial_.readAll();
-}
-
-bool CommPort::waitForInput(int ms) {
-    requireOpen();
-    if (serial_.bytesAvailable() > 0) return true;
-    serial_.waitForReadyRead(ms);
-    requireOpen();
-    return serial_.bytesAvailable() > 0;
 }
 
 void CommPort::onError(QSerialPort::SerialPortError error) {

@@ -1,10 +1,11 @@
 #pragma once
-// The window's serial control: one serial port with the properties the system uses.
+// The serial port with the properties the system uses.
 //
-// Reads and writes work outside the event loop as well (the record exchanges poll without it):
-// every write is pushed to the line at once, and every read first takes in what the system holds.
-// A port that fails underneath (adapter unplugged, I/O error) is closed here and reported once
-// through portLost(); calls on a closed port throw PortError.
+// Everything happens on the event loop: nothing here blocks. A write is pushed towards the line
+// at once; what the system has not taken yet goes out as soon as the line takes it. Received
+// characters are announced by readyRead(). A port that fails underneath (adapter unplugged, I/O
+// error) is closed here and reported once through portLost(); calls on a closed port throw
+// PortError.
 
 #include <QObject>
 #include <QSerialPort>
@@ -35,6 +36,8 @@ public:
     // Port number n means the device ResolveComPort(n); 1 to kMaxPortNumber, else PortError.
     void setCommPort(int n);
     int commPort() const { return portNumber_; }
+    // A device path (or system port name) instead of a port number; "" goes back to the number.
+    void setDevice(const QString& device) { device_ = device; }
 
     // Line settings as "baud,parity,data bits,stop bits", for example "38400,N,8,1".
     void setSettings(const QString& settings);
@@ -51,11 +54,11 @@ public:
     void output(std::string_view text);
     // Throws away every received character, the system's buffer included.
     void discardInput();
-    // Waits at most `ms` milliseconds for characters to arrive, without running window events.
-    // True when something is waiting.
-    bool waitForInput(int ms);
 
 signals:
+    // The port has just been opened, before anything was written to it.
+    void opened();
+    void readyRead();
     void commEvent(int code);
     void portLost(const QString& reason);
 
@@ -70,6 +73,7 @@ private:
     LineCounters counters_;
     bool countersSupported_ = false;
     int portNumber_ = 1;
+    QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");
 };
 

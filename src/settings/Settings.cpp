@@ -3,9 +3,7 @@
 #include <QString>
 
 #include <cstddef>
-#include <exception>
 #include <string>
-#include <string_view>
 
 #include "serial/ValueRules.h"
 
@@ -13,24 +11,21 @@ namespace yb {
 
 namespace {
 
-constexpr std::int16_t kAnswerWaitMs = 100;
-
 // What distinguishes one setting from another; ReadSetting and WriteSetting do the rest.
 struct SettingRule {
-    Field box;                // text box that shows and supplies the value
     const char* readCommand;  // query; the answer is hexadecimal
     std::size_t answerChars;  // leading answer characters that hold the value
     int decimals;             // 0: whole units; 2: the logger counts hundredths
-    bool keepsLogInterval;    // the read also sets the window's LogInterval
-    const char* placeholder;  // text box after a failed read
-    const char* readFailed;   // Status after a failed read
-    // True when the text typed into the box may be sent; nullptr sends every text.
+    bool keepsLogInterval;    // the read also keeps the value as the recording interval
+    const char* placeholder;  // the box after a failed read
+    const char* readFailed;   // message after a failed read
+    // True when the typed text may be sent; nullptr sends every text.
     bool (*accepts)(const QString& text, double value);
-    const char* invalidText;     // Status when `accepts` refuses the text
+    const char* invalidText;     // message when `accepts` refuses the text
     const char* writeCommand;    // write command letters, followed by the parameter
     std::size_t padBelow;        // a parameter shorter than this gets one "0" in front
-    const char* writeSucceeded;  // Status when the logger answers "OK"
-    const char* writeFailed;     // Status otherwise
+    const char* writeSucceeded;  // message when the logger answers "OK"
+    const char* writeFailed;     // message otherwise
 };
 
 bool IsLoggerInterval(const QString&, double seconds) {
@@ -44,7 +39,6 @@ bool IsBatteryCapacity(const QString& text, double ah) {
 
 const SettingRule& RuleOf(Setting setting) {
     static const SettingRule kTyre{
-        .box = Field::Text5,
         .readCommand = "T?",
         .answerChars = 4,
         .decimals = 0,
@@ -59,7 +53,6 @@ const SettingRule& RuleOf(Setting setting) {
         .writeFailed = "タイヤ周長の書込みに失敗しました。",
     };
     static const SettingRule kBattery{
-        .box = Field::Text6,
         .readCommand = "BAh?",
         .answerChars = 4,
         .decimals = 2,
@@ -74,7 +67,6 @@ const SettingRule& RuleOf(Setting setting) {
         .writeFailed = "バッテリ初期値の書込みに失敗しました。",
     };
     static const SettingRule kInterval{
-        .box = Field::Text7,
         .readCommand = "T??",
         .answerChars = 2,
         .decimals = 0,
@@ -115,73 +107,73 @@ double Scale(int decimals) {
     return decimals == 0 ? 1.0 : 100.0;
 }
 
-void ReportReadFailure(const SettingRule& rule, SettingsContext& ctx) {
-    ctx.view.setText(rule.box, QString::fromUtf8(rule.placeholder));
-    ctx.view.setText(Field::Status, QString::fromUtf8(rule.readFailed));
+SettingRead ReadFailure(const SettingRule& rule) {
+    SettingRead read;
+    read.ending = Ending::Failed;
+    read.text = QString::fromUtf8(rule.readFailed);
+    read.box = QString::fromUtf8(rule.placeholder);
+    return read;
 }
 
-// The hexadecimal parameter of a write command; throws NumberOverflow when the value has no
-// 32-bit form.
-std::string ParameterOf(const SettingRule& rule, double value) {
-    auto text = ParameterText(value * Scale(rule.decimals));
-    if (!text) throw NumberOverflow("value does not fit a 32-bit parameter");
-    if (text->size() < rule.padBelow) text->insert(0, 1, '0');
-    return *text;
+Outcome WriteFailure(const SettingRule& rule) {
+    return {Ending::Failed, QString::fromUtf8(rule.writeFailed)};
 }
 
 }  // namespace
 
-void ReadSetting(Setting setting, SettingsContext& ctx) {
+QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line,
+                                     std::int16_t& logInterval) {
+    const SettingRule& rule = RuleOf(setting);
+    if (!line.portOpen()) co_return SettingRead{{Ending::Refused, kPortNotOpenText}, {}, {}};
+    std::string answer;
+    try {
+        answer = co_await line.ask(rule.readCommand);
+    } catch (const ExchangeCancelled&) {
+        co_return SettingRead{{Ending::Cancelled, {}}, {}, {}};
+    } catch (const std::exception&) {
+        co_return ReadFailure(rule);
+    }
+    if (answer.empty()) {
+        // A silent logger has no interval to report; 0 is no valid one.
+        if (rule.keepsLogInterval) logInterval = 0;
+        co_return ReadFailure(rule);
+    }
+    const std::int32_t value = HexFieldValue(Mid(answer, 1, rule.answerChars));
+    if (rule.keepsLogInterval) logInterval = static_cast<std::int16_t>(value);
+    co_return SettingRead{{Ending::Done, {}}, DisplayText(value, rule.decimals), value};
+}
+
+std::variant<std::string, Outcome> SettingWriteCommand(Setting setting, const QString& text) {
     const SettingRule& rule = RuleOf(setting);
     try {
-        // Whatever AnsStr still holds answers an earlier command: with the port closed there is
-        // nothing to show.
-        if (!ctx.state.fCommOpen) {
-            ctx.view.setText(Field::Status, QStringLiteral("CommPort Not Open..."));
-            return;
+        const double value = LeadingNumberValue(text.toStdString());
+        if (rule.accepts != nullptr && !rule.accepts(text, value)) {
+            return Outcome{Ending::Refused, QString::fromUtf8(rule.invalidText)};
         }
-        ctx.state.CmdStr = rule.readCommand;
-        ctx.exchange.mSendCommandGetAns(ctx.state.CmdStr, ctx.state.AnsStr, kAnswerWaitMs);
-        if (ctx.state.AnsStr.empty()) {
-            // A silent logger has no interval to report; 0 is no valid one.
-            if (rule.keepsLogInterval) ctx.LogInterval = 0;
-            ReportReadFailure(rule, ctx);
-            return;
-        }
-        const std::int32_t value = HexFieldValue(Mid(ctx.state.AnsStr, 1, rule.answerChars));
-        if (rule.keepsLogInterval) ctx.LogInterval = static_cast<std::int16_t>(value);
-        ctx.view.setText(rule.box, DisplayText(value, rule.decimals));
-    } catch (...) {
-        try {
-            ReportReadFailure(rule, ctx);
-        } catch (...) {
-        }
+        auto parameter = ParameterText(value * Scale(rule.decimals));
+        if (!parameter) return WriteFailure(rule);
+        if (parameter->size() < rule.padBelow) parameter->insert(0, 1, '0');
+        return rule.writeCommand + *parameter;
+    } catch (const NumberOverflow&) {
+        return WriteFailure(rule);
     }
 }
 
-void WriteSetting(Setting setting, SettingsContext& ctx) {
+QCoro::Task<Outcome> WriteSetting(Setting setting, QString text, LineExchange& line) {
     const SettingRule& rule = RuleOf(setting);
+    auto command = SettingWriteCommand(setting, text);
+    if (auto* refused = std::get_if<Outcome>(&command)) co_return *refused;
+    if (!line.portOpen()) co_return WriteFailure(rule);
+    std::string answer;
     try {
-        const QString boxText = ctx.view.text(rule.box);
-        ctx.state.CmdStr = boxText.toStdString();
-        const double value = LeadingNumberValue(ctx.state.CmdStr);
-        if (rule.accepts != nullptr && !rule.accepts(boxText, value)) {
-            ctx.view.setText(Field::Status, QString::fromUtf8(rule.invalidText));
-            return;
-        }
-        ctx.state.CmdStr = rule.writeCommand + ParameterOf(rule, value);
-        ctx.state.AnsStr.clear();
-        ctx.exchange.mSendCommandGetAns(ctx.state.CmdStr, ctx.state.AnsStr, kAnswerWaitMs);
-        // A closed port leaves AnsStr empty, so its "CommPort Not Open..." ends as a failure.
-        const char* outcome =
-            BeginsWithOK(ctx.state.AnsStr) ? rule.writeSucceeded : rule.writeFailed;
-        ctx.view.setText(Field::Status, QString::fromUtf8(outcome));
-    } catch (...) {
-        try {
-            ctx.view.setText(Field::Status, QString::fromUtf8(rule.writeFailed));
-        } catch (...) {
-        }
+        answer = co_await line.ask(std::get<std::string>(command));
+    } catch (const ExchangeCancelled&) {
+        co_return Outcome{Ending::Cancelled, {}};
+    } catch (const std::exception&) {
+        co_return WriteFailure(rule);
     }
+    if (!BeginsWithOK(answer)) co_return WriteFailure(rule);
+    co_return Outcome{Ending::Done, QString::fromUtf8(rule.writeSucceeded)};
 }
 
 }  // namespace yb

@@ -1,29 +1,45 @@
 #pragma once
 // The three logger settings: tyre circumference, battery initial capacity, recording interval.
 //
-// Each has a read (logger value into its text box) and a write (text box value to the logger).
-// All six operations follow one pattern, driven by a table with one entry per setting.
+// Each has a read (the logger's value, as its box shows it) and a write (a typed text, validated,
+// sent as a hexadecimal parameter). All six operations follow one pattern, driven by a table with
+// one entry per setting; each makes exactly one command exchange.
+
+#include <QString>
 
 #include <cstdint>
+#include <optional>
+#include <string>
+#include <variant>
 
-#include "serial/CommandExchange.h"
-#include "serial/View.h"
-#include "serial/WindowState.h"
+#include <qcoro/qcorotask.h>
+
+#include "core/Outcome.h"
+#include "serial/LineExchange.h"
 
 namespace yb {
 
 enum class Setting { TyreCircumference, BatteryCapacity, RecordingInterval };
 
-struct SettingsContext {
-    CommandExchange& exchange;
-    WindowState& state;
-    View& view;
-    std::int16_t& LogInterval;  // written by the recording-interval read
+struct SettingRead : Outcome {
+    std::optional<QString> box;         // the setting's box shows this now
+    std::optional<std::int32_t> value;  // the value the logger reported
 };
 
-// Reads the setting from the logger into its text box. Never throws.
-void ReadSetting(Setting setting, SettingsContext& ctx);
-// Validates the text box, sends the value and reports the outcome in Status. Never throws.
-void WriteSetting(Setting setting, SettingsContext& ctx);
+// Reads the setting. With the port closed: Refused, "CommPort Not Open...", no box. No answer at
+// all, or a failure of the line: the setting's placeholder and read failure text. Otherwise the
+// value as its box shows it ("1800", "12.50", "5") and no text of its own. The interval read also
+// keeps the value in `logInterval` (0 when the logger did not answer). Never throws.
+QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line,
+                                     std::int16_t& logInterval);
+
+// The write command for a typed text, or, when nothing may be sent, the outcome: Refused with the
+// setting's validation message, or Failed with its write failure text when the value has no
+// parameter form.
+std::variant<std::string, Outcome> SettingWriteCommand(Setting setting, const QString& text);
+
+// Validates `text`, sends it and reports the logger's verdict: the setting's success text when the
+// answer begins with "OK", its failure text otherwise (a closed port included). Never throws.
+QCoro::Task<Outcome> WriteSetting(Setting setting, QString text, LineExchange& line);
 
 }  // namespace yb

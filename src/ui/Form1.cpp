@@ -18,9 +18,10 @@
 #include <utility>
 #include <vector>
 
+#include <qcoro/qcorotask.h>
+
 #include "export/SaveCommand.h"
 #include "serial/CommEvents.h"
-#include "serial/ConnectionCheck.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
@@ -59,28 +60,28 @@ QFont JapaneseFont(bool fixedPitch) {
 }
 
 const QString kUnsavedQuestion = QStringLiteral("データを保存していません。このまま終了しますか？");
+const QString kOpenCaption = QStringLiteral("Open COM");
+const QString kCloseCaption = QStringLiteral("Close COM");
+const QString kClosedText = QStringLiteral("closed...");
 
 }  // namespace
 
 Form1::Form1(QWidget* parent, std::unique_ptr<Dialogs> dialogs)
-    : QWidget(parent), data_(std::make_unique<LoggedData>()), dialogs_(std::move(dialogs)) {
+    : QWidget(parent), session_(new Session(this)), dialogs_(std::move(dialogs)) {
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("YB DownLoader v3 / 38.4k baud"));
     resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
-
-    MSComm1 = new CommPort(this);
-    MSComm1->setObjectName(QStringLiteral("MSComm1"));
-    exchange_ = new CommandExchange(*MSComm1, state_, *this, this);
-    exchange_->Timer1.setObjectName(QStringLiteral("Timer1"));
-    portControl_ = std::make_unique<PortControl>(*MSComm1, state_, *this);
 
     BuildControls();
     WireHandlers();
     Form_Load();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1() {
+    // What still runs ends here, while every control it reports to still exists.
+    session_->shutdown();
+}
 
 void Form1::BuildControls() {
     const auto button = [](QWidget* in, const char* name, const QString& caption) {
@@ -195,9 +196,6 @@ void Form1::BuildControls() {
 void Form1::WireHandlers() {
     connect(ComboCommPort, &QComboBox::activated, this, [this] { ComboCommPort_Click(); });
     connect(OpenCommBtn, &QPushButton::clicked, this, [this] { OpenCommBtn_Click(); });
-    connect(MSComm1, &CommPort::commEvent, this, [this](int code) { MSComm1_OnComm(code); });
-    connect(MSComm1, &CommPort::portLost, this,
-            [this](const QString& reason) { portControl_->PortLost(reason); });
     connect(TBB, &QPushButton::clicked, this, [this] { TBB_Click(); });
     connect(DownLoadBtn, &QPushButton::clicked, this, [this] { DownLoadBtn_Click(); });
     connect(Command1, &QPushButton::clicked, this, [this] { Command1_Click(); });
@@ -209,21 +207,32 @@ void Form1::WireHandlers() {
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
     connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+
+    connect(session_, &Session::commEvent, this, [this](int code) { MSComm1_OnComm(code); });
+    connect(session_, &Session::commandSent, this,
+            [this] { Status->setText(kMessageSentText); });
+    connect(session_, &Session::downloadProgress, this, &Form1::ShowProgress);
+    connect(session_, &Session::portLost, this, [this](const QString& text) {
+        ShowPortClosed();
+        Status->setText(text);
+    });
+    connect(session_, &Session::operationChanged, this, [this](Operation running) {
+        if (running == Operation::Download) EnableLoggerControls(false);
+        if (running == Operation::None) EnableLoggerControls(true);
+    });
 }
 
 void Form1::Form_Load() {
-    data_->fData_Saved = true;
+    session_->data().fData_Saved = true;
     Check_CSV->setEnabled(true);
     Check_CSV->setChecked(true);
     Check_Temp->setEnabled(false);
     Check_Temp->setChecked(false);
     ComboCommPort->setCurrentIndex(0);
     ComboCommPort_Click();
-    state_.fCommOpen = false;
-    OpenCommBtn->setText(QStringLiteral("Open COM"));
-    state_.CmdTerminator = "\r";
+    OpenCommBtn->setText(kOpenCaption);
     FormToCenter();
-    data_->InitData();
+    session_->data().InitData();
 }
 
 void Form1::FormToCenter() {
@@ -241,120 +250,134 @@ void Form1::FormToCenter() {
          qRound(p.top / twipsPerPixel) + available.top());
 }
 
-QWidget* Form1::widgetFor(Field field) const {
-    switch (field) {
-        case Field::Status:
-            return Status;
-        case Field::ComStatus:
-            return ComStatus;
-        case Field::Text1:
-            return Text1;
-        case Field::Text2:
-            return Text2;
-        case Field::Text3:
-            return Text3;
-        case Field::Text5:
-            return Text5;
-        case Field::Text6:
-            return Text6;
-        case Field::Text7:
-            return Text7;
-        case Field::OpenCommBtn:
-            return OpenCommBtn;
-        case Field::ComboCommPort:
-            return ComboCommPort;
+void Form1::EnableLoggerControls(bool enabled) {
+    for (QWidget* w : std::initializer_list<QWidget*>{TBB, DownLoadBtn, OpenCommBtn, ComboCommPort,
+                                                      Command3, Command4, Command5, Command6,
+                                                      Command7, Command8}) {
+        w->setEnabled(enabled);
     }
-    return nullptr;
 }
 
-QString Form1::text(Field field) const {
-    const QWidget* w = widgetFor(field);
-    if (const auto* e = qobject_cast<const QLineEdit*>(w)) return e->text();
-    if (const auto* e = qobject_cast<const QPlainTextEdit*>(w)) return e->toPlainText();
-    if (const auto* l = qobject_cast<const QLabel*>(w)) return l->text();
-    if (const auto* b = qobject_cast<const QPushButton*>(w)) return b->text();
-    if (const auto* c = qobject_cast<const QComboBox*>(w)) return c->currentText();
-    return {};
-}
-
-void Form1::setText(Field field, const QString& text) {
-    QWidget* w = widgetFor(field);
-    if (auto* e = qobject_cast<QLineEdit*>(w))
-        e->setText(text);
-    else if (auto* e = qobject_cast<QPlainTextEdit*>(w))
-        e->setPlainText(text);
-    else if (auto* l = qobject_cast<QLabel*>(w))
-        l->setText(text);
-    else if (auto* b = qobject_cast<QPushButton*>(w))
-        b->setText(text);
-    else if (auto* c = qobject_cast<QComboBox*>(w))
-        c->setEditText(text);
-}
-
-void Form1::setToolTip(Field field, const QString& text) {
-    widgetFor(field)->setToolTip(text);
-}
-
-int Form1::comboListIndex() const {
+int Form1::ComboListIndex() const {
     const int index = ComboCommPort->currentIndex();
     if (index < 0 || ComboCommPort->itemText(index) != ComboCommPort->currentText()) return -1;
     return index;
 }
 
+void Form1::ShowPortClosed() {
+    ComStatus->setText(kClosedText);
+    OpenCommBtn->setText(kOpenCaption);
+}
+
+void Form1::ShowOutcome(const Outcome& outcome) {
+    if (!outcome.text.isEmpty()) Status->setText(outcome.text);
+}
+
 void Form1::ComboCommPort_Click() {
-    if (Busy()) {
-        // The port is not switched while an exchange waits: the choice is undone.
+    if (session_->busy()) {
+        // The port is not switched while an operation talks to the logger: the choice is undone.
         const QSignalBlocker block(ComboCommPort);
         ComboCommPort->setCurrentIndex(lastComboIndex_);
         return;
     }
     lastComboIndex_ = ComboCommPort->currentIndex();
-    portControl_->ComboCommPort_Click();
+    const PortOutcome outcome = session_->choosePort(ComboCommPort->currentIndex() + 1);
+    if (outcome.ending == Ending::Failed) {
+        ShowPortClosed();
+        Status->setText(outcome.text);
+        Status->setToolTip(outcome.reason);
+    }
 }
 
 void Form1::OpenCommBtn_Click() {
-    if (Busy()) return;
-    portControl_->OpenCommBtn_Click();
+    if (session_->busy()) return;
+    if (OpenCommBtn->text() == kOpenCaption) {
+        if (!session_->portOpen()) {
+            const int index = ComboListIndex();
+            const QString name = index < 0 ? ComboCommPort->currentText()
+                                           : QStringLiteral("COM%1").arg(index + 1);
+            const PortOutcome outcome = session_->openNamed(name);
+            ShowOutcome(outcome);
+            Status->setToolTip(outcome.reason);
+        }
+        if (session_->portOpen()) {
+            ComStatus->setText(session_->lineSettings());
+            OpenCommBtn->setText(kCloseCaption);
+            return;
+        }
+    }
+    session_->closePort();
+    ShowPortClosed();
 }
 
 void Form1::MSComm1_OnComm(int commEvent) {
-    yb::MSComm1_OnComm(commEvent, *this);
+    const auto shown = CommEventText(commEvent);
+    if (!shown) return;
+    if (shown->where == CommEventPlace::Status)
+        Status->setText(shown->text);
+    else
+        ComStatus->setText(shown->text);
 }
 
 void Form1::TBB_Click() {
-    if (Busy()) return;
-    yb::TBB_Click(*exchange_, state_, *this);
+    if (session_->busy()) return;
+    QCoro::connect(session_->checkConnection(), this, [this](const CheckOutcome& outcome) {
+        ShowOutcome(outcome);
+        // A failed check shows what came back, whatever it is.
+        if (outcome.ending == Ending::Failed) {
+            Text1->setPlainText(QString::fromLatin1(outcome.answer));
+        }
+    });
 }
 
 void Form1::DownLoadBtn_Click() {
-    if (Busy()) return;
-    DownloadContext ctx{*exchange_,
-                        state_,
-                        *this,
-                        *data_,
-                        [this] { Command8_Click(); },
-                        [] { QCoreApplication::processEvents(); }};
-    yb::DownLoadBtn_Click(ctx);
+    if (session_->busy()) return;
+    QCoro::connect(session_->download(), this,
+                   [this](const DownloadOutcome& outcome) { ShowOutcome(outcome); });
+}
+
+void Form1::ShowProgress(const DownloadProgress& progress) {
+    switch (progress.event) {
+        case DownloadProgress::Event::IntervalRead:
+            ShowSettingRead(Setting::RecordingInterval, progress.interval);
+            break;
+        case DownloadProgress::Event::CountKnown:
+            Status->setText(StageCountText(progress.stage, progress.count));
+            break;
+        case DownloadProgress::Event::RecordStored:
+            switch (progress.stage) {
+                case Stage::Main:
+                    Text1->setPlainText(RecordLine(progress));
+                    break;
+                case Stage::Temperature:
+                    Text2->setText(RecordLine(progress));
+                    break;
+                case Stage::Laps:
+                    Text3->setPlainText(RecordLine(progress));
+                    break;
+            }
+            break;
+    }
 }
 
 void Form1::Command1_Click() {
-    yb::Command1_Click(*data_, Check_CSV->isChecked(), *this, *dialogs_,
-                       QCoreApplication::applicationDirPath());
+    const auto saved = SaveDataWithDialog(session_->data(), Check_CSV->isChecked(), *dialogs_,
+                                          QCoreApplication::applicationDirPath());
+    if (saved) Status->setText(*saved);
 }
 
 void Form1::ClearB_Click() {
-    setText(Field::Status, QString());
-    setText(Field::Text1, QString());
+    Status->setText(QString());
+    Text1->setPlainText(QString());
 }
 
 bool Form1::ConfirmEnd() {
-    return data_->fData_Saved || dialogs_->askYesNo(kUnsavedQuestion);
+    return session_->data().fData_Saved || dialogs_->askYesNo(kUnsavedQuestion);
 }
 
 void Form1::EndProgram() {
     ending_ = true;
-    exchange_->Abandon();
-    portControl_->CloseCommPort();
+    session_->shutdown();
     close();
     emit programEnded();
 }
@@ -385,39 +408,52 @@ void Form1::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-SettingsContext Form1::settingsContext() {
-    return SettingsContext{*exchange_, state_, *this, data_->LogInterval};
+QLineEdit* Form1::SettingBox(Setting setting) const {
+    switch (setting) {
+        case Setting::TyreCircumference:
+            return Text5;
+        case Setting::BatteryCapacity:
+            return Text6;
+        case Setting::RecordingInterval:
+            break;
+    }
+    return Text7;
 }
 
-void Form1::ReadSettingUnlessBusy(Setting setting) {
-    if (Busy()) return;
-    SettingsContext ctx = settingsContext();
-    ReadSetting(setting, ctx);
+void Form1::ShowSettingRead(Setting setting, const SettingRead& read) {
+    if (read.box) SettingBox(setting)->setText(*read.box);
+    ShowOutcome(read);
 }
 
-void Form1::WriteSettingUnlessBusy(Setting setting) {
-    if (Busy()) return;
-    SettingsContext ctx = settingsContext();
-    WriteSetting(setting, ctx);
+void Form1::ReadSetting(Setting setting) {
+    if (session_->busy()) return;
+    QCoro::connect(session_->readSetting(setting), this,
+                   [this, setting](const SettingRead& read) { ShowSettingRead(setting, read); });
+}
+
+void Form1::WriteSetting(Setting setting) {
+    if (session_->busy()) return;
+    QCoro::connect(session_->writeSetting(setting, SettingBox(setting)->text()), this,
+                   [this](const Outcome& outcome) { ShowOutcome(outcome); });
 }
 
 void Form1::Command4_Click() {
-    ReadSettingUnlessBusy(Setting::TyreCircumference);
+    ReadSetting(Setting::TyreCircumference);
 }
 void Form1::Command3_Click() {
-    WriteSettingUnlessBusy(Setting::TyreCircumference);
+    WriteSetting(Setting::TyreCircumference);
 }
 void Form1::Command5_Click() {
-    ReadSettingUnlessBusy(Setting::BatteryCapacity);
+    ReadSetting(Setting::BatteryCapacity);
 }
 void Form1::Command6_Click() {
-    WriteSettingUnlessBusy(Setting::BatteryCapacity);
+    WriteSetting(Setting::BatteryCapacity);
 }
 void Form1::Command8_Click() {
-    ReadSettingUnlessBusy(Setting::RecordingInterval);
+    ReadSetting(Setting::RecordingInterval);
 }
 void Form1::Command7_Click() {
-    WriteSettingUnlessBusy(Setting::RecordingInterval);
+    WriteSetting(Setting::RecordingInterval);
 }
 
 }  // namespace yb

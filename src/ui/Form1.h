@@ -1,21 +1,17 @@
 #pragma once
-// The one window of the program: every control, the serial port, the answer time-out, the
-// logged-data store and the shared flags belong to it. Its handlers keep the names of the
-// controls' events and only hand the work to the operations of the subsystems.
+// The program's main window: the controls at their places, and the handlers of their events.
+//
+// The handlers keep the names of the controls' events and stay thin: each starts an operation of
+// the session and shows its outcome in the controls. The session owns the port, the store and the
+// running operation; the window shows what the session reports (commands sent, download progress,
+// a lost port, serial events) as it happens.
 
 #include <QWidget>
 
 #include <memory>
 
-#include "download/Download.h"
-#include "download/LoggedData.h"
+#include "core/Session.h"
 #include "export/Dialogs.h"
-#include "serial/CommPort.h"
-#include "serial/CommandExchange.h"
-#include "serial/PortControl.h"
-#include "serial/View.h"
-#include "serial/WindowState.h"
-#include "settings/Settings.h"
 
 class QCheckBox;
 class QComboBox;
@@ -27,7 +23,7 @@ class QPushButton;
 
 namespace yb {
 
-class Form1 : public QWidget, public View {
+class Form1 : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kClientWidthTwips = 7485;
@@ -36,12 +32,6 @@ public:
     // `dialogs` answers the message boxes and the save dialog; by default real Qt dialogs.
     explicit Form1(QWidget* parent = nullptr, std::unique_ptr<Dialogs> dialogs = nullptr);
     ~Form1() override;
-
-    // View
-    QString text(Field field) const override;
-    void setText(Field field, const QString& text) override;
-    void setToolTip(Field field, const QString& text) override;
-    int comboListIndex() const override;
 
     void FormToCenter();
 
@@ -62,11 +52,7 @@ public:
     void Command8_Click();
     void Command7_Click();
 
-    // State, reachable for the tests that drive the window.
-    WindowState& state() { return state_; }
-    LoggedData& data() { return *data_; }
-    CommPort& port() { return *MSComm1; }
-    CommandExchange& exchange() { return *exchange_; }
+    Session& session() { return *session_; }
 
 signals:
     // The user ended the program (quit button, or close box); the port is closed by then.
@@ -80,23 +66,24 @@ protected:
 private:
     void BuildControls();
     void WireHandlers();
-    // True while an exchange waits for its answer: commands that would talk to the logger or
-    // touch the port are ignored then.
-    bool Busy() const { return exchange_->InProgress(); }
-    QWidget* widgetFor(Field field) const;
-    SettingsContext settingsContext();
-    void ReadSettingUnlessBusy(Setting setting);
-    void WriteSettingUnlessBusy(Setting setting);
+    // Index of the chosen entry of the port list; -1 when the user typed a name.
+    int ComboListIndex() const;
+    void ShowPortClosed();
+    void ShowProgress(const DownloadProgress& progress);
+    void ShowSettingRead(Setting setting, const SettingRead& read);
+    void ShowOutcome(const Outcome& outcome);
+    void ReadSetting(Setting setting);
+    void WriteSetting(Setting setting);
+    // Buttons and the port box that talk to the logger or change the port are off during a
+    // download.
+    void EnableLoggerControls(bool enabled);
+    QLineEdit* SettingBox(Setting setting) const;
     // Asks before unsaved data would be lost; true when the program may end.
     bool ConfirmEnd();
-    // Closes the port, ends any waiting exchange and closes the window.
+    // Ends what runs, closes the port and closes the window.
     void EndProgram();
 
-    WindowState state_;
-    std::unique_ptr<LoggedData> data_;
-    CommPort* MSComm1 = nullptr;
-    CommandExchange* exchange_ = nullptr;
-    std::unique_ptr<PortControl> portControl_;
+    Session* session_ = nullptr;
     std::unique_ptr<Dialogs> dialogs_;
     bool ending_ = false;
     int lastComboIndex_ = 0;

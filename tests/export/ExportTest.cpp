@@ -12,7 +12,6 @@
 #include "export/SaveCommand.h"
 #include "export/ShiftJis.h"
 #include "support/FakeDialogs.h"
-#include "support/FakeView.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -246,9 +245,11 @@ TEST_F(FailedWrite, FullDisk) {
 
 class SaveCommand : public DataFile {
 protected:
-    void Click(bool csv) { Command1_Click(data, csv, view, dialogs, kProgramDir, Written); }
-    QString Status() const { return view.text(Field::Status); }
-    FakeView view;
+    void Click(bool csv) {
+        if (auto shown = SaveDataWithDialog(data, csv, dialogs, kProgramDir, Written)) status = *shown;
+    }
+    QString Status() const { return status; }
+    QString status;
 };
 
 TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfreshEachTime) {

@@ -1,283 +1,93 @@
-// Command exchanges, the connection check and serial events, against the simulated logger.
+// Command and record exchanges against the simulated logger, at the line's pace where the pace
+// matters.
 #include <gtest/gtest.h>
 
 #include <QElapsedTimer>
-#include <QTimer>
 
-#include "serial/CommEvents.h"
-#include "serial/ConnectionCheck.h"
-#include "support/SimFixture.h"
+#include "serial/LineExchange.h"
+#include "support/SimSession.h"
 
-using namespace yb;
-using namespace yb::test;
-using ybsim::Fault;
-
+namespace yb::test {
 namespace {
 
-const std::string k17 = "0123456789ABCDEF\r";
+using ybsim::Fault;
+using namespace std::chrono_literals;
 
-class ExchangeTest : public SimLine {};
-
-TEST_F(ExchangeTest, ClosedPortSendsNothingAndLeavesTheAnswer) {
-    using Exchange = void (CommandExchange::*)(const std::string&, std::string&);
-    for (Exchange record :
-         {&CommandExchange::mSendCommandGetAns_D1, &CommandExchange::mSendCommandGetAns_D2,
-          &CommandExchange::mSendCommandGetAns_Lap}) {
-        std::string ans = "stale";
-        view.setText(Field::Status, "");
-        (exchange.*record)("D10000", ans);
-        EXPECT_EQ(ans, "stale");
-        EXPECT_EQ(view.text(Field::Status), "CommPort Not Open...");
-    }
-    std::string ans = "stale";
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_EQ(ans, "stale");
-    EXPECT_EQ(view.text(Field::Status), "CommPort Not Open...");
-    EXPECT_EQ(sim.received(), "");
-}
-
-TEST_F(ExchangeTest, FixedWaitTakesTheWholeTimeAndTheWholeAnswer) {
-    OpenPort();
-    std::string ans;
-    QElapsedTimer t;
-    t.start();
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_GE(t.elapsed(), 100);
-    EXPECT_EQ(ans, "OK\r");
-    EXPECT_EQ(view.text(Field::Status), "Message Sent");
-    EXPECT_EQ(sim.received(), "?\r");
-    EXPECT_FALSE(exchange.Timer1.isActive());
-    EXPECT_FALSE(exchange.fTimeOut);
-    EXPECT_FALSE(exchange.InProgress());
-}
-
-TEST_F(ExchangeTest, LateAnswerIsNotTakenNowNorByTheNextExchange) {
-    OpenPort();
-    sim.addFault(Fault::late("?", 150));
-    std::string ans = "x";
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_EQ(ans, "");
-    RunEventsFor(100);  // the late OK arrives meanwhile
-    sim.addFault(Fault::silence("?"));
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_EQ(ans, "");
-}
-
-TEST_F(ExchangeTest, LateAnswerIsDroppedByARecordRequest) {
-    OpenPort();
-    sim.addFault(Fault::late("T??", 150));
-    std::string ans;
-    exchange.mSendCommandGetAns("T??", ans, 100);
-    EXPECT_EQ(ans, "");
-    RunEventsFor(100);
-    exchange.mSendCommandGetAns_D1("D10000", ans);
-    EXPECT_EQ(ans, sim.mainRecord(0));
-}
-
-TEST_F(ExchangeTest, RecordAnswersCompleteAtTheirLength) {
-    OpenPort();
-    std::string ans;
-    exchange.mSendCommandGetAns_D1("D10003", ans);
-    EXPECT_EQ(ans, sim.mainRecord(3));
-    EXPECT_LT(exchange.PollCount, 100);
-    exchange.mSendCommandGetAns_D2("D20002", ans);
-    EXPECT_EQ(ans, sim.tempRecord(2));
-    exchange.mSendCommandGetAns_Lap("LD01", ans);
-    EXPECT_EQ(ans, sim.lapRecord(1));
-    EXPECT_EQ(ans.size(), 9u);
-}
-
-TEST_F(ExchangeTest, ShortRecordAnswersGiveNothingAfterThePollLimit) {
-    OpenPort();
-    sim.addFault(Fault::replace("D10000", k17.substr(1)));
-    std::string ans = "x";
-    exchange.mSendCommandGetAns_D1("D10000", ans);
-    EXPECT_EQ(ans, "");
-    EXPECT_EQ(exchange.PollCount, 100);
-
-    sim.addFault(Fault::replace("LD01", "12345678"));
-    exchange.mSendCommandGetAns_Lap("LD01", ans);
-    EXPECT_EQ(ans, "");
-
-    sim.addFault(Fault::silence("D20000"));
-    exchange.mSendCommandGetAns_D2("D20000", ans);
-    EXPECT_EQ(ans, "");
-}
-
-TEST_F(ExchangeTest, LongRecordAnswersArriveWhole) {
-    OpenPort();
-    sim.addFault(Fault::replace("D10000", k17 + "X"));
-    std::string ans;
-    exchange.mSendCommandGetAns_D1("D10000", ans);
-    EXPECT_EQ(ans, k17 + "X");
-}
-
-TEST_F(ExchangeTest, WaitingCharactersAreNoAnswer) {
-    OpenPort();
-    sim.addFault(Fault::late("T?", 120, "GARBAGE\r"));
-    std::string ans;
-    exchange.mSendCommandGetAns("T?", ans, 100);
-    RunEventsFor(60);
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_EQ(ans, "OK\r");
-}
-
-TEST_F(ExchangeTest, NestedExchangeIsRefused) {
-    OpenPort();
-    std::string inner = "untouched";
-    bool refused = false;
-    QTimer::singleShot(20, [&] {
-        try {
-            exchange.mSendCommandGetAns("T?", inner, 100);
-        } catch (const ExchangeBusy&) {
-            refused = true;
-        }
-    });
-    std::string ans;
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_TRUE(refused);
-    EXPECT_EQ(inner, "untouched");
-    EXPECT_EQ(ans, "OK\r");
-    EXPECT_EQ(sim.commands(), std::vector<std::string>{"?"});
-}
-
-class ConnectionCheckTest : public SimLine {};
-
-TEST_F(ConnectionCheckTest, OnlyAnOkAtTheStartConfirms) {
-    OpenPort();
-    struct Case {
-        Fault fault;
-        bool confirmed;
-        const char* text1;  // a failure shows the raw answer, a success keeps the line
-    };
-    const Case cases[] = {
-        {Fault::replace("?", "OK\r"), true, "before"},
-        {Fault::replace("?", "OK, more\r"), true, "before"},
-        {Fault::replace("?", "ok\r"), false, "ok\r"},
-        {Fault::silence("?"), false, ""},
-        {Fault::late("?", 150), false, ""},
-        {Fault::silence("?"), false, ""},  // the late OK of the row before is no answer
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.fault.answer);
-        view.setText(Field::Text1, "before");
-        sim.addFault(c.fault);
-        TBB_Click(exchange, state, view);
-        EXPECT_EQ(view.text(Field::Status),
-                  c.confirmed ? "YB 接続確認できました" : "YB 接続確認できませんでした");
-        EXPECT_EQ(view.text(Field::Text1), c.text1);
-        RunEventsFor(60);
-    }
-    EXPECT_EQ(sim.commands().size(), std::size(cases));
-}
-
-TEST_F(ConnectionCheckTest, ClosedPortChangesNothingElse) {
-    view.setText(Field::Text1, "keep");
-    state.AnsStr = "keep";
-    TBB_Click(exchange, state, view);
-    EXPECT_EQ(view.text(Field::Status), "CommPort Not Open...");
-    EXPECT_EQ(view.text(Field::Text1), "keep");
-    EXPECT_EQ(state.AnsStr, "keep");
-}
-
-class LostPortTest : public SimLine {
+class Exchange : public ::testing::Test {
 protected:
-    void SetUp() override {
-        SimLine::SetUp();
-        QObject::connect(&port, &CommPort::portLost,
-                         [this](const QString& reason) { control.PortLost(reason); });
+    void Start(bool instant, const std::vector<Fault>& faults = {}) {
+        auto options = Holding(20, 5, 5, instant);
+        sim = std::make_unique<ybsim::LoggerSim>(options);
+        sim->start();
+        for (const auto& f : faults) sim->addFault(f);
+        port.setDevice(QString::fromStdString(sim->slavePath()));
+        port.setSettings(kLineSettings);
+        port.setPortOpen(true);
     }
+    std::string Ask(const std::string& command) { return Await(line.ask(command)); }
+    std::string Record(const std::string& command, RecordAnswer shape = kMainRecordAnswer) {
+        return Await(line.askRecord(command, shape));
+    }
+
+    std::unique_ptr<ybsim::LoggerSim> sim;
+    CommPort port;
+    LineExchange line{port};
 };
 
-TEST_F(LostPortTest, HangUpIsReportedAndTheDeviceCanBeOpenedAgain) {
-    OpenPort();
-    sim.hangUp();
-    RunEventsFor(200);
-    EXPECT_FALSE(state.fCommOpen);
+TEST_F(Exchange, CommandWaitsItsWholeTimeAndTakesWhatArrived) {
+    Start(true, {Fault::late("T?", 150)});
+    QElapsedTimer t;
+    t.start();
+    int sent = 0;
+    QObject::connect(&line, &LineExchange::commandSent, [&] { ++sent; });
+    EXPECT_EQ(Ask("?"), "OK\r");
+    EXPECT_GE(t.elapsed(), 100);  // never less than the wait, however early the answer came
+    EXPECT_EQ(sent, 1);
+    // An answer after the wait is no answer, and the next exchange does not take it either.
+    EXPECT_EQ(Ask("T?"), "");
+    RunUntil([] { return false; }, 100);
+    EXPECT_EQ(Ask("T??"), "01\r");
+    EXPECT_EQ(sim->received(), "?\rT?\rT??\r");
+}
+
+// At the line's pace, the answer arrives character by character: the exchange returns a complete
+// record, and refuses one that is too long even when the first 17 characters look complete.
+TEST_F(Exchange, RecordIsCompleteWithItsLengthAndItsLineEnd) {
+    const std::string record = ybsim::Logger(Holding(20, 5, 5)).mainRecord(3);
+    Start(false, {Fault::replace("D1", "7" + record).onRecord(4),
+                  Fault::replace("D1", record.substr(0, 16)).onRecord(5),
+                  Fault::replace("D1", record.substr(0, 16) + "AB").onRecord(6),
+                  Fault::replace("D1", record.substr(0, 16) + "A").onRecord(7),
+                  Fault::replace("D2", "1F\r").onRecord(1), Fault::late("LD01", 520)});
+    EXPECT_EQ(Record("D10003"), record);
+    EXPECT_EQ(Record("D10004"), "7" + record);   // one character too many: the caller refuses it
+    EXPECT_EQ(Record("D10005"), "");             // short at the deadline
+    EXPECT_EQ(Record("D10006"), record.substr(0, 16) + "AB");
+    EXPECT_EQ(Record("D10007"), record.substr(0, 16) + "A");  // length reached, line quiet
+    EXPECT_EQ(Record("D20001", kTempRecordAnswer), "1F\r");
+    EXPECT_EQ(Record("LD01", kLapRecordAnswer), "");  // after its deadline
+    RunUntil([] { return false; }, 100);
+    EXPECT_EQ(Record("D10003"), record);  // the late lap answer was thrown away
+}
+
+TEST_F(Exchange, CancelEndsTheWaitAndStopsLaterWritesBusyRefusesASecond) {
+    Start(true, {Fault::silence("D10001")});
+    auto waiting = line.askRecord("D10001", kMainRecordAnswer);
+    EXPECT_THROW(Await(line.ask("?")), ExchangeBusy);
+    line.cancel();
+    EXPECT_THROW(Await(std::move(waiting)), ExchangeCancelled);
+    EXPECT_THROW(Await(line.ask("?")), ExchangeCancelled);
+    line.allowAgain();
+    EXPECT_EQ(Ask("?"), "OK\r");
+    EXPECT_EQ(sim->received(), "D10001\r?\r");
+}
+
+TEST_F(Exchange, LostLineFailsTheExchangeAndTheNext) {
+    Start(true, {Fault::hangUp("D10002")});
+    EXPECT_THROW(Record("D10002"), PortError);
     EXPECT_FALSE(port.portOpen());
-    EXPECT_EQ(view.text(Field::ComStatus), "closed...");
-    EXPECT_EQ(view.text(Field::OpenCommBtn), "Open COM");
-    EXPECT_TRUE(view.text(Field::Status).startsWith("シリアルポートが使用できなくなりました"));
-
-    sim.restart();
-    PointComAt(1, sim.slavePath());
-    control.OpenCommBtn_Click();
-    EXPECT_TRUE(state.fCommOpen);
-    std::string ans;
-    exchange.mSendCommandGetAns("?", ans, 100);
-    EXPECT_EQ(ans, "OK\r");
-}
-
-TEST_F(LostPortTest, HangUpDuringARecordRequestRaisesAPortError) {
-    OpenPort();
-    sim.addFault(Fault::hangUp("D1").onRecord(2));
-    std::string ans;
-    exchange.mSendCommandGetAns_D1("D10001", ans);
-    EXPECT_EQ(ans, sim.mainRecord(1));
-    EXPECT_THROW(
-        {
-            exchange.mSendCommandGetAns_D1("D10002", ans);
-            exchange.mSendCommandGetAns_D1("D10003", ans);
-        },
-        PortError);
-    EXPECT_FALSE(exchange.InProgress());
-    RunEventsFor(50);
-    EXPECT_FALSE(state.fCommOpen);
-    EXPECT_EQ(view.text(Field::OpenCommBtn), "Open COM");
-}
-
-TEST(CommEvents, ListedCodesShowTheirTextWhereTheyBelong) {
-    FakeView view;
-    const int codes[] = {1004, 1006, 1008, 1001, 1009, 1010, 1011, 1, 3, 4, 5, 6, 7};
-    const char* texts[] = {"comEventFrameError",
-                           "comEventOverrunError",
-                           "comEventRxOverError",
-                           "comEventBreak",
-                           "comEventRxParityError",
-                           "comEventTxFull",
-                           "comEventDCB",
-                           "comEvSend",
-                           "comEvCTS",
-                           "comEvDSR",
-                           "comEvCD",
-                           "comEvRing",
-                           "comEvEOF"};
-    for (std::size_t i = 0; i < std::size(codes); ++i) {
-        MSComm1_OnComm(codes[i], view);
-        EXPECT_EQ(view.text(Field::ComStatus), texts[i]);
-    }
-    EXPECT_EQ(view.text(Field::Status), "");
-    MSComm1_OnComm(2, view);
-    EXPECT_EQ(view.text(Field::Status), "Message Received");
-}
-
-TEST(CommEvents, UnlistedCodesChangeNothing) {
-    FakeView view;
-    view.setText(Field::ComStatus, "38400,N,8,1");
-    for (int code : {0, 8, 1002, 1003, 1005, 1007, 9999}) MSComm1_OnComm(code, view);
-    EXPECT_EQ(view.text(Field::ComStatus), "38400,N,8,1");
-    EXPECT_EQ(view.text(Field::Status), "");
-}
-
-TEST(CommEvents, CounterChangesBecomeEvents) {
-    LineCounters before;
-    LineCounters after = before;
-    EXPECT_TRUE(CommEventsBetween(before, after).empty());
-    after.frame = 2;
-    after.cts = 1;
-    after.bufOverrun = 1;
-    EXPECT_EQ(CommEventsBetween(before, after),
-              (std::vector<int>{CommEvent::Frame, CommEvent::RxOver, CommEvent::CTS}));
-    after = before;
-    after.parity = 1;
-    after.brk = 1;
-    after.overrun = 3;
-    after.dsr = 1;
-    after.cd = 1;
-    after.ring = 1;
-    EXPECT_EQ(CommEventsBetween(before, after),
-              (std::vector<int>{CommEvent::Break, CommEvent::Overrun, CommEvent::RxParity,
-                                CommEvent::DSR, CommEvent::CD, CommEvent::Ring}));
+    EXPECT_THROW(Ask("?"), PortError);
 }
 
 }  // namespace
+}  // namespace yb::test

@@ -1,0 +1,191 @@
+#include "core/Session.h"
+
+#include <exception>
+
+#include "serial/ValueRules.h"
+
+namespace yb {
+
+QString PortLostText(const QString& reason) {
+    return QStringLiteral("シリアルポートが使用できなくなりました: ") + reason;
+}
+
+// Marks an operation as running for as long as it is in scope.
+class Session::OperationScope {
+public:
+    OperationScope(Session& session, Operation operation) : session_(session) {
+        session_.running_ = operation;
+        session_.line_->allowAgain();
+        emit session_.operationChanged(operation);
+    }
+    ~OperationScope() {
+        session_.running_ = Operation::None;
+        emit session_.operationChanged(Operation::None);
+    }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+
+private:
+    Session& session_;
+};
+
+Session::Session(QObject* parent) : QObject(parent) {
+    data_.InitData();
+    connect(&port_, &CommPort::commEvent, this, &Session::commEvent);
+    // Before the exchange hears of it: the loss is reported first, then the operation that was
+    // waiting ends with its own failure text.
+    connect(&port_, &CommPort::portLost, this, &Session::onPortLost);
+    line_ = std::make_unique<LineExchange>(port_);
+    connect(line_.get(), &LineExchange::commandSent, this, &Session::commandSent);
+}
+
+Session::~Session() {
+    shutdown();
+}
+
+void Session::cancel() {
+    if (busy()) line_->cancel();
+}
+
+void Session::shutdown() {
+    cancel();
+    closePort();
+}
+
+void Session::closePort() {
+    port_.setPortOpen(false);
+}
+
+void Session::onPortLost(const QString& reason) {
+    if (opening_) {
+        lostWhileOpening_ = reason;  // the open reports it
+        return;
+    }
+    emit portLost(PortLostText(reason));
+}
+
+template <typename Configure>
+PortOutcome Session::open(Configure configure) {
+    PortOutcome outcome;
+    if (busy()) {
+        outcome.ending = Ending::Refused;
+        return outcome;
+    }
+    opening_ = true;
+    lostWhileOpening_.clear();
+    bool opened = false;
+    try {
+        port_.setPortOpen(false);
+        configure();
+        port_.setSettings(kLineSettings);
+        port_.setPortOpen(true);
+        opened = true;
+        // A fresh line: nothing stale in the buffer, and one empty command line.
+        port_.discardInput();
+        port_.output("\r");
+    } catch (const std::exception& e) {
+        outcome.ending = Ending::Failed;
+        outcome.reason = QString::fromStdString(e.what());
+    }
+    opening_ = false;
+    if (port_.portOpen()) return outcome;
+    // Closed at the end, whatever happened on the way: one report of the real reason.
+    port_.setPortOpen(false);
+    outcome.ending = Ending::Failed;
+    if (!lostWhileOpening_.isEmpty()) outcome.reason = lostWhileOpening_;
+    outcome.text = opened ? PortLostText(outcome.reason) : kSettingErrorText;
+    return outcome;
+}
+
+PortOutcome Session::openNamed(const QString& name) {
+    if (!name.startsWith(QLatin1String("COM"))) {
+        PortOutcome refused;
+        refused.ending = Ending::Refused;
+        refused.text = kComNameErrorText;
+        return refused;
+    }
+    return open([&] {
+        const auto number = RoundToInt16(LeadingNumberValue(name.mid(3).toStdString()));
+        if (!number) throw PortError("port number out of range");
+        port_.setCommPort(*number);
+    });
+}
+
+PortOutcome Session::openDevice(const QString& device) {
+    return open([&] { port_.setDevice(device); });
+}
+
+PortOutcome Session::choosePort(int number) {
+    PortOutcome outcome;
+    if (busy()) {
+        outcome.ending = Ending::Refused;
+        return outcome;
+    }
+    if (!port_.portOpen()) {
+        if (number >= 1) port_.setCommPort(number);
+        return outcome;
+    }
+    try {
+        port_.setPortOpen(false);
+        port_.setCommPort(number);
+        port_.setPortOpen(true);
+    } catch (const std::exception& e) {
+        port_.setPortOpen(false);
+        outcome.ending = Ending::Failed;
+        outcome.text = kSettingErrorText;
+        outcome.reason = QString::fromStdString(e.what());
+    }
+    return outcome;
+}
+
+QCoro::Task<CheckOutcome> Session::checkConnection() {
+    CheckOutcome outcome;
+    if (busy()) {
+        outcome.ending = Ending::Refused;
+        co_return outcome;
+    }
+    if (!portOpen()) {
+        outcome.ending = Ending::Refused;
+        outcome.text = kPortNotOpenText;
+        co_return outcome;
+    }
+    OperationScope scope(*this, Operation::CheckConnection);
+    try {
+        outcome.answer = co_await line_->ask("?");
+    } catch (const ExchangeCancelled&) {
+        outcome.ending = Ending::Cancelled;
+        co_return outcome;
+    } catch (const std::exception&) {
+        // The port failed: no answer came.
+    }
+    const bool ok = BeginsWithOK(outcome.answer);
+    outcome.ending = ok ? Ending::Done : Ending::Failed;
+    outcome.text = ok ? kConnectedText : kNotConnectedText;
+    co_return outcome;
+}
+
+QCoro::Task<SettingRead> Session::readSetting(Setting setting) {
+    if (busy()) co_return SettingRead{{Ending::Refused, {}}, {}, {}};
+    OperationScope scope(*this, Operation::ReadSetting);
+    co_return co_await ReadSetting(setting, *line_, data_.LogInterval);
+}
+
+QCoro::Task<Outcome> Session::writeSetting(Setting setting, QString text) {
+    if (busy()) co_return Outcome{Ending::Refused, {}};
+    OperationScope scope(*this, Operation::WriteSetting);
+    co_return co_await WriteSetting(setting, std::move(text), *line_);
+}
+
+QCoro::Task<DownloadOutcome> Session::download() {
+    if (busy()) {
+        DownloadOutcome refused;
+        refused.ending = Ending::Refused;
+        co_return refused;
+    }
+    OperationScope scope(*this, Operation::Download);
+    co_return co_await Download(*line_, data_, [this](const DownloadProgress& progress) {
+        emit downloadProgress(progress);
+    });
+}
+
+}  // namespace yb

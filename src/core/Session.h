@@ -1,0 +1,108 @@
+#pragma once
+// One connection to a logger: the port, the store and the operation that runs on them.
+//
+// The window, the command line and the tests are shells around a session: they open the port,
+// start operations and show what the session reports. Operations are coroutines on the event loop
+// (they suspend while the line is busy, nothing blocks) and only one runs at a time: a second one
+// is refused (Ending::Refused, no text) and sends nothing. cancel() ends the running operation at
+// its next wait; destroying the session cancels it and closes the port, so no operation outlives
+// its session.
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+#include <string>
+
+#include <qcoro/qcorotask.h>
+
+#include "core/Outcome.h"
+#include "download/Download.h"
+#include "download/LoggedData.h"
+#include "serial/CommPort.h"
+#include "serial/LineExchange.h"
+#include "settings/Settings.h"
+
+namespace yb {
+
+inline const QString kLineSettings = QStringLiteral("38400,N,8,1");
+inline const QString kComNameErrorText = QStringLiteral("COM 設定エラー");
+inline const QString kSettingErrorText = QStringLiteral("Setting Error");
+inline const QString kConnectedText = QStringLiteral("YB 接続確認できました");
+inline const QString kNotConnectedText = QStringLiteral("YB 接続確認できませんでした");
+
+// The message for a port that failed underneath (adapter unplugged, I/O error).
+QString PortLostText(const QString& reason);
+
+enum class Operation { None, CheckConnection, ReadSetting, WriteSetting, Download };
+
+struct PortOutcome : Outcome {
+    QString reason;  // why the port could not be opened, in the system's words
+};
+
+struct CheckOutcome : Outcome {
+    std::string answer;  // the logger's answer as received ("" when none)
+};
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    explicit Session(QObject* parent = nullptr);
+    ~Session() override;
+
+    // Opens the port a name of the port box stands for ("COM3"; blanks and a fraction are read as
+    // the number is), at 38400,N,8,1, empties the receive buffer and sends one carriage return.
+    // Refused with "COM 設定エラー" when the name does not begin with "COM"; Failed with
+    // "Setting Error" and a reason when the port cannot be opened, or with the port-lost text when
+    // the line drops during the open. Either way the port ends open or closed, never in between.
+    PortOutcome openNamed(const QString& name);
+    // The same for a device path or system port name ("/dev/ttyUSB0", "COM3" on Windows).
+    PortOutcome openDevice(const QString& device);
+    void closePort();
+    // A port number chosen from the list: while open, the port is reopened on that number (Failed,
+    // closed, "Setting Error" when that fails); while closed it is only remembered.
+    PortOutcome choosePort(int number);
+    bool portOpen() const { return port_.portOpen(); }
+    QString lineSettings() const { return port_.settings(); }
+
+    QCoro::Task<CheckOutcome> checkConnection();
+    QCoro::Task<SettingRead> readSetting(Setting setting);
+    QCoro::Task<Outcome> writeSetting(Setting setting, QString text);
+    QCoro::Task<DownloadOutcome> download();
+
+    Operation running() const { return running_; }
+    bool busy() const { return running_ != Operation::None; }
+    // Ends the running operation at its next wait; nothing more is sent.
+    void cancel();
+    // Cancels what runs and closes the port: the end of the program.
+    void shutdown();
+
+    LoggedData& data() { return data_; }
+    const LoggedData& data() const { return data_; }
+    CommPort& port() { return port_; }
+
+signals:
+    // A command exchange has written its command: the window shows "Message Sent".
+    void commandSent();
+    void downloadProgress(const yb::DownloadProgress& progress);
+    // An operation started (its kind) or ended (Operation::None).
+    void operationChanged(yb::Operation running);
+    // The port failed underneath and is closed now; `text` is the message for the user.
+    void portLost(const QString& text);
+    void commEvent(int code);
+
+private:
+    class OperationScope;
+    template <typename Configure>
+    PortOutcome open(Configure configure);
+    void onPortLost(const QString& reason);
+
+    LoggedData data_;
+    CommPort port_;
+    std::unique_ptr<LineExchange> line_;
+    Operation running_ = Operation::None;
+    bool opening_ = false;
+    QString lostWhileOpening_;
+};
+
+}  // namespace yb

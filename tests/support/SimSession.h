@@ -1,0 +1,100 @@
+#pragma once
+// A session talking to a simulated logger on a pseudo-terminal that COM1 resolves to.
+
+#include <gtest/gtest.h>
+
+#include <QByteArray>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+
+#include <exception>
+#include <optional>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <qcoro/qcorotask.h>
+
+#include "core/Session.h"
+#include "sim/LoggerSim.h"
+
+namespace yb::test {
+
+inline void PointComAt(int n, const std::string& path) {
+    qputenv(QStringLiteral("YB_COM%1").arg(n).toLatin1().constData(),
+            QByteArray::fromStdString(path));
+}
+
+namespace detail {
+template <typename T>
+QCoro::Task<> Finish(QCoro::Task<T>& task, std::optional<T>& result, std::exception_ptr& error,
+                     QEventLoop& loop, bool& done) {
+    try {
+        result.emplace(co_await task);
+    } catch (...) {
+        error = std::current_exception();
+    }
+    done = true;
+    loop.quit();
+}
+}  // namespace detail
+
+// Runs the event loop until the task ends; its result, or its exception rethrown.
+template <typename T>
+T Await(QCoro::Task<T>&& task) {
+    std::optional<T> result;
+    std::exception_ptr error;
+    QEventLoop loop;
+    bool done = false;
+    auto finishing = detail::Finish(task, result, error, loop, done);
+    if (!done) loop.exec();
+    if (error) std::rethrow_exception(error);
+    return std::move(*result);
+}
+
+// Runs the event loop until `done` holds or `ms` milliseconds have passed; whether it holds.
+template <typename Done>
+bool RunUntil(Done done, int ms = 5000) {
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    return done();
+}
+
+inline ybsim::Options Holding(long main, long temp, long laps, bool instant = true) {
+    ybsim::Options o;
+    o.mainCount = main;
+    o.tempCount = temp;
+    o.lapCount = laps;
+    o.instant = instant;
+    return o;
+}
+
+class SessionOnSim : public ::testing::Test {
+protected:
+    // A fresh logger (COM1) with these faults, the session's port open on it, nothing received.
+    void Connect(const ybsim::Options& options, const std::vector<ybsim::Fault>& faults = {}) {
+        session.closePort();
+        sim = std::make_unique<ybsim::LoggerSim>(options);
+        sim->start();
+        for (const auto& fault : faults) sim->addFault(fault);
+        PointComAt(1, sim->slavePath());
+        ASSERT_TRUE(session.openNamed(QStringLiteral("COM1")).done());
+        ASSERT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
+        sim->clearReceived();
+    }
+    // The commands the logger received, space-separated.
+    std::string Sent() const {
+        std::string all;
+        for (const auto& c : sim->commands()) all += (all.empty() ? "" : " ") + c;
+        return all;
+    }
+
+    // Declared first so that it outlives the session that talks to it.
+    std::unique_ptr<ybsim::LoggerSim> sim;
+    Session session;
+};
+
+}  // namespace yb::test

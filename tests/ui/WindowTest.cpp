@@ -1,0 +1,300 @@
+// The main window: its start, its layout, and what each control does against the simulated
+// logger, while operations run and when the program ends.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QGroupBox>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <map>
+
+#include "support/FakeDialogs.h"
+#include "support/SimSession.h"
+#include "ui/Centering.h"
+#include "ui/Form1.h"
+#include "ui/QtDialogs.h"
+
+namespace yb::test {
+namespace {
+
+using ybsim::Fault;
+
+TEST(CenteredPlacement, HalfTwipsAreKeptAndLargeWindowsGoNegative) {
+    const auto p = CenteredPlacement(15360, 11520, 7601, 6120);
+    EXPECT_EQ(std::tuple(p.top, p.left), std::tuple(2700.0f, 3879.5f));
+    const auto q = CenteredPlacement(7000, 5000, 8000, 6000);
+    EXPECT_EQ(std::tuple(q.top, q.left), std::tuple(-500.0f, -500.0f));
+}
+
+TEST(QtDialogs, BoxesCarryTheCaptionNoIconAndYesAsDefault) {
+    QWidget window;
+    window.setWindowTitle("YB DownLoader v3 / 38.4k baud");
+    QtDialogs dialogs(&window);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen = true;
+        EXPECT_EQ(box->windowTitle(), window.windowTitle());
+        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
+        box->button(QMessageBox::No)->click();
+    });
+    EXPECT_FALSE(dialogs.askYesNo("q"));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(QtDialogs::QtFilter("(CSVファイル) | *.csv"), "(CSVファイル) (*.csv)");
+}
+
+class Window : public ::testing::Test {
+protected:
+    // A logger of 30 main records, 5 temperatures and 3 laps (interval 5 s) on COM1.
+    void Start(bool instant = true, const std::vector<Fault>& faults = {}) {
+        auto options = Holding(30, 5, 3, instant);
+        options.interval = 5;
+        sim = std::make_unique<ybsim::LoggerSim>(options);
+        sim->start();
+        for (const auto& f : faults) sim->addFault(f);
+        PointComAt(1, sim->slavePath());
+        auto fake = std::make_unique<FakeDialogs>();
+        dialogs = fake.get();
+        window = std::make_unique<Form1>(nullptr, std::move(fake));
+    }
+    template <typename T = QWidget>
+    T* child(const QString& name) {
+        T* w = window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    // What a control shows: its text, or its caption.
+    QString Shows(const QString& name) {
+        QWidget* w = child(name);
+        if (auto* e = qobject_cast<QLineEdit*>(w)) return e->text();
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) return e->toPlainText();
+        if (auto* l = qobject_cast<QLabel*>(w)) return l->text();
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) return b->text();
+        if (auto* c = qobject_cast<QComboBox*>(w)) return c->currentText();
+        return {};
+    }
+    // Clicks a button, or types into a box with "Name=text"; then lets what it started end.
+    void Do(const QString& step) {
+        if (const auto eq = step.indexOf('='); eq > 0) {
+            auto* box = child(step.left(eq));
+            if (auto* combo = qobject_cast<QComboBox*>(box))
+                combo->setEditText(step.mid(eq + 1));
+            else
+                qobject_cast<QLineEdit*>(box)->setText(step.mid(eq + 1));
+            return;
+        }
+        child<QPushButton>(step)->click();
+        ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+    }
+    void Open() {
+        Do("OpenCommBtn");
+        ASSERT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
+        sim->clearReceived();
+    }
+    std::string Sent() const {
+        std::string all;
+        for (const auto& c : sim->commands()) all += (all.empty() ? "" : " ") + c;
+        return all;
+    }
+
+    std::unique_ptr<ybsim::LoggerSim> sim;
+    FakeDialogs* dialogs = nullptr;
+    std::unique_ptr<Form1> window;
+};
+
+TEST_F(Window, StartsCentredWithItsControlsInPlace) {
+    Start();
+    EXPECT_EQ(window->windowTitle(), "YB DownLoader v3 / 38.4k baud");
+    const std::map<QString, QString> shown{
+        {"Status", "Status"}, {"ComStatus", "Com"},     {"Text1", ""},      {"Text2", ""},
+        {"Text3", ""},        {"ComboCommPort", "COM1"}, {"OpenCommBtn", "Open COM"},
+        {"Text5", "----"},    {"Text6", "--.--"},       {"Text7", "-"},     {"Command7", "書込み"}};
+    for (const auto& [name, text] : shown) EXPECT_EQ(Shows(name), text) << name.toStdString();
+    EXPECT_TRUE(child<QCheckBox>("Check_CSV")->isChecked());
+    EXPECT_FALSE(child<QCheckBox>("Check_Temp")->isEnabled() ||
+                 child<QCheckBox>("Check_Temp")->isChecked());
+    EXPECT_EQ(child<QComboBox>("ComboCommPort")->count(), 9);
+    EXPECT_TRUE(window->session().data().fData_Saved);
+    EXPECT_EQ(window->session().port().commPort(), 1);
+
+    // 15 twips to the pixel; controls of a frame are placed in the frame.
+    const std::map<QString, QRect> places{{"Status", {32, 32, 437, 18}},
+                                          {"QuitB", {384, 316, 81, 29}},
+                                          {"Frame3", {24, 288, 313, 57}},
+                                          {"Text7", {112, 24, 81, 25}}};
+    for (const auto& [name, rect] : places) EXPECT_EQ(child(name)->geometry(), rect);
+    EXPECT_EQ(child("Text7")->parentWidget(), child("Frame3"));
+
+    QWidget* w = child("Text1");
+    QStringList order;
+    for (int i = 0; i < 6; ++i, w = w->nextInFocusChain()) {
+        while (w->focusPolicy() == Qt::NoFocus || w->objectName().isEmpty()) {
+            w = w->nextInFocusChain();
+        }
+        order << w->objectName();
+    }
+    EXPECT_EQ(order, QStringList({"Text1", "Status", "QuitB", "ClearB", "TBB", "DownLoadBtn"}));
+
+    auto* box = child<QComboBox>("ComboCommPort");
+    QHelpEvent help(QEvent::ToolTip, QPoint(5, 5), box->mapToGlobal(QPoint(5, 5)));
+    QCoreApplication::sendEvent(box, &help);
+    EXPECT_TRUE(box->toolTip().startsWith("COM1: " + QString::fromStdString(sim->slavePath())));
+}
+
+// Each row: a logger fault, the steps (clicks, or Name=text typed), what the controls then show
+// and the commands the logger received.
+TEST_F(Window, EachControlShowsItsOutcome) {
+    struct Row {
+        std::vector<Fault> faults;
+        QStringList steps;
+        std::map<QString, QString> shows;
+        std::string sent;
+    };
+    const QString notOpen = "CommPort Not Open...";
+    const std::vector<Row> rows{
+        {{}, {"TBB", "Command4", "DownLoadBtn"}, {{"Status", notOpen}, {"Text5", "----"}}, ""},
+        {{}, {"Text7=3", "Command7"}, {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}}, ""},
+        {{}, {"Text7=2", "Command7"}, {{"Status", "データ記録時間間隔の書込みに失敗しました。"}}, ""},
+        {{}, {"ComboCommPort=com1", "OpenCommBtn"}, {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{}, {"ComboCommPort=COM", "OpenCommBtn"}, {{"Status", "Setting Error"}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{}, {"OpenCommBtn"}, {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}}, ""},
+        {{}, {"OpenCommBtn", "OpenCommBtn"}, {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できました"}}, "?"},
+        {{Fault::replace("?", "ok\r")}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}}, "?"},
+        {{}, {"OpenCommBtn", "Command4", "Command5", "Command8"}, {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}}, "T? BAh? T??"},
+        {{Fault::silence("BAh?")}, {"OpenCommBtn", "Command5"}, {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}}, "BAh?"},
+        {{}, {"OpenCommBtn", "Text6=20.00", "Command6"}, {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}}, "BAh07D0"},
+        {{}, {"OpenCommBtn", "Text5=1900", "Command3"}, {{"Status", "タイヤ周長の書込みに成功しました。"}}, "T076C"},
+        {{}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "5"}, {"Text2", "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))}, {"Text3", "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}}, ""},
+        {{Fault::replace("D1", "1\r").onRecord(7)}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "'D1+nnnn' コマンドエラー"}, {"Text1", "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}}, "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
+        {{Fault::silence("T??")}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "?"}}, ""},
+        {{}, {"OpenCommBtn", "TBB", "ClearB"}, {{"Status", ""}, {"Text1", ""}}, "?"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.steps.join(' ').toStdString());
+        Start(true, row.faults);
+        for (const QString& step : row.steps) Do(step);
+        for (auto [name, text] : row.shows) {
+            // A multi-line box shows the logger's line end as a line break.
+            if (qobject_cast<QPlainTextEdit*>(child(name))) text.replace('\r', '\n');
+            EXPECT_EQ(Shows(name), text) << name.toStdString();
+        }
+        if (!row.sent.empty() || row.steps.size() == 1 || !row.steps.contains("DownLoadBtn")) {
+            EXPECT_EQ(Sent(), row.sent);
+        }
+        window.reset();
+    }
+}
+
+// During a download the controls that talk to the logger are off and the window stays live:
+// Clear takes effect while a lap answer is still awaited, and the buttons come back at the end.
+TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
+    Start(true, {Fault::late("LD02", 300)});
+    Open();
+    const QStringList loggerControls{"TBB", "DownLoadBtn", "OpenCommBtn", "ComboCommPort",
+                                     "Command3", "Command4", "Command5", "Command6",
+                                     "Command7", "Command8"};
+    child<QPushButton>("DownLoadBtn")->click();
+    for (const QString& name : loggerControls) EXPECT_FALSE(child(name)->isEnabled());
+    ASSERT_TRUE(RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
+    child<QPushButton>("ClearB")->click();
+    EXPECT_EQ(std::tuple(Shows("Status"), Shows("Text1")), std::tuple(QString(), QString()));
+    EXPECT_TRUE(window->session().busy());  // the lap answer has not come yet
+    EXPECT_TRUE(child("Command1")->isEnabled() && child("QuitB")->isEnabled());
+    ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+    EXPECT_EQ(Shows("Status"), "データ読出し完了...");
+    for (const QString& name : loggerControls) EXPECT_TRUE(child(name)->isEnabled());
+}
+
+TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
+    Start();
+    QTemporaryDir dir;
+    Open();
+    Do("DownLoadBtn");
+    ASSERT_EQ(Shows("Status"), "データ読出し完了...");
+    EXPECT_FALSE(window->session().data().fData_Saved);
+
+    const QString csvPath = dir.filePath("run.csv"), tsvPath = dir.filePath("run.txt");
+    dialogs->chosenFiles = {csvPath};
+    Do("Command1");
+    EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + csvPath);
+    EXPECT_TRUE(window->session().data().fData_Saved);
+    child<QCheckBox>("Check_CSV")->setChecked(false);
+    dialogs->chosenFiles = {tsvPath};
+    Do("Command1");
+    EXPECT_EQ(dialogs->setups.back().fileName, "YB_Data.txt");
+
+    QFile csv(csvPath), tsv(tsvPath);
+    ASSERT_TRUE(csv.open(QIODevice::ReadOnly) && tsv.open(QIODevice::ReadOnly));
+    const QList<QByteArray> csvLines = csv.readAll().split('\n');
+    const QList<QByteArray> tsvLines = tsv.readAll().split('\n');
+    ASSERT_EQ(csvLines.size(), tsvLines.size());
+    // 6 header lines and 30 rows, 4 lines and 5 temperatures, 3 lines and 3 laps, and the empty
+    // piece after the last line end.
+    EXPECT_EQ(csvLines.size(), 36 + 9 + 6 + 1);
+    EXPECT_EQ(csvLines[3], "\x83\x66\x81\x5B\x83\x5E\x8B\x4C\x98\x5E=,5\x95\x62\x8A\xD4\x8A\x75\r");
+    for (qsizetype i = 3; i < csvLines.size(); ++i) {
+        EXPECT_EQ(QByteArray(csvLines[i]).replace(',', '\t'), tsvLines[i]) << "line " << i + 1;
+    }
+}
+
+// Quit and the close box ask while downloaded data is unsaved; ending during a download stops it
+// at once: no request after the quit, the port closed.
+TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
+    Start(/*instant=*/false);
+    QSignalSpy ended(window.get(), &Form1::programEnded);
+    window->show();
+    Do("QuitB");  // nothing to lose: no question
+    EXPECT_TRUE(dialogs->questions.empty());
+    EXPECT_EQ(ended.count(), 1);
+
+    Start(/*instant=*/false);
+    QSignalSpy endedAgain(window.get(), &Form1::programEnded);
+    window->show();
+    Open();
+    child<QPushButton>("DownLoadBtn")->click();
+    ASSERT_TRUE(RunUntil([&] { return !window->session().data().fData_Saved; }));
+    dialogs->answerYes = false;
+    EXPECT_FALSE(window->close());
+    EXPECT_EQ(dialogs->questions, std::vector<QString>{"データを保存していません。このまま終了しますか？"});
+    EXPECT_TRUE(window->session().busy());  // No keeps everything, the download included
+    dialogs->answerYes = true;
+    child<QPushButton>("QuitB")->click();
+    const auto sentAtQuit = sim->commands().size();
+    EXPECT_EQ(endedAgain.count(), 1);
+    EXPECT_FALSE(window->session().busy());
+    EXPECT_FALSE(window->session().port().portOpen());
+    EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
+    RunUntil([] { return false; }, 100);
+    EXPECT_EQ(sim->commands().size(), sentAtQuit);
+    EXPECT_GT(window->session().data().DataCount1, 0);
+}
+
+TEST_F(Window, LostLineDuringADownloadShowsClosedAndKeepsWhatCame) {
+    Start(/*instant=*/false, {Fault::hangUp("D1").onRecord(20)});
+    Open();
+    Do("DownLoadBtn");
+    EXPECT_EQ(Shows("Status"), "'D1+nnnn' コマンドエラー");
+    EXPECT_EQ(std::tuple(Shows("ComStatus"), Shows("OpenCommBtn")),
+              std::tuple(QString("closed..."), QString("Open COM")));
+    EXPECT_TRUE(Shows("Text1").startsWith("0013 : "));
+    EXPECT_TRUE(child("DownLoadBtn")->isEnabled());
+    window->MSComm1_OnComm(1004);
+    EXPECT_EQ(Shows("ComStatus"), "comEventFrameError");
+}
+
+}  // namespace
+}  // namespace yb::test
