@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs, with apt, whatever the build, the tests and the demo need and this machine lacks.
 # Does nothing when everything is already there.
+#   scripts/bootstrap.sh           the build, the tests and the demo
+#   scripts/bootstrap.sh package   the same plus the tools that build and check the Debian package
 set -euo pipefail
 
 packages=(
@@ -12,6 +14,21 @@ packages=(
   fonts-ipafont-gothic                  # Japanese fixed-pitch and proportional fonts
   libgl-dev                             # Qt6Gui's CMake package looks for OpenGL headers
 )
+
+for group in "$@"; do
+  case $group in
+    package)
+      packages+=(
+        dpkg-dev file                     # dpkg-shlibdeps finds the package's dependencies
+        lintian                           # Debian's package checks
+        desktop-file-utils                # desktop-file-validate, the menu's MIME cache
+        appstream                         # appstreamcli validate
+        librsvg2-bin                      # rsvg-convert renders the icon's PNG sizes
+      )
+      ;;
+    *) echo "bootstrap: unknown group '$group' (known: package)" >&2; exit 2 ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do
