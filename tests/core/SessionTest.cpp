@@ -56,7 +56,7 @@ TEST_F(SessionTest, LineDroppingDuringTheOpenEndsClosedWithOneReport) {
     EXPECT_EQ(outcome.ending, Ending::Failed);
     EXPECT_TRUE(outcome.text.startsWith(QStringLiteral("シリアルポートが使用できなくなりました: ")));
     EXPECT_FALSE(outcome.reason.isEmpty());
-    RunUntil([] { return false; }, 100);
+    Idle(100);
     EXPECT_EQ(lostReports, 0);
     EXPECT_EQ(Await(session.checkConnection()).text, QStringLiteral("CommPort Not Open..."));
     // Once the device is back, the port opens again.
@@ -86,7 +86,7 @@ TEST_F(SessionTest, ChoosingAnotherPortAndLosingTheLine) {
     QObject::connect(&session, &Session::portLost, [&](const QString& text) { lost << text; });
     sim->hangUp();
     EXPECT_TRUE(RunUntil([&] { return !session.portOpen(); }));
-    RunUntil([] { return false; }, 100);
+    Idle(100);
     ASSERT_EQ(lost.size(), 1);
     EXPECT_TRUE(lost[0].startsWith(QStringLiteral("シリアルポートが使用できなくなりました: ")));
     sim->restart();
@@ -109,7 +109,7 @@ TEST_F(SessionTest, ConnectionCheckWantsUpperCaseOKAtTheStart) {
     sim->addFault(Fault::late("?", 150));
     EXPECT_FALSE(Await(session.checkConnection()).done());
     sim->addFault(Fault::silence("?"));
-    RunUntil([] { return false; }, 100);
+    Idle(100);
     EXPECT_FALSE(Await(session.checkConnection()).done());
     session.closePort();
     EXPECT_EQ(Await(session.checkConnection()).text, QStringLiteral("CommPort Not Open..."));

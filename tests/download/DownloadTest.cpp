@@ -218,7 +218,7 @@ TEST_F(Download, CancelInEachStageKeepsWhatWasFetched) {
         EXPECT_EQ(Await(std::move(running)).text, kCancelled);
         EXPECT_FALSE(session.busy());
         EXPECT_EQ(sim->commands().back(), command);
-        RunUntil([] { return false; }, 50);
+        Idle(50);
         EXPECT_EQ(sim->commands().back(), command);
         ExpectHolds(main, temp, laps);
         EXPECT_FALSE(session.data().fData_Saved);

@@ -45,7 +45,7 @@ TEST_F(Exchange, CommandWaitsItsWholeTimeAndTakesWhatArrived) {
     EXPECT_EQ(sent, 1);
     // An answer after the wait is no answer, and the next exchange does not take it either.
     EXPECT_EQ(Ask("T?"), "");
-    RunUntil([] { return false; }, 100);
+    Idle(100);
     EXPECT_EQ(Ask("T??"), "01\r");
     EXPECT_EQ(sim->received(), "?\rT?\rT??\r");
 }
@@ -66,7 +66,7 @@ TEST_F(Exchange, RecordIsCompleteWithItsLengthAndItsLineEnd) {
     EXPECT_EQ(Record("D10007"), record.substr(0, 16) + "A");  // length reached, line quiet
     EXPECT_EQ(Record("D20001", kTempRecordAnswer), "1F\r");
     EXPECT_EQ(Record("LD01", kLapRecordAnswer), "");  // after its deadline
-    RunUntil([] { return false; }, 100);
+    Idle(100);
     EXPECT_EQ(Record("D10003"), record);  // the late lap answer was thrown away
 }
 

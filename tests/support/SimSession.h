@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QTimer>
 
 #include <exception>
 #include <optional>
@@ -54,13 +55,25 @@ T Await(QCoro::Task<T>&& task) {
     return std::move(*result);
 }
 
-// Runs the event loop until `done` holds or `ms` milliseconds have passed; whether it holds.
+// Runs the event loop until `done` holds or `ms` milliseconds have passed; whether it holds. The
+// loop sleeps between looks: nothing spins.
 template <typename Done>
 bool RunUntil(Done done, int ms = 5000) {
-    QElapsedTimer t;
-    t.start();
-    while (!done() && t.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 2);
+    if (done()) return true;
+    QEventLoop loop;
+    QTimer look;
+    QObject::connect(&look, &QTimer::timeout, [&] {
+        if (done()) loop.quit();
+    });
+    look.start(1);
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
     return done();
+}
+
+// Lets the event loop run for `ms` milliseconds.
+inline void Idle(int ms) {
+    RunUntil([] { return false; }, ms);
 }
 
 inline ybsim::Options Holding(long main, long temp, long laps, bool instant = true) {

@@ -278,7 +278,7 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     EXPECT_FALSE(window->session().busy());
     EXPECT_FALSE(window->session().port().portOpen());
     EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
-    RunUntil([] { return false; }, 100);
+    Idle(100);
     EXPECT_EQ(sim->commands().size(), sentAtQuit);
     EXPECT_GT(window->session().data().DataCount1, 0);
 }
