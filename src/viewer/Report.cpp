@@ -41,13 +41,21 @@ public:
             charts.push_back(chart.chart);
             y += h;
         }
+        // Qt Charts lays its items out from posted events: let them run before and after the
+        // plot areas are lined up, so nothing is drawn where a chart used to be.
+        QCoreApplication::sendPostedEvents();
         AlignPlotAreas(charts);
+        QCoreApplication::sendPostedEvents();
     }
     const std::vector<QRectF>& rects() const { return rects_; }
     qreal height() const { return rects_.empty() ? 0 : rects_.back().bottom(); }
     // Draws chart i into `target` of the painter.
     void render(QPainter& painter, std::size_t i, const QRectF& target) {
+        // The scene draws every item that reaches into the source, and the series replace the
+        // painter's clip with their plot area: the other charts are hidden meanwhile.
+        for (std::size_t k = 0; k < charts_.size(); ++k) charts_[k].chart->setVisible(k == i);
         scene_.render(&painter, target, rects_.at(i), Qt::IgnoreAspectRatio);
+        for (const RunChart& chart : charts_) chart.chart->setVisible(true);
     }
 
 private:
@@ -178,7 +186,7 @@ void DrawSummary(PdfReport& r, const RunSummary& summary) {
 
 void DrawCharts(PdfReport& r, const RunData& run) {
     constexpr qreal kSceneWidth = 760;
-    constexpr qreal kSceneHeight = 170;
+    constexpr qreal kSceneHeight = 145;
     ChartScene scene(run, kSceneWidth, kSceneHeight);
     const qreal mmPerUnit = r.width() / kSceneWidth;
     r.room(7 + scene.rects().front().height() * mmPerUnit);
