@@ -41,11 +41,20 @@ public:
             charts.push_back(chart.chart);
             y += h;
         }
-        // Qt Charts lays its items out from posted events: let them run before and after the
-        // plot areas are lined up, so nothing is drawn where a chart used to be.
-        QCoreApplication::sendPostedEvents();
+        // Qt Charts lays its items out from posted events: deliver the charts' own (and no
+        // other object's) before and after the plot areas are lined up, so nothing is drawn
+        // where a chart used to be.
+        settle();
         AlignPlotAreas(charts);
-        QCoreApplication::sendPostedEvents();
+        settle();
+    }
+    void settle() {
+        for (const RunChart& chart : charts_) {
+            QCoreApplication::sendPostedEvents(chart.chart);
+            for (QObject* child : chart.chart->findChildren<QObject*>()) {
+                QCoreApplication::sendPostedEvents(child);
+            }
+        }
     }
     const std::vector<QRectF>& rects() const { return rects_; }
     qreal height() const { return rects_.empty() ? 0 : rects_.back().bottom(); }

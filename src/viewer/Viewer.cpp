@@ -65,7 +65,7 @@ int RunViewCommand(const QString& file) {
         QString error;
         if (!OpenViewerOnFile(file, nullptr, &error)) {
             Err() << error << Qt::endl;
-            return kExitBadFile;
+            return kExitFile;
         }
     }
     QApplication::setQuitOnLastWindowClosed(true);
@@ -91,12 +91,12 @@ int RunReportCommand(const QString& file, const QString& out) {
     const DataFileReadResult result = ReadDataFileAt(file);
     if (!result.run) {
         Err() << result.errorText() << Qt::endl;
-        return kExitBadFile;
+        return kExitFile;
     }
     const QString error = WriteRunReport(*result.run, target);
     if (!error.isEmpty()) {
         Err() << target << ": " << error << Qt::endl;
-        return kExitFailed;
+        return kExitFile;
     }
     return kExitOk;
 }
@@ -109,7 +109,7 @@ int RunSummaryCommand(const QString& file, bool json) {
     const DataFileReadResult result = ReadDataFileAt(file);
     if (!result.run) {
         Err() << result.errorText() << Qt::endl;
-        return kExitBadFile;
+        return kExitFile;
     }
     const RunSummary summary = SummarizeRun(*result.run);
     if (json) {

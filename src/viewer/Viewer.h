@@ -11,11 +11,12 @@ QT_END_NAMESPACE
 
 namespace yb {
 
-// Exit codes of the commands.
+// Exit codes of the commands, in line with the rest of the command line.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;   // the output could not be written
-inline constexpr int kExitUsage = 2;    // wrong arguments
-inline constexpr int kExitBadFile = 3;  // the data file is damaged or cannot be read
+inline constexpr int kExitFailed = 1;  // no QApplication to draw with
+inline constexpr int kExitUsage = 2;   // wrong arguments
+inline constexpr int kExitFile = 3;    // the data file is damaged or unreadable, or the output
+                                       // cannot be written
 
 // Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
 // copies what it shows: the store may change afterwards. With a parent the window closes with it.

@@ -162,13 +162,13 @@ TEST_F(Viewer, CommandsAndTheirExitCodes) {
     const QString png = dir.filePath(QStringLiteral("charts.PNG"));
     const std::pair<int, int> cases[] = {
         {RunSummaryCommand(path, true), kExitOk},
-        {RunSummaryCommand(damaged, false), kExitBadFile},
+        {RunSummaryCommand(damaged, false), kExitFile},
         {RunSummaryCommand(QString(), false), kExitUsage},
         {RunReportCommand(path, QString()), kExitOk},
         {RunReportCommand(path, png), kExitOk},
         {RunReportCommand(path, dir.filePath(QStringLiteral("x.svg"))), kExitUsage},
-        {RunReportCommand(damaged, QString()), kExitBadFile},
-        {RunReportCommand(path, dir.filePath(QStringLiteral("no/such/x.pdf"))), kExitFailed},
+        {RunReportCommand(damaged, QString()), kExitFile},
+        {RunReportCommand(path, dir.filePath(QStringLiteral("no/such/x.pdf"))), kExitFile},
     };
     for (const auto& [code, expected] : cases) EXPECT_EQ(code, expected);
     const auto starts = [](const QString& file, const QByteArray& magic) {
