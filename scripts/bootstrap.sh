@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs, with apt, whatever the build, the tests and the demo need and this machine lacks.
 # Does nothing when everything is already there.
-#   scripts/bootstrap.sh           the build, the tests and the demo
-#   scripts/bootstrap.sh package   the same plus the tools that build and check the Debian package
+#   scripts/bootstrap.sh              the build, the tests and the demo
+#   scripts/bootstrap.sh package      the same plus the tools that build and check the Debian package
+#   scripts/bootstrap.sh screenshots  the same plus a virtual display to take screenshots in
 set -euo pipefail
 
 packages=(
@@ -26,7 +27,9 @@ for group in "$@"; do
         librsvg2-bin                      # rsvg-convert renders the icon's PNG sizes
       )
       ;;
-    *) echo "bootstrap: unknown group '$group' (known: package)" >&2; exit 2 ;;
+    # a virtual X display, `import` to grab it, xdotool to point and drag in it
+    screenshots) packages+=(xvfb imagemagick xdotool) ;;
+    *) echo "bootstrap: unknown group '$group' (known: package, screenshots)" >&2; exit 2 ;;
   esac
 done
 

@@ -1,0 +1,142 @@
+// The viewer's speed on a full data file (16100 main, 1350 temperature, 200 lap rows): parsing
+// the file, opening a viewer window until every chart has painted, moving the cursor, writing
+// the PDF report and the PNG image. Runs on the offscreen platform.
+#include <QApplication>
+#include <QChartView>
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <numeric>
+#include <set>
+#include <vector>
+
+#include "SimulatedRun.h"
+#include "export/DataFile.h"
+#include "export/DataFileReader.h"
+#include "export/RunSummary.h"
+#include "export/ShiftJis.h"
+#include "viewer/ChartStack.h"
+#include "viewer/Report.h"
+#include "viewer/Viewer.h"
+#include "viewer/ViewerWindow.h"
+
+namespace {
+
+struct Figures {
+    double mean;
+    double min;
+    double max;
+};
+
+template <typename Step>
+Figures Time(int runs, Step step) {
+    std::vector<double> ms;
+    for (int run = 0; run < runs; ++run) {
+        QElapsedTimer timer;
+        timer.start();
+        step();
+        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
+    }
+    return {std::accumulate(ms.begin(), ms.end(), 0.0) / runs,
+            *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end())};
+}
+
+void Print(const char* what, const Figures& f) {
+    std::printf("  %-38s mean %8.1f ms   min %8.1f ms   max %8.1f ms\n", what, f.mean, f.min,
+                f.max);
+}
+
+// Counts the first paint of each chart view.
+class PaintWatch : public QObject {
+public:
+    std::set<QObject*> painted;
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (event->type() == QEvent::Paint) painted.insert(object);
+        return false;
+    }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform says this for every window shown; it tells nothing here.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (!message.contains(QStringLiteral("propagateSizeHints"))) {
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+        }
+    });
+    QApplication app(argc, argv);
+
+    yb::LoggedData data;
+    yb::bench::FillSimulatedRun(data, {5, 16100, 1350, 200});
+    QTemporaryDir dir;
+    if (!dir.isValid()) return 1;
+    const QString path = dir.filePath(QStringLiteral("full.csv"));
+    const QByteArray bytes =
+        *yb::EncodeShiftJis(*yb::RenderDataFile(data, u',', path, QDateTime::currentDateTime()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return 1;
+    file.close();
+
+    std::printf("full data file: %d main, %d temperature, %d lap rows, %lld bytes\n",
+                int{data.DataCount1}, int{data.DataCount2}, int{data.LapCount},
+                static_cast<long long>(bytes.size()));
+
+    bool ok = true;
+    const Figures parse =
+        Time(20, [&] { ok = yb::ReadDataFile(bytes, path).run.has_value() && ok; });
+    const Figures parseFile =
+        Time(20, [&] { ok = yb::ReadDataFileAt(path).run.has_value() && ok; });
+    const yb::RunData run = *yb::ReadDataFileAt(path).run;
+    const Figures summary = Time(20, [&] { (void)yb::SummarizeRun(run); });
+
+    // From the call that opens the file to the moment the last chart view has painted.
+    constexpr int kOpenRuns = 5;
+    const Figures open = Time(kOpenRuns, [&] {
+        PaintWatch watch;
+        QWidget* window = yb::OpenViewerOnFile(path);
+        auto* stack = static_cast<yb::ViewerWindow*>(window)->charts();
+        for (int i = 0; i < stack->count(); ++i) {
+            stack->view(i)->viewport()->installEventFilter(&watch);
+        }
+        while (static_cast<int>(watch.painted.size()) < stack->count()) {
+            QApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        window->close();
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    });
+
+    // The cursor's cost: moving it across a chart and repainting every chart.
+    QWidget* window = yb::OpenViewerOnFile(path);
+    auto* stack = static_cast<yb::ViewerWindow*>(window)->charts();
+    QApplication::processEvents();
+    const QRectF area = stack->charts().front().chart->plotArea();
+    int step = 0;
+    const Figures cursor = Time(20, [&] {
+        stack->moveCursor(0,
+                          QPointF(area.left() + area.width() * (++step) / 21.0, area.center().y()));
+        for (int i = 0; i < stack->count(); ++i) stack->view(i)->viewport()->repaint();
+    });
+    window->close();
+
+    const QString pdf = dir.filePath(QStringLiteral("full.pdf"));
+    const QString png = dir.filePath(QStringLiteral("full.png"));
+    const Figures report = Time(3, [&] { ok = yb::WriteRunReport(run, pdf).isEmpty() && ok; });
+    const Figures image = Time(3, [&] { ok = yb::WriteRunReport(run, png).isEmpty() && ok; });
+
+    Print("parse (bytes in memory)", parse);
+    Print("parse (read from disk)", parseFile);
+    Print("summary", summary);
+    Print("open viewer until all charts painted", open);
+    Print("cursor move + repaint of all charts", cursor);
+    Print("PDF report", report);
+    Print("PNG image", image);
+    std::printf("  PDF %lld bytes, PNG %lld bytes\n", static_cast<long long>(QFileInfo(pdf).size()),
+                static_cast<long long>(QFileInfo(png).size()));
+    return ok ? 0 : 1;
+}

@@ -1,0 +1,499 @@
+#include "export/DataFileReader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringDecoder>
+#include <QStringList>
+#include <QtGlobal>
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "export/DataFile.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace yb {
+
+namespace {
+
+// Ends a read: the 1-based line and what was wrong there.
+struct Refusal {
+    int line;
+    QString message;
+};
+
+[[noreturn]] void Refuse(int line, const QString& message) {
+    throw Refusal{line, message};
+}
+
+// ---- Text decoding ----------------------------------------------------------------------------
+
+#ifdef Q_OS_WIN
+// The writer encodes with the system's code page 932 on Windows; decoding mirrors it.
+std::optional<QString> DecodeCodePage932(QByteArrayView bytes) {
+    if (bytes.isEmpty()) return QString();
+    const int length = static_cast<int>(bytes.size());
+    const int size =
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+    if (size <= 0) return std::nullopt;
+    QString text(size, Qt::Uninitialized);
+    if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length,
+                            reinterpret_cast<wchar_t*>(text.data()), size) != size) {
+        return std::nullopt;
+    }
+    return text;
+}
+bool HaveCodePage932() {
+    return true;
+}
+#else
+// The writer's converter: Qt's ICU-backed code page 932.
+constexpr const char* kCodePage932 = "windows-31j";
+std::optional<QString> DecodeCodePage932(QByteArrayView bytes) {
+    QStringDecoder decoder(kCodePage932, QStringConverter::Flag::Stateless);
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
+bool HaveCodePage932() {
+    return QStringDecoder(kCodePage932).isValid();
+}
+#endif
+
+// UTF-8 when the bytes are valid UTF-8 (a file another tool re-saved; plain ASCII reads the same
+// either way), Shift-JIS otherwise. A line that is neither is refused.
+QString DecodeText(const QByteArray& bytes) {
+    QStringDecoder utf8(QStringConverter::Utf8);  // drops a leading byte-order mark
+    QString text = utf8.decode(bytes);
+    if (!utf8.hasError()) return text;
+
+    if (!HaveCodePage932()) Refuse(1, QStringLiteral("no Shift-JIS decoder on this system"));
+    if (std::optional<QString> sjis = DecodeCodePage932(bytes)) return *sjis;
+    // Line feeds never occur inside a Shift-JIS character, so each line decodes on its own.
+    int line = 1;
+    for (qsizetype start = 0; start <= bytes.size(); ++line) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0) end = bytes.size();
+        if (!DecodeCodePage932(QByteArrayView(bytes).sliced(start, end - start))) break;
+        start = end + 1;
+    }
+    Refuse(line, QStringLiteral("neither Shift-JIS nor UTF-8 text"));
+}
+
+// ---- Numbers ----------------------------------------------------------------------------------
+
+// The field as ASCII for from_chars, without a leading "+"; nullopt when it holds anything else
+// than an optional sign, digits and (when allowed) one decimal point with digits on its left.
+std::optional<std::string> NumberChars(QStringView field, bool decimals) {
+    if (field.isEmpty() || field.size() > 40) return std::nullopt;
+    std::string chars;
+    qsizetype i = 0;
+    if (field[0] == u'-' || field[0] == u'+') {
+        if (field[0] == u'-') chars.push_back('-');
+        ++i;
+    }
+    qsizetype digits = 0;
+    bool point = false;
+    for (; i < field.size(); ++i) {
+        const char16_t c = field[i].unicode();
+        if (c >= u'0' && c <= u'9') {
+            chars.push_back(static_cast<char>(c));
+            ++digits;
+        } else if (c == u'.' && decimals && !point && digits > 0) {
+            chars.push_back('.');
+            point = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    if (digits == 0) return std::nullopt;
+    return chars;
+}
+
+std::optional<double> ParseDecimal(QStringView field) {
+    const std::optional<std::string> chars = NumberChars(field, true);
+    if (!chars) return std::nullopt;
+    double value = 0.0;
+    const auto [end, ec] = std::from_chars(chars->data(), chars->data() + chars->size(), value);
+    if (ec != std::errc() || end != chars->data() + chars->size()) return std::nullopt;
+    return value;
+}
+
+std::optional<int> ParseInteger(QStringView field) {
+    const std::optional<std::string> chars = NumberChars(field, false);
+    if (!chars) return std::nullopt;
+    int value = 0;
+    const auto [end, ec] = std::from_chars(chars->data(), chars->data() + chars->size(), value);
+    if (ec != std::errc() || end != chars->data() + chars->size()) return std::nullopt;
+    return value;
+}
+
+QString Quoted(QStringView text) {
+    constexpr qsizetype kShown = 24;
+    const QString shown = text.size() > kShown ? text.first(kShown).toString() + QStringLiteral("…")
+                                               : text.toString();
+    return u'"' + shown + u'"';
+}
+
+// ---- Lines and fields -------------------------------------------------------------------------
+
+const QString kFirstLine = QStringLiteral("YB Download Data");
+const QString kIntervalLabel = QStringLiteral("データ記録=");
+const QString kCountLabel = QStringLiteral("データ数=");
+const QString kTemperatureLabel = QStringLiteral("温度データ記録=");
+const QString kLapCountLabel = QStringLiteral("周回回数=");
+const QStringList kMainHeads = {QStringLiteral("No"),
+                                QStringLiteral("Solar[A]"),
+                                QStringLiteral("Battery[A]"),
+                                QStringLiteral("Main_Volt[V]"),
+                                QStringLiteral("Solar_Watt[W]"),
+                                QStringLiteral("Battery_Watt[W]"),
+                                QStringLiteral("Sub_Volt[V]"),
+                                QStringLiteral("Speed[kmh]")};
+const QStringList kTemperatureHeads = {QStringLiteral("No"), QStringLiteral("Temp[℃]")};
+const QStringList kLapHeads = {QStringLiteral("No"), QStringLiteral("LapTime_sec[秒]"),
+                               QStringLiteral("Lap_Motort_Wh[Wh]")};
+
+class Parser {
+public:
+    explicit Parser(const QString& text) {
+        const qsizetype length = text.size();
+        lines_.reserve(length / 48 + 8);
+        for (qsizetype start = 0; start < length;) {
+            qsizetype end = text.indexOf(u'\n', start);
+            const qsizetype next = end < 0 ? length : end + 1;
+            if (end < 0) end = length;
+            if (end > start && text[end - 1] == u'\r') --end;
+            lines_.push_back(QStringView(text).sliced(start, end - start));
+            start = next;
+        }
+    }
+
+    RunData Parse() {
+        RunData run;
+        if (lines_.empty()) Refuse(1, QStringLiteral("empty file"));
+        if (Loose(Take()) != kFirstLine) {
+            Refuse(
+                number_,
+                QStringLiteral("not a YB data file: the first line is not \"%1\"").arg(kFirstLine));
+        }
+        run.writtenAt = Loose(Take()).toString();
+        run.savedPath = Loose(Take()).toString();
+
+        // The delimiter is the character that follows the interval label.
+        const QStringView intervalLine = Take().trimmed();
+        if (!intervalLine.startsWith(kIntervalLabel)) Expected(kIntervalLabel);
+        QStringView afterLabel = intervalLine.sliced(kIntervalLabel.size());
+        while (afterLabel.startsWith(u' ')) afterLabel = afterLabel.sliced(1);
+        if (afterLabel.isEmpty() || (afterLabel[0] != u',' && afterLabel[0] != u'\t')) {
+            Refuse(number_, QStringLiteral("no comma or tab after %1").arg(kIntervalLabel));
+        }
+        delimiter_ = afterLabel[0];
+        run.delimiter = delimiter_;
+        run.intervalS = IntervalSeconds(LabelledValue(intervalLine, kIntervalLabel));
+
+        ReadMainSection(run);
+        bool temperatures = false;
+        bool laps = false;
+        while (SkipBlankLines()) {
+            const QStringView line = Take().trimmed();
+            if (!temperatures && !laps && line.startsWith(kTemperatureLabel)) {
+                temperatures = true;
+                ReadTemperatureSection(run, line);
+            } else if (!laps && line.startsWith(kLapCountLabel)) {
+                laps = true;
+                ReadLapSection(run, line);
+            } else {
+                Refuse(number_, laps ? QStringLiteral("nothing may follow the lap data")
+                                : temperatures
+                                    ? QStringLiteral("expected the lap section")
+                                    : QStringLiteral("expected the temperature or lap section"));
+            }
+        }
+        return run;
+    }
+
+private:
+    // The next line; refused when the file ends here.
+    QStringView Take() {
+        if (next_ >= lines_.size()) {
+            Refuse(static_cast<int>(next_) + 1,
+                   QStringLiteral("the file ends after line %1").arg(next_));
+        }
+        number_ = static_cast<int>(next_) + 1;
+        return lines_[static_cast<std::size_t>(next_++)];
+    }
+    bool AtEnd() const { return next_ >= lines_.size(); }
+
+    // A line with its blanks and trailing delimiters cut away (a spreadsheet pads every line to
+    // its widest row). Before the delimiter is known, commas and tabs both count.
+    QStringView Loose(QStringView line) const {
+        line = line.trimmed();
+        while (!line.isEmpty() &&
+               (delimiter_.isNull() ? (line.back() == u',' || line.back() == u'\t')
+                                    : line.back() == delimiter_)) {
+            line.chop(1);
+            line = line.trimmed();
+        }
+        return line;
+    }
+    bool IsBlank(QStringView line) const { return Loose(line).isEmpty(); }
+
+    // Skips blank lines; false at the end of the file.
+    bool SkipBlankLines() {
+        while (!AtEnd() && IsBlank(lines_[next_])) Take();
+        return !AtEnd();
+    }
+
+    // The line's fields, each trimmed, with trailing empty fields beyond `expected` dropped;
+    // refused unless exactly `expected` remain.
+    const std::vector<QStringView>& Fields(QStringView line, qsizetype expected,
+                                           const QString& what) {
+        fields_.clear();
+        for (qsizetype start = 0;;) {
+            const qsizetype end = line.indexOf(delimiter_, start);
+            fields_.push_back(line.sliced(start, (end < 0 ? line.size() : end) - start).trimmed());
+            if (end < 0) break;
+            start = end + 1;
+        }
+        while (static_cast<qsizetype>(fields_.size()) > expected && fields_.back().isEmpty()) {
+            fields_.pop_back();
+        }
+        if (static_cast<qsizetype>(fields_.size()) != expected) {
+            Refuse(number_, QStringLiteral("%1 fields where %2 has %3")
+                                .arg(fields_.size())
+                                .arg(what)
+                                .arg(expected));
+        }
+        return fields_;
+    }
+
+    [[noreturn]] void Expected(const QString& what) {
+        Refuse(number_, QStringLiteral("expected %1").arg(what));
+    }
+
+    // The value of a "label=" D value line.
+    QStringView LabelledValue(QStringView line, const QString& label) {
+        const auto& fields = Fields(line, 2, label + QStringLiteral(" line"));
+        if (fields[0] != label) Expected(label);
+        return fields[1];
+    }
+
+    void ExpectHeads(const QStringList& heads, const QString& what) {
+        const auto& fields = Fields(Take(), heads.size(), what + QStringLiteral(" heads"));
+        for (qsizetype i = 0; i < heads.size(); ++i) {
+            if (fields[static_cast<std::size_t>(i)] != heads[i]) {
+                Refuse(number_, QStringLiteral("expected the column head %1 where %2 stands")
+                                    .arg(heads[i], Quoted(fields[static_cast<std::size_t>(i)])));
+            }
+        }
+    }
+
+    // The rows of a section declare their count on a "データ数=" or "周回回数=" line.
+    int Count(QStringView value, const QString& label) {
+        const std::optional<int> count = ParseInteger(value);
+        if (!count) {
+            Refuse(number_, QStringLiteral("%1 is not a count after %2").arg(Quoted(value), label));
+        }
+        return std::max(*count, 0);  // the writer prints a negative count and no rows
+    }
+
+    // Reads the rows of a section: `readRow` gets the fields of row n (1-based). Rows run until a
+    // blank line or the end of the file and must be numbered 1, 2, ... up to the count.
+    template <typename ReadRow>
+    void ReadRows(int count, qsizetype fieldCount, const QString& what, ReadRow readRow) {
+        int n = 0;
+        while (!AtEnd() && !IsBlank(lines_[next_])) {
+            const auto& fields = Fields(Take(), fieldCount, what);
+            const std::optional<int> number = ParseInteger(fields[0]);
+            if (number != n + 1) {
+                Refuse(number_, QStringLiteral("row number %1 where %2 was expected")
+                                    .arg(Quoted(fields[0]))
+                                    .arg(n + 1));
+            }
+            if (n == count) {
+                Refuse(number_,
+                       QStringLiteral("more rows in %1 than the count of %2").arg(what).arg(count));
+            }
+            readRow(fields, ++n);
+        }
+        if (n < count) {
+            Refuse(static_cast<int>(next_) + 1,
+                   QStringLiteral("%1 ends after %2 of %3 rows").arg(what).arg(n).arg(count));
+        }
+    }
+
+    // An empty field is no value; anything else must be a number.
+    std::optional<double> OptionalDecimal(QStringView field, const QString& head) {
+        if (field.isEmpty()) return std::nullopt;
+        const std::optional<double> value = ParseDecimal(field);
+        if (!value) NotANumber(field, head);
+        return value;
+    }
+    int RequiredInteger(QStringView field, const QString& head) {
+        const std::optional<int> value = ParseInteger(field);
+        if (!value) NotANumber(field, head);
+        return *value;
+    }
+    [[noreturn]] void NotANumber(QStringView field, const QString& head) {
+        Refuse(number_, QStringLiteral("%1 under %2 is not a number").arg(Quoted(field), head));
+    }
+
+    std::optional<int> IntervalSeconds(QStringView text) {
+        for (const int seconds : {1, 2, 5, 10}) {
+            if (text == QStringLiteral("%1秒間隔").arg(seconds)) return seconds;
+        }
+        if (text == QStringLiteral("?秒間隔:不明")) return std::nullopt;
+        Refuse(number_, QStringLiteral("unknown recording interval %1").arg(Quoted(text)));
+    }
+
+    void ReadMainSection(RunData& run) {
+        const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
+        const QString what = QStringLiteral("the main data");
+        ExpectHeads(kMainHeads, what);
+        for (auto& column : run.main) column.reserve(static_cast<std::size_t>(count));
+        ReadRows(count, kMainHeads.size(), what, [&](const auto& fields, int) {
+            for (int c = 0; c < kMainChannels; ++c) {
+                run.main[static_cast<std::size_t>(c)].push_back(
+                    OptionalDecimal(fields[static_cast<std::size_t>(c) + 1], kMainHeads[c + 1]));
+            }
+        });
+    }
+
+    void ReadTemperatureSection(RunData& run, QStringView line) {
+        const QStringView interval = LabelledValue(line, kTemperatureLabel);
+        if (interval == QStringLiteral("1分間隔")) {
+            run.temperatureIntervalS = 60;
+        } else if (interval == QStringLiteral("2分間隔")) {
+            run.temperatureIntervalS = 120;
+        } else {
+            Refuse(number_,
+                   QStringLiteral("unknown temperature interval %1").arg(Quoted(interval)));
+        }
+        const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
+        const QString what = QStringLiteral("the temperature data");
+        ExpectHeads(kTemperatureHeads, what);
+        ReadRows(count, kTemperatureHeads.size(), what, [&](const auto& fields, int) {
+            run.temperatures.push_back(fields[1].isEmpty() ? std::nullopt
+                                                           : std::optional(RequiredInteger(
+                                                                 fields[1], kTemperatureHeads[1])));
+        });
+    }
+
+    void ReadLapSection(RunData& run, QStringView line) {
+        const int count = Count(LabelledValue(line, kLapCountLabel), kLapCountLabel);
+        const QString what = QStringLiteral("the lap data");
+        ExpectHeads(kLapHeads, what);
+        ReadRows(count, kLapHeads.size(), what, [&](const auto& fields, int n) {
+            const int timeS = RequiredInteger(fields[1], kLapHeads[1]);
+            const std::optional<double> wh = OptionalDecimal(fields[2], kLapHeads[2]);
+            if (!wh) NotANumber(fields[2], kLapHeads[2]);
+            run.laps.push_back({n, timeS, *wh});
+        });
+    }
+
+    std::vector<QStringView> lines_;
+    std::vector<QStringView> fields_;
+    std::size_t next_ = 0;  // index of the next line to take
+    int number_ = 0;        // 1-based number of the line taken last
+    QChar delimiter_;
+};
+
+// A value as the file shows it: rounded to the column's pattern by the writer's own routine.
+std::optional<double> AsWritten(float value, int decimals) {
+    if (value == LoggedData::kMainEmpty || !std::isfinite(value)) return std::nullopt;
+    return FormatFixed(value, decimals).toDouble();
+}
+
+}  // namespace
+
+QString DataFileReadResult::errorText() const {
+    if (!error) return {};
+    if (error->line <= 0) return QStringLiteral("%1: %2").arg(name, error->message);
+    return QStringLiteral("%1:%2: %3").arg(name).arg(error->line).arg(error->message);
+}
+
+DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
+    DataFileReadResult result;
+    result.name = name;
+    try {
+        if (bytes.isEmpty()) Refuse(1, QStringLiteral("empty file"));
+        const QString text = DecodeText(bytes);
+        Parser parser(text);
+        result.run = parser.Parse();
+        result.run->title = name;
+    } catch (const Refusal& refusal) {
+        result.error = DataFileError{refusal.line, refusal.message};
+    }
+    return result;
+}
+
+DataFileReadResult ReadDataFileAt(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        DataFileReadResult result;
+        result.name = path;
+        result.error = DataFileError{0, file.errorString()};
+        return result;
+    }
+    DataFileReadResult result = ReadDataFile(file.readAll(), path);
+    if (file.error() != QFileDevice::NoError) {
+        result.run.reset();
+        result.error = DataFileError{0, file.errorString()};
+    }
+    if (result.run) result.run->title = QFileInfo(path).fileName();
+    return result;
+}
+
+RunData RunDataFromStore(const LoggedData& data, const QString& title) {
+    RunData run;
+    run.title = title;
+    const bool known = data.LogInterval == 1 || data.LogInterval == 2 || data.LogInterval == 5 ||
+                       data.LogInterval == 10;
+    if (known) run.intervalS = data.LogInterval;
+    run.temperatureIntervalS = data.LogInterval == 10 ? 120 : 60;
+
+    const int rows = std::clamp<int>(data.DataCount1, 0, LoggedData::kMainSlots);
+    for (auto& column : run.main) column.reserve(static_cast<std::size_t>(rows));
+    const auto put = [&run](MainChannel c, std::optional<double> value) {
+        run.main[static_cast<std::size_t>(c)].push_back(value);
+    };
+    const auto watts = [](float current, float volts) -> std::optional<double> {
+        if (current == LoggedData::kMainEmpty || volts == LoggedData::kMainEmpty) return {};
+        return AsWritten(current * volts, 1);  // a single-precision product, as in the file
+    };
+    for (int i = 0; i < rows; ++i) {
+        const float solar = data.Data1Solar.at(i);
+        const float battery = data.Data1Battery.at(i);
+        const float mainVolt = data.Data1MainVolt.at(i);
+        put(MainChannel::SolarA, AsWritten(solar, 2));
+        put(MainChannel::BatteryA, AsWritten(battery, 2));
+        put(MainChannel::MainV, AsWritten(mainVolt, 1));
+        put(MainChannel::SolarW, watts(solar, mainVolt));
+        put(MainChannel::BatteryW, watts(battery, mainVolt));
+        put(MainChannel::SubV, AsWritten(data.Data1SubVolt.at(i), 1));
+        put(MainChannel::SpeedKmh, AsWritten(data.Data1Speed.at(i), 0));
+    }
+
+    const int temperatures = std::clamp<int>(data.DataCount2, 0, LoggedData::kTempSlots);
+    run.temperatures.reserve(static_cast<std::size_t>(temperatures));
+    for (int i = 0; i < temperatures; ++i) {
+        const std::int16_t t = data.Data2Temp.at(i);
+        run.temperatures.push_back(t == LoggedData::kTempEmpty ? std::nullopt
+                                                               : std::optional<int>(t));
+    }
+
+    const int laps = std::clamp<int>(data.LapCount, 0, LoggedData::kLapSlots);
+    for (int i = 0; i < laps; ++i) {
+        const float wh = data.LapMotorWh.at(i);
+        run.laps.push_back(
+            {i + 1, data.LapTime.at(i), std::isfinite(wh) ? FormatFixed(wh, 1).toDouble() : -1.0});
+    }
+    return run;
+}
+
+}  // namespace yb

@@ -1,0 +1,319 @@
+#include "viewer/ChartStack.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QGraphicsLineItem>
+#include <QGraphicsRectItem>
+#include <QGraphicsSimpleTextItem>
+#include <QLineSeries>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+
+namespace yb {
+
+namespace {
+
+constexpr int kMinimumDragPixels = 5;
+constexpr qreal kCursorZ = 20;
+
+// The axis value under a horizontal position of the chart, and back.
+double ValueAtX(const QChart* chart, const QValueAxis* axis, qreal px) {
+    const QRectF area = chart->plotArea();
+    return axis->min() + (px - area.left()) / area.width() * (axis->max() - axis->min());
+}
+qreal XAtValue(const QChart* chart, const QValueAxis* axis, double value) {
+    const QRectF area = chart->plotArea();
+    return area.left() + (value - axis->min()) / (axis->max() - axis->min()) * area.width();
+}
+
+}  // namespace
+
+// One chart of the stack: hands the pointer to the stack, which moves every chart together.
+// The drag band is the stack's own rather than the view's, so it shows on every chart and a
+// click without a drag zooms nothing.
+class ChartStack::View : public QChartView {
+public:
+    View(QChart* chart, ChartStack* stack, int index)
+        : QChartView(chart), stack_(stack), index_(index) {
+        setRenderHint(QPainter::Antialiasing);
+        viewport()->setMouseTracking(true);  // the cursor follows the pointer without a button
+        setFrameShape(QFrame::NoFrame);
+        setMinimumHeight(120);
+        band_ = new QGraphicsRectItem(chart);
+        band_->setBrush(QColor(0x2F, 0x6D, 0xB5, 40));
+        band_->setPen(QPen(QColor(0x2F, 0x6D, 0xB5, 120), 0));
+        band_->setZValue(kCursorZ - 1);
+        band_->hide();
+    }
+
+    QGraphicsRectItem* band() const { return band_; }
+
+protected:
+    QPointF ChartPoint(const QPointF& viewPoint) const {
+        return chart()->mapFromScene(mapToScene(viewPoint.toPoint()));
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        const QPointF p = ChartPoint(event->position());
+        if (event->button() == Qt::LeftButton && chart()->plotArea().contains(p)) {
+            dragFrom_ = p.x();
+            event->accept();
+            return;
+        }
+        QChartView::mousePressEvent(event);
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        const QPointF p = ChartPoint(event->position());
+        if (dragFrom_) stack_->showBand(index_, *dragFrom_, p.x());
+        stack_->moveCursor(index_, p);
+        event->accept();
+    }
+    void mouseReleaseEvent(QMouseEvent* event) override {
+        const QPointF p = ChartPoint(event->position());
+        if (event->button() == Qt::LeftButton && dragFrom_) {
+            const qreal from = std::exchange(dragFrom_, std::nullopt).value();
+            stack_->hideBand();
+            if (std::abs(p.x() - from) >= kMinimumDragPixels)
+                stack_->zoomBetween(index_, from, p.x());
+        } else if (event->button() == Qt::RightButton) {
+            stack_->zoomAround(index_, p.x(), 2.0);
+        }
+        event->accept();
+    }
+    void mouseDoubleClickEvent(QMouseEvent* event) override {
+        stack_->resetZoom();
+        event->accept();
+    }
+    void wheelEvent(QWheelEvent* event) override {
+        const int steps = event->angleDelta().y() / 120;
+        if (steps != 0) {
+            stack_->zoomAround(index_, ChartPoint(event->position()).x(), std::pow(0.8, steps));
+        }
+        event->accept();
+    }
+    void leaveEvent(QEvent* event) override {
+        QChartView::leaveEvent(event);
+        stack_->hideCursor();
+    }
+    void resizeEvent(QResizeEvent* event) override {
+        QChartView::resizeEvent(event);
+        stack_->scheduleAlign();
+    }
+
+private:
+    ChartStack* stack_;
+    int index_;
+    std::optional<qreal> dragFrom_;
+    QGraphicsRectItem* band_;
+};
+
+ChartStack::ChartStack(std::shared_ptr<const RunData> run, QWidget* parent)
+    : QWidget(parent), run_(std::move(run)), timeline_(*run_), charts_(BuildRunCharts(*run_)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    for (std::size_t i = 0; i < charts_.size(); ++i) {
+        const int index = static_cast<int>(i);
+        auto* view = new View(charts_[i].chart, this, index);
+        views_.push_back(view);
+        // The chart with the time labels needs their room on top of its share.
+        const bool labelled = charts_[i].timeAxis->labelsVisible();
+        layout->addWidget(view, labelled ? 13 : 10);
+
+        Cursor cursor;
+        cursor.line = new QGraphicsLineItem(charts_[i].chart);
+        cursor.line->setPen(QPen(QColor(0x30, 0x30, 0x30, 170), 0));
+        cursor.box = new QGraphicsRectItem(charts_[i].chart);
+        cursor.box->setBrush(QColor(255, 255, 255, 225));
+        cursor.box->setPen(QPen(QColor(0xB0, 0xB6, 0xBE), 0));
+        for (const ChannelSpec& channel : charts_[i].channels) {
+            auto* text = new QGraphicsSimpleTextItem(cursor.box);
+            QFont font;
+            font.setPointSize(8);
+            font.setBold(true);
+            text->setFont(font);
+            text->setBrush(channel.color.darker(125));
+            cursor.texts.push_back(text);
+        }
+        for (QGraphicsItem* item :
+             {static_cast<QGraphicsItem*>(cursor.line), static_cast<QGraphicsItem*>(cursor.box)}) {
+            item->setZValue(kCursorZ);
+            item->hide();
+        }
+        cursors_.push_back(cursor);
+
+        connect(charts_[i].timeAxis, &QValueAxis::rangeChanged, this,
+                [this, index](qreal min, qreal max) { followRange(index, min, max); });
+    }
+    scheduleAlign();
+}
+
+ChartStack::~ChartStack() = default;
+
+std::pair<double, double> ChartStack::timeRange() const {
+    if (charts_.empty()) return {timeline_.start(), timeline_.end()};
+    return {charts_.front().timeAxis->min(), charts_.front().timeAxis->max()};
+}
+
+void ChartStack::resetZoom() {
+    for (RunChart& chart : charts_) {
+        if (chart.sharesTime) {
+            chart.timeAxis->setRange(timeline_.start(), timeline_.end());
+        } else {
+            const int last = static_cast<int>(run_->temperatures.size()) - 1;
+            chart.timeAxis->setRange(0.0, std::max(1.0, timeline_.temperatureX(last)));
+        }
+    }
+}
+
+// Any change of one shared time axis (a drag, the wheel, a call from outside) moves the others,
+// kept within the run.
+void ChartStack::followRange(int index, double min, double max) {
+    if (following_) return;
+    RunChart& source = charts_.at(static_cast<std::size_t>(index));
+    if (!source.sharesTime) {
+        refine(index);
+        return;
+    }
+    const double start = timeline_.start();
+    const double end = timeline_.end();
+    const double width = std::min(max - min, end - start);
+    min = std::clamp(min, start, end - width);
+    max = min + width;
+    following_ = true;
+    for (RunChart& chart : charts_) {
+        if (chart.sharesTime) chart.timeAxis->setRange(min, max);
+    }
+    following_ = false;
+    for (std::size_t i = 0; i < charts_.size(); ++i) {
+        if (charts_[i].sharesTime) refine(static_cast<int>(i));
+    }
+    hideCursor();
+}
+
+void ChartStack::zoomBetween(int index, qreal fromX, qreal toX) {
+    const RunChart& chart = charts_.at(static_cast<std::size_t>(index));
+    const QRectF area = chart.chart->plotArea();
+    const auto clampX = [&area](qreal x) { return std::clamp(x, area.left(), area.right()); };
+    double a = ValueAtX(chart.chart, chart.timeAxis, clampX(fromX));
+    double b = ValueAtX(chart.chart, chart.timeAxis, clampX(toX));
+    if (a > b) std::swap(a, b);
+    if (b > a) chart.timeAxis->setRange(a, b);
+}
+
+void ChartStack::zoomAround(int index, qreal atX, double factor) {
+    const RunChart& chart = charts_.at(static_cast<std::size_t>(index));
+    const double min = chart.timeAxis->min();
+    const double max = chart.timeAxis->max();
+    const double at = std::clamp(ValueAtX(chart.chart, chart.timeAxis, atX), min, max);
+    chart.timeAxis->setRange(at - (at - min) * factor, at + (max - at) * factor);
+}
+
+void ChartStack::showBand(int index, qreal fromX, qreal toX) {
+    const RunChart& source = charts_.at(static_cast<std::size_t>(index));
+    const double a = ValueAtX(source.chart, source.timeAxis, fromX);
+    const double b = ValueAtX(source.chart, source.timeAxis, toX);
+    for (std::size_t i = 0; i < charts_.size(); ++i) {
+        const RunChart& chart = charts_[i];
+        if (static_cast<int>(i) != index && !(source.sharesTime && chart.sharesTime)) continue;
+        const QRectF area = chart.chart->plotArea();
+        qreal left = XAtValue(chart.chart, chart.timeAxis, std::min(a, b));
+        qreal right = XAtValue(chart.chart, chart.timeAxis, std::max(a, b));
+        left = std::clamp(left, area.left(), area.right());
+        right = std::clamp(right, area.left(), area.right());
+        auto* band = static_cast<View*>(views_[i])->band();
+        band->setRect(QRectF(left, area.top(), right - left, area.height()));
+        band->show();
+    }
+}
+
+void ChartStack::hideBand() {
+    for (QChartView* view : views_) static_cast<View*>(view)->band()->hide();
+}
+
+void ChartStack::moveCursor(int index, QPointF point) {
+    const RunChart& source = charts_.at(static_cast<std::size_t>(index));
+    if (!source.chart->plotArea().contains(point)) {
+        hideCursor();
+        return;
+    }
+    const double x = ValueAtX(source.chart, source.timeAxis, point.x());
+    for (std::size_t i = 0; i < charts_.size(); ++i) {
+        const bool together = source.sharesTime && charts_[i].sharesTime;
+        if (together || static_cast<int>(i) == index) {
+            placeCursor(static_cast<int>(i), x, !source.sharesTime);
+        } else {
+            cursors_[i].line->hide();
+            cursors_[i].box->hide();
+        }
+    }
+    emit cursorMoved(source.sharesTime ? timeline_.instantText(x)
+                                       : QStringLiteral("温度 ") + RunTimeline::ClockOfMinutes(x));
+}
+
+void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
+    const RunChart& chart = charts_.at(static_cast<std::size_t>(index));
+    Cursor& cursor = cursors_.at(static_cast<std::size_t>(index));
+    const QRectF area = chart.chart->plotArea();
+    const qreal px = XAtValue(chart.chart, chart.timeAxis, x);
+    if (px < area.left() || px > area.right()) {
+        cursor.line->hide();
+        cursor.box->hide();
+        return;
+    }
+    cursor.line->setLine(px, area.top(), px, area.bottom());
+    cursor.line->show();
+
+    constexpr qreal kPad = 4;
+    qreal width = 0;
+    qreal y = kPad;
+    for (std::size_t c = 0; c < cursor.texts.size(); ++c) {
+        const ChannelSpec& spec = chart.channels[c];
+        cursor.texts[c]->setText(spec.name + QStringLiteral("  ") +
+                                 ChannelValueText(*run_, timeline_, spec, x, temperatureAxis));
+        cursor.texts[c]->setPos(kPad + 2, y);
+        const QRectF bounds = cursor.texts[c]->boundingRect();
+        width = std::max(width, bounds.width());
+        y += bounds.height();
+    }
+    const QSizeF size(width + 2 * kPad + 4, y + kPad);
+    // Beside the line, on the side with room; at the top of the plot area.
+    qreal left = px + 8;
+    if (left + size.width() > area.right()) left = px - 8 - size.width();
+    cursor.box->setRect(QRectF(QPointF(0, 0), size));
+    cursor.box->setPos(std::max(left, area.left()), area.top() + 4);
+    cursor.box->show();
+}
+
+void ChartStack::hideCursor() {
+    for (Cursor& cursor : cursors_) {
+        cursor.line->hide();
+        cursor.box->hide();
+    }
+    emit cursorMoved(QString());
+}
+
+void ChartStack::scheduleAlign() {
+    if (alignPending_) return;
+    alignPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        alignPending_ = false;
+        std::vector<QChart*> charts;
+        for (const RunChart& chart : charts_) charts.push_back(chart.chart);
+        AlignPlotAreas(charts);
+        for (int i = 0; i < count(); ++i) refine(i);
+    });
+}
+
+void ChartStack::refine(int index) {
+    RunChart& chart = charts_.at(static_cast<std::size_t>(index));
+    ShowTimeRange(chart, chart.timeAxis->min(), chart.timeAxis->max(),
+                  static_cast<int>(chart.chart->plotArea().width()));
+}
+
+}  // namespace yb

@@ -1,0 +1,73 @@
+#pragma once
+// The charts of one run stacked on one time axis, as a widget: drag across a chart to zoom the
+// time axis of all of them, wheel to zoom around the pointer, double-click (or resetZoom) for the
+// whole run; a vertical cursor follows the pointer through every chart and shows each channel's
+// value at that instant.
+
+#include <QWidget>
+#include <memory>
+#include <vector>
+
+#include "viewer/RunCharts.h"
+
+QT_BEGIN_NAMESPACE
+class QChartView;
+class QGraphicsLineItem;
+class QGraphicsRectItem;
+class QGraphicsSimpleTextItem;
+QT_END_NAMESPACE
+
+namespace yb {
+
+class ChartStack : public QWidget {
+    Q_OBJECT
+public:
+    explicit ChartStack(std::shared_ptr<const RunData> run, QWidget* parent = nullptr);
+    ~ChartStack() override;
+
+    const std::vector<RunChart>& charts() const { return charts_; }
+    QChartView* view(int index) const { return views_.at(static_cast<std::size_t>(index)); }
+    int count() const { return static_cast<int>(views_.size()); }
+
+    // The whole run on every time axis.
+    void resetZoom();
+    // The time range of the shared axis.
+    std::pair<double, double> timeRange() const;
+
+    // Puts the cursor at a point of chart `index` (chart coordinates); hides it outside the
+    // plot area.
+    void moveCursor(int index, QPointF point);
+    void hideCursor();
+
+signals:
+    // The cursor's instant as text, empty when the cursor is hidden.
+    void cursorMoved(const QString& instant);
+
+private:
+    struct Cursor {
+        QGraphicsLineItem* line = nullptr;
+        QGraphicsRectItem* box = nullptr;
+        std::vector<QGraphicsSimpleTextItem*> texts;
+    };
+    class View;
+
+    void followRange(int index, double min, double max);
+    void zoomBetween(int index, qreal fromX, qreal toX);
+    void zoomAround(int index, qreal atX, double factor);
+    void showBand(int index, qreal fromX, qreal toX);
+    void hideBand();
+    void placeCursor(int index, double x, bool temperatureAxis);
+    void scheduleAlign();
+    // Thins the chart's series to what its width can show of its time range.
+    void refine(int index);
+
+    std::shared_ptr<const RunData> run_;
+    RunTimeline timeline_;
+    std::vector<RunChart> charts_;
+    std::vector<QChartView*> views_;
+    std::vector<Cursor> cursors_;
+    bool following_ = false;
+    bool alignPending_ = false;
+};
+
+}  // namespace yb

@@ -1,0 +1,42 @@
+#pragma once
+// Entries of the data viewer for the main window and the command line.
+
+#include <QString>
+
+#include "download/LoggedData.h"
+
+QT_BEGIN_NAMESPACE
+class QWidget;
+QT_END_NAMESPACE
+
+namespace yb {
+
+// Exit codes of the commands, in line with the rest of the command line.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailed = 1;  // no QApplication to draw with
+inline constexpr int kExitUsage = 2;   // wrong arguments
+inline constexpr int kExitFile = 3;    // the data file is damaged or unreadable, or the output
+                                       // cannot be written
+
+// Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
+// copies what it shows: the store may change afterwards. With a parent the window closes with it.
+// The window deletes itself when closed.
+QWidget* OpenViewerOnStore(const LoggedData& data, QWidget* parent = nullptr);
+
+// Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
+// refused; then *error (if given) holds "FILE:LINE: message".
+QWidget* OpenViewerOnFile(const QString& path, QWidget* parent = nullptr, QString* error = nullptr);
+
+// `view [FILE]`: opens the viewer on FILE (an empty viewer without one) and runs until every
+// viewer window is closed. Needs a QApplication.
+int RunViewCommand(const QString& file);
+
+// `report FILE [-o OUT]`: writes the PDF report (OUT ending .pdf; by default FILE with .pdf) or
+// the charts as one image (OUT ending .png). Needs a QApplication; the offscreen platform serves.
+int RunReportCommand(const QString& file, const QString& out);
+
+// `summary FILE [--json]`: prints the run summary on stdout, as labelled lines or as one JSON
+// object.
+int RunSummaryCommand(const QString& file, bool json);
+
+}  // namespace yb
