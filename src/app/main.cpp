@@ -1,8 +1,10 @@
 // yb-downloader: downloads a YB data logger over a serial line and saves its data.
 //
-// Without arguments the window opens; with a command the program runs without a window (see
-// cli/CommandLine.h).
+// Without arguments the window opens; with a command the program runs it (see cli/CommandLine.h):
+// the logger's commands and the summary without any widget or display, the viewer's with them.
 #include <QApplication>
+
+#include <memory>
 
 #include "app/Version.h"
 #include "cli/CommandLine.h"
@@ -10,16 +12,22 @@
 #include "ui/ProgramIcon.h"
 
 int main(int argc, char** argv) {
-    if (yb::WantsCommandLine(argc, argv)) return yb::RunCommandLine(argc, argv);
-
-    QApplication app(argc, argv);
+    const yb::CommandNeeds needs = yb::PrepareForCommand(argc, argv);
+    std::unique_ptr<QCoreApplication> app;
+    if (needs == yb::CommandNeeds::Core) {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QApplication>(argc, argv);
+        QGuiApplication::setDesktopFileName(QString::fromLatin1(yb::kApplicationId));
+        QApplication::setWindowIcon(yb::ProgramIcon());
+    }
     QCoreApplication::setApplicationName(QString::fromLatin1(yb::kProgramName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(yb::kProgramVersion));
-    QGuiApplication::setDesktopFileName(QString::fromLatin1(yb::kApplicationId));
-    QApplication::setWindowIcon(yb::ProgramIcon());
+    if (needs != yb::CommandNeeds::Window) return yb::RunCommandLine(QCoreApplication::arguments());
+
     yb::Form1 window;
-    QObject::connect(&window, &yb::Form1::programEnded, &app, &QCoreApplication::quit,
+    QObject::connect(&window, &yb::Form1::programEnded, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
     window.show();
-    return QApplication::exec();
+    return QCoreApplication::exec();
 }

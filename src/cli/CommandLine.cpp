@@ -17,10 +17,12 @@
 
 #include "app/Version.h"
 #include "cli/Progress.h"
+#include "core/ExitCodes.h"
 #include "core/Session.h"
 #include "export/DataFile.h"
 #include "export/Dialogs.h"
 #include "serial/PortNames.h"
+#include "viewer/Viewer.h"
 
 #ifdef Q_OS_WIN
 #define NOMINMAX
@@ -33,9 +35,10 @@ namespace yb {
 
 namespace {
 
-const QStringList kLoggerCommands{QStringLiteral("download"), QStringLiteral("check"),
-                                  QStringLiteral("get"), QStringLiteral("set"),
-                                  QStringLiteral("ports")};
+const QStringList kCommands{QStringLiteral("download"), QStringLiteral("check"),
+                            QStringLiteral("get"),      QStringLiteral("set"),
+                            QStringLiteral("ports"),    QStringLiteral("view"),
+                            QStringLiteral("report"),   QStringLiteral("summary")};
 
 const std::map<QString, Setting> kSettingNames{{QStringLiteral("tyre"), Setting::TyreCircumference},
                                                {QStringLiteral("battery"), Setting::BatteryCapacity},
@@ -60,9 +63,9 @@ void Err(const QString& text) {
 
 int UsageError(const QString& message) {
     Err(message);
-    Err(QStringLiteral("usage: yb-downloader download|check|get|set|ports [options]; "
-                       "yb-downloader --help lists them"));
-    return kExitUsageError;
+    Err(QStringLiteral("usage: yb-downloader download|check|get|set|ports|view|report|summary "
+                       "[options]; yb-downloader --help lists them"));
+    return kExitUsage;
 }
 
 // An answer as the user can read it: control characters as escapes.
@@ -124,7 +127,7 @@ public:
     // The exit code of an outcome that is not a success of its own.
     int ExitOf(const Outcome& outcome) const {
         if (outcome.ending == Ending::Cancelled || gInterrupted) return kExitInterrupted;
-        return outcome.done() ? kExitSuccess : kExitLoggerFailed;
+        return outcome.done() ? kExitSuccess : kExitFailed;
     }
 
     Session& session() { return session_; }
@@ -136,7 +139,7 @@ private:
 };
 
 int Check(Run& run) {
-    if (!run.Open()) return kExitLoggerFailed;
+    if (!run.Open()) return kExitFailed;
     const CheckOutcome outcome = QCoro::waitFor(run.session().checkConnection());
     if (outcome.ending == Ending::Cancelled) return kExitInterrupted;
     Out(outcome.text);
@@ -145,7 +148,7 @@ int Check(Run& run) {
 }
 
 int Get(Run& run, Setting setting) {
-    if (!run.Open()) return kExitLoggerFailed;
+    if (!run.Open()) return kExitFailed;
     const SettingRead read = QCoro::waitFor(run.session().readSetting(setting));
     if (read.done() && read.box) {
         Out(*read.box);
@@ -159,7 +162,7 @@ int Set(Run& run, Setting setting, const QString& value) {
     // Validated before the port is touched: a refused value sends nothing at all.
     const auto command = SettingWriteCommand(setting, value);
     if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);
-    if (!run.Open()) return kExitLoggerFailed;
+    if (!run.Open()) return kExitFailed;
     const Outcome outcome = QCoro::waitFor(run.session().writeSetting(setting, value));
     if (outcome.done())
         Out(outcome.text);
@@ -189,14 +192,14 @@ int Download(Run& run, const QString& output, bool csv, bool force) {
     const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
     if (target.exists() && !force) {
         Err(path + QStringLiteral(": the file exists; --force replaces it"));
-        return kExitFileError;
+        return kExitFile;
     }
     const QFileInfo folder(target.absolutePath());
     if (!folder.isDir() || !folder.isWritable()) {
         Err(path + QStringLiteral(": the folder does not exist or cannot be written"));
-        return kExitFileError;
+        return kExitFile;
     }
-    if (!run.Open()) return kExitLoggerFailed;
+    if (!run.Open()) return kExitFailed;
 
     ProgressPrinter progress(StderrIsTerminal());
     QObject::connect(&run.session(), &Session::downloadProgress,
@@ -213,7 +216,7 @@ int Download(Run& run, const QString& output, bool csv, bool force) {
     ScriptDialogs dialogs;
     if (!WriteDataFile(data, csv, path, dialogs)) {
         Err(kSaveFailedText);
-        return kExitFileError;
+        return kExitFile;
     }
     if (!outcome.done()) {
         Err(QStringLiteral("partial data file: the download ended early; the file holds what was "
@@ -228,30 +231,43 @@ int Ports() {
     return kExitSuccess;
 }
 
-int RunLoggerCommand(const QStringList& arguments) {
+// `view`, `report`, or a file to view (what a file manager passes).
+bool IsViewerCommand(const QString& first) {
+    if (first == QLatin1String("view") || first == QLatin1String("report")) return true;
+    return !first.startsWith(QLatin1Char('-')) && !kCommands.contains(first) &&
+           QFileInfo(first).isFile();
+}
+
+int Dispatch(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Downloads a YB data logger and saves its data file, checks the connection, reads and "
-        "writes the logger's settings. Without a command the window opens.\n\n"
+        "writes the logger's settings; shows, reports and summarises data files. Without a "
+        "command the window opens; with data files as the only arguments, the viewer.\n\n"
         "Exit codes: 0 success; 1 the logger or the line failed; 2 usage or validation error; "
         "3 a file that cannot be written or would be replaced; 130 interrupted (Ctrl+C)."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
         QStringLiteral("command"),
-        QStringLiteral("download | check | get SETTING | set SETTING VALUE | ports; "
+        QStringLiteral("download | check | get SETTING | set SETTING VALUE | ports | "
+                       "view [FILE...] | report FILE | summary FILE; "
                        "SETTING is tyre, battery or interval"));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("COM3, 3 or a device path (default COM1)"),
                                   QStringLiteral("PORT"), QStringLiteral("COM1"));
-    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
-                                    QStringLiteral("data file (default YB_Data_<date>_<time>.csv)"),
-                                    QStringLiteral("FILE"));
+    const QCommandLineOption output(
+        {QStringLiteral("o"), QStringLiteral("output")},
+        QStringLiteral("download: the data file (default YB_Data_<date>_<time>.csv); "
+                       "report: the PDF or PNG (default FILE with .pdf)"),
+        QStringLiteral("FILE"));
     const QCommandLineOption tsv(QStringLiteral("tsv"),
                                  QStringLiteral("tab-separated data file (.txt)"));
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("replace an existing data file"));
-    parser.addOptions({port, output, tsv, force});
+    const QCommandLineOption json(QStringLiteral("json"),
+                                  QStringLiteral("summary: one JSON object instead of lines"));
+    parser.addOptions({port, output, tsv, force, json});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -261,11 +277,21 @@ int RunLoggerCommand(const QStringList& arguments) {
         Out(QStringLiteral("%1 %2").arg(QLatin1String(kProgramName), QLatin1String(kProgramVersion)));
         return kExitSuccess;
     }
-    const QStringList args = parser.positionalArguments();
+    QStringList args = parser.positionalArguments();
+    if (!args.isEmpty() && !kCommands.contains(args[0]) && QFileInfo(args[0]).isFile()) {
+        args.prepend(QStringLiteral("view"));
+    }
     const QString command = args.value(0);
     const auto expect = [&](qsizetype count) { return args.size() == count; };
 
     if (command == QLatin1String("ports") && expect(1)) return Ports();
+    if (command == QLatin1String("view")) return RunViewCommand(args.mid(1));
+    if (command == QLatin1String("report") && expect(2)) {
+        return RunReportCommand(args[1], parser.value(output));
+    }
+    if (command == QLatin1String("summary") && expect(2)) {
+        return RunSummaryCommand(args[1], parser.isSet(json));
+    }
     if (command == QLatin1String("download") && expect(1)) {
         Run run(parser.value(port));
         return Download(run, parser.value(output), !parser.isSet(tsv), parser.isSet(force));
@@ -290,11 +316,8 @@ int RunLoggerCommand(const QStringList& arguments) {
 
 }  // namespace
 
-bool WantsCommandLine(int argc, char** /*argv*/) {
-    return argc > 1;
-}
-
-int RunCommandLine(int argc, char** argv) {
+CommandNeeds PrepareForCommand(int argc, char** argv) {
+    if (argc < 2) return CommandNeeds::Window;
 #ifdef Q_OS_WIN
     // A window program has no console of its own: write to the one it was started from.
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -302,10 +325,17 @@ int RunCommandLine(int argc, char** argv) {
         std::freopen("CONOUT$", "w", stderr);
     }
 #endif
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QLatin1String(kProgramName));
-    QCoreApplication::setApplicationVersion(QLatin1String(kProgramVersion));
-    return RunLoggerCommand(QCoreApplication::arguments());
+    const QString first = QString::fromLocal8Bit(argv[1]);
+    if (first == QLatin1String("report") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    return IsViewerCommand(first) ? CommandNeeds::Widgets : CommandNeeds::Core;
+}
+
+int RunCommandLine(const QStringList& arguments) {
+    return Dispatch(arguments);
 }
 
 }  // namespace yb

@@ -7,22 +7,28 @@
 //   yb-downloader get  tyre|battery|interval            [--port PORT]
 //   yb-downloader set  tyre|battery|interval VALUE      [--port PORT]
 //   yb-downloader ports
+//   yb-downloader view [FILE...]          (also: yb-downloader FILE...)
+//   yb-downloader report FILE [-o OUT]
+//   yb-downloader summary FILE [--json]
 //
-// Results go to stdout, messages and progress to stderr. Exit codes: kExit* below.
+// Results go to stdout, messages and progress to stderr. Exit codes: core/ExitCodes.h.
+
+#include <QStringList>
 
 namespace yb {
 
-inline constexpr int kExitSuccess = 0;
-inline constexpr int kExitLoggerFailed = 1;  // the logger or the line failed, or the port
-inline constexpr int kExitUsageError = 2;    // a usage or validation error
-inline constexpr int kExitFileError = 3;     // a file that cannot be written or would be replaced
-inline constexpr int kExitInterrupted = 130;  // Ctrl+C
+// What the program needs to run the command its arguments name.
+enum class CommandNeeds {
+    Window,   // no command: the main window
+    Widgets,  // a viewer command: an application with widgets (offscreen will do for a report)
+    Core,     // a logger or summary command: no widget, no display
+};
 
-// True when the arguments name a command (or ask for --help or --version): the program then runs
-// without a window. Without arguments the window opens.
-bool WantsCommandLine(int argc, char** argv);
+// Looks at the arguments. A report with no display at all is drawn on the offscreen platform.
+// On Windows a command attaches to the console it was started from.
+CommandNeeds PrepareForCommand(int argc, char** argv);
 
-// Creates the application object the command needs, runs it and returns the exit code.
-int RunCommandLine(int argc, char** argv);
+// Runs the command the arguments name (the application object exists); its exit code.
+int RunCommandLine(const QStringList& arguments);
 
 }  // namespace yb

@@ -57,11 +57,10 @@ QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error) 
     return window;
 }
 
-int RunViewCommand(const QString& file) {
+int RunViewCommand(const QStringList& files) {
     if (!HaveWidgets("view")) return kExitFailed;
-    if (file.isEmpty()) {
-        NewWindow(nullptr)->show();
-    } else {
+    if (files.isEmpty()) NewWindow(nullptr)->show();
+    for (const QString& file : files) {
         QString error;
         if (!OpenViewerOnFile(file, nullptr, &error)) {
             Err() << error << Qt::endl;
@@ -69,7 +68,7 @@ int RunViewCommand(const QString& file) {
         }
     }
     QApplication::setQuitOnLastWindowClosed(true);
-    return QApplication::exec() == 0 ? kExitOk : kExitFailed;
+    return QApplication::exec() == 0 ? kExitSuccess : kExitFailed;
 }
 
 int RunReportCommand(const QString& file, const QString& out) {
@@ -98,7 +97,7 @@ int RunReportCommand(const QString& file, const QString& out) {
         Err() << target << ": " << error << Qt::endl;
         return kExitFile;
     }
-    return kExitOk;
+    return kExitSuccess;
 }
 
 int RunSummaryCommand(const QString& file, bool json) {
@@ -117,7 +116,7 @@ int RunSummaryCommand(const QString& file, bool json) {
     } else {
         Out() << SummaryText(summary) << Qt::flush;
     }
-    return kExitOk;
+    return kExitSuccess;
 }
 
 }  // namespace yb

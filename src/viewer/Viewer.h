@@ -3,6 +3,7 @@
 
 #include <QString>
 
+#include "core/ExitCodes.h"
 #include "download/LoggedData.h"
 
 QT_BEGIN_NAMESPACE
@@ -10,13 +11,6 @@ class QWidget;
 QT_END_NAMESPACE
 
 namespace yb {
-
-// Exit codes of the commands, in line with the rest of the command line.
-inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;  // no QApplication to draw with
-inline constexpr int kExitUsage = 2;   // wrong arguments
-inline constexpr int kExitFile = 3;    // the data file is damaged or unreadable, or the output
-                                       // cannot be written
 
 // Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
 // copies what it shows: the store may change afterwards. With a parent the window closes with it.
@@ -27,9 +21,9 @@ QWidget* OpenViewerOnStore(const LoggedData& data, QWidget* parent = nullptr);
 // refused; then *error (if given) holds "FILE:LINE: message".
 QWidget* OpenViewerOnFile(const QString& path, QWidget* parent = nullptr, QString* error = nullptr);
 
-// `view [FILE]`: opens the viewer on FILE (an empty viewer without one) and runs until every
+// `view [FILE...]`: opens a viewer on each FILE (an empty viewer without one) and runs until every
 // viewer window is closed. Needs a QApplication.
-int RunViewCommand(const QString& file);
+int RunViewCommand(const QStringList& files);
 
 // `report FILE [-o OUT]`: writes the PDF report (OUT ending .pdf; by default FILE with .pdf) or
 // the charts as one image (OUT ending .png). Needs a QApplication; the offscreen platform serves.

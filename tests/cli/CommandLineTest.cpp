@@ -1,5 +1,6 @@
 // The built program run as a script runs it: without a display, against the simulated logger.
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -125,6 +126,25 @@ TEST_F(CommandLine, CtrlCEndsTheDownloadAndSavesWhatCame) {
     EXPECT_EQ(lines[6 + 2999], "3000,,,,,,,\r");                     // the last one did not
     Idle(100);
     EXPECT_LT(sim->commands().size(), 3000u);
+}
+
+// The viewer's commands on a downloaded file, without a display.
+TEST_F(CommandLine, SummaryAndReportOfADownloadedFile) {
+    Start(Holding(60, 5, 4));
+    const QString file = dir.filePath("run.csv"), pdf = dir.filePath("run.pdf");
+    ASSERT_EQ(Program({"download", "--port", "PORT", "-o", file}).exit, 0);
+    const Result summary = Program({"summary", file, "--json"});
+    EXPECT_EQ(summary.exit, 0);
+    EXPECT_TRUE(summary.out.contains("\"records\": 60") || summary.out.contains("\"records\":60"))
+        << summary.out.toStdString();
+    EXPECT_EQ(Program({"report", file}).exit, 0);
+    EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
+    QFile damaged(file);
+    ASSERT_TRUE(damaged.open(QIODevice::Append) && damaged.write("1,2,3\r\n") > 0);
+    damaged.close();
+    const Result refused = Program({"summary", file});
+    EXPECT_EQ(refused.exit, 3);
+    EXPECT_TRUE(refused.err.startsWith(file + ":")) << refused.err.toStdString();
 }
 
 // Each row: the logger's fault, the arguments, the exit code, what stdout and stderr hold, and the

@@ -161,11 +161,11 @@ TEST_F(Viewer, CommandsAndTheirExitCodes) {
 
     const QString png = dir.filePath(QStringLiteral("charts.PNG"));
     const std::pair<int, int> cases[] = {
-        {RunSummaryCommand(path, true), kExitOk},
+        {RunSummaryCommand(path, true), kExitSuccess},
         {RunSummaryCommand(damaged, false), kExitFile},
         {RunSummaryCommand(QString(), false), kExitUsage},
-        {RunReportCommand(path, QString()), kExitOk},
-        {RunReportCommand(path, png), kExitOk},
+        {RunReportCommand(path, QString()), kExitSuccess},
+        {RunReportCommand(path, png), kExitSuccess},
         {RunReportCommand(path, dir.filePath(QStringLiteral("x.svg"))), kExitUsage},
         {RunReportCommand(damaged, QString()), kExitFile},
         {RunReportCommand(path, dir.filePath(QStringLiteral("no/such/x.pdf"))), kExitFile},
