@@ -1,24 +1,16 @@
-// The simulated logger, driven through its pseudo-terminal exactly as the downloader drives it,
-// and the stand-alone program's link and stop signals.
+// The simulated logger, driven through its pseudo-terminal exactly as the downloader drives it.
 #include <fcntl.h>
 #include <poll.h>
-#include <spawn.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
-#include <fstream>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "sim/LoggerSim.h"
@@ -163,69 +155,5 @@ TEST_F(SimTest, NoCharacterArrivesBeforeItsLineTime) {
             EXPECT_GE(Clock::now() - t0, onLine + std::chrono::milliseconds(latencyMs))
                 << latencyMs << " ms, character " << i;
         }
-    }
-}
-
-TEST(SimData, TheSeedDecidesTheDataWhichHasNegativeValues) {
-    const ybsim::Options o{.seed = 123, .mainCount = 2000, .tempCount = 1000};
-    const LoggerSim a(o), b(o), other({.seed = 124, .mainCount = 2000});
-    long same = 0, negBattery = 0, negTemp = 0;
-    for (long i = 0; i < 2000; ++i) {
-        ASSERT_EQ(a.mainRecord(i), b.mainRecord(i));
-        same += a.mainRecord(i) == other.mainRecord(i);
-        negBattery += a.mainValues(i).batteryCentiA < 0;
-    }
-    for (long i = 0; i < a.tempCount(); ++i) negTemp += a.temperature(i) < 0;
-    EXPECT_LT(same, 100);
-    EXPECT_GT(negBattery, 100);
-    EXPECT_GT(negTemp, 0);
-}
-
-// yb-logger-sim --link PATH replaces only a symbolic link, and any stop signal removes it again.
-TEST(SimProgram, LinkIsMadeOnlyOverNothingOrALinkAndRemovedOnEveryStopSignal) {
-    QTemporaryDir dir;
-    const std::string link = dir.filePath(QStringLiteral("ttyYB")).toStdString();
-    const std::pair<std::string, int> cases[] = {{"nothing", SIGHUP},
-                                                 {"dangling link", SIGTERM},
-                                                 {"nothing", SIGINT},
-                                                 {"file", SIGTERM},
-                                                 {"folder", SIGTERM}};
-    for (const auto& [kind, signal] : cases) {
-        SCOPED_TRACE(kind + " " + std::to_string(signal));
-        if (kind == "dangling link") {
-            ASSERT_EQ(::symlink("/nonexistent", link.c_str()), 0);
-        } else if (kind == "file") {
-            std::ofstream(link) << "keep";
-        } else if (kind == "folder") {
-            ASSERT_EQ(::mkdir(link.c_str(), 0700), 0);
-        }
-        int out[2];
-        ASSERT_EQ(::pipe(out), 0);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-        const char* argv[] = {YB_LOGGER_SIM, "--link", link.c_str(), nullptr};
-        pid_t pid = -1;
-        ASSERT_EQ(
-            posix_spawn(&pid, YB_LOGGER_SIM, &actions, nullptr, const_cast<char**>(argv), environ),
-            0);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(out[1]);
-        std::string device;  // the first line, or nothing when the program refused
-        for (char c; ::read(out[0], &c, 1) == 1 && c != '\n';) device += c;
-        char target[256] = {};
-        const bool linked =
-            ::readlink(link.c_str(), target, sizeof target - 1) > 0 && device == target;
-        if (!device.empty()) ::kill(pid, signal);
-        int status = 0;
-        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
-        ::close(out[0]);
-        const bool refused = kind == "file" || kind == "folder";
-        EXPECT_EQ(linked, !refused);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == (refused ? 1 : 0)) << status;
-        struct stat st {};
-        EXPECT_EQ(::lstat(link.c_str(), &st) == 0, refused);
-        EXPECT_TRUE(kind != "file" || std::ifstream(link).get() == 'k');
-        std::remove(link.c_str());
     }
 }
