@@ -65,10 +65,11 @@ int main() {
     for (const int latency : {0, 1, 16}) {
         const Figures f = Exchanges({.mainCount = kRecords, .adapterLatencyMs = latency}, kRecords);
         ok = ok && f.ok;
-        std::printf("  adapter latency %2d ms  %6.3f s  %5.2f x line time  %5.2f ms/record"
-                    "  %5.2f pieces/answer%s\n",
-                    latency, f.seconds, f.seconds / lineTime, f.seconds * 1000 / kRecords, f.pieces,
-                    f.ok ? "" : "  WRONG ANSWERS");
+        std::printf(
+            "  adapter latency %2d ms  %6.3f s  %5.2f x line time  %5.2f ms/record"
+            "  %5.2f pieces/answer%s\n",
+            latency, f.seconds, f.seconds / lineTime, f.seconds * 1000 / kRecords, f.pieces,
+            f.ok ? "" : "  WRONG ANSWERS");
     }
     const Figures instant = Exchanges({.mainCount = kRecords, .instant = true}, kRecords);
     std::printf("  instant               %6.3f s  %5.2f x line time\n", instant.seconds,
