@@ -4,6 +4,7 @@
 #   scripts/bootstrap.sh              the build, the tests and the demo
 #   scripts/bootstrap.sh package      the same plus the tools that build and check the Debian package
 #   scripts/bootstrap.sh screenshots  the same plus a virtual display to take screenshots in
+#   scripts/bootstrap.sh fuzz         the same plus clang and libFuzzer for scripts/fuzz.sh
 set -euo pipefail
 
 packages=(
@@ -29,7 +30,8 @@ for group in "$@"; do
       ;;
     # a virtual X display, `import` to grab it, xdotool to point and drag in it
     screenshots) packages+=(xvfb imagemagick xdotool) ;;
-    *) echo "bootstrap: unknown group '$group' (known: package, screenshots)" >&2; exit 2 ;;
+    fuzz) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;  # libFuzzer, ASan, UBSan
+    *) echo "bootstrap: unknown group '$group' (known: package, screenshots, fuzz)" >&2; exit 2 ;;
   esac
 done
 

@@ -1,5 +1,7 @@
 // yb-logger-sim: a simulated YB logger on a pseudo-terminal, for trying the downloader without
-// the vehicle. Prints the serial device path on its first line, then answers until SIGINT/SIGTERM.
+// the vehicle. Prints the serial device path on its first line, then answers until SIGINT,
+// SIGTERM or SIGHUP.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -17,7 +19,7 @@ namespace {
 const char kUsage[] =
     "usage: yb-logger-sim [--seed N] [--main N] [--temp N] [--no-temp] [--laps N]\n"
     "                     [--interval S] [--tyre MM] [--battery HUNDREDTHS] [--instant]\n"
-    "                     [--link PATH]\n"
+    "                     [--adapter-latency MS] [--link PATH]\n"
     "Simulated YB logger on a pseudo-terminal. Prints the device path, then answers the\n"
     "downloader's commands until interrupted.\n"
     "  --seed N       data seed (same seed, same data; default 1)\n"
@@ -29,7 +31,37 @@ const char kUsage[] =
     "  --tyre MM      tyre circumference in mm (default 1800)\n"
     "  --battery H    battery initial capacity in hundredths of Ah (default 1250)\n"
     "  --instant      answer at once instead of at the 38400-baud line pace\n"
-    "  --link PATH    also make PATH a symbolic link to the device (removed on exit)\n";
+    "  --adapter-latency MS\n"
+    "                 hold each answer MS ms after its first character, then send it in one\n"
+    "                 burst, as a USB serial adapter with a latency timer does (FTDI: 16)\n"
+    "  --link PATH    also make PATH a symbolic link to the device (removed on exit); PATH\n"
+    "                 must be free or a symbolic link already\n"
+    "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the pseudo-terminal or the link\n"
+    "cannot be made; 2 on a usage error.\n";
+
+// Points `link` at `target`. Only a symbolic link is replaced: anything else at that path
+// (a file, a folder, a device) stays and the result is an error text.
+std::string MakeLink(const std::string& link, const std::string& target) {
+    struct stat st {};
+    if (::lstat(link.c_str(), &st) == 0) {
+        if (!S_ISLNK(st.st_mode)) return link + " exists and is not a symbolic link; not replaced";
+        if (::unlink(link.c_str()) != 0)
+            return "cannot remove " + link + ": " + std::strerror(errno);
+    } else if (errno != ENOENT) {
+        return "cannot look at " + link + ": " + std::strerror(errno);
+    }
+    if (::symlink(target.c_str(), link.c_str()) != 0) {
+        return "cannot link " + link + ": " + std::strerror(errno);
+    }
+    return {};
+}
+
+// Removes `link` if it still points at `target` (another simulator may have taken it over).
+void RemoveLink(const std::string& link, const std::string& target) {
+    char buf[4096];
+    const ssize_t n = ::readlink(link.c_str(), buf, sizeof buf);
+    if (n >= 0 && std::string(buf, static_cast<std::size_t>(n)) == target) ::unlink(link.c_str());
+}
 
 }  // namespace
 
@@ -65,6 +97,9 @@ int main(int argc, char** argv) {
                 options.batteryCah = static_cast<std::uint16_t>(number());
             } else if (arg == "--instant") {
                 options.instant = true;
+            } else if (arg == "--adapter-latency") {
+                options.adapterLatencyMs = static_cast<int>(number());
+                if (options.adapterLatencyMs < 0) throw std::invalid_argument(arg + " < 0");
             } else if (arg == "--link") {
                 link = next();
             } else {
@@ -81,6 +116,7 @@ int main(int argc, char** argv) {
     sigemptyset(&stopSignals);
     sigaddset(&stopSignals, SIGINT);
     sigaddset(&stopSignals, SIGTERM);
+    sigaddset(&stopSignals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     ybsim::LoggerSim sim(options);
@@ -92,10 +128,8 @@ int main(int argc, char** argv) {
     }
     std::string path = sim.slavePath();
     if (!link.empty()) {
-        ::unlink(link.c_str());
-        if (::symlink(path.c_str(), link.c_str()) != 0) {
-            std::cerr << "yb-logger-sim: cannot link " << link << ": " << std::strerror(errno)
-                      << "\n";
+        if (const std::string error = MakeLink(link, path); !error.empty()) {
+            std::cerr << "yb-logger-sim: " << error << "\n";
             return 1;
         }
     }
@@ -104,6 +138,6 @@ int main(int argc, char** argv) {
     int sig = 0;
     sigwait(&stopSignals, &sig);
     sim.stop();
-    if (!link.empty()) ::unlink(link.c_str());
+    if (!link.empty()) RemoveLink(link, path);
     return 0;
 }

@@ -10,6 +10,16 @@
 #include "export/Dialogs.h"
 #include "export/ShiftJis.h"
 
+#ifdef Q_OS_WIN
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace yb {
 
 namespace {
@@ -202,18 +212,27 @@ QString FormatFixed(float value, int decimals) {
     return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
 }
 
-std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
-                                      const QDateTime& now) {
+namespace {
+
+// The file's text, and where the path stands in it.
+struct Rendered {
+    QString text;
+    qsizetype pathAt = 0;
+};
+
+std::optional<Rendered> Render(const LoggedData& data, QChar d, const QString& path,
+                               const QDateTime& now) {
     // The main-record walk is bounded by DataCount1 - 1, which does not fit 16 bits for the
     // lowest count. The other two sections are only walked for counts of 1 or more.
     if (data.DataCount1 == std::numeric_limits<std::int16_t>::min()) return std::nullopt;
 
-    const QChar d = delimiter;
-    QString text;
+    Rendered r;
+    QString& text = r.text;
     // Roughly the longest main row; the other sections are small beside it.
-    text.reserve(512 + std::max<int>(data.DataCount1, 0) * 56);
+    text.reserve(512 + path.size() + std::max<int>(data.DataCount1, 0) * 56);
     text += QStringLiteral("YB Download Data") + kNewLine;
     text += now.toString(QStringLiteral("yyyy/MM/dd H:mm:ss")) + kNewLine;
+    r.pathAt = text.size();
     text += path + kNewLine;
     text += QStringLiteral("データ記録=") + d + IntervalText(data.LogInterval) + kNewLine;
     text += QStringLiteral("データ数=") + d + QString::number(data.DataCount1) + kNewLine;
@@ -234,37 +253,77 @@ std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, c
         // A count above the capacity: the store cannot be written as it stands.
         return std::nullopt;
     }
-    return text;
+    return r;
 }
 
-bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
-                   const Clock& clock) {
-    const auto failed = [&dialogs] {
-        dialogs.message(kSaveFailedText);
-        return false;
-    };
+// Hands the written bytes to the disk and waits until they are there. A file system that only
+// now finds no room (network and FUSE file systems) fails here instead of leaving a short file.
+bool SyncToDisk(QFileDevice& file) {
+#ifdef Q_OS_WIN
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
+    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
+#else
+    return ::fsync(file.handle()) == 0;
+#endif
+}
+
+}  // namespace
+
+std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
+                                      const QDateTime& now) {
+    std::optional<Rendered> r = Render(data, delimiter, path, now);
+    if (!r) return std::nullopt;
+    return std::move(r->text);
+}
+
+WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path,
+                           const Clock& clock) {
+    const auto failed = [](const QString& reason) { return WriteOutcome{false, reason}; };
 
     // Everything is rendered and encoded before the disk is touched, so a store that cannot be
     // written leaves no trace.
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
-    const std::optional<QString> text =
-        RenderDataFile(data, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
-    if (!text) return failed();
-    const std::optional<QByteArray> bytes = EncodeShiftJis(*text);
-    if (!bytes) return failed();
+    const std::optional<Rendered> r =
+        Render(data, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
+    if (!r) return failed(QStringLiteral("the store holds more records than it has room for"));
+    // Only the path can hold characters that Shift-JIS lacks, and those are encoded one by one:
+    // it is encoded on its own, the rest of the file in one pass each side of it.
+    const QStringView text(r->text);
+    const std::optional<QByteArray> head = EncodeShiftJis(text.first(r->pathAt));
+    const std::optional<QByteArray> line = EncodeShiftJis(text.sliced(r->pathAt, path.size()));
+    const std::optional<QByteArray> rest = EncodeShiftJis(text.sliced(r->pathAt + path.size()));
+    if (!head || !line || !rest) return failed(QStringLiteral("no Shift-JIS converter"));
+    const QByteArray bytes = *head + *line + *rest;
 
     // QSaveFile writes beside the target and renames over it on commit; an uncommitted file is
     // discarded on destruction. It refuses an existing file that is not writable, and it never
     // falls back to writing the target in place. Unbuffered, so that a short write (a full disk)
-    // shows in write()'s count: commit() does not notice a failed flush of buffered data.
+    // shows in write()'s count. commit() ignores a failed flush or sync, so both are done here.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return failed();
-    if (file.write(*bytes) != bytes->size()) {
-        file.cancelWriting();
-        return failed();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        return failed(QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
     }
-    if (!file.commit()) return failed();
-    return true;
+    if (file.write(bytes) != bytes.size() || !file.flush()) {
+        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        file.cancelWriting();
+        return failed(reason);
+    }
+    if (!SyncToDisk(file)) {
+        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, qt_error_string());
+        file.cancelWriting();
+        return failed(reason);
+    }
+    if (!file.commit()) {
+        return failed(QStringLiteral("cannot replace %1: %2").arg(path, file.errorString()));
+    }
+    return {};
+}
+
+bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
+                   const Clock& clock) {
+    if (WriteDataFile(data, csv, path, clock).ok) return true;
+    dialogs.message(kSaveFailedText);
+    return false;
 }
 
 }  // namespace yb

@@ -47,11 +47,24 @@ QString FormatFixed(float value, int decimals);
 std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
                                       const QDateTime& now);
 
-// Writes the data file at `path`: commas when `csv`, tabs otherwise. The file appears only when
-// complete: it is written beside the target under a temporary name and moved over the target at
-// the end. On any failure (store past capacity, no converter, folder missing, no permission, disk
-// full) the target keeps its old content, no temporary file stays behind, kSaveFailedText has been
-// shown, and the result is false. An empty clock means the system clock.
+// Whether a data file was written, and if not, why: in English, with the system's own words for
+// a failed file operation ("cannot create /data/YB_Data.csv: Permission denied").
+struct WriteOutcome {
+    bool ok = true;
+    QString reason;
+};
+
+// Writes the data file at `path`: commas when `csv`, tabs otherwise. Shows nothing; the caller
+// reports a failure. The file appears only when complete and on the disk: it is written beside
+// the target under a temporary name, synced, and moved over the target at the end. On any
+// failure (store past capacity, no converter, folder missing, no permission, disk full, a sync
+// that fails) the target keeps its old content and no temporary file stays behind. An empty
+// clock means the system clock.
+WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path,
+                           const Clock& clock = {});
+
+// The same for callers that report a failure in a message box: kSaveFailedText is shown through
+// `dialogs` when the file was not written. True when it was.
 bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
                    const Clock& clock = {});
 

@@ -14,8 +14,8 @@ class Dialogs;
 
 // Writes the data file at `fname` (commas when `csv`, tabs otherwise). A file that already holds
 // data is only replaced after the user said Yes to "<fname> に上書きしますか？". True when the
-// file was written; false when the user declined (nothing touched) or the write failed (already
-// reported).
+// file was written; false when the user declined (nothing touched) or the write failed (then
+// kSaveFailedText has been shown).
 bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialogs& dialogs,
                   const Clock& clock = {});
 

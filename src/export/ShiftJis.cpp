@@ -15,7 +15,7 @@ namespace yb {
 // Official Windows builds of Qt come without ICU, so the system's own code page 932 conversion
 // does the work. Best-fit mappings are switched off: a character without its own code (é, ¥)
 // becomes "?" instead of a look-alike, as on the other platforms.
-std::optional<QByteArray> EncodeShiftJis(const QString& text) {
+std::optional<QByteArray> EncodeShiftJis(QStringView text) {
     if (text.isEmpty()) return QByteArray();
     const auto* wide = reinterpret_cast<const wchar_t*>(text.utf16());
     const int wideLength = static_cast<int>(text.size());
@@ -40,11 +40,12 @@ constexpr const char* kCodePage932 = "windows-31j";
 
 }  // namespace
 
-std::optional<QByteArray> EncodeShiftJis(const QString& text) {
+std::optional<QByteArray> EncodeShiftJis(QStringView text) {
     QStringEncoder encoder(kCodePage932);
     if (!encoder.isValid()) return std::nullopt;
     QByteArray bytes = encoder.encode(text);
-    if (!encoder.hasError()) return bytes;
+    // A high surrogate at the very end is kept back for a low one that never comes, unreported.
+    if (!encoder.hasError() && !(!text.isEmpty() && text.back().isHighSurrogate())) return bytes;
 
     // The converter writes an unmappable character as a valid-looking code (FC FC) and only flags
     // the error, so the text is encoded again one character at a time to find the culprits.
@@ -57,7 +58,7 @@ std::optional<QByteArray> EncodeShiftJis(const QString& text) {
             units = 2;
         }
         QStringEncoder one(kCodePage932);
-        const QByteArray piece = one.encode(QStringView(text).mid(i, units));
+        const QByteArray piece = one.encode(text.mid(i, units));
         if (one.hasError() || piece.isEmpty()) {
             bytes.append('?');
         } else {

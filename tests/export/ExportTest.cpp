@@ -15,8 +15,21 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+
+// The writer's fsync, failing on demand as a disk that reports a failure only when the data
+// reaches it (a full disk on a network file system). The test's own fsync takes the place of the
+// C library's for the statically linked writer.
+static bool failSync = false;
+extern "C" int fsync(int fd) {
+    if (!failSync) return static_cast<int>(syscall(SYS_fsync, fd));
+    errno = EIO;
+    return -1;
+}
 #endif
 
 namespace yb::test {
@@ -74,8 +87,8 @@ protected:
     void SetCounts(int main, int temp, int laps) {
         std::tie(data.DataCount1, data.DataCount2, data.LapCount) = std::tuple(main, temp, laps);
     }
-    bool Write(const QString& path, bool csv = true) {
-        return WriteDataFile(data, csv, path, dialogs, Written);
+    WriteOutcome Write(const QString& path, bool csv = true) {
+        return WriteDataFile(data, csv, path, Written);
     }
     // The lines of the file as rendered (its CR LF endings are checked byte for byte above).
     QStringList Lines() const {
@@ -86,17 +99,15 @@ protected:
 
     QTemporaryDir dir;
     LoggedData data;
-    FakeDialogs dialogs;
 };
 
 TEST_F(DataFile, ExampleIsWrittenByteForByteInCsvAndTsv) {
     for (const char* name : {"YB_Data.csv", "a.txt"}) {
         const QString path = PathOf(name);
         const bool csv = path.endsWith(QStringLiteral(".csv"));
-        ASSERT_TRUE(Write(path, csv));
+        ASSERT_TRUE(Write(path, csv).ok);
         EXPECT_EQ(ReadAll(path), Example(path, csv ? ',' : '\t')) << name;
     }
-    EXPECT_TRUE(dialogs.messages.empty());
 }
 
 TEST_F(DataFile, IntervalTexts) {
@@ -163,10 +174,15 @@ TEST_F(DataFile, ShiftJisOfFixedTextsAndPathsWithQuestionMarksForTheRest) {
         QByteArray::fromHex("8366815b835e8b4c985e3d95628ad48a75909489b7937895aa818e8efc89f1"));
     EXPECT_EQ(Sjis("C:\\tmp/é😀x¥/"), "C:\\tmp/??x?/");
     EXPECT_EQ(EncodeShiftJis(QString(QChar(0xD800)) + u'a'), QByteArray("?a"));
+    EXPECT_EQ(EncodeShiftJis(QString(u'a') + QChar(0xD800)), QByteArray("a?"));
     const QString path = PathOf("データ_é.csv");
-    ASSERT_TRUE(Write(path));
+    ASSERT_TRUE(Write(path).ok);
     EXPECT_EQ(ReadAll(path).split('\n').value(2),
               dir.path().toUtf8() + QByteArray::fromHex("2f8366815b835e") + "_?.csv\r");
+    // The path line is encoded on its own; the file is the same as the whole text encoded at once.
+    const QString odd = PathOf("é😀한\r\n.csv");
+    ASSERT_TRUE(Write(odd).ok);
+    EXPECT_EQ(ReadAll(odd), EncodeShiftJis(*RenderDataFile(data, u',', odd, Written())));
 }
 
 // A failed write shows its message, leaves the target as it was and nothing else in the folder.
@@ -176,10 +192,10 @@ protected:
         DataFile::SetUp();
         WriteAll(target, kOld);
     }
-    void ExpectFailed(bool written, const QStringList& entries = {QStringLiteral("YB_Data.csv")}) {
-        EXPECT_FALSE(written);
-        EXPECT_EQ(dialogs.messages, std::vector<QString>{kSaveFailedText});
-        dialogs.messages.clear();
+    void ExpectFailed(const WriteOutcome& written,
+                      const QStringList& entries = {QStringLiteral("YB_Data.csv")}) {
+        EXPECT_FALSE(written.ok);
+        EXPECT_FALSE(written.reason.isEmpty());
         EXPECT_EQ(ReadAll(target), kOld);
         EXPECT_EQ(QDir(dir.path()).entryList(kEverything, QDir::Name), entries);
     }
@@ -218,7 +234,7 @@ TEST_F(FailedWrite, ReadOnlyFile) {
     };
     const bool root = QFileInfo(target).ownerId() == 0;  // the file is ours
     if (root && !chattr("+i")) GTEST_SKIP() << "root, and files here cannot be made immutable";
-    const bool written = Write(target);
+    const WriteOutcome written = Write(target);
     if (root) chattr("-i");
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
     ExpectFailed(written);
@@ -235,11 +251,19 @@ TEST_F(FailedWrite, FullDisk) {
     for (const std::int16_t rows : {400, 4000}) {
         data.DataCount1 = rows;
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-        const bool written = Write(target);
+        const WriteOutcome written = Write(target);
         setrlimit(RLIMIT_FSIZE, &saved);
         ExpectFailed(written);
     }
     std::signal(SIGXFSZ, savedSignal);
+}
+
+TEST_F(FailedWrite, SyncToDiskFails) {
+    failSync = true;
+    const WriteOutcome written = Write(target);
+    failSync = false;
+    ExpectFailed(written);
+    EXPECT_TRUE(written.reason.endsWith(qt_error_string(EIO))) << written.reason.toStdString();
 }
 #endif
 
@@ -250,6 +274,7 @@ protected:
     }
     QString Status() const { return status; }
     QString status;
+    FakeDialogs dialogs;
 };
 
 TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfreshEachTime) {

@@ -19,6 +19,9 @@ struct Options {
     std::uint32_t tyreMm = 1800;      // tyre circumference in mm
     std::uint16_t batteryCah = 1250;  // battery initial capacity in hundredths of Ah
     bool instant = false;             // answer at once instead of at the 38400-baud line pace
+    // A USB serial adapter's latency timer (FTDI: 16 ms by default): each answer is held until
+    // this long after its first character and then arrives in one burst. 0: no adapter.
+    int adapterLatencyMs = 0;
 };
 
 // Raw values of one main-data record, as the logger measured them.

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <system_error>
+#include <utility>
 
 namespace ybsim {
 
@@ -45,7 +46,10 @@ bool Fault::matches(const std::string& cmd) const {
     return std::strtol(rest.c_str(), nullptr, 16) == record;
 }
 
-LoggerSim::LoggerSim(const Options& options) : instant_(options.instant), logger_(options) {}
+LoggerSim::LoggerSim(const Options& options)
+    : instant_(options.instant),
+      latency_(std::chrono::milliseconds(std::max(0, options.adapterLatencyMs))),
+      logger_(options) {}
 
 LoggerSim::~LoggerSim() {
     stop();
@@ -173,42 +177,41 @@ void LoggerSim::run() {
                 pending += c;
                 continue;
             }
-            if (pending.empty()) continue;  // a lone carriage return is not answered
-            auto arrived = Clock::now();
-            Reply reply = handle(pending);
-            {
+            const auto arrived = Clock::now();
+            const std::string line = std::exchange(pending, {});
+            const Reply reply = handle(line);
+            if (!line.empty()) {
                 std::lock_guard lock(ioMutex_);
-                commands_.push_back(pending);
+                commands_.push_back(line);
             }
             commandArrived_.notify_all();
-            // The command's own characters would still be on the line.
-            auto start = arrived + kCharTime * static_cast<long>(pending.size() + 1);
-            pending.clear();
             if (reply.hangUp) {
                 closePty();
                 return;
             }
             if (!reply.send) continue;
-            if (instant_) {
-                if (reply.delay.count() > 0 && !sleepUntil(arrived + reply.delay)) return;
-                writeAll(reply.text.data(), reply.text.size());
-            } else {
-                if (reply.delay.count() > 0) start = arrived + reply.delay;
-                if (!transmit(reply.text, start)) return;
+            // A late answer starts after its delay; any other once the command's own characters
+            // would have left the line.
+            auto start = arrived + reply.delay;
+            if (!instant_ && reply.delay.count() == 0) {
+                start += kCharTime * static_cast<long>(line.size() + 1);
             }
+            if (!transmit(reply.text, start)) return;
         }
     }
 }
 
 // Carries out one command under the fault rules. Settings change here, before any pacing, so a
-// test that saw the command arrive also sees its effect.
+// test that saw the command arrive also sees its effect. An empty line is answered only by a rule.
 LoggerSim::Reply LoggerSim::handle(const std::string& cmd) {
     std::lock_guard lock(stateMutex_);
     auto rule = std::find_if(faults_.begin(), faults_.end(),
                              [&](const Fault& f) { return f.matches(cmd); });
+    const auto answer = [&] { return cmd.empty() ? std::string() : logger_.answer(cmd); };
     Reply reply;
     if (rule == faults_.end()) {
-        reply.text = logger_.answer(cmd);
+        reply.text = answer();
+        reply.send = !cmd.empty();
         return reply;
     }
     Fault fault = *rule;
@@ -223,32 +226,48 @@ LoggerSim::Reply LoggerSim::handle(const std::string& cmd) {
             reply.hangUp = true;
             break;
         case FaultAction::Late:
-            reply.text = logger_.answer(cmd);
+            reply.text = answer();
             if (!fault.answer.empty()) reply.text = fault.answer;
             reply.delay = std::chrono::milliseconds(fault.delayMs);
             break;
         case FaultAction::Replace:
-            logger_.answer(cmd);
+            answer();
             reply.text = fault.answer;
             break;
         case FaultAction::LineError:
-            reply.text = logger_.answer(cmd);
-            reply.text[std::min(fault.errorAt, reply.text.size() - 1)] = '\xFF';
+            reply.text = answer();
+            if (!reply.text.empty()) {
+                reply.text[std::min(fault.errorAt, reply.text.size() - 1)] = '\xFF';
+            }
             break;
     }
     return reply;
 }
 
-// Sends text one character per line time from start on. The schedule is absolute: each
-// character (or each run of characters that has fallen due) goes out when its time has come,
-// so wake-up latencies never add up.
+// When character `index` of an answer that starts at `start` reaches the program. On the line
+// each character is complete one character time after the one before (instantly, all are there
+// at `start`). An adapter with a latency timer holds what it has received and hands it on when
+// its timer runs out: `latency` after the first character, and every `latency` after that.
+LoggerSim::Clock::time_point LoggerSim::deliveredAt(Clock::time_point start,
+                                                    std::size_t index) const {
+    const auto charTime = instant_ ? std::chrono::nanoseconds(0) : kCharTime;
+    const auto first = start + charTime;
+    const auto sinceFirst = charTime * static_cast<long>(index);
+    if (latency_.count() == 0) return first + sinceFirst;
+    const auto ticks =
+        std::max<long>(1, (sinceFirst + latency_ - std::chrono::nanoseconds(1)) / latency_);
+    return first + latency_ * ticks;
+}
+
+// Sends each character when it is due. The schedule is absolute: whatever has fallen due by the
+// time the worker wakes goes out in one write, so wake-up latencies never add up; on an idle
+// machine that is one character per character time.
 bool LoggerSim::transmit(const std::string& text, Clock::time_point start) {
-    std::size_t sent = 0;
-    while (sent < text.size()) {
-        if (!sleepUntil(start + kCharTime * static_cast<long>(sent + 1))) return false;
-        auto elapsed = Clock::now() - start;
-        auto due = static_cast<std::size_t>(elapsed / kCharTime);
-        due = std::clamp(due, sent + 1, text.size());
+    for (std::size_t sent = 0; sent < text.size();) {
+        if (!sleepUntil(deliveredAt(start, sent))) return false;
+        const auto now = Clock::now();
+        std::size_t due = sent + 1;
+        while (due < text.size() && deliveredAt(start, due) <= now) ++due;
         if (!writeAll(text.data() + sent, due - sent)) return false;
         sent = due;
     }

@@ -6,6 +6,10 @@
 //     open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY);
 //     sim.addFault(ybsim::Fault::silence("D1").onRecord(5));
 //     sim.waitForCommands(3, 1s);  sim.commands();  sim.received();
+//
+// Answers go out one character per character time, so a program that reads early sees part of
+// an answer. With Options::adapterLatencyMs they come as a USB adapter with a latency timer
+// delivers them instead: held, then in one burst.
 #pragma once
 
 #include <atomic>
@@ -13,6 +17,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -30,7 +35,9 @@ enum class FaultAction {
 };
 
 // A fault rule. It matches a command exactly, or, with onRecord(), a record command prefix
-// ("D1", "D2", "LD") followed by the hexadecimal record index (or lap number for "LD").
+// ("D1", "D2", "LD") followed by the hexadecimal record index (or lap number for "LD"). The
+// command "" matches the lone carriage return the program sends after opening the port, which
+// is otherwise not answered.
 struct Fault {
     std::string command;
     long record = -1;
@@ -58,6 +65,13 @@ struct Fault {
         return f;
     }
     static Fault hangUp(std::string cmd) { return make(std::move(cmd), FaultAction::HangUp); }
+    // `count` random bytes of any value (carriage returns too) instead of the answer.
+    static Fault garbage(std::string cmd, std::size_t count, std::uint32_t seed = 1) {
+        std::mt19937 draw(seed);
+        std::string text(count, '\0');
+        for (char& c : text) c = static_cast<char>(draw() & 0xFF);
+        return replace(std::move(cmd), std::move(text));
+    }
 
     Fault onRecord(long index) const {
         Fault f = *this;
@@ -150,10 +164,12 @@ private:
     void run();
     Reply handle(const std::string& cmd);
     bool transmit(const std::string& text, Clock::time_point start);
+    Clock::time_point deliveredAt(Clock::time_point start, std::size_t index) const;
     bool writeAll(const char* data, std::size_t size);
     bool sleepUntil(Clock::time_point when) const;
 
     const bool instant_;
+    const std::chrono::nanoseconds latency_;
     mutable std::mutex stateMutex_;  // logger_, faults_
     Logger logger_;
     std::vector<Fault> faults_;
