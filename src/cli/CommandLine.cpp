@@ -20,7 +20,6 @@
 #include "core/ExitCodes.h"
 #include "core/Session.h"
 #include "export/DataFile.h"
-#include "export/Dialogs.h"
 #include "serial/PortNames.h"
 #include "viewer/Viewer.h"
 
@@ -83,14 +82,6 @@ QString Visible(const std::string& answer) {
     }
     return text;
 }
-
-// The writer's own messages are for a window; here the failure is told once, by the command.
-class ScriptDialogs : public Dialogs {
-public:
-    void message(const QString&) override {}
-    bool askYesNo(const QString&) override { return false; }
-    std::optional<QString> askSaveFileName(const SaveDialogSetup&) override { return {}; }
-};
 
 // One command's run: the session, its port, and Ctrl+C turned into a cancel.
 class Run {
@@ -213,9 +204,9 @@ int Download(Run& run, const QString& output, bool csv, bool force) {
         Err(QStringLiteral("データ１がありません: no data file written"));
         return run.ExitOf(outcome);
     }
-    ScriptDialogs dialogs;
-    if (!WriteDataFile(data, csv, path, dialogs)) {
-        Err(kSaveFailedText);
+    const WriteOutcome written = WriteDataFile(data, csv, path);
+    if (!written.ok) {
+        Err(kSaveFailedText + QStringLiteral(": ") + written.reason);
         return kExitFile;
     }
     if (!outcome.done()) {
