@@ -273,9 +273,9 @@ void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
     qreal width = 0;
     qreal y = kPad;
     for (std::size_t c = 0; c < cursor.texts.size(); ++c) {
-        const ChannelSpec& spec = chart.channels[c];
-        cursor.texts[c]->setText(spec.name + QStringLiteral("  ") +
-                                 ChannelValueText(*run_, timeline_, spec, x, temperatureAxis));
+        const ChannelSpec& shown = chart.channels[c];
+        cursor.texts[c]->setText(shown.name + QStringLiteral("  ") +
+                                 ChannelValueText(*run_, timeline_, shown, x, temperatureAxis));
         cursor.texts[c]->setPos(kPad + 2, y);
         const QRectF bounds = cursor.texts[c]->boundingRect();
         width = std::max(width, bounds.width());

@@ -182,14 +182,14 @@ QString RunTimeline::ClockOfMinutes(double minutes) {
 std::vector<RunChart> BuildRunCharts(const RunData& run) {
     const RunTimeline timeline(run);
     std::vector<RunChart> charts;
-    for (const ChartSpec& spec : ChartSpecs()) {
-        const bool temperature = !spec.channels.front().column.has_value();
+    for (const ChartSpec& design : ChartSpecs()) {
+        const bool temperature = !design.channels.front().column.has_value();
         if (temperature && run.temperatures.empty()) continue;
 
         RunChart rc;
         rc.temperature = temperature;
         rc.sharesTime = !temperature || timeline.temperaturesShareTime();
-        rc.channels = spec.channels;
+        rc.channels = design.channels;
         auto* chart = new QChart;
         rc.chart = chart;
         chart->setBackgroundRoundness(0);
@@ -211,18 +211,18 @@ std::vector<RunChart> BuildRunCharts(const RunData& run) {
             rc.timeAxis->setRange(timeline.start(), timeline.end());
         }
 
-        QValueAxis* left = MakeValueAxis(spec.title, spec.channels.front().color.darker(130));
+        QValueAxis* left = MakeValueAxis(design.title, design.channels.front().color.darker(130));
         chart->addAxis(left, Qt::AlignLeft);
         QValueAxis* right = nullptr;
-        if (!spec.rightTitle.isEmpty()) {
-            right = MakeValueAxis(spec.rightTitle, spec.channels.back().color.darker(130));
+        if (!design.rightTitle.isEmpty()) {
+            right = MakeValueAxis(design.rightTitle, design.channels.back().color.darker(130));
             right->setGridLineVisible(false);
             chart->addAxis(right, Qt::AlignRight);
         }
 
         double low[2] = {INFINITY, INFINITY};
         double high[2] = {-INFINITY, -INFINITY};
-        for (const ChannelSpec& channel : spec.channels) {
+        for (const ChannelSpec& channel : design.channels) {
             QList<QPointF> points;
             const int side = channel.rightAxis ? 1 : 0;
             const auto add = [&](double x, double y) {
@@ -318,14 +318,14 @@ void ShowTimeRange(RunChart& chart, double min, double max, int pixels) {
     }
 }
 
-QString ChannelValueText(const RunData& run, const RunTimeline& timeline, const ChannelSpec& spec,
+QString ChannelValueText(const RunData& run, const RunTimeline& timeline, const ChannelSpec& design,
                          double x, bool onTemperatureAxis) {
     const QString none = QStringLiteral("—");
     std::optional<double> value;
-    if (spec.column) {
+    if (design.column) {
         if (onTemperatureAxis) return none;
         if (const auto row = timeline.mainRowAt(x)) {
-            value = run.channel(*spec.column)[static_cast<std::size_t>(*row)];
+            value = run.channel(*design.column)[static_cast<std::size_t>(*row)];
         }
     } else {
         if (!onTemperatureAxis && !timeline.temperaturesShareTime()) return none;
@@ -335,7 +335,7 @@ QString ChannelValueText(const RunData& run, const RunTimeline& timeline, const 
         }
     }
     if (!value) return none;
-    return QString::number(*value, 'f', spec.decimals) + u' ' + spec.unit;
+    return QString::number(*value, 'f', design.decimals) + u' ' + design.unit;
 }
 
 void AlignPlotAreas(const std::vector<QChart*>& charts) {

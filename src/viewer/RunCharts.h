@@ -78,7 +78,7 @@ void ShowTimeRange(RunChart& chart, double min, double max, int pixels);
 
 // The value of a channel at time x on the chart's axis, as its text with unit ("—" when the row
 // holds none or lies outside the run).
-QString ChannelValueText(const RunData& run, const RunTimeline& timeline, const ChannelSpec& spec,
+QString ChannelValueText(const RunData& run, const RunTimeline& timeline, const ChannelSpec& shown,
                          double x, bool onTemperatureAxis);
 
 // Lines the plot areas of stacked charts up under each other: the widest left and right axis
