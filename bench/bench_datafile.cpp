@@ -12,6 +12,8 @@
 #include "export/DataFile.h"
 #include "export/ShiftJis.h"
 
+#include "Timing.h"
+
 namespace {
 
 // Every record filled with values of the kind a download decodes: hundredths of an ampere,
@@ -36,24 +38,6 @@ void FillFullStore(yb::LoggedData& data) {
         data.LapTime.at(i) = static_cast<std::int16_t>(170 + i % 20);
         data.LapMotorWh.at(i) = static_cast<float>(100 + i % 50) / 10.0f;
     }
-}
-
-struct Figures {
-    double mean;
-    double min;
-};
-
-template <typename Step>
-Figures Time(int runs, Step step) {
-    std::vector<double> ms;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    }
-    return {std::accumulate(ms.begin(), ms.end(), 0.0) / runs,
-            *std::min_element(ms.begin(), ms.end())};
 }
 
 }  // namespace

@@ -24,26 +24,9 @@
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
 
+#include "Timing.h"
+
 namespace {
-
-struct Figures {
-    double mean;
-    double min;
-    double max;
-};
-
-template <typename Step>
-Figures Time(int runs, Step step) {
-    std::vector<double> ms;
-    for (int run = 0; run < runs; ++run) {
-        QElapsedTimer timer;
-        timer.start();
-        step();
-        ms.push_back(static_cast<double>(timer.nsecsElapsed()) / 1e6);
-    }
-    return {std::accumulate(ms.begin(), ms.end(), 0.0) / runs,
-            *std::min_element(ms.begin(), ms.end()), *std::max_element(ms.begin(), ms.end())};
-}
 
 void Print(const char* what, const Figures& f) {
     std::printf("  %-38s mean %8.1f ms   min %8.1f ms   max %8.1f ms\n", what, f.mean, f.min,

@@ -185,9 +185,7 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         EXPECT_EQ(r.exit, row.exit) << r.err.toStdString();
         EXPECT_TRUE(r.out.contains(row.out)) << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(row.err)) << r.err.toStdString();
-        std::string sent;
-        for (const auto& c : sim->commands()) sent += (sent.empty() ? "" : " ") + c;
-        EXPECT_EQ(sent, row.sent);
+        EXPECT_EQ(Sent(*sim), row.sent);
     }
 }
 

@@ -76,6 +76,13 @@ inline void Idle(int ms) {
     RunUntil([] { return false; }, ms);
 }
 
+// The commands the logger received, space-separated.
+inline std::string Sent(const ybsim::LoggerSim& sim) {
+    std::string all;
+    for (const auto& c : sim.commands()) all += (all.empty() ? "" : " ") + c;
+    return all;
+}
+
 inline ybsim::Options Holding(long main, long temp, long laps, bool instant = true) {
     ybsim::Options o;
     o.mainCount = main;
@@ -98,12 +105,7 @@ protected:
         ASSERT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
         sim->clearReceived();
     }
-    // The commands the logger received, space-separated.
-    std::string Sent() const {
-        std::string all;
-        for (const auto& c : sim->commands()) all += (all.empty() ? "" : " ") + c;
-        return all;
-    }
+    std::string Sent() const { return test::Sent(*sim); }
 
     // Declared first so that it outlives the session that talks to it.
     std::unique_ptr<ybsim::LoggerSim> sim;

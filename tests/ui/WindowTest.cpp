@@ -104,11 +104,7 @@ protected:
         ASSERT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
         sim->clearReceived();
     }
-    std::string Sent() const {
-        std::string all;
-        for (const auto& c : sim->commands()) all += (all.empty() ? "" : " ") + c;
-        return all;
-    }
+    std::string Sent() const { return test::Sent(*sim); }
 
     std::unique_ptr<ybsim::LoggerSim> sim;
     FakeDialogs* dialogs = nullptr;
