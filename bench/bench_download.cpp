@@ -18,10 +18,17 @@
 #include <QString>
 
 #include <chrono>
+#include <string>
+#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include "core/Session.h"
 #include "sim/LoggerSim.h"
@@ -76,6 +83,51 @@ bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>
                 what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit, ratio, goal,
                 ratio <= goal ? "met" : "MISSED", before, complete ? "" : " INCOMPLETE");
     return complete;
+}
+
+// The floor on this machine now: a bare client of blocking reads, no Qt, no event loop, sends
+// the same requests as a download and takes each answer the moment it is complete. The ratios
+// of (a) to (c) are the program's; the floor's is the simulator's and the machine's.
+void BenchFloor(long main, long temp, long laps) {
+    ybsim::LoggerSim sim(Paced(main, temp, laps));
+    sim.start();
+    const int fd = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY);
+    termios tio{};
+    tcgetattr(fd, &tio);
+    cfmakeraw(&tio);
+    tcsetattr(fd, TCSANOW, &tio);
+    const auto ask = [&](const std::string& command, std::size_t length) {
+        tcflush(fd, TCIFLUSH);
+        const std::string line = command + '\r';
+        if (::write(fd, line.data(), line.size()) < 0) return;
+        if (length == 0) {  // a command exchange: its fixed wait
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            tcflush(fd, TCIFLUSH);
+            return;
+        }
+        char buf[64];
+        for (std::size_t got = 0; got < length;) {
+            pollfd p{fd, POLLIN, 0};
+            if (::poll(&p, 1, 500) <= 0) return;
+            const auto n = ::read(fd, buf, sizeof buf);
+            if (n <= 0) return;
+            got += static_cast<std::size_t>(n);
+        }
+    };
+    const auto t0 = Clock::now();
+    ask("T??", 0);
+    ask("D1?", 0);
+    for (long i = 0; i < main; ++i) ask("D1" + ybsim::hexField(i, 4), 17);
+    ask("TMP?", 0);
+    ask("D2?", 0);
+    for (long i = 0; i < temp; ++i) ask("D2" + ybsim::hexField(i, 4), 3);
+    ask("L?", 0);
+    for (long lap = 1; lap <= laps; ++lap) ask("LD" + ybsim::hexField(lap, 2), 9);
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    ::close(fd);
+    const double limit = LineTimeLimit(sim);
+    std::printf("(0) bare blocking client %ld/%ld/%ld: %.3f s, ratio %.3f (the floor here now)\n",
+                main, temp, laps, seconds, seconds / limit);
 }
 
 bool BenchSession(long main, long temp, long laps, double before) {
@@ -138,6 +190,7 @@ int main(int argc, char** argv) {
     bool full = false;
     for (int i = 1; i < argc; ++i) full = full || std::strcmp(argv[i], "--full") == 0;
 
+    BenchFloor(2000, 100, 10);
     bool ok = BenchSession(2000, 100, 10, 1.025);
     ok = BenchWindow(2000, 100, 10, 1.06) && ok;
     if (full) {

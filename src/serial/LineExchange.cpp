@@ -53,8 +53,13 @@ void LineExchange::send(const std::string& command) {
 }
 
 Wakeup::Awaiter LineExchange::waitUntil(Clock::time_point until) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
-    timer_.start(std::max<std::chrono::milliseconds>(left, std::chrono::milliseconds(0)));
+    // Characters of one answer arrive one by one: the timer is only set again when the instant
+    // to wake at changes.
+    if (!timer_.isActive() || until != timerUntil_) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
+        timer_.start(std::max<std::chrono::milliseconds>(left, std::chrono::milliseconds(0)));
+        timerUntil_ = until;
+    }
     return wakeup_.wait();
 }
 

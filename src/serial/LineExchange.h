@@ -117,6 +117,7 @@ private:
 
     CommPort& port_;
     QTimer timer_;
+    Clock::time_point timerUntil_;  // what the running timer wakes for
     Wakeup wakeup_;
     bool busy_ = false;
     bool cancelled_ = false;
