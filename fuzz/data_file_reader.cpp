@@ -4,27 +4,32 @@
 // and its values must be those first read, within the rounding of their columns.
 #include <QByteArray>
 #include <QDateTime>
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <optional>
 
+#include "Check.h"
 #include "export/DataFile.h"
 #include "export/DataFileReader.h"
 #include "export/ShiftJis.h"
 
-#define CHECK(condition)                                                                 \
-    do {                                                                                 \
-        if (!(condition)) {                                                              \
-            std::fprintf(stderr, "broken promise, line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                                \
-        }                                                                                \
-    } while (0)
-
 namespace {
 
 using yb::LoggedData, yb::RunData;
+using C = yb::MainChannel;
+
+// The main columns a store holds (the watt columns are made from them) and their decimals.
+struct Column {
+    C channel;
+    decltype(LoggedData::Data1Solar) LoggedData::*array;
+    int decimals;
+};
+const Column kColumns[] = {{C::SolarA, &LoggedData::Data1Solar, 2},
+                           {C::BatteryA, &LoggedData::Data1Battery, 2},
+                           {C::MainV, &LoggedData::Data1MainVolt, 1},
+                           {C::SubV, &LoggedData::Data1SubVolt, 1},
+                           {C::SpeedKmh, &LoggedData::Data1Speed, 0}};
 
 // Puts a value into a store slot; false when a download could not have stored it. Every value
 // a download decodes (16-bit fields in tenths or hundredths) lies well below the empty marker.
@@ -32,40 +37,31 @@ bool Put(std::optional<double> value, float& slot) {
     slot = value ? static_cast<float>(*value) : LoggedData::kMainEmpty;
     return !value || std::fabs(slot) < LoggedData::kMainEmpty;
 }
-bool Put(std::optional<int> value, std::int16_t& slot, std::int16_t empty) {
-    slot = value ? static_cast<std::int16_t>(*value) : empty;
-    return !value || (*value == slot && slot != empty);
-}
 
 // The run in a store, or false when the store cannot hold it.
 bool ToStore(const RunData& run, LoggedData& data) {
     data.InitData();
     data.LogInterval = static_cast<std::int16_t>(run.intervalS.value_or(0));
-    if (run.mainRows() > LoggedData::kMainLimit ||
-        run.temperatures.size() > std::size_t{LoggedData::kTempLimit} ||
-        run.laps.size() > std::size_t{LoggedData::kLapLimit}) {
+    data.DataCount1 = static_cast<std::int16_t>(std::min(run.mainRows(), 32767));
+    data.DataCount2 =
+        static_cast<std::int16_t>(std::min<std::size_t>(run.temperatures.size(), 32767));
+    data.LapCount = static_cast<std::int16_t>(std::min<std::size_t>(run.laps.size(), 32767));
+    if (data.DataCount1 > LoggedData::kMainLimit || data.DataCount2 > LoggedData::kTempLimit ||
+        data.LapCount > LoggedData::kLapLimit) {
         return false;
     }
-    data.DataCount1 = static_cast<std::int16_t>(run.mainRows());
-    data.DataCount2 = static_cast<std::int16_t>(run.temperatures.size());
-    data.LapCount = static_cast<std::int16_t>(run.laps.size());
-    using C = yb::MainChannel;
     for (int i = 0; i < data.DataCount1; ++i) {
-        const auto at = [&](C c) { return run.channel(c)[static_cast<std::size_t>(i)]; };
-        if (!Put(at(C::SolarA), data.Data1Solar.at(i)) ||
-            !Put(at(C::BatteryA), data.Data1Battery.at(i)) ||
-            !Put(at(C::MainV), data.Data1MainVolt.at(i)) ||
-            !Put(at(C::SubV), data.Data1SubVolt.at(i)) ||
-            !Put(at(C::SpeedKmh), data.Data1Speed.at(i))) {
-            return false;
+        for (const Column& c : kColumns) {
+            if (!Put(run.channel(c.channel)[std::size_t(i)], (data.*c.array).at(i))) return false;
         }
     }
     for (int i = 0; i < data.DataCount2; ++i) {
-        const auto t = run.temperatures[static_cast<std::size_t>(i)];
-        if (!Put(t, data.Data2Temp.at(i), LoggedData::kTempEmpty)) return false;
+        const std::optional<int> t = run.temperatures[std::size_t(i)];
+        data.Data2Temp.at(i) = static_cast<std::int16_t>(t.value_or(LoggedData::kTempEmpty));
+        if (t && (*t != data.Data2Temp.at(i) || *t == LoggedData::kTempEmpty)) return false;
     }
     for (int i = 0; i < data.LapCount; ++i) {  // lap rows have no empty marker
-        const yb::LapRow& lap = run.laps[static_cast<std::size_t>(i)];
+        const yb::LapRow& lap = run.laps[std::size_t(i)];
         data.LapTime.at(i) = static_cast<std::int16_t>(lap.timeS);
         if (data.LapTime.at(i) != lap.timeS || !Put(lap.motorWh, data.LapMotorWh.at(i)))
             return false;
@@ -108,15 +104,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         CHECK(b.number == a.number && b.timeS == a.timeS && Near(a.motorWh, b.motorWh, 1));
         CHECK(b.motorWh == expected.laps[i].motorWh);
     }
-    using C = yb::MainChannel;
-    for (const auto& [c, decimals] : {std::pair{C::SolarA, 2},
-                                      {C::BatteryA, 2},
-                                      {C::MainV, 1},
-                                      {C::SubV, 1},
-                                      {C::SpeedKmh, 0}}) {
+    for (const Column& c : kColumns) {
         for (int i = 0; i < run.mainRows(); ++i) {
-            CHECK(Near(run.channel(c)[static_cast<std::size_t>(i)],
-                       again.run->channel(c)[static_cast<std::size_t>(i)], decimals));
+            const std::size_t row = std::size_t(i);
+            CHECK(
+                Near(run.channel(c.channel)[row], again.run->channel(c.channel)[row], c.decimals));
         }
     }
     return 0;
