@@ -33,7 +33,7 @@ Figures Exchanges(const ybsim::Options& options, long count, const std::string& 
     const auto t0 = Clock::now();
     for (long i = 0; i < count && f.ok; ++i) {
         char cmd[16];
-        std::snprintf(cmd, sizeof cmd, "D1%04lX\r", i);
+        std::snprintf(cmd, sizeof cmd, "D1%04X\r", static_cast<unsigned>(i & 0xFFFF));
         const std::string expected = i == 0 && replacement.size() ? replacement : sim.mainRecord(i);
         f.ok = ::write(fd, cmd, 7) == 7;
         std::string got;

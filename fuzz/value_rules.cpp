@@ -14,15 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "Check.h"
 #include "serial/ValueRules.h"
-
-#define CHECK(condition)                                                                 \
-    do {                                                                                 \
-        if (!(condition)) {                                                              \
-            std::fprintf(stderr, "broken promise, line %d: %s\n", __LINE__, #condition); \
-            std::abort();                                                                \
-        }                                                                                \
-    } while (0)
 
 namespace {
 

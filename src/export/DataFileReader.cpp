@@ -171,6 +171,8 @@ public:
             lines_.push_back(QStringView(text).sliced(start, end - start));
             start = next;
         }
+        // A final line end opens one more, empty line, as an editor shows it.
+        lastLine_ = static_cast<int>(lines_.size()) + (text.endsWith(u'\n') ? 1 : 0);
     }
 
     RunData Parse() {
@@ -221,13 +223,16 @@ private:
     // The next line; refused when the file ends here.
     QStringView Take() {
         if (next_ >= lines_.size()) {
-            Refuse(static_cast<int>(next_) + 1,
-                   QStringLiteral("the file ends after line %1").arg(next_));
+            Refuse(LineAt(next_), QStringLiteral("the file ends after line %1").arg(next_));
         }
         number_ = static_cast<int>(next_) + 1;
         return lines_[static_cast<std::size_t>(next_++)];
     }
     bool AtEnd() const { return next_ >= lines_.size(); }
+    // The 1-based number of the line at `index`, or of the file's last line past the end.
+    int LineAt(std::size_t index) const {
+        return std::max(1, std::min(static_cast<int>(index) + 1, lastLine_));
+    }
 
     // A line with its blanks and trailing delimiters cut away (a spreadsheet pads every line to
     // its widest row). Before the delimiter is known, commas and tabs both count.
@@ -322,7 +327,7 @@ private:
             readRow(fields, ++n);
         }
         if (n < count) {
-            Refuse(static_cast<int>(next_) + 1,
+            Refuse(LineAt(next_),
                    QStringLiteral("%1 ends after %2 of %3 rows").arg(what).arg(n).arg(count));
         }
     }
@@ -400,6 +405,7 @@ private:
     std::vector<QStringView> fields_;
     std::size_t next_ = 0;  // index of the next line to take
     int number_ = 0;        // 1-based number of the line taken last
+    int lastLine_ = 0;      // 1-based number of the file's last line
     QChar delimiter_;
 };
 

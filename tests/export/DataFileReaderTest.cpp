@@ -169,6 +169,12 @@ TEST_F(Reader, DamagedFilesAreRefusedAtTheirLine) {
     EXPECT_EQ(Read({}).errorText(), QStringLiteral("run.csv:1: empty file"));
     EXPECT_EQ(Read("YB Download Data\r\n").errorText(),
               QStringLiteral("run.csv:2: the file ends after line 1"));
+    // Found by fuzzing: without a final line end there is no line after the last one to name.
+    EXPECT_EQ(Read("YB Download Data").errorText(),
+              QStringLiteral("run.csv:1: the file ends after line 1"));
+    const QString cut = Text().left(Text().indexOf(QStringLiteral("\r\n3,")));
+    EXPECT_EQ(Read(*EncodeShiftJis(cut)).errorText(),
+              QStringLiteral("run.csv:8: the main data ends after 2 of 3 rows"));
     EXPECT_EQ(ReadDataFileAt(QStringLiteral("/nonexistent/run.csv")).error->line, 0);
 }
 
