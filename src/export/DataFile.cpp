@@ -7,7 +7,6 @@
 #include <limits>
 #include <string>
 
-#include "export/Dialogs.h"
 #include "export/ShiftJis.h"
 
 #ifdef Q_OS_WIN
@@ -317,13 +316,6 @@ WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path
         return failed(QStringLiteral("cannot replace %1: %2").arg(path, file.errorString()));
     }
     return {};
-}
-
-bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
-                   const Clock& clock) {
-    if (WriteDataFile(data, csv, path, clock).ok) return true;
-    dialogs.message(kSaveFailedText);
-    return false;
 }
 
 }  // namespace yb

@@ -18,7 +18,6 @@
 
 namespace yb {
 
-class Dialogs;
 
 // The local date and time at the moment of writing; replaceable so tests can fix it.
 using Clock = std::function<QDateTime()>;
@@ -62,10 +61,5 @@ struct WriteOutcome {
 // clock means the system clock.
 WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path,
                            const Clock& clock = {});
-
-// The same for callers that report a failure in a message box: kSaveFailedText is shown through
-// `dialogs` when the file was not written. True when it was.
-bool WriteDataFile(const LoggedData& data, bool csv, const QString& path, Dialogs& dialogs,
-                   const Clock& clock = {});
 
 }  // namespace yb

@@ -14,7 +14,9 @@ bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialog
         !dialogs.askYesNo(fname + QStringLiteral(" に上書きしますか？"))) {
         return false;
     }
-    return WriteDataFile(data, csv, fname, dialogs, clock);
+    if (WriteDataFile(data, csv, fname, clock).ok) return true;
+    dialogs.message(kSaveFailedText);
+    return false;
 }
 
 std::optional<QString> SaveDataWithDialog(LoggedData& data, bool csv, Dialogs& dialogs,

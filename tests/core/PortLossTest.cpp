@@ -7,7 +7,6 @@
 #include <functional>
 
 #include "export/DataFile.h"
-#include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 
 namespace yb::test {
@@ -89,8 +88,7 @@ TEST(PortLoss, EveryOperationFailsOnceAndTheLineComesBack) {
             EXPECT_EQ(data.Data1MainVolt.at(row.main), LoggedData::kMainEmpty);
         }
         QTemporaryDir dir;
-        FakeDialogs dialogs;
-        EXPECT_TRUE(WriteDataFile(data, true, dir.filePath("after.csv"), dialogs));
+        EXPECT_TRUE(WriteDataFile(data, true, dir.filePath("after.csv")).ok);
 
         sim.restart();
         PointComAt(1, sim.slavePath());
