@@ -4,6 +4,8 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <optional>
+#include <utility>
 
 #include "serial/ValueRules.h"
 
@@ -123,7 +125,9 @@ private:
     QCoro::Task<DownloadOutcome> runStage(const DownloadStage& stage);
     QCoro::Task<bool> temperatureFitted();
     void report(DownloadProgress progress) {
-        progress.elapsed = std::chrono::steady_clock::now() - started_;
+        if (progress.event != DownloadProgress::Event::RecordStored) {
+            progress.elapsed = std::chrono::steady_clock::now() - started_;
+        }
         if (report_) report_(progress);
     }
     DownloadOutcome end(Ending ending, Stage stage, const QString& text) {
@@ -142,6 +146,12 @@ private:
 
 QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
     const char* failure = stage.countLengthFailure;
+    // A stored record is reported once the next request is on the line, so that showing it
+    // never holds up the download.
+    std::optional<DownloadProgress> unreported;
+    const auto reportStored = [&] {
+        if (unreported) report(*std::exchange(unreported, std::nullopt));
+    };
     try {
         const auto count = DecodeCount(stage.stage, co_await line_.ask(stage.countCommand));
         if (!count) co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
@@ -157,25 +167,30 @@ QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
         report(progress);
 
         failure = stage.recordFailure;
+        progress.event = DownloadProgress::Event::RecordStored;
         for (int i = 0; i < *count; ++i) {
             std::string number =
                 HexText(static_cast<std::uint32_t>(i + stage.numberBase), stage.numberWidth);
-            std::string answer = co_await line_.askRecord(stage.recordPrefix + number, stage.answer);
+            std::string answer =
+                co_await line_.askRecord(stage.recordPrefix + number, stage.answer, reportStored);
             if (!stage.store(data_, i, answer)) {
                 co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
             }
-            progress.event = DownloadProgress::Event::RecordStored;
             progress.done = i + 1;
             progress.number = std::move(number);
             progress.answer = std::move(answer);
-            report(progress);
+            progress.elapsed = std::chrono::steady_clock::now() - started_;
+            unreported = progress;
         }
+        reportStored();
         co_return end(Ending::Done, stage.stage, {});
     } catch (const ExchangeCancelled&) {
+        reportStored();
         data_.fData_Saved = false;
         co_return end(Ending::Cancelled, stage.stage, kDownloadCancelledText);
     } catch (const std::exception&) {
         // The line failed underneath (port lost), or a slot was out of range.
+        reportStored();
         co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
     }
 }

@@ -79,9 +79,11 @@ QCoro::Task<std::string> LineExchange::ask(std::string command, std::chrono::mil
     co_return port_.input();
 }
 
-QCoro::Task<std::string> LineExchange::askRecord(std::string command, RecordAnswer shape) {
+QCoro::Task<std::string> LineExchange::askRecord(std::string command, RecordAnswer shape,
+                                                 std::function<void()> whileWaiting) {
     BusyScope scope(busy_);
     send(command);
+    if (whileWaiting) whileWaiting();
     const auto deadline = Clock::now() + shape.deadline;
     std::string answer;
     auto lastArrival = Clock::now();

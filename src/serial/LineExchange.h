@@ -18,6 +18,7 @@
 
 #include <chrono>
 #include <coroutine>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -91,8 +92,10 @@ public:
     // characters, the last of them not a hexadecimal digit (the logger's line end). An answer that
     // reaches its length without that ending, or grows past it, is read until the line has been
     // quiet for two character times and returned as it is, for the caller's length test to refuse.
-    // An answer still short at the deadline gives "".
-    QCoro::Task<std::string> askRecord(std::string command, RecordAnswer shape);
+    // An answer still short at the deadline gives "". `whileWaiting`, if given, runs right after
+    // the request is written, while its answer is on its way.
+    QCoro::Task<std::string> askRecord(std::string command, RecordAnswer shape,
+                                       std::function<void()> whileWaiting = {});
 
     bool portOpen() const { return port_.portOpen(); }
     bool busy() const { return busy_; }
