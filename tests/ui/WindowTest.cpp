@@ -10,15 +10,23 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <map>
 
+#include "app/Version.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "ui/Centering.h"
@@ -99,6 +107,17 @@ protected:
         child<QPushButton>(step)->click();
         ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     }
+    QAction* item(const QString& name) {
+        auto* a = window->findChild<QAction*>(name);
+        EXPECT_NE(a, nullptr) << name.toStdString();
+        return a;
+    }
+    // Shown and active, so that its shortcuts work.
+    void Activate() {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
     void Open() {
         Do("OpenCommBtn");
         ASSERT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
@@ -114,10 +133,17 @@ protected:
 TEST_F(Window, StartsCentredWithItsControlsInPlace) {
     Start();
     EXPECT_EQ(window->windowTitle(), "YB DownLoader v3 / 38.4k baud");
-    const std::map<QString, QString> shown{
-        {"Status", "Status"}, {"ComStatus", "Com"},     {"Text1", ""},      {"Text2", ""},
-        {"Text3", ""},        {"ComboCommPort", "COM1"}, {"OpenCommBtn", "Open COM"},
-        {"Text5", "----"},    {"Text6", "--.--"},       {"Text7", "-"},     {"Command7", "書込み"}};
+    const std::map<QString, QString> shown{{"Status", "Status"},
+                                           {"ComStatus", "Com"},
+                                           {"Text1", ""},
+                                           {"Text2", ""},
+                                           {"Text3", ""},
+                                           {"ComboCommPort", "COM1"},
+                                           {"OpenCommBtn", "Open COM"},
+                                           {"Text5", "----"},
+                                           {"Text6", "--.--"},
+                                           {"Text7", "-"},
+                                           {"Command7", "書込み"}};
     for (const auto& [name, text] : shown) EXPECT_EQ(Shows(name), text) << name.toStdString();
     EXPECT_TRUE(child<QCheckBox>("Check_CSV")->isChecked());
     EXPECT_FALSE(child<QCheckBox>("Check_Temp")->isEnabled() ||
@@ -133,6 +159,18 @@ TEST_F(Window, StartsCentredWithItsControlsInPlace) {
                                           {"Text7", {112, 24, 81, 25}}};
     for (const auto& [name, rect] : places) EXPECT_EQ(child(name)->geometry(), rect);
     EXPECT_EQ(child("Text7")->parentWidget(), child("Frame3"));
+    EXPECT_EQ(child("Status")->parentWidget(), window->centralWidget());
+    // The whole window, bars included, is centred (placed before it is shown, when its frame is
+    // not known yet); the form is the client area, between the menu bar and the status bar.
+    const QPoint offCentre =
+        window->frameGeometry().center() - window->screen()->geometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 1);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QRect client = window->centralWidget()->geometry();
+    EXPECT_EQ(client, QRect(0, window->menuBar()->geometry().bottom() + 1, 499, 372));
+    EXPECT_EQ(window->statusBar()->geometry().top(), client.bottom() + 1);
+    EXPECT_EQ(window->height(), window->statusBar()->geometry().bottom() + 1);
 
     QWidget* w = child("Text1");
     QStringList order;
@@ -162,21 +200,70 @@ TEST_F(Window, EachControlShowsItsOutcome) {
     const QString notOpen = "CommPort Not Open...";
     const std::vector<Row> rows{
         {{}, {"TBB", "Command4", "DownLoadBtn"}, {{"Status", notOpen}, {"Text5", "----"}}, ""},
-        {{}, {"Text7=3", "Command7"}, {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}}, ""},
-        {{}, {"Text7=2", "Command7"}, {{"Status", "データ記録時間間隔の書込みに失敗しました。"}}, ""},
-        {{}, {"ComboCommPort=com1", "OpenCommBtn"}, {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
-        {{}, {"ComboCommPort=COM", "OpenCommBtn"}, {{"Status", "Setting Error"}, {"OpenCommBtn", "Open COM"}}, ""},
-        {{}, {"OpenCommBtn"}, {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}}, ""},
-        {{}, {"OpenCommBtn", "OpenCommBtn"}, {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{},
+         {"Text7=3", "Command7"},
+         {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}},
+         ""},
+        {{},
+         {"Text7=2", "Command7"},
+         {{"Status", "データ記録時間間隔の書込みに失敗しました。"}},
+         ""},
+        {{},
+         {"ComboCommPort=com1", "OpenCommBtn"},
+         {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}},
+         ""},
+        {{},
+         {"ComboCommPort=COM", "OpenCommBtn"},
+         {{"Status", "Setting Error"}, {"OpenCommBtn", "Open COM"}},
+         ""},
+        {{},
+         {"OpenCommBtn"},
+         {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}},
+         ""},
+        {{},
+         {"OpenCommBtn", "OpenCommBtn"},
+         {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}},
+         ""},
         {{}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できました"}}, "?"},
-        {{Fault::replace("?", "ok\r")}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}}, "?"},
-        {{}, {"OpenCommBtn", "Command4", "Command5", "Command8"}, {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}}, "T? BAh? T??"},
-        {{Fault::silence("BAh?")}, {"OpenCommBtn", "Command5"}, {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}}, "BAh?"},
-        {{}, {"OpenCommBtn", "Text6=20.00", "Command6"}, {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}}, "BAh07D0"},
-        {{}, {"OpenCommBtn", "Text5=1900", "Command3"}, {{"Status", "タイヤ周長の書込みに成功しました。"}}, "T076C"},
-        {{}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "5"}, {"Text2", "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))}, {"Text3", "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}}, ""},
-        {{Fault::replace("D1", "1\r").onRecord(7)}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "'D1+nnnn' コマンドエラー"}, {"Text1", "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}}, "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
-        {{Fault::silence("T??")}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "?"}}, ""},
+        {{Fault::replace("?", "ok\r")},
+         {"OpenCommBtn", "TBB"},
+         {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}},
+         "?"},
+        {{},
+         {"OpenCommBtn", "Command4", "Command5", "Command8"},
+         {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}},
+         "T? BAh? T??"},
+        {{Fault::silence("BAh?")},
+         {"OpenCommBtn", "Command5"},
+         {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}},
+         "BAh?"},
+        {{},
+         {"OpenCommBtn", "Text6=20.00", "Command6"},
+         {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}},
+         "BAh07D0"},
+        {{},
+         {"OpenCommBtn", "Text5=1900", "Command3"},
+         {{"Status", "タイヤ周長の書込みに成功しました。"}},
+         "T076C"},
+        {{},
+         {"OpenCommBtn", "DownLoadBtn"},
+         {{"Status", "データ読出し完了..."},
+          {"Text7", "5"},
+          {"Text2",
+           "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))},
+          {"Text3",
+           "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}},
+         ""},
+        {{Fault::replace("D1", "1\r").onRecord(7)},
+         {"OpenCommBtn", "DownLoadBtn"},
+         {{"Status", "'D1+nnnn' コマンドエラー"},
+          {"Text1",
+           "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}},
+         "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
+        {{Fault::silence("T??")},
+         {"OpenCommBtn", "DownLoadBtn"},
+         {{"Status", "データ読出し完了..."}, {"Text7", "?"}},
+         ""},
         {{}, {"OpenCommBtn", "TBB", "ClearB"}, {{"Status", ""}, {"Text1", ""}}, "?"},
     };
     for (const Row& row : rows) {
@@ -197,22 +284,131 @@ TEST_F(Window, EachControlShowsItsOutcome) {
 
 // During a download the controls that talk to the logger are off and the window stays live:
 // Clear takes effect while a lap answer is still awaited, and the buttons come back at the end.
+// The menu items follow their buttons, the client area keeps its size, and the status bar counts
+// up to the total of all stages, with the time left as m:ss; a summary stays at the end.
 TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     Start(true, {Fault::late("LD02", 300)});
+    window->show();
     Open();
-    const QStringList loggerControls{"TBB", "DownLoadBtn", "OpenCommBtn", "ComboCommPort",
-                                     "Command3", "Command4", "Command5", "Command6",
+    const QStringList loggerControls{"TBB",      "DownLoadBtn", "OpenCommBtn", "ComboCommPort",
+                                     "Command3", "Command4",    "Command5",    "Command6",
                                      "Command7", "Command8"};
+    const auto itemsOn = [&] {
+        QStringList on;
+        for (QAction* a : window->findChildren<QAction*>(QRegularExpression("^mnu"))) {
+            if (a->isEnabled()) on << a->objectName();
+        }
+        on.sort();
+        return on;
+    };
+    auto* bar = child<QProgressBar>("MeterBar");
+    auto* label = child<QLabel>("MeterLabel");
+    std::vector<std::pair<int, int>> shown;  // value, maximum
+    QObject::connect(&window->session(), &Session::downloadProgress, [&] {
+        shown.emplace_back(bar->value(), bar->maximum());
+        if (label->text().contains("残り")) {
+            EXPECT_TRUE(
+                QRegularExpression("  残り \\d+:[0-5]\\d$").match(label->text()).hasMatch());
+        }
+    });
+    const QSize clientSize = window->centralWidget()->size();
     child<QPushButton>("DownLoadBtn")->click();
     for (const QString& name : loggerControls) EXPECT_FALSE(child(name)->isEnabled());
-    ASSERT_TRUE(RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
+    EXPECT_EQ(itemsOn(), QStringList({"mnuAbout", "mnuCancel", "mnuQuit", "mnuSave"}));
+    EXPECT_TRUE(child("CancelB")->isVisible() && bar->isVisible());
+    ASSERT_TRUE(
+        RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
+    EXPECT_TRUE(label->text().contains("残り"));
     child<QPushButton>("ClearB")->click();
     EXPECT_EQ(std::tuple(Shows("Status"), Shows("Text1")), std::tuple(QString(), QString()));
     EXPECT_TRUE(window->session().busy());  // the lap answer has not come yet
     EXPECT_TRUE(child("Command1")->isEnabled() && child("QuitB")->isEnabled());
+    EXPECT_EQ(window->centralWidget()->size(), clientSize);
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     EXPECT_EQ(Shows("Status"), "データ読出し完了...");
     for (const QString& name : loggerControls) EXPECT_TRUE(child(name)->isEnabled());
+    EXPECT_EQ(itemsOn(), QStringList({"mnuAbout", "mnuCheck", "mnuDownload", "mnuOpenCom",
+                                      "mnuQuit", "mnuSave"}));
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        EXPECT_TRUE(shown[i - 1].first <= shown[i].first && shown[i - 1].second <= shown[i].second);
+    }
+    EXPECT_EQ(shown.back(), std::pair(38, 38));
+    EXPECT_FALSE(child("CancelB")->isVisible() || bar->isVisible());
+    EXPECT_TRUE(
+        QRegularExpression("^読出し 38 個  \\d+\\.\\d 秒$").match(label->text()).hasMatch());
+}
+
+// Each item clicks its button and no other, through its shortcut where it has one (Esc does
+// nothing while nothing runs); バージョン情報 shows the program, its version, Qt's and the licence.
+TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
+    Start();
+    Activate();
+    QStringList clicked;
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+        QObject::connect(b, &QPushButton::clicked, [&clicked, b] { clicked << b->objectName(); });
+    }
+    const std::vector<std::tuple<QString, QString, QString, QString, QStringList>> rows{
+        {"通信(&C)", "mnuOpenCom", "Open COM", "", {"OpenCommBtn"}},
+        {"通信(&C)", "mnuCheck", "接続確認", "", {"TBB"}},
+        {"通信(&C)", "mnuDownload", "データ読出", "F5", {"DownLoadBtn"}},
+        {"通信(&C)", "mnuCancel", "中止", "Esc", {}},
+        {"ファイル(&F)", "mnuSave", "データ保存", "Ctrl+S", {"Command1"}},
+        {"ヘルプ(&H)", "mnuAbout", "バージョン情報", "", {}},
+        {"ファイル(&F)", "mnuQuit", "終了", "Ctrl+Q", {"QuitB"}},
+    };
+    for (const auto& [menu, name, text, key, buttons] : rows) {
+        SCOPED_TRACE(name.toStdString());
+        QAction* a = item(name);
+        EXPECT_EQ(qobject_cast<QMenu*>(a->parent())->title(), menu);
+        EXPECT_EQ(std::tuple(a->text(), a->shortcut().toString()), std::tuple(text, key));
+        clicked.clear();
+        if (key.isEmpty())
+            a->trigger();
+        else
+            QTest::keySequence(window.get(), a->shortcut());
+        ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+        EXPECT_EQ(clicked, buttons);
+    }
+    EXPECT_EQ(Shows("Status"), "データ読出し完了...");
+    EXPECT_EQ(dialogs->messages,
+              std::vector<QString>{QString(kProgramName) + " " + kProgramVersion + "\nQt " +
+                                   qVersion() + "\nライセンス: GPL-3.0-or-later"});
+}
+
+// Esc during each stage of a download (while each count request, or a record of each stage, is
+// awaited) cancels it: nothing is sent afterwards, and the records fetched count as unsaved.
+TEST_F(Window, EscapeDuringEachStageCancelsAndNothingIsSentAfterwards) {
+    // Esc while the n-th count request waits, or (0) the 3rd record of the stage; its request is
+    // the last one sent, its answer held back.
+    const std::tuple<int, Stage, std::string> rows[] = {
+        {1, Stage::Main, "T??"},  {2, Stage::Main, "D1?"}, {0, Stage::Main, "D10002"},
+        {3, Stage::Main, "TMP?"}, {4, Stage::Main, "D2?"}, {0, Stage::Temperature, "D20002"},
+        {5, Stage::Main, "L?"},   {0, Stage::Laps, "LD03"}};
+    for (const auto& [commandNo, stage, last] : rows) {
+        SCOPED_TRACE(last);
+        Start(true, {Fault::late(last, 200)});
+        Activate();
+        Open();
+        const auto escape = [this] {
+            QTimer::singleShot(0, [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+        };
+        int commands = 0;
+        QObject::connect(&window->session(), &Session::commandSent, [&] {
+            if (++commands == commandNo) escape();
+        });
+        QObject::connect(&window->session(), &Session::downloadProgress,
+                         [&](const DownloadProgress& p) {
+                             if (!commandNo && p.stage == stage && p.done == 2) escape();
+                         });
+        QTest::keyClick(window.get(), Qt::Key_F5);
+        ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+        RunUntil([] { return false; }, 300);  // time for anything sent after the cancel to arrive
+        EXPECT_EQ(sim->commands().back(), last);
+        EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
+        EXPECT_FALSE(window->session().data().fData_Saved);
+        EXPECT_FALSE(item("mnuCancel")->isEnabled() || child("CancelB")->isVisible());
+        window.reset();
+    }
 }
 
 TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
@@ -265,7 +461,8 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     ASSERT_TRUE(RunUntil([&] { return !window->session().data().fData_Saved; }));
     dialogs->answerYes = false;
     EXPECT_FALSE(window->close());
-    EXPECT_EQ(dialogs->questions, std::vector<QString>{"データを保存していません。このまま終了しますか？"});
+    EXPECT_EQ(dialogs->questions,
+              std::vector<QString>{"データを保存していません。このまま終了しますか？"});
     EXPECT_TRUE(window->session().busy());  // No keeps everything, the download included
     dialogs->answerYes = true;
     child<QPushButton>("QuitB")->click();
