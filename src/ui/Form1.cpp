@@ -29,6 +29,7 @@
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
+#include "viewer/Viewer.h"
 
 namespace yb {
 
@@ -247,8 +248,19 @@ void Form1::AddItem(QMenu* menu, const char* name, const QString& text, const QK
     buttonItems_.emplace_back(item, button);
 }
 
+QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                               const QKeySequence& key, void (Form1::*handler)()) {
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QLatin1String(name));
+    item->setShortcut(key);
+    connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return item;
+}
+
 void Form1::BuildMenus() {
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    AddHandlerItem(file, "mnuOpenFile", QStringLiteral("データファイルを開く…"),
+                   QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::mnuOpenFile_Click);
     AddItem(file, "mnuSave", Command1->text(), QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
     file->addSeparator();
     AddItem(file, "mnuQuit", QuitB->text(), QKeySequence(Qt::CTRL | Qt::Key_Q), QuitB);
@@ -260,12 +272,14 @@ void Form1::BuildMenus() {
     comm->addSeparator();
     AddItem(comm, "mnuCancel", CancelB->text(), QKeySequence(Qt::Key_Escape), CancelB);
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    QAction* about = help->addAction(QStringLiteral("バージョン情報"));
-    about->setObjectName(QStringLiteral("mnuAbout"));
-    connect(about, &QAction::triggered, this, [this] { mnuAbout_Click(); });
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    AddHandlerItem(view, "mnuGraph", QStringLiteral("グラフ…"), QKeySequence(Qt::CTRL | Qt::Key_G),
+                   &Form1::mnuGraph_Click);
 
-    for (QMenu* menu : {file, comm, help}) {
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    AddHandlerItem(help, "mnuAbout", QStringLiteral("バージョン情報"), {}, &Form1::mnuAbout_Click);
+
+    for (QMenu* menu : {file, comm, view, help}) {
         connect(menu, &QMenu::aboutToShow, this, &Form1::SyncMenus);
     }
 }
@@ -488,6 +502,19 @@ void Form1::ShowProgress(const DownloadProgress& progress) {
 
 void Form1::CancelB_Click() {
     if (session_->running() == Operation::Download) session_->cancel();
+}
+
+void Form1::mnuOpenFile_Click() {
+    const auto path = dialogs_->askOpenFileName(
+        QStringLiteral("データファイルを開く"),
+        QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
+    if (!path) return;
+    QString error;
+    if (!OpenViewerOnFile(*path, this, &error)) dialogs_->message(error);
+}
+
+void Form1::mnuGraph_Click() {
+    OpenViewerOnStore(session_->data(), this);
 }
 
 void Form1::mnuAbout_Click() {

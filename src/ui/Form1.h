@@ -65,6 +65,8 @@ public:
     void Command8_Click();
     void Command7_Click();
     void CancelB_Click();
+    void mnuOpenFile_Click();
+    void mnuGraph_Click();
     void mnuAbout_Click();
 
     Session& session() { return *session_; }
@@ -85,6 +87,9 @@ private:
     // A menu item that clicks `button`.
     void AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
                  QAbstractButton* button);
+    // A menu item with a handler of its own.
+    QAction* AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                            const QKeySequence& key, void (Form1::*handler)());
     void WireHandlers();
     // Index of the chosen entry of the port list; -1 when the user typed a name.
     int ComboListIndex() const;

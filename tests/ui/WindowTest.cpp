@@ -133,17 +133,10 @@ protected:
 TEST_F(Window, StartsCentredWithItsControlsInPlace) {
     Start();
     EXPECT_EQ(window->windowTitle(), "YB DownLoader v3 / 38.4k baud");
-    const std::map<QString, QString> shown{{"Status", "Status"},
-                                           {"ComStatus", "Com"},
-                                           {"Text1", ""},
-                                           {"Text2", ""},
-                                           {"Text3", ""},
-                                           {"ComboCommPort", "COM1"},
-                                           {"OpenCommBtn", "Open COM"},
-                                           {"Text5", "----"},
-                                           {"Text6", "--.--"},
-                                           {"Text7", "-"},
-                                           {"Command7", "書込み"}};
+    const std::map<QString, QString> shown{
+        {"Status", "Status"}, {"ComStatus", "Com"},     {"Text1", ""},      {"Text2", ""},
+        {"Text3", ""},        {"ComboCommPort", "COM1"}, {"OpenCommBtn", "Open COM"},
+        {"Text5", "----"},    {"Text6", "--.--"},       {"Text7", "-"},     {"Command7", "書込み"}};
     for (const auto& [name, text] : shown) EXPECT_EQ(Shows(name), text) << name.toStdString();
     EXPECT_TRUE(child<QCheckBox>("Check_CSV")->isChecked());
     EXPECT_FALSE(child<QCheckBox>("Check_Temp")->isEnabled() ||
@@ -200,70 +193,21 @@ TEST_F(Window, EachControlShowsItsOutcome) {
     const QString notOpen = "CommPort Not Open...";
     const std::vector<Row> rows{
         {{}, {"TBB", "Command4", "DownLoadBtn"}, {{"Status", notOpen}, {"Text5", "----"}}, ""},
-        {{},
-         {"Text7=3", "Command7"},
-         {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}},
-         ""},
-        {{},
-         {"Text7=2", "Command7"},
-         {{"Status", "データ記録時間間隔の書込みに失敗しました。"}},
-         ""},
-        {{},
-         {"ComboCommPort=com1", "OpenCommBtn"},
-         {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}},
-         ""},
-        {{},
-         {"ComboCommPort=COM", "OpenCommBtn"},
-         {{"Status", "Setting Error"}, {"OpenCommBtn", "Open COM"}},
-         ""},
-        {{},
-         {"OpenCommBtn"},
-         {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}},
-         ""},
-        {{},
-         {"OpenCommBtn", "OpenCommBtn"},
-         {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}},
-         ""},
+        {{}, {"Text7=3", "Command7"}, {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}}, ""},
+        {{}, {"Text7=2", "Command7"}, {{"Status", "データ記録時間間隔の書込みに失敗しました。"}}, ""},
+        {{}, {"ComboCommPort=com1", "OpenCommBtn"}, {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{}, {"ComboCommPort=COM", "OpenCommBtn"}, {{"Status", "Setting Error"}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{}, {"OpenCommBtn"}, {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}}, ""},
+        {{}, {"OpenCommBtn", "OpenCommBtn"}, {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
         {{}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できました"}}, "?"},
-        {{Fault::replace("?", "ok\r")},
-         {"OpenCommBtn", "TBB"},
-         {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}},
-         "?"},
-        {{},
-         {"OpenCommBtn", "Command4", "Command5", "Command8"},
-         {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}},
-         "T? BAh? T??"},
-        {{Fault::silence("BAh?")},
-         {"OpenCommBtn", "Command5"},
-         {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}},
-         "BAh?"},
-        {{},
-         {"OpenCommBtn", "Text6=20.00", "Command6"},
-         {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}},
-         "BAh07D0"},
-        {{},
-         {"OpenCommBtn", "Text5=1900", "Command3"},
-         {{"Status", "タイヤ周長の書込みに成功しました。"}},
-         "T076C"},
-        {{},
-         {"OpenCommBtn", "DownLoadBtn"},
-         {{"Status", "データ読出し完了..."},
-          {"Text7", "5"},
-          {"Text2",
-           "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))},
-          {"Text3",
-           "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}},
-         ""},
-        {{Fault::replace("D1", "1\r").onRecord(7)},
-         {"OpenCommBtn", "DownLoadBtn"},
-         {{"Status", "'D1+nnnn' コマンドエラー"},
-          {"Text1",
-           "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}},
-         "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
-        {{Fault::silence("T??")},
-         {"OpenCommBtn", "DownLoadBtn"},
-         {{"Status", "データ読出し完了..."}, {"Text7", "?"}},
-         ""},
+        {{Fault::replace("?", "ok\r")}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}}, "?"},
+        {{}, {"OpenCommBtn", "Command4", "Command5", "Command8"}, {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}}, "T? BAh? T??"},
+        {{Fault::silence("BAh?")}, {"OpenCommBtn", "Command5"}, {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}}, "BAh?"},
+        {{}, {"OpenCommBtn", "Text6=20.00", "Command6"}, {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}}, "BAh07D0"},
+        {{}, {"OpenCommBtn", "Text5=1900", "Command3"}, {{"Status", "タイヤ周長の書込みに成功しました。"}}, "T076C"},
+        {{}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "5"}, {"Text2", "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))}, {"Text3", "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}}, ""},
+        {{Fault::replace("D1", "1\r").onRecord(7)}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "'D1+nnnn' コマンドエラー"}, {"Text1", "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}}, "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
+        {{Fault::silence("T??")}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "?"}}, ""},
         {{}, {"OpenCommBtn", "TBB", "ClearB"}, {{"Status", ""}, {"Text1", ""}}, "?"},
     };
     for (const Row& row : rows) {
@@ -290,16 +234,16 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     Start(true, {Fault::late("LD02", 300)});
     window->show();
     Open();
-    const QStringList loggerControls{"TBB",      "DownLoadBtn", "OpenCommBtn", "ComboCommPort",
-                                     "Command3", "Command4",    "Command5",    "Command6",
+    const QStringList loggerControls{"TBB", "DownLoadBtn", "OpenCommBtn", "ComboCommPort",
+                                     "Command3", "Command4", "Command5", "Command6",
                                      "Command7", "Command8"};
-    const auto itemsOn = [&] {
-        QStringList on;
+    const auto itemsOff = [&] {
+        QStringList off;
         for (QAction* a : window->findChildren<QAction*>(QRegularExpression("^mnu"))) {
-            if (a->isEnabled()) on << a->objectName();
+            if (!a->isEnabled()) off << a->objectName();
         }
-        on.sort();
-        return on;
+        off.sort();
+        return off;
     };
     auto* bar = child<QProgressBar>("MeterBar");
     auto* label = child<QLabel>("MeterLabel");
@@ -314,10 +258,9 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     const QSize clientSize = window->centralWidget()->size();
     child<QPushButton>("DownLoadBtn")->click();
     for (const QString& name : loggerControls) EXPECT_FALSE(child(name)->isEnabled());
-    EXPECT_EQ(itemsOn(), QStringList({"mnuAbout", "mnuCancel", "mnuQuit", "mnuSave"}));
+    EXPECT_EQ(itemsOff(), QStringList({"mnuCheck", "mnuDownload", "mnuOpenCom"}));
     EXPECT_TRUE(child("CancelB")->isVisible() && bar->isVisible());
-    ASSERT_TRUE(
-        RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
+    ASSERT_TRUE(RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
     EXPECT_TRUE(label->text().contains("残り"));
     child<QPushButton>("ClearB")->click();
     EXPECT_EQ(std::tuple(Shows("Status"), Shows("Text1")), std::tuple(QString(), QString()));
@@ -327,8 +270,7 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     EXPECT_EQ(Shows("Status"), "データ読出し完了...");
     for (const QString& name : loggerControls) EXPECT_TRUE(child(name)->isEnabled());
-    EXPECT_EQ(itemsOn(), QStringList({"mnuAbout", "mnuCheck", "mnuDownload", "mnuOpenCom",
-                                      "mnuQuit", "mnuSave"}));
+    EXPECT_EQ(itemsOff(), QStringList{"mnuCancel"});
     for (std::size_t i = 1; i < shown.size(); ++i) {
         EXPECT_TRUE(shown[i - 1].first <= shown[i].first && shown[i - 1].second <= shown[i].second);
     }
@@ -338,11 +280,14 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
         QRegularExpression("^読出し 38 個  \\d+\\.\\d 秒$").match(label->text()).hasMatch());
 }
 
-// Each item clicks its button and no other, through its shortcut where it has one (Esc does
-// nothing while nothing runs); バージョン情報 shows the program, its version, Qt's and the licence.
+// Each item clicks its button and no other, or runs its own handler, through its shortcut where
+// it has one (Esc does nothing while nothing runs): the viewer on a saved file and on the store,
+// and バージョン情報 (program, version, Qt's version, licence).
 TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
     Start();
     Activate();
+    QTemporaryDir dir;
+    dialogs->chosenFiles = {dir.filePath("run.csv"), dir.filePath("run.csv")};  // save, open
     QStringList clicked;
     for (QPushButton* b : window->findChildren<QPushButton*>()) {
         QObject::connect(b, &QPushButton::clicked, [&clicked, b] { clicked << b->objectName(); });
@@ -353,6 +298,8 @@ TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
         {"通信(&C)", "mnuDownload", "データ読出", "F5", {"DownLoadBtn"}},
         {"通信(&C)", "mnuCancel", "中止", "Esc", {}},
         {"ファイル(&F)", "mnuSave", "データ保存", "Ctrl+S", {"Command1"}},
+        {"ファイル(&F)", "mnuOpenFile", "データファイルを開く…", "Ctrl+O", {}},
+        {"表示(&V)", "mnuGraph", "グラフ…", "Ctrl+G", {}},
         {"ヘルプ(&H)", "mnuAbout", "バージョン情報", "", {}},
         {"ファイル(&F)", "mnuQuit", "終了", "Ctrl+Q", {"QuitB"}},
     };
@@ -369,7 +316,12 @@ TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
         ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
         EXPECT_EQ(clicked, buttons);
     }
-    EXPECT_EQ(Shows("Status"), "データ読出し完了...");
+    QStringList viewers;  // opened by データファイルを開く… and グラフ…
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->inherits("yb::ViewerWindow")) viewers << w->windowTitle();
+    }
+    EXPECT_EQ(viewers, QStringList({"run.csv", "ダウンロードしたデータ"}));
+    EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + dir.filePath("run.csv"));
     EXPECT_EQ(dialogs->messages,
               std::vector<QString>{QString(kProgramName) + " " + kProgramVersion + "\nQt " +
                                    qVersion() + "\nライセンス: GPL-3.0-or-later"});
@@ -461,8 +413,7 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     ASSERT_TRUE(RunUntil([&] { return !window->session().data().fData_Saved; }));
     dialogs->answerYes = false;
     EXPECT_FALSE(window->close());
-    EXPECT_EQ(dialogs->questions,
-              std::vector<QString>{"データを保存していません。このまま終了しますか？"});
+    EXPECT_EQ(dialogs->questions, std::vector<QString>{"データを保存していません。このまま終了しますか？"});
     EXPECT_TRUE(window->session().busy());  // No keeps everything, the download included
     dialogs->answerYes = true;
     child<QPushButton>("QuitB")->click();
