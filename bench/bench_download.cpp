@@ -5,8 +5,12 @@
 // 38400 baud) plus the five fixed 100 ms waits of T??, D1?, TMP?, D2? and L?.
 //
 //   (a) the session alone (no window): the core's own cost;
-//   (b) the real main window, shown on the offscreen platform, its texts updated as in use;
-//   (c) the command line: the built program's `download`, saving the data file.
+//   (b) the real main window, shown on the offscreen platform, its texts and its status bar
+//       (progress bar, rate, time left) updated as in use;
+//   (c) the command line: the built program's `download`, saving the data file;
+//   (d) the session through a USB adapter whose latency timer holds every answer 16 ms, and
+//       through one that does not (0 ms): what the timer costs, and what a full logger would
+//       take at each (the ratio times the full logger's line-time limit).
 //
 // bench_download [--full]   --full: (a) and (c) with a full logger, 16100/1350/200 records, too
 
@@ -14,8 +18,8 @@
 #include <QByteArray>
 #include <QProcess>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <chrono>
 #include <string>
@@ -24,6 +28,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <string>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -39,13 +44,21 @@ namespace {
 using Clock = std::chrono::steady_clock;
 constexpr double kCharSeconds = 10.0 / 38400.0;
 
-ybsim::Options Paced(long main, long temp, long laps) {
+ybsim::Options Paced(long main, long temp, long laps, int adapterLatencyMs = 0) {
     ybsim::Options o;
     o.mainCount = main;
     o.tempCount = temp;
     o.lapCount = laps;
+    o.adapterLatencyMs = adapterLatencyMs;
     return o;
 }
+
+// The line-time limit of a full logger's download: 16100 main records (request and answer 7 + 17
+// characters), 1350 temperatures (7 + 3), 200 laps (5 + 9), the five count requests and their
+// answers, and their five 100 ms waits.
+constexpr double kFullLineTimeLimit =
+    (16100 * 24 + 1350 * 10 + 200 * 14 + (4 + 4 + 5 + 4 + 3) + (3 + 5 + 3 + 5 + 3)) * kCharSeconds +
+    5 * 0.100;
 
 // The line-time limit of a whole download from this logger, in seconds.
 double LineTimeLimit(const ybsim::LoggerSim& sim) {
@@ -61,10 +74,11 @@ void RunUntil(const std::function<bool()>& done) {
     while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
 }
 
-// Times one download started by `start` and finished when `finished` holds; prints the ratio.
-bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-            const std::function<bool()>& finished, const yb::LoggedData* data, double goal,
-            double before) {
+// Times one download started by `start` and finished when `finished` holds; prints the ratio
+// (with the goal, when there is one) and returns it, 0 when the download was incomplete.
+double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
+               const std::function<bool()>& finished, const yb::LoggedData* data, double goal,
+               double before) {
     sim.clearReceived();
     const auto t0 = Clock::now();
     start();
@@ -78,11 +92,37 @@ bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>
                    data->LapCount == sim.lapCount()
              : sim.commands().size() ==
                    static_cast<std::size_t>(5 + sim.mainCount() + sim.tempCount() + sim.lapCount());
-    std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f "
-                "(goal <= %.2f: %s; before the coroutine session: %.3f)%s\n",
-                what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit, ratio, goal,
-                ratio <= goal ? "met" : "MISSED", before, complete ? "" : " INCOMPLETE");
-    return complete;
+    std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f", what, sim.mainCount(),
+                sim.tempCount(), sim.lapCount(), seconds, limit, ratio);
+    if (goal > 0) {
+        std::printf(" (goal <= %.2f: %s; before the coroutine session: %.3f)", goal,
+                    ratio <= goal ? "met" : "MISSED", before);
+    }
+    std::printf("%s\n", complete ? "" : " INCOMPLETE");
+    return complete ? ratio : 0.0;
+}
+
+bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
+            const std::function<bool()>& finished, const yb::LoggedData* data, double goal,
+            double before) {
+    return Measure(what, sim, start, finished, data, goal, before) > 0;
+}
+
+// One session download from a paced logger; its ratio to the line-time limit, 0 on failure.
+double SessionDownload(const char* what, const ybsim::Options& options, double goal,
+                       double before) {
+    ybsim::LoggerSim sim(options);
+    sim.start();
+    yb::Session session;
+    if (!session.openDevice(QString::fromStdString(sim.slavePath())).done()) return 0.0;
+    bool done = false;
+    return Measure(
+        what, sim,
+        [&] {
+            QCoro::connect(session.download(), &session,
+                           [&](const yb::DownloadOutcome&) { done = true; });
+        },
+        [&] { return done; }, &session.data(), goal, before);
 }
 
 // The floor on this machine now: a bare client of blocking reads, no Qt, no event loop, sends
@@ -131,19 +171,22 @@ void BenchFloor(long main, long temp, long laps) {
 }
 
 bool BenchSession(long main, long temp, long laps, double before) {
-    ybsim::LoggerSim sim(Paced(main, temp, laps));
-    sim.start();
-    yb::Session session;
-    if (!session.openDevice(QString::fromStdString(sim.slavePath())).done()) return false;
-    bool done = false;
-    return Report(
-        "(a) session download", sim,
-        [&] {
-            QCoro::connect(session.download(), &session, [&](const yb::DownloadOutcome&) {
-                done = true;
-            });
-        },
-        [&] { return done; }, &session.data(), 1.03, before);
+    return SessionDownload("(a) session download", Paced(main, temp, laps), 1.03, before) > 0;
+}
+
+bool BenchAdapterLatency(long main, long temp, long laps) {
+    bool ok = true;
+    for (const int latencyMs : {16, 0}) {
+        const std::string what =
+            "(d) session, adapter latency " + std::to_string(latencyMs) + " ms";
+        const double ratio =
+            SessionDownload(what.c_str(), Paced(main, temp, laps, latencyMs), 0.0, 0.0);
+        ok = ok && ratio > 0;
+        const double full = ratio * kFullLineTimeLimit;
+        std::printf("    a full logger (16100/1350/200) at this pace: %.0f s (%d m %02d s)\n", full,
+                    static_cast<int>(full) / 60, static_cast<int>(full) % 60);
+    }
+    return ok;
 }
 
 bool BenchCommandLine(long main, long temp, long laps) {
@@ -173,7 +216,7 @@ bool BenchWindow(long main, long temp, long laps, double before) {
     if (!window.session().portOpen()) return false;
     bool started = false;
     return Report(
-        "(b) window download ", sim,
+        "(b) window download, status bar shown", sim,
         [&] {
             window.findChild<QPushButton*>(QStringLiteral("DownLoadBtn"))->click();
             started = true;
@@ -186,6 +229,12 @@ bool BenchWindow(long main, long temp, long laps, double before) {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform says this for every window shown; it tells nothing here.
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+        if (!message.contains(QStringLiteral("propagateSizeHints"))) {
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+        }
+    });
     QApplication app(argc, argv);
     bool full = false;
     for (int i = 1; i < argc; ++i) full = full || std::strcmp(argv[i], "--full") == 0;
@@ -199,5 +248,6 @@ int main(int argc, char** argv) {
     } else {
         ok = BenchCommandLine(2000, 100, 10) && ok;
     }
+    ok = BenchAdapterLatency(500, 50, 10) && ok;
     return ok ? 0 : 1;
 }

@@ -1,5 +1,5 @@
 #pragma once
-// The message boxes and the save-file dialog that the save command needs.
+// The message boxes and the file dialogs of the save command and the main window.
 //
 // The main window implements this with real Qt dialogs; tests answer it from a script. Every box
 // carries the program's title in its caption bar and no icon.
@@ -26,6 +26,13 @@ public:
     // Modal save dialog that confirms replacing an existing file itself and accepts only existing
     // folders. The full path chosen, or nullopt when the user cancelled.
     virtual std::optional<QString> askSaveFileName(const SaveDialogSetup& setup) = 0;
+    // Modal dialog that chooses an existing file; nullopt when the user cancelled. Shells without
+    // a file dialog choose nothing.
+    virtual std::optional<QString> askOpenFileName(const QString& title, const QString& filter) {
+        (void)title;
+        (void)filter;
+        return std::nullopt;
+    }
 };
 
 }  // namespace yb

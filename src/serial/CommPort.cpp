@@ -66,6 +66,19 @@ constexpr int kLineWatchMs = 50;
 
 }  // namespace
 
+bool RequestLowLatency(PortHandle handle) {
+#if defined(Q_OS_LINUX)
+    serial_struct serial{};
+    if (::ioctl(handle, TIOCGSERIAL, &serial) != 0) return false;
+    if (serial.flags & ASYNC_LOW_LATENCY) return true;
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(handle, TIOCSSERIAL, &serial) == 0;
+#else
+    (void)handle;
+    return false;
+#endif
+}
+
 CommPort::CommPort(QObject* parent) : QObject(parent) {
     connect(&serial_, &QSerialPort::errorOccurred, this, &CommPort::onError);
     connect(&serial_, &QSerialPort::readyRead, this, &CommPort::readyRead);
@@ -128,6 +141,8 @@ void CommPort::setPortOpen(bool open) {
         serial_.close();
         throw PortError(device->toStdString() + ": the port refuses the line settings");
     }
+    // A refusal changes nothing: the port works as it is.
+    lowLatency_ = lowLatencyRequest_ && lowLatencyRequest_(serial_.handle());
     countersSupported_ = readLineCounters(counters_);
     if (countersSupported_) lineWatch_.start();
     emit opened();

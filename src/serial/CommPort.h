@@ -6,15 +6,21 @@
 // characters are announced by readyRead(). A port that fails underneath (adapter unplugged, I/O
 // error) is closed here and reported once through portLost(); calls on a closed port throw
 // PortError.
+//
+// Opening also asks the driver for low latency: USB serial adapters with a latency timer (FTDI
+// chips: 16 ms by default) otherwise hold every short answer up to that long, which makes a
+// download three times slower than the line.
 
 #include <QObject>
 #include <QSerialPort>
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "serial/CommEvents.h"
 
@@ -24,6 +30,16 @@ class PortError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
+
+// The system's handle of an open port: a file descriptor, or a Windows HANDLE.
+using PortHandle = decltype(std::declval<const QSerialPort&>().handle());
+
+// Asks the driver of an open port to hand over received characters at once (Linux: the
+// ASYNC_LOW_LATENCY flag, which needs no privileges; FTDI adapters then set their latency timer to
+// 1 ms). True when the driver took it. Drivers without the setting (pseudo-terminals, some
+// adapters) refuse and nothing changes; other systems always refuse (Windows keeps the latency
+// timer in the port's driver settings).
+bool RequestLowLatency(PortHandle handle);
 
 class CommPort : public QObject {
     Q_OBJECT
@@ -55,6 +71,14 @@ public:
     // Throws away every received character, the system's buffer included.
     void discardInput();
 
+    // What every open asks of the driver; RequestLowLatency unless replaced (tests watch it).
+    using LowLatencyRequest = std::function<bool(PortHandle)>;
+    void setLowLatencyRequest(LowLatencyRequest request) {
+        lowLatencyRequest_ = std::move(request);
+    }
+    // Whether the driver granted low latency at the last open.
+    bool lowLatency() const { return lowLatency_; }
+
 signals:
     // The port has just been opened, before anything was written to it.
     void opened();
@@ -72,6 +96,8 @@ private:
     QTimer lineWatch_;
     LineCounters counters_;
     bool countersSupported_ = false;
+    LowLatencyRequest lowLatencyRequest_ = &RequestLowLatency;
+    bool lowLatency_ = false;
     int portNumber_ = 1;
     QString device_;
     QString settings_ = QStringLiteral("9600,N,8,1");

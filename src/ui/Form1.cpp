@@ -9,10 +9,13 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <utility>
@@ -20,11 +23,13 @@
 
 #include <qcoro/qcorotask.h>
 
+#include "app/Version.h"
 #include "export/SaveCommand.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
+#include "viewer/Viewer.h"
 
 namespace yb {
 
@@ -59,6 +64,15 @@ QFont JapaneseFont(bool fixedPitch) {
     return font;
 }
 
+// The client area: as large as the form, whatever the bars around it take.
+class ClientArea : public QWidget {
+public:
+    using QWidget::QWidget;
+    QSize sizeHint() const override {
+        return {Px(Form1::kClientWidthTwips), Px(Form1::kClientHeightTwips)};
+    }
+};
+
 const QString kUnsavedQuestion = QStringLiteral("データを保存していません。このまま終了しますか？");
 const QString kOpenCaption = QStringLiteral("Open COM");
 const QString kCloseCaption = QStringLiteral("Close COM");
@@ -67,15 +81,22 @@ const QString kClosedText = QStringLiteral("closed...");
 }  // namespace
 
 Form1::Form1(QWidget* parent, std::unique_ptr<Dialogs> dialogs)
-    : QWidget(parent), session_(new Session(this)), dialogs_(std::move(dialogs)) {
+    : QMainWindow(parent), session_(new Session(this)), dialogs_(std::move(dialogs)) {
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(this);
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("YB DownLoader v3 / 38.4k baud"));
-    resize(Px(kClientWidthTwips), Px(kClientHeightTwips));
 
-    BuildControls();
+    auto* client = new ClientArea(this);
+    client->setObjectName(QStringLiteral("Form1Client"));
+    setCentralWidget(client);
+    BuildControls(client);
+    BuildStatusBar();
+    BuildMenus();
+    // The form's size, grown by the menu bar above it and the status bar below it.
+    resize(sizeHint());
     WireHandlers();
     Form_Load();
+    SyncMenus();
 }
 
 Form1::~Form1() {
@@ -83,7 +104,7 @@ Form1::~Form1() {
     session_->shutdown();
 }
 
-void Form1::BuildControls() {
+void Form1::BuildControls(QWidget* client) {
     const auto button = [](QWidget* in, const char* name, const QString& caption) {
         auto* b = new QPushButton(caption, in);
         b->setObjectName(QLatin1String(name));
@@ -107,10 +128,10 @@ void Form1::BuildControls() {
         return f;
     };
 
-    Status = lineEdit(this, "Status", QStringLiteral("Status"));
+    Status = lineEdit(client, "Status", QStringLiteral("Status"));
     Place(Status, 480, 480, 6555, 264);
 
-    ComStatus = new QLabel(QStringLiteral("Com"), this);
+    ComStatus = new QLabel(QStringLiteral("Com"), client);
     ComStatus->setObjectName(QStringLiteral("ComStatus"));
     ComStatus->setAutoFillBackground(true);
     QPalette grey = ComStatus->palette();
@@ -118,19 +139,19 @@ void Form1::BuildControls() {
     ComStatus->setPalette(grey);
     Place(ComStatus, 720, 120, 1332, 252);
 
-    Text1 = multiLine(this, "Text1");
+    Text1 = multiLine(client, "Text1");
     Place(Text1, 480, 900, 4755, 345);
-    Text2 = lineEdit(this, "Text2", QString());
+    Text2 = lineEdit(client, "Text2", QString());
     Place(Text2, 480, 1320, 4755, 345);
-    Text3 = multiLine(this, "Text3");
+    Text3 = multiLine(client, "Text3");
     Place(Text3, 480, 1740, 4755, 345);
     const QFont recordFont = JapaneseFont(true);
     for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3}) w->setFont(recordFont);
 
-    ClearB = button(this, "ClearB", QStringLiteral("Clear"));
+    ClearB = button(client, "ClearB", QStringLiteral("Clear"));
     Place(ClearB, 5820, 840, 975, 375);
 
-    ComboCommPort = new QComboBox(this);
+    ComboCommPort = new QComboBox(client);
     ComboCommPort->setObjectName(QStringLiteral("ComboCommPort"));
     ComboCommPort->setEditable(true);
     ComboCommPort->setInsertPolicy(QComboBox::NoInsert);
@@ -139,23 +160,23 @@ void Form1::BuildControls() {
     ComboCommPort->installEventFilter(this);
     ComboCommPort->lineEdit()->installEventFilter(this);
 
-    OpenCommBtn = button(this, "OpenCommBtn", QString());
+    OpenCommBtn = button(client, "OpenCommBtn", QString());
     Place(OpenCommBtn, 5760, 1740, 1215, 435);
-    TBB = button(this, "TBB", QStringLiteral("接続確認"));
+    TBB = button(client, "TBB", QStringLiteral("接続確認"));
     Place(TBB, 5760, 2220, 1215, 435);
-    DownLoadBtn = button(this, "DownLoadBtn", QStringLiteral("データ読出"));
+    DownLoadBtn = button(client, "DownLoadBtn", QStringLiteral("データ読出"));
     Place(DownLoadBtn, 5760, 2700, 1215, 435);
-    Command1 = button(this, "Command1", QStringLiteral("データ保存"));
+    Command1 = button(client, "Command1", QStringLiteral("データ保存"));
     Place(Command1, 5760, 3180, 1215, 435);
 
-    Check_CSV = new QCheckBox(QStringLiteral("CSV形式で保存"), this);
+    Check_CSV = new QCheckBox(QStringLiteral("CSV形式で保存"), client);
     Check_CSV->setObjectName(QStringLiteral("Check_CSV"));
     Place(Check_CSV, 5580, 3780, 1695, 315);
-    Check_Temp = new QCheckBox(QStringLiteral("温度センサ"), this);
+    Check_Temp = new QCheckBox(QStringLiteral("温度センサ"), client);
     Check_Temp->setObjectName(QStringLiteral("Check_Temp"));
     Place(Check_Temp, 5580, 4200, 1575, 315);
 
-    QuitB = button(this, "QuitB", QStringLiteral("終了"));
+    QuitB = button(client, "QuitB", QStringLiteral("終了"));
     Place(QuitB, 5760, 4740, 1215, 435);
 
     const QFont settingFont = JapaneseFont(false);
@@ -163,7 +184,7 @@ void Form1::BuildControls() {
                                   const char* readName, const char* boxName,
                                   const QString& placeholder, const char* writeName, QGroupBox*& f,
                                   QPushButton*& read, QLineEdit*& box, QPushButton*& write) {
-        f = frame(this, name, caption);
+        f = frame(client, name, caption);
         Place(f, 360, top, 4695, 855);
         read = button(f, readName, QStringLiteral("読出し"));
         Place(read, 360, 360, 1155, 375);
@@ -193,6 +214,88 @@ void Form1::BuildControls() {
     }
 }
 
+void Form1::BuildStatusBar() {
+    QStatusBar* bar = statusBar();
+    MeterLabel = new QLabel(bar);
+    MeterLabel->setObjectName(QStringLiteral("MeterLabel"));
+    MeterBar = new QProgressBar(bar);
+    MeterBar->setObjectName(QStringLiteral("MeterBar"));
+    MeterBar->setFixedWidth(Px(2400));
+    CancelB = new QPushButton(QStringLiteral("中止"), bar);
+    CancelB->setObjectName(QStringLiteral("CancelB"));
+    CancelB->setToolTip(QStringLiteral("Esc"));
+    bar->addWidget(MeterLabel, 1);
+    bar->addPermanentWidget(MeterBar);
+    bar->addPermanentWidget(CancelB);
+    // The bar and the button keep their room while hidden: the status bar, and so the client
+    // area, keep their height when a download starts and ends.
+    for (QWidget* w : std::initializer_list<QWidget*>{MeterBar, CancelB}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+        w->hide();
+    }
+    CancelB->setEnabled(false);
+}
+
+void Form1::AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
+                    QAbstractButton* button) {
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QLatin1String(name));
+    item->setShortcut(key);
+    // A disabled button ignores the click, as it ignores the mouse.
+    connect(item, &QAction::triggered, button, [button] { button->click(); });
+    buttonItems_.emplace_back(item, button);
+}
+
+QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                               const QKeySequence& key, void (Form1::*handler)()) {
+    QAction* item = menu->addAction(text);
+    item->setObjectName(QLatin1String(name));
+    item->setShortcut(key);
+    connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return item;
+}
+
+void Form1::BuildMenus() {
+    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
+    AddHandlerItem(file, "mnuOpenFile", QStringLiteral("データファイルを開く…"),
+                   QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::mnuOpenFile_Click);
+    AddItem(file, "mnuSave", Command1->text(), QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
+    file->addSeparator();
+    AddItem(file, "mnuQuit", QuitB->text(), QKeySequence(Qt::CTRL | Qt::Key_Q), QuitB);
+
+    QMenu* comm = menuBar()->addMenu(QStringLiteral("通信(&C)"));
+    AddItem(comm, "mnuOpenCom", kOpenCaption, {}, OpenCommBtn);
+    AddItem(comm, "mnuCheck", TBB->text(), {}, TBB);
+    AddItem(comm, "mnuDownload", DownLoadBtn->text(), QKeySequence(Qt::Key_F5), DownLoadBtn);
+    comm->addSeparator();
+    AddItem(comm, "mnuCancel", CancelB->text(), QKeySequence(Qt::Key_Escape), CancelB);
+
+    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
+    AddHandlerItem(view, "mnuGraph", QStringLiteral("グラフ…"), QKeySequence(Qt::CTRL | Qt::Key_G),
+                   &Form1::mnuGraph_Click);
+
+    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
+    AddHandlerItem(help, "mnuAbout", QStringLiteral("バージョン情報"), {}, &Form1::mnuAbout_Click);
+
+    for (QMenu* menu : {file, comm, view, help}) {
+        connect(menu, &QMenu::aboutToShow, this, &Form1::SyncMenus);
+    }
+}
+
+void Form1::SyncMenus() {
+    const auto logger = LoggerControls();
+    for (const auto& [item, button] : buttonItems_) {
+        // The handlers of the buttons that talk to the logger ignore clicks while an operation
+        // runs, even where the button is on.
+        const bool ignored =
+            session_->busy() && std::find(logger.begin(), logger.end(), button) != logger.end();
+        item->setEnabled(button->isEnabled() && !ignored);
+        if (button == OpenCommBtn) item->setText(button->text());
+    }
+}
+
 void Form1::WireHandlers() {
     connect(ComboCommPort, &QComboBox::activated, this, [this] { ComboCommPort_Click(); });
     connect(OpenCommBtn, &QPushButton::clicked, this, [this] { OpenCommBtn_Click(); });
@@ -207,18 +310,26 @@ void Form1::WireHandlers() {
     connect(Command6, &QPushButton::clicked, this, [this] { Command6_Click(); });
     connect(Command8, &QPushButton::clicked, this, [this] { Command8_Click(); });
     connect(Command7, &QPushButton::clicked, this, [this] { Command7_Click(); });
+    connect(CancelB, &QPushButton::clicked, this, [this] { CancelB_Click(); });
 
     connect(session_, &Session::commEvent, this, [this](int code) { MSComm1_OnComm(code); });
-    connect(session_, &Session::commandSent, this,
-            [this] { Status->setText(kMessageSentText); });
+    connect(session_, &Session::commandSent, this, [this] { Status->setText(kMessageSentText); });
     connect(session_, &Session::downloadProgress, this, &Form1::ShowProgress);
     connect(session_, &Session::portLost, this, [this](const QString& text) {
         ShowPortClosed();
         Status->setText(text);
     });
     connect(session_, &Session::operationChanged, this, [this](Operation running) {
-        if (running == Operation::Download) EnableLoggerControls(false);
-        if (running == Operation::None) EnableLoggerControls(true);
+        if (running == Operation::Download) {
+            EnableLoggerControls(false);
+            StartMeter();
+        }
+        if (running == Operation::None) {
+            EnableLoggerControls(true);
+            ShowPendingLines();
+            if (metering_) EndMeter();
+        }
+        SyncMenus();
     });
 }
 
@@ -250,12 +361,41 @@ void Form1::FormToCenter() {
          qRound(p.top / twipsPerPixel) + available.top());
 }
 
+std::vector<QWidget*> Form1::LoggerControls() const {
+    return {TBB,      DownLoadBtn, OpenCommBtn, ComboCommPort, Command3,
+            Command4, Command5,    Command6,    Command7,      Command8};
+}
+
 void Form1::EnableLoggerControls(bool enabled) {
-    for (QWidget* w : std::initializer_list<QWidget*>{TBB, DownLoadBtn, OpenCommBtn, ComboCommPort,
-                                                      Command3, Command4, Command5, Command6,
-                                                      Command7, Command8}) {
-        w->setEnabled(enabled);
-    }
+    for (QWidget* w : LoggerControls()) w->setEnabled(enabled);
+    CancelB->setEnabled(!enabled);
+}
+
+void Form1::StartMeter() {
+    meter_ = DownloadMeter();
+    downloadStarted_ = std::chrono::steady_clock::now();
+    metering_ = true;
+    MeterBar->setRange(0, 1);
+    MeterBar->setValue(0);
+    MeterBar->show();
+    CancelB->show();
+    ShowMeter();
+}
+
+void Form1::ShowMeter() {
+    const MeterReading reading = meter_.reading();
+    // Maximum first: the value never exceeds it.
+    MeterBar->setMaximum(std::max(reading.total, 1));
+    MeterBar->setValue(reading.done);
+    MeterLabel->setText(MeterText(reading));
+}
+
+void Form1::EndMeter() {
+    metering_ = false;
+    meter_.finish(std::chrono::steady_clock::now() - downloadStarted_);
+    MeterBar->hide();
+    CancelB->hide();
+    MeterLabel->setText(MeterSummary(meter_.reading()));
 }
 
 int Form1::ComboListIndex() const {
@@ -294,8 +434,8 @@ void Form1::OpenCommBtn_Click() {
     if (OpenCommBtn->text() == kOpenCaption) {
         if (!session_->portOpen()) {
             const int index = ComboListIndex();
-            const QString name = index < 0 ? ComboCommPort->currentText()
-                                           : QStringLiteral("COM%1").arg(index + 1);
+            const QString name =
+                index < 0 ? ComboCommPort->currentText() : QStringLiteral("COM%1").arg(index + 1);
             const PortOutcome outcome = session_->openNamed(name);
             ShowOutcome(outcome);
             Status->setToolTip(outcome.reason);
@@ -345,19 +485,46 @@ void Form1::ShowProgress(const DownloadProgress& progress) {
             Status->setText(StageCountText(progress.stage, progress.count));
             break;
         case DownloadProgress::Event::RecordStored:
-            switch (progress.stage) {
-                case Stage::Main:
-                    Text1->setPlainText(RecordLine(progress));
-                    break;
-                case Stage::Temperature:
-                    Text2->setText(RecordLine(progress));
-                    break;
-                case Stage::Laps:
-                    Text3->setPlainText(RecordLine(progress));
-                    break;
-            }
+            pendingLines_[static_cast<int>(progress.stage)] = RecordLine(progress);
             break;
     }
+    // The next request goes out only when this returns: the record lines and the status bar are
+    // refreshed when the meter says so (at most every 50 ms, and at each count and stage end),
+    // and once more when the download ends.
+    if (!metering_ || meter_.take(progress)) {
+        ShowPendingLines();
+        if (metering_) ShowMeter();
+    }
+}
+
+void Form1::ShowPendingLines() {
+    if (pendingLines_[0]) Text1->setPlainText(*std::exchange(pendingLines_[0], std::nullopt));
+    if (pendingLines_[1]) Text2->setText(*std::exchange(pendingLines_[1], std::nullopt));
+    if (pendingLines_[2]) Text3->setPlainText(*std::exchange(pendingLines_[2], std::nullopt));
+}
+
+void Form1::CancelB_Click() {
+    if (session_->running() == Operation::Download) session_->cancel();
+}
+
+void Form1::mnuOpenFile_Click() {
+    const auto path = dialogs_->askOpenFileName(
+        QStringLiteral("データファイルを開く"),
+        QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
+    if (!path) return;
+    QString error;
+    if (!OpenViewerOnFile(*path, this, &error)) dialogs_->message(error);
+}
+
+void Form1::mnuGraph_Click() {
+    OpenViewerOnStore(session_->data(), this);
+}
+
+void Form1::mnuAbout_Click() {
+    dialogs_->message(QStringLiteral("%1 %2\nQt %3\nライセンス: GPL-3.0-or-later")
+                          .arg(QString::fromLatin1(kProgramName),
+                               QString::fromLatin1(kProgramVersion),
+                               QString::fromLatin1(qVersion())));
 }
 
 void Form1::Command1_Click() {
@@ -392,7 +559,7 @@ bool Form1::eventFilter(QObject* watched, QEvent* event) {
         ComboCommPort->setToolTip(DescribeComPorts(ComboCommPort->count()));
         ComboCommPort->lineEdit()->setToolTip(ComboCommPort->toolTip());
     }
-    return QWidget::eventFilter(watched, event);
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

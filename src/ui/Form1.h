@@ -1,29 +1,44 @@
 #pragma once
 // The program's main window: the controls at their places, and the handlers of their events.
 //
+// The controls sit in the client area (the central widget) at their fixed places; a menu bar
+// above it offers the buttons' commands with their shortcuts, and a status bar below it shows a
+// download's progress, its time left and a cancel button.
+//
 // The handlers keep the names of the controls' events and stay thin: each starts an operation of
 // the session and shows its outcome in the controls. The session owns the port, the store and the
 // running operation; the window shows what the session reports (commands sent, download progress,
-// a lost port, serial events) as it happens.
+// a lost port, serial events) as it happens. A menu item runs exactly what its button runs: it
+// clicks the button.
 
-#include <QWidget>
+#include <QMainWindow>
 
+#include <array>
+#include <chrono>
 #include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
 
+#include "core/DownloadMeter.h"
 #include "core/Session.h"
 #include "export/Dialogs.h"
 
+class QAbstractButton;
+class QAction;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPlainTextEdit;
+class QProgressBar;
 class QPushButton;
 
 namespace yb {
 
-class Form1 : public QWidget {
+class Form1 : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr int kClientWidthTwips = 7485;
@@ -51,6 +66,10 @@ public:
     void Command6_Click();
     void Command8_Click();
     void Command7_Click();
+    void CancelB_Click();
+    void mnuOpenFile_Click();
+    void mnuGraph_Click();
+    void mnuAbout_Click();
 
     Session& session() { return *session_; }
 
@@ -64,7 +83,15 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void BuildControls();
+    void BuildControls(QWidget* client);
+    void BuildStatusBar();
+    void BuildMenus();
+    // A menu item that clicks `button`.
+    void AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
+                 QAbstractButton* button);
+    // A menu item with a handler of its own.
+    QAction* AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                            const QKeySequence& key, void (Form1::*handler)());
     void WireHandlers();
     // Index of the chosen entry of the port list; -1 when the user typed a name.
     int ComboListIndex() const;
@@ -77,6 +104,14 @@ private:
     // Buttons and the port box that talk to the logger or change the port are off during a
     // download.
     void EnableLoggerControls(bool enabled);
+    std::vector<QWidget*> LoggerControls() const;
+    // Each item on exactly when its button would act; Open/Close COM shows the button's caption.
+    void SyncMenus();
+    // Shows the last record line of each stage that has one waiting.
+    void ShowPendingLines();
+    void StartMeter();
+    void ShowMeter();
+    void EndMeter();
     QLineEdit* SettingBox(Setting setting) const;
     // Asks before unsaved data would be lost; true when the program may end.
     bool ConfirmEnd();
@@ -87,6 +122,12 @@ private:
     std::unique_ptr<Dialogs> dialogs_;
     bool ending_ = false;
     int lastComboIndex_ = 0;
+    DownloadMeter meter_;
+    std::chrono::steady_clock::time_point downloadStarted_;
+    bool metering_ = false;
+    // The last record line of each stage (main, temperature, laps) not shown yet.
+    std::array<std::optional<QString>, 3> pendingLines_;
+    std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
     QLineEdit* Status = nullptr;
     QLabel* ComStatus = nullptr;
@@ -114,6 +155,11 @@ private:
     QPushButton* Command8 = nullptr;
     QLineEdit* Text7 = nullptr;
     QPushButton* Command7 = nullptr;
+
+    // The status bar: the download's progress and its cancel button.
+    QLabel* MeterLabel = nullptr;
+    QProgressBar* MeterBar = nullptr;
+    QPushButton* CancelB = nullptr;
 };
 
 }  // namespace yb

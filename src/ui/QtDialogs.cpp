@@ -32,6 +32,12 @@ std::optional<QString> QtDialogs::askSaveFileName(const SaveDialogSetup& setup) 
     return QDir::toNativeSeparators(chosen.first());
 }
 
+std::optional<QString> QtDialogs::askOpenFileName(const QString& title, const QString& filter) {
+    const QString path = QFileDialog::getOpenFileName(window_, title, QString(), filter);
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
 QString QtDialogs::QtFilter(const QString& filter) {
     const int bar = filter.indexOf(QLatin1Char('|'));
     if (bar < 0) return filter;

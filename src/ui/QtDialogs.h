@@ -1,5 +1,5 @@
 #pragma once
-// The message boxes and the save dialog of the main window, as real Qt dialogs.
+// The message boxes and the file dialogs of the main window, as real Qt dialogs.
 
 #include <QWidget>
 
@@ -14,6 +14,7 @@ public:
     void message(const QString& text) override;
     bool askYesNo(const QString& text) override;
     std::optional<QString> askSaveFileName(const SaveDialogSetup& setup) override;
+    std::optional<QString> askOpenFileName(const QString& title, const QString& filter) override;
 
     // "(CSVファイル) | *.csv" (description, bar, pattern) in the form a Qt file dialog takes.
     static QString QtFilter(const QString& filter);

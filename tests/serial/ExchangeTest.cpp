@@ -4,6 +4,8 @@
 
 #include <QElapsedTimer>
 
+#include <unistd.h>
+
 #include "serial/LineExchange.h"
 #include "support/SimSession.h"
 
@@ -80,6 +82,20 @@ TEST_F(Exchange, CancelEndsTheWaitAndStopsLaterWritesBusyRefusesASecond) {
     line.allowAgain();
     EXPECT_EQ(Ask("?"), "OK\r");
     EXPECT_EQ(sim->received(), "D10001\r?\r");
+}
+
+// Every open asks the driver of the port just opened for low latency. The pseudo-terminal refuses
+// (it has no serial settings), and the port works as before.
+TEST_F(Exchange, OpenAsksForLowLatencyARefusalLeavesThePortWorking) {
+    std::vector<std::string> asked;  // the device each request went to
+    port.setLowLatencyRequest([&](PortHandle handle) {
+        asked.emplace_back(::ttyname(handle));
+        return RequestLowLatency(handle);
+    });
+    Start(true);
+    EXPECT_EQ(asked, std::vector<std::string>{sim->slavePath()});
+    EXPECT_FALSE(port.lowLatency());
+    EXPECT_EQ(Ask("?"), "OK\r");
 }
 
 TEST_F(Exchange, LostLineFailsTheExchangeAndTheNext) {

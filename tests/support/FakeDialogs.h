@@ -25,6 +25,10 @@ public:
         questions.push_back(text);
         return answerYes;
     }
+    // Open dialogs take their answers from chosenFiles too.
+    std::optional<QString> askOpenFileName(const QString&, const QString&) override {
+        return askSaveFileName({});
+    }
     std::optional<QString> askSaveFileName(const SaveDialogSetup& setup) override {
         setups.push_back(setup);
         const QString chosen = chosenFiles.isEmpty() ? kCancel : chosenFiles.takeFirst();

@@ -10,15 +10,23 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QTimer>
 
 #include <map>
 
+#include "app/Version.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "ui/Centering.h"
@@ -99,6 +107,17 @@ protected:
         child<QPushButton>(step)->click();
         ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     }
+    QAction* item(const QString& name) {
+        auto* a = window->findChild<QAction*>(name);
+        EXPECT_NE(a, nullptr) << name.toStdString();
+        return a;
+    }
+    // Shown and active, so that its shortcuts work.
+    void Activate() {
+        window->show();
+        QApplication::setActiveWindow(window.get());
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
     void Open() {
         Do("OpenCommBtn");
         ASSERT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
@@ -133,6 +152,18 @@ TEST_F(Window, StartsCentredWithItsControlsInPlace) {
                                           {"Text7", {112, 24, 81, 25}}};
     for (const auto& [name, rect] : places) EXPECT_EQ(child(name)->geometry(), rect);
     EXPECT_EQ(child("Text7")->parentWidget(), child("Frame3"));
+    EXPECT_EQ(child("Status")->parentWidget(), window->centralWidget());
+    // The whole window, bars included, is centred (placed before it is shown, when its frame is
+    // not known yet); the form is the client area, between the menu bar and the status bar.
+    const QPoint offCentre =
+        window->frameGeometry().center() - window->screen()->geometry().center();
+    EXPECT_LE(offCentre.manhattanLength(), 1);
+    window->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    const QRect client = window->centralWidget()->geometry();
+    EXPECT_EQ(client, QRect(0, window->menuBar()->geometry().bottom() + 1, 499, 372));
+    EXPECT_EQ(window->statusBar()->geometry().top(), client.bottom() + 1);
+    EXPECT_EQ(window->height(), window->statusBar()->geometry().bottom() + 1);
 
     QWidget* w = child("Text1");
     QStringList order;
@@ -197,22 +228,139 @@ TEST_F(Window, EachControlShowsItsOutcome) {
 
 // During a download the controls that talk to the logger are off and the window stays live:
 // Clear takes effect while a lap answer is still awaited, and the buttons come back at the end.
+// The menu items follow their buttons, the client area keeps its size, and the status bar counts
+// up to the total of all stages, with the time left as m:ss; a summary stays at the end.
 TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     Start(true, {Fault::late("LD02", 300)});
+    window->show();
     Open();
     const QStringList loggerControls{"TBB", "DownLoadBtn", "OpenCommBtn", "ComboCommPort",
                                      "Command3", "Command4", "Command5", "Command6",
                                      "Command7", "Command8"};
+    const auto itemsOff = [&] {
+        QStringList off;
+        for (QAction* a : window->findChildren<QAction*>(QRegularExpression("^mnu"))) {
+            if (!a->isEnabled()) off << a->objectName();
+        }
+        off.sort();
+        return off;
+    };
+    auto* bar = child<QProgressBar>("MeterBar");
+    auto* label = child<QLabel>("MeterLabel");
+    std::vector<std::pair<int, int>> shown;  // value, maximum
+    QObject::connect(&window->session(), &Session::downloadProgress, [&] {
+        shown.emplace_back(bar->value(), bar->maximum());
+        if (label->text().contains("残り")) {
+            EXPECT_TRUE(
+                QRegularExpression("  残り \\d+:[0-5]\\d$").match(label->text()).hasMatch());
+        }
+    });
+    const QSize clientSize = window->centralWidget()->size();
     child<QPushButton>("DownLoadBtn")->click();
     for (const QString& name : loggerControls) EXPECT_FALSE(child(name)->isEnabled());
+    EXPECT_EQ(itemsOff(), QStringList({"mnuCheck", "mnuDownload", "mnuOpenCom"}));
+    EXPECT_TRUE(child("CancelB")->isVisible() && bar->isVisible());
     ASSERT_TRUE(RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
+    EXPECT_TRUE(label->text().contains("残り"));
     child<QPushButton>("ClearB")->click();
     EXPECT_EQ(std::tuple(Shows("Status"), Shows("Text1")), std::tuple(QString(), QString()));
     EXPECT_TRUE(window->session().busy());  // the lap answer has not come yet
     EXPECT_TRUE(child("Command1")->isEnabled() && child("QuitB")->isEnabled());
+    EXPECT_EQ(window->centralWidget()->size(), clientSize);
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     EXPECT_EQ(Shows("Status"), "データ読出し完了...");
     for (const QString& name : loggerControls) EXPECT_TRUE(child(name)->isEnabled());
+    EXPECT_EQ(itemsOff(), QStringList{"mnuCancel"});
+    for (std::size_t i = 1; i < shown.size(); ++i) {
+        EXPECT_TRUE(shown[i - 1].first <= shown[i].first && shown[i - 1].second <= shown[i].second);
+    }
+    EXPECT_EQ(shown.back(), std::pair(38, 38));
+    EXPECT_FALSE(child("CancelB")->isVisible() || bar->isVisible());
+    EXPECT_TRUE(
+        QRegularExpression("^読出し 38 個  \\d+\\.\\d 秒$").match(label->text()).hasMatch());
+}
+
+// Each item clicks its button and no other, or runs its own handler, through its shortcut where
+// it has one (Esc does nothing while nothing runs): the viewer on a saved file and on the store,
+// and バージョン情報 (program, version, Qt's version, licence).
+TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
+    Start();
+    Activate();
+    QTemporaryDir dir;
+    dialogs->chosenFiles = {dir.filePath("run.csv"), dir.filePath("run.csv")};  // save, open
+    QStringList clicked;
+    for (QPushButton* b : window->findChildren<QPushButton*>()) {
+        QObject::connect(b, &QPushButton::clicked, [&clicked, b] { clicked << b->objectName(); });
+    }
+    const std::vector<std::tuple<QString, QString, QString, QString, QStringList>> rows{
+        {"通信(&C)", "mnuOpenCom", "Open COM", "", {"OpenCommBtn"}},
+        {"通信(&C)", "mnuCheck", "接続確認", "", {"TBB"}},
+        {"通信(&C)", "mnuDownload", "データ読出", "F5", {"DownLoadBtn"}},
+        {"通信(&C)", "mnuCancel", "中止", "Esc", {}},
+        {"ファイル(&F)", "mnuSave", "データ保存", "Ctrl+S", {"Command1"}},
+        {"ファイル(&F)", "mnuOpenFile", "データファイルを開く…", "Ctrl+O", {}},
+        {"表示(&V)", "mnuGraph", "グラフ…", "Ctrl+G", {}},
+        {"ヘルプ(&H)", "mnuAbout", "バージョン情報", "", {}},
+        {"ファイル(&F)", "mnuQuit", "終了", "Ctrl+Q", {"QuitB"}},
+    };
+    for (const auto& [menu, name, text, key, buttons] : rows) {
+        SCOPED_TRACE(name.toStdString());
+        QAction* a = item(name);
+        EXPECT_EQ(qobject_cast<QMenu*>(a->parent())->title(), menu);
+        EXPECT_EQ(std::tuple(a->text(), a->shortcut().toString()), std::tuple(text, key));
+        clicked.clear();
+        if (key.isEmpty())
+            a->trigger();
+        else
+            QTest::keySequence(window.get(), a->shortcut());
+        ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+        EXPECT_EQ(clicked, buttons);
+    }
+    QStringList viewers;  // opened by データファイルを開く… and グラフ…
+    for (QWidget* w : window->findChildren<QWidget*>()) {
+        if (w->inherits("yb::ViewerWindow")) viewers << w->windowTitle();
+    }
+    EXPECT_EQ(viewers, QStringList({"run.csv", "ダウンロードしたデータ"}));
+    EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + dir.filePath("run.csv"));
+    EXPECT_EQ(dialogs->messages,
+              std::vector<QString>{QString(kProgramName) + " " + kProgramVersion + "\nQt " +
+                                   qVersion() + "\nライセンス: GPL-3.0-or-later"});
+}
+
+// Esc during each stage of a download (while each count request, or a record of each stage, is
+// awaited) cancels it: nothing is sent afterwards, and the records fetched count as unsaved.
+TEST_F(Window, EscapeDuringEachStageCancelsAndNothingIsSentAfterwards) {
+    // Esc while the n-th count request waits, or (0) the 3rd record of the stage; its request is
+    // the last one sent, its answer held back.
+    const std::tuple<int, Stage, std::string> rows[] = {
+        {1, Stage::Main, "T??"},  {2, Stage::Main, "D1?"}, {0, Stage::Main, "D10002"},
+        {3, Stage::Main, "TMP?"}, {4, Stage::Main, "D2?"}, {0, Stage::Temperature, "D20002"},
+        {5, Stage::Main, "L?"},   {0, Stage::Laps, "LD03"}};
+    for (const auto& [commandNo, stage, last] : rows) {
+        SCOPED_TRACE(last);
+        Start(true, {Fault::late(last, 200)});
+        Activate();
+        Open();
+        const auto escape = [this] {
+            QTimer::singleShot(0, [this] { QTest::keyClick(window.get(), Qt::Key_Escape); });
+        };
+        int commands = 0;
+        QObject::connect(&window->session(), &Session::commandSent, [&] {
+            if (++commands == commandNo) escape();
+        });
+        QObject::connect(&window->session(), &Session::downloadProgress,
+                         [&](const DownloadProgress& p) {
+                             if (!commandNo && p.stage == stage && p.done == 2) escape();
+                         });
+        QTest::keyClick(window.get(), Qt::Key_F5);
+        ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+        RunUntil([] { return false; }, 300);  // time for anything sent after the cancel to arrive
+        EXPECT_EQ(sim->commands().back(), last);
+        EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
+        EXPECT_FALSE(window->session().data().fData_Saved);
+        EXPECT_FALSE(item("mnuCancel")->isEnabled() || child("CancelB")->isVisible());
+        window.reset();
+    }
 }
 
 TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {

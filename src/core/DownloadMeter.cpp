@@ -1,0 +1,106 @@
+#include "core/DownloadMeter.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "serial/LineExchange.h"
+
+namespace yb {
+
+namespace {
+
+using Seconds = std::chrono::duration<double>;
+
+constexpr double kCharSeconds = 10.0 / 38400.0;  // 8N1: start, 8 data and stop bit
+// The count requests of a whole download, each waiting its fixed time: T?? (the interval read),
+// D1?, TMP?, D2? (only with the temperature option), L?.
+constexpr int kCountRequests = 5;
+
+// Request characters of one record: prefix, number text and carriage return ("D10077\r", "LD0A\r").
+constexpr std::size_t kRequestChars[] = {7, 7, 5};
+constexpr std::size_t kAnswerChars[] = {kMainRecordAnswer.length, kTempRecordAnswer.length,
+                                        kLapRecordAnswer.length};
+
+}  // namespace
+
+Seconds DownloadMeter::RecordLineTime(Stage stage) {
+    const int i = Index(stage);
+    return Seconds(static_cast<double>(kRequestChars[i] + kAnswerChars[i]) * kCharSeconds);
+}
+
+bool DownloadMeter::take(const DownloadProgress& progress) {
+    elapsed_ = progress.elapsed;
+    StageState& stage = stages_[Index(progress.stage)];
+    bool due = true;
+    switch (progress.event) {
+        case DownloadProgress::Event::IntervalRead:
+            waitsDone_ = 1;
+            break;
+        case DownloadProgress::Event::CountKnown:
+            stage = {true, progress.count, 0};
+            switch (progress.stage) {
+                case Stage::Main:
+                    waitsDone_ = 2;
+                    break;
+                case Stage::Temperature:
+                    waitsDone_ = 4;  // TMP? and D2?
+                    break;
+                case Stage::Laps:
+                    // TMP? and L?, and D2? when the logger has the temperature option.
+                    waitsDone_ = stages_[Index(Stage::Temperature)].counted ? 5 : 4;
+                    break;
+            }
+            break;
+        case DownloadProgress::Event::RecordStored:
+            stage.done = progress.done;
+            due = progress.done == stage.count || !lastShown_ ||
+                  elapsed_ - *lastShown_ >= kDisplayInterval;
+            break;
+    }
+    if (due) lastShown_ = elapsed_;
+    return due;
+}
+
+MeterReading DownloadMeter::reading() const {
+    MeterReading r;
+    const Seconds wait = LineExchange::kCommandWait;
+    // Until the lap count is known, D2? is taken to come: it costs 0.1 s at most.
+    const bool lapsCounted = stages_[Index(Stage::Laps)].counted;
+    Seconds lineDone = waitsDone_ * wait;
+    Seconds lineLeft = (lapsCounted ? 0 : kCountRequests - waitsDone_) * wait;
+    for (Stage s : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+        const StageState& stage = stages_[Index(s)];
+        if (!stage.counted) continue;
+        r.done += stage.done;
+        r.total += stage.count;
+        lineDone += stage.done * RecordLineTime(s);
+        lineLeft += (stage.count - stage.done) * RecordLineTime(s);
+    }
+    r.seconds = Seconds(elapsed_).count();
+    if (r.seconds > 0) r.recordsPerSecond = r.done / r.seconds;
+    if (stages_[Index(Stage::Main)].counted) {
+        const double pace = lineDone.count() > 0 ? r.seconds / lineDone.count() : 1.0;
+        r.secondsLeft = lineLeft.count() * pace;
+    }
+    return r;
+}
+
+QString TimeLeftText(double seconds) {
+    const long whole = std::lround(std::ceil(std::max(seconds, 0.0)));
+    return QStringLiteral("残り %1:%2").arg(whole / 60).arg(whole % 60, 2, 10, QLatin1Char('0'));
+}
+
+QString MeterText(const MeterReading& reading) {
+    QString text = QStringLiteral("%1 / %2 個  %3 個/秒")
+                       .arg(reading.done)
+                       .arg(reading.total)
+                       .arg(std::lround(reading.recordsPerSecond));
+    if (reading.secondsLeft) text += QStringLiteral("  ") + TimeLeftText(*reading.secondsLeft);
+    return text;
+}
+
+QString MeterSummary(const MeterReading& reading) {
+    return QStringLiteral("読出し %1 個  %2 秒").arg(reading.done).arg(reading.seconds, 0, 'f', 1);
+}
+
+}  // namespace yb

@@ -1,0 +1,67 @@
+#pragma once
+// How far a download has got, how fast it goes and how long it still takes, from its progress
+// reports. No widgets: the window shows the texts, anything else may too.
+//
+// The time left is the line time of the requests still to come, scaled by the pace measured so
+// far. Line time: every character of a record's request and answer at 10 bits and 38400 baud
+// (a main record 7 + 17 characters, 6.25 ms), and the fixed wait of every count request still to
+// come (T??, D1?, TMP?, D2?, L?: 100 ms each). Pace: the time taken so far divided by the line
+// time of the requests already done; a USB adapter that holds each answer for its latency timer
+// makes it about 3, and the estimate follows. A stage's records count once its count is known,
+// so the total grows stage by stage; until the main count is known there is no estimate.
+
+#include <QString>
+
+#include <array>
+#include <chrono>
+#include <optional>
+
+#include "download/Download.h"
+
+namespace yb {
+
+struct MeterReading {
+    int done = 0;   // records stored, all stages
+    int total = 0;  // records of the stages whose count is known
+    double seconds = 0.0;
+    double recordsPerSecond = 0.0;
+    std::optional<double> secondsLeft;
+};
+
+class DownloadMeter {
+public:
+    using Duration = std::chrono::steady_clock::duration;
+    // A display shows the reports at most this often (and at every count and stage end).
+    static constexpr std::chrono::milliseconds kDisplayInterval{50};
+
+    // Takes one report of the running download; true when a display should show it now.
+    bool take(const DownloadProgress& progress);
+    // The download has ended after `elapsed`.
+    void finish(Duration elapsed) { elapsed_ = elapsed; }
+    MeterReading reading() const;
+
+    // Line time of one record's request and answer.
+    static std::chrono::duration<double> RecordLineTime(Stage stage);
+
+private:
+    struct StageState {
+        bool counted = false;
+        int count = 0;
+        int done = 0;
+    };
+    static int Index(Stage stage) { return static_cast<int>(stage); }
+
+    std::array<StageState, 3> stages_{};
+    int waitsDone_ = 0;  // count requests (interval read included) answered
+    Duration elapsed_{};
+    std::optional<Duration> lastShown_;
+};
+
+// "1234 / 17650 個  160 個/秒  残り 1:23" (the time left once there is an estimate).
+QString MeterText(const MeterReading& reading);
+// "残り m:ss", seconds rounded up.
+QString TimeLeftText(double seconds);
+// The line that stays once the download has ended: "読出し 17650 個  105.3 秒".
+QString MeterSummary(const MeterReading& reading);
+
+}  // namespace yb

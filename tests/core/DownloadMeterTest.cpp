@@ -1,0 +1,82 @@
+// The download meter: records done of the total known, the time left from the line time of what
+// is still to come scaled by the measured pace, and when a display is due.
+#include <gtest/gtest.h>
+
+#include "core/DownloadMeter.h"
+
+namespace yb::test {
+namespace {
+
+using Event = DownloadProgress::Event;
+constexpr Stage M = Stage::Main, T = Stage::Temperature, L = Stage::Laps;
+
+// A report `ms` into the download: a stage's count (count >= 0) or its records done (done >= 0).
+DownloadProgress At(double ms, Stage stage = M, int count = -1, int done = -1) {
+    DownloadProgress p;
+    p.event = count >= 0  ? Event::CountKnown
+              : done >= 0 ? Event::RecordStored
+                          : Event::IntervalRead;
+    std::tie(p.stage, p.count, p.done) = std::tuple(stage, std::max(count, 0), std::max(done, 0));
+    p.elapsed = std::chrono::duration_cast<DownloadMeter::Duration>(
+        std::chrono::duration<double, std::milli>(ms));
+    return p;
+}
+
+// Line time: a main record 6.25 ms, a temperature 10 and a lap 14 characters at 3840 a second,
+// a count request 100 ms (T??, D1?, TMP?, D2?, L?; D2? only with temperatures).
+TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
+    const auto count = [](Stage s, int n, double ms) { return At(ms, s, n); };
+    const auto stored = [](Stage s, int n, double ms) { return At(ms, s, -1, n); };
+    const std::vector<std::tuple<std::vector<DownloadProgress>, int, int, std::optional<double>>>
+        rows{
+            {{At(100)}, 0, 0, std::nullopt},  // nothing known before the main count
+            {{At(100), count(M, 1000, 200)}, 0, 1000, 6.25 + 0.3},
+            {{At(100), count(M, 1000, 200), stored(M, 400, 2700)}, 400, 1000, 3.75 + 0.3},
+            // an adapter holding each answer: 9 s for 2.7 s of line time
+            {{At(100), count(M, 1000, 200), stored(M, 400, 9000)}, 400, 1000, 4.05 * 9 / 2.7},
+            {{count(M, 1000, 200), stored(M, 1000, 6450), count(T, 96, 6650)},
+             1000,
+             1096,
+             96 / 384.0 + 0.1},
+            // no temperatures: laps after four count requests, at twice the line's pace
+            {{count(M, 1000, 200), stored(M, 1000, 12900), count(L, 10, 13300),
+              stored(L, 4, 13300 + 8 * 14 / 3.84)},
+             1004,
+             1010,
+             2 * 6 * 14 / 3840.0},
+            {{count(M, 2, 200), stored(M, 2, 300), count(L, 0, 400)}, 2, 2, 0.0},
+        };
+    for (const auto& [reports, done, total, left] : rows) {
+        SCOPED_TRACE(testing::PrintToString(std::tuple(done, total, left)));
+        DownloadMeter meter;
+        for (const auto& r : reports) meter.take(r);
+        const MeterReading reading = meter.reading();
+        EXPECT_EQ(std::pair(reading.done, reading.total), std::pair(done, total));
+        EXPECT_NEAR(reading.secondsLeft.value_or(-1), left.value_or(-1), 1e-6);
+    }
+}
+
+TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEvery50ms) {
+    DownloadMeter meter;
+    std::string due;
+    for (const auto& r : {At(100), At(200, M, 9), At(210, M, -1, 1), At(249, M, -1, 2),
+                          At(250, M, -1, 3), At(260, M, -1, 4), At(270, M, -1, 9), At(280, L, 2)}) {
+        due += meter.take(r) ? 'y' : 'n';
+    }
+    EXPECT_EQ(due, "yynnynyy");
+}
+
+TEST(DownloadMeter, Texts) {
+    const std::pair<double, const char*> left[] = {{0, "残り 0:00"},
+                                                   {0.2, "残り 0:01"},
+                                                   {59.5, "残り 1:00"},
+                                                   {83, "残り 1:23"},
+                                                   {3600, "残り 60:00"}};
+    for (const auto& [seconds, text] : left) EXPECT_EQ(TimeLeftText(seconds), text);
+    const MeterReading r{1234, 17650, 7.75, 159.6, 82.1};
+    EXPECT_EQ(MeterText(r), "1234 / 17650 個  160 個/秒  残り 1:23");
+    EXPECT_EQ(MeterSummary(r), "読出し 1234 個  7.8 秒");
+}
+
+}  // namespace
+}  // namespace yb::test
