@@ -326,7 +326,6 @@ void Form1::WireHandlers() {
         }
         if (running == Operation::None) {
             EnableLoggerControls(true);
-            ShowPendingLines();
             if (metering_) EndMeter();
         }
         SyncMenus();
@@ -477,6 +476,7 @@ void Form1::DownLoadBtn_Click() {
 }
 
 void Form1::ShowProgress(const DownloadProgress& progress) {
+    if (metering_ && meter_.take(progress)) ShowMeter();
     switch (progress.event) {
         case DownloadProgress::Event::IntervalRead:
             ShowSettingRead(Setting::RecordingInterval, progress.interval);
@@ -485,22 +485,19 @@ void Form1::ShowProgress(const DownloadProgress& progress) {
             Status->setText(StageCountText(progress.stage, progress.count));
             break;
         case DownloadProgress::Event::RecordStored:
-            pendingLines_[static_cast<int>(progress.stage)] = RecordLine(progress);
+            switch (progress.stage) {
+                case Stage::Main:
+                    Text1->setPlainText(RecordLine(progress));
+                    break;
+                case Stage::Temperature:
+                    Text2->setText(RecordLine(progress));
+                    break;
+                case Stage::Laps:
+                    Text3->setPlainText(RecordLine(progress));
+                    break;
+            }
             break;
     }
-    // The next request goes out only when this returns: the record lines and the status bar are
-    // refreshed when the meter says so (at most every 50 ms, and at each count and stage end),
-    // and once more when the download ends.
-    if (!metering_ || meter_.take(progress)) {
-        ShowPendingLines();
-        if (metering_) ShowMeter();
-    }
-}
-
-void Form1::ShowPendingLines() {
-    if (pendingLines_[0]) Text1->setPlainText(*std::exchange(pendingLines_[0], std::nullopt));
-    if (pendingLines_[1]) Text2->setText(*std::exchange(pendingLines_[1], std::nullopt));
-    if (pendingLines_[2]) Text3->setPlainText(*std::exchange(pendingLines_[2], std::nullopt));
 }
 
 void Form1::CancelB_Click() {

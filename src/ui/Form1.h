@@ -13,10 +13,8 @@
 
 #include <QMainWindow>
 
-#include <array>
 #include <chrono>
 #include <memory>
-#include <optional>
 #include <utility>
 #include <vector>
 
@@ -107,8 +105,6 @@ private:
     std::vector<QWidget*> LoggerControls() const;
     // Each item on exactly when its button would act; Open/Close COM shows the button's caption.
     void SyncMenus();
-    // Shows the last record line of each stage that has one waiting.
-    void ShowPendingLines();
     void StartMeter();
     void ShowMeter();
     void EndMeter();
@@ -125,8 +121,6 @@ private:
     DownloadMeter meter_;
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
-    // The last record line of each stage (main, temperature, laps) not shown yet.
-    std::array<std::optional<QString>, 3> pendingLines_;
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
     QLineEdit* Status = nullptr;
