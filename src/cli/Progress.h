@@ -1,12 +1,11 @@
 #pragma once
-// Download progress on stderr: on a terminal one line that updates itself (at most every 100 ms),
-// otherwise one plain line when each stage's count is known and at every tenth of the records.
+// Download progress on stderr: on a terminal one line that updates itself (as often as the
+// meter says a display should), otherwise one plain line when each stage's count is known and at
+// every tenth of the records known so far.
 
 #include <QString>
 
-#include <chrono>
-#include <map>
-
+#include "core/DownloadMeter.h"
 #include "download/Download.h"
 
 namespace yb {
@@ -18,15 +17,13 @@ public:
     // Ends the self-updating line.
     void Finish();
 
-    // "データ１ 1200/2110 records, 159 rec/s, 残り 0:06": the line for the records known so far.
-    QString Line(const DownloadProgress& progress) const;
-
 private:
+    // "データ１  1200 / 2110 個  160 個/秒  残り 0:06"
+    QString Line(Stage stage) const;
+
     bool terminal_;
-    std::map<Stage, int> counts_;  // each stage's count once known
-    std::map<Stage, int> done_;
+    DownloadMeter meter_;
     int lastTenth_ = -1;
-    std::chrono::steady_clock::duration lastShown_{};
     bool lineOpen_ = false;
 };
 
