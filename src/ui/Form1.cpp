@@ -248,13 +248,12 @@ void Form1::AddItem(QMenu* menu, const char* name, const QString& text, const QK
     buttonItems_.emplace_back(item, button);
 }
 
-QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
-                               const QKeySequence& key, void (Form1::*handler)()) {
+void Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                           const QKeySequence& key, void (Form1::*handler)()) {
     QAction* item = menu->addAction(text);
     item->setObjectName(QLatin1String(name));
     item->setShortcut(key);
     connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
-    return item;
 }
 
 void Form1::BuildMenus() {

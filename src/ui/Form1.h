@@ -88,8 +88,8 @@ private:
     void AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
                  QAbstractButton* button);
     // A menu item with a handler of its own.
-    QAction* AddHandlerItem(QMenu* menu, const char* name, const QString& text,
-                            const QKeySequence& key, void (Form1::*handler)());
+    void AddHandlerItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
+                        void (Form1::*handler)());
     void WireHandlers();
     // Index of the chosen entry of the port list; -1 when the user typed a name.
     int ComboListIndex() const;
