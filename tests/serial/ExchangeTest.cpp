@@ -55,17 +55,21 @@ TEST_F(Exchange, CommandWaitsItsWholeTimeAndTakesWhatArrived) {
 // At the line's pace, the answer arrives character by character: the exchange returns a complete
 // record, and refuses one that is too long even when the first 17 characters look complete.
 TEST_F(Exchange, RecordIsCompleteWithItsLengthAndItsLineEnd) {
-    const std::string record = ybsim::Logger(Holding(20, 5, 5)).mainRecord(3);
+    const ybsim::Logger logger(Holding(20, 5, 5));
+    const std::string record = logger.mainRecord(3);
     Start(false, {Fault::replace("D1", "7" + record).onRecord(4),
                   Fault::replace("D1", record.substr(0, 16)).onRecord(5),
                   Fault::replace("D1", record.substr(0, 16) + "AB").onRecord(6),
                   Fault::replace("D1", record.substr(0, 16) + "A").onRecord(7),
-                  Fault::replace("D2", "1F\r").onRecord(1), Fault::late("LD01", 520)});
+                  Fault::replace("D2", "1F\r").onRecord(1), Fault::late("D10008", 350),
+                  Fault::late("LD01", 520)});
     EXPECT_EQ(Record("D10003"), record);
     EXPECT_EQ(Record("D10004"), "7" + record);   // one character too many: the caller refuses it
     EXPECT_EQ(Record("D10005"), "");             // short at the deadline
     EXPECT_EQ(Record("D10006"), record.substr(0, 16) + "AB");
     EXPECT_EQ(Record("D10007"), record.substr(0, 16) + "A");  // length reached, line quiet
+    // Late, yet within its 500 ms.
+    EXPECT_EQ(Record("D10008"), logger.mainRecord(8));
     EXPECT_EQ(Record("D20001", kTempRecordAnswer), "1F\r");
     EXPECT_EQ(Record("LD01", kLapRecordAnswer), "");  // after its deadline
     Idle(100);
