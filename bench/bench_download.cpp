@@ -70,8 +70,10 @@ double LineTimeLimit(const ybsim::LoggerSim& sim) {
     return static_cast<double>(chars) * kCharSeconds + 5 * 0.100;
 }
 
+// Sleeps between events as the program's own event loop does: whatever ends a run (the outcome,
+// the session going idle, the command line exiting) arrives as an event.
 void RunUntil(const std::function<bool()>& done) {
-    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 // Times one download started by `start` and finished when `finished` holds; prints the ratio
