@@ -205,7 +205,7 @@ bool BenchCommandLine(long main, long temp, long laps) {
                            QString::fromStdString(sim.slavePath()), QStringLiteral("-o"),
                            dir.filePath(QStringLiteral("run.csv"))});
         },
-        [&] { return program.state() == QProcess::NotRunning; }, nullptr, 1.03, 1.022);
+        [&] { return program.state() == QProcess::NotRunning; }, nullptr, 1.03, 1.025);
 }
 
 bool BenchWindow(long main, long temp, long laps, double before) {
@@ -241,11 +241,14 @@ int main(int argc, char** argv) {
     bool full = false;
     for (int i = 1; i < argc; ++i) full = full || std::strcmp(argv[i], "--full") == 0;
 
+    // The figures before the coroutine session: 2000/100/10 window-less 1.025 and in the window
+    // 1.06 against the simulator of that time, whose pacing still had the kernel's timer slack;
+    // the full download's 1.025 measured again against today's simulator.
     BenchFloor(2000, 100, 10);
     bool ok = BenchSession(2000, 100, 10, 1.025);
     ok = BenchWindow(2000, 100, 10, 1.06) && ok;
     if (full) {
-        ok = BenchSession(16100, 1350, 200, 1.022) && ok;
+        ok = BenchSession(16100, 1350, 200, 1.025) && ok;
         ok = BenchCommandLine(16100, 1350, 200) && ok;
     } else {
         ok = BenchCommandLine(2000, 100, 10) && ok;
