@@ -222,14 +222,20 @@ int Ports() {
     return kExitSuccess;
 }
 
-// `view`, `report`, or a file to view (what a file manager passes).
-bool IsViewerCommand(const QString& first) {
-    if (first == QLatin1String("view") || first == QLatin1String("report")) return true;
-    return !first.startsWith(QLatin1Char('-')) && !kCommands.contains(first) &&
-           QFileInfo(first).isFile();
+// A file named where a command would stand: it is viewed (what a file manager passes).
+bool IsFileToView(const QString& argument) {
+    return !kCommands.contains(argument) && QFileInfo(argument).isFile();
 }
 
-int Dispatch(const QStringList& arguments) {
+// `view`, `report`, or a file to view.
+bool IsViewerCommand(const QString& first) {
+    if (first == QLatin1String("view") || first == QLatin1String("report")) return true;
+    return !first.startsWith(QLatin1Char('-')) && IsFileToView(first);
+}
+
+}  // namespace
+
+int RunCommandLine(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Downloads a YB data logger and saves its data file, checks the connection, reads and "
@@ -269,7 +275,7 @@ int Dispatch(const QStringList& arguments) {
         return kExitSuccess;
     }
     QStringList args = parser.positionalArguments();
-    if (!args.isEmpty() && !kCommands.contains(args[0]) && QFileInfo(args[0]).isFile()) {
+    if (!args.isEmpty() && IsFileToView(args[0])) {
         args.prepend(QStringLiteral("view"));
     }
     const QString command = args.value(0);
@@ -305,8 +311,6 @@ int Dispatch(const QStringList& arguments) {
                                         : QStringLiteral("wrong arguments for ") + command);
 }
 
-}  // namespace
-
 CommandNeeds PrepareForCommand(int argc, char** argv) {
     if (argc < 2) return CommandNeeds::Window;
 #ifdef Q_OS_WIN
@@ -323,10 +327,6 @@ CommandNeeds PrepareForCommand(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     return IsViewerCommand(first) ? CommandNeeds::Widgets : CommandNeeds::Core;
-}
-
-int RunCommandLine(const QStringList& arguments) {
-    return Dispatch(arguments);
 }
 
 }  // namespace yb
