@@ -1,6 +1,7 @@
-// The download's answer decoders fed arbitrary bytes as an answer. An answer of its exact length
-// decodes to values inside its fields' ranges; any other length is refused, which ends the
-// download with the request's failure text. The "OK" test looks at the first two characters only.
+// The download's answer decoders fed arbitrary bytes as an answer. An answer is decoded exactly
+// when it is its hexadecimal digits and one line end, and then to values inside its fields'
+// ranges; anything else is refused, which ends the download with the request's failure text.
+// The "OK" test looks at the first two characters only.
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
@@ -19,6 +20,16 @@ bool Within(float value, float low, float high) {
     return value >= low && value <= high;
 }
 
+// The oracle's own reading of the shape: `digits` hexadecimal digits, then CR or LF.
+bool Shaped(std::string_view answer, std::size_t digits) {
+    if (answer.size() != digits + 1) return false;
+    if (answer.back() != '\r' && answer.back() != '\n') return false;
+    for (std::size_t i = 0; i < digits; ++i) {
+        if (!IsHex(answer[i])) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -26,13 +37,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const yb::Stage stage : {yb::Stage::Main, yb::Stage::Temperature, yb::Stage::Laps}) {
         const auto count = yb::DecodeCount(stage, answer);
-        const std::size_t length = stage == yb::Stage::Laps ? 3 : 5;
-        CHECK(count.has_value() == (size == length));
+        CHECK(count.has_value() == Shaped(answer, stage == yb::Stage::Laps ? 2 : 4));
         if (count && stage == yb::Stage::Laps) CHECK(*count >= 0 && *count <= 255);
     }
 
     const auto main = yb::DecodeMainRecord(answer);
-    CHECK(main.has_value() == (size == 17));
+    CHECK(main.has_value() == Shaped(answer, 16));
     if (main) {
         CHECK(Within(main->solar, -327.68f, 327.67f) && Within(main->battery, -327.68f, 327.67f));
         CHECK(Within(main->mainVolt, -3276.8f, 3276.7f));
@@ -40,19 +50,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const auto temperature = yb::DecodeTempRecord(answer);
-    CHECK(temperature.has_value() == (size == 3));
-    if (temperature) {
-        // Two hexadecimal digits are an 8-bit two's-complement value; a malformed second
-        // character only cuts the widened field short ("9Z" reads FF9).
-        if (IsHex(answer[0]) && IsHex(answer[1]))
-            CHECK(*temperature >= -128 && *temperature <= 127);
-        else
-            CHECK(*temperature >= 0 && *temperature <= 0xFFF);
-    }
+    CHECK(temperature.has_value() == Shaped(answer, 2));
+    if (temperature) CHECK(*temperature >= -128 && *temperature <= 127);
 
     const auto lap = yb::DecodeLapRecord(answer);
-    CHECK(lap.has_value() == (size == 9));
+    CHECK(lap.has_value() == Shaped(answer, 8));
     if (lap) CHECK(Within(lap->motorWh, -3276.8f, 3276.7f));
+
+    const auto interval = yb::DecodeInterval(answer);
+    CHECK(interval.has_value() == Shaped(answer, 2));
+    if (interval) CHECK(*interval >= 0 && *interval <= 255);
 
     CHECK(yb::BeginsWithOK(answer) == (size >= 2 && answer[0] == 'O' && answer[1] == 'K'));
     return 0;

@@ -1,8 +1,9 @@
 // The settings' write commands fed arbitrary typed text. A text is either refused (the setting's
 // validation message, or its failure text when the value has no parameter form) or gives the
 // setting's command letters and a hexadecimal parameter that reads back to the typed value,
-// rounded to the logger's unit with ties to even. The interval only ever sends 1, 2, 5 or 10 s
-// and the battery only 5.00 to 50.00 Ah.
+// rounded to the logger's unit with ties to even. The interval only ever sends 1, 2, 5 or 10 s,
+// the battery only 5.00 to 50.00 Ah, and the tyre only a whole number of 256 to 65535 mm typed as
+// digits, in four digits.
 #include <QString>
 
 #include <cmath>
@@ -39,7 +40,10 @@ void CheckSetting(yb::Setting setting, const QString& text) {
         CHECK(parameter.size() == 1);
     }
     if (setting == yb::Setting::BatteryCapacity) CHECK(sent >= 500 && sent <= 5000);
-    if (setting == yb::Setting::TyreCircumference) CHECK(parameter.size() >= 2);
+    if (setting == yb::Setting::TyreCircumference) {
+        CHECK(parameter.size() == 4 && sent >= 256 && sent <= 65535);
+        for (const QChar c : text.trimmed()) CHECK(c >= u'0' && c <= u'9');
+    }
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "core/Session.h"
 
-#include <exception>
-
 #include "serial/ValueRules.h"
 
 namespace yb {
@@ -74,6 +72,7 @@ PortOutcome Session::open(Configure configure) {
     opening_ = true;
     lostWhileOpening_.clear();
     bool opened = false;
+    bool ready = false;
     try {
         port_.setPortOpen(false);
         configure();
@@ -82,13 +81,13 @@ PortOutcome Session::open(Configure configure) {
         opened = true;
         // A fresh line: nothing stale in the buffer, and one empty command line.
         port_.discardInput();
-        port_.output("\r");
-    } catch (const std::exception& e) {
-        outcome.ending = Ending::Failed;
+        ready = port_.output("\r");
+        if (!ready) outcome.reason = QStringLiteral("the port does not take what is written");
+    } catch (const PortError& e) {
         outcome.reason = QString::fromStdString(e.what());
     }
     opening_ = false;
-    if (port_.portOpen()) return outcome;
+    if (ready && port_.portOpen()) return outcome;
     // Closed at the end, whatever happened on the way: one report of the real reason.
     port_.setPortOpen(false);
     outcome.ending = Ending::Failed;
@@ -150,24 +149,22 @@ QCoro::Task<CheckOutcome> Session::checkConnection() {
         co_return outcome;
     }
     OperationScope scope(*this, Operation::CheckConnection);
-    try {
-        outcome.answer = co_await line_->ask("?");
-    } catch (const ExchangeCancelled&) {
+    const Answer answer = co_await line_->ask("?");
+    if (answer.state == Answer::State::Cancelled) {
         outcome.ending = Ending::Cancelled;
         co_return outcome;
-    } catch (const std::exception&) {
-        // The port failed: no answer came.
     }
-    const bool ok = BeginsWithOK(outcome.answer);
+    outcome.answer = answer.text;
+    const bool ok = answer.answered() && BeginsWithOK(answer.text);
     outcome.ending = ok ? Ending::Done : Ending::Failed;
     outcome.text = ok ? kConnectedText : kNotConnectedText;
     co_return outcome;
 }
 
 QCoro::Task<SettingRead> Session::readSetting(Setting setting) {
-    if (busy()) co_return SettingRead{{Ending::Refused, {}}, {}, {}};
+    if (busy()) co_return SettingRead{{Ending::Refused, {}}, {}, {}, {}};
     OperationScope scope(*this, Operation::ReadSetting);
-    co_return co_await ReadSetting(setting, *line_, data_.LogInterval);
+    co_return co_await ReadSetting(setting, *line_);
 }
 
 QCoro::Task<Outcome> Session::writeSetting(Setting setting, QString text) {

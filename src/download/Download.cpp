@@ -1,7 +1,6 @@
 #include "download/Download.h"
 
 #include <cstdint>
-#include <exception>
 #include <string>
 #include <string_view>
 #include <optional>
@@ -22,15 +21,15 @@ struct DownloadStage {
     const char* countCommand;         // a command exchange
     std::int16_t LoggedData::*count;  // where the accepted count is stored
     std::int16_t limit;               // a higher count ends the download and is not stored
-    const char* countLengthFailure;   // count answer of the wrong length
+    const char* countLengthFailure;   // count answer refused (or none)
     const char* countLimitFailure;    // count above the limit
     const char* label;                // message line: label, count in decimal, "個"
     const char* recordPrefix;         // record command: prefix and number text
     int numberWidth;                  // hexadecimal digits of the number text
     int numberBase;                   // number of the first record (laps count from 1)
-    RecordAnswer answer;              // what completes a record answer
-    const char* recordFailure;        // record answer of the wrong length
-    StoreRecord store;                // answer into slot i of the store; false: wrong length
+    std::chrono::milliseconds deadline;  // how long the logger may take for one record
+    const char* recordFailure;        // record answer refused (or none)
+    StoreRecord store;                // answer into slot i of the store; false: refused
 };
 
 bool StoreMain(LoggedData& data, int slot, std::string_view answer) {
@@ -72,7 +71,7 @@ const DownloadStage kStages[] = {
         .recordPrefix = "D1",
         .numberWidth = 4,
         .numberBase = 0,
-        .answer = kMainRecordAnswer,
+        .deadline = kMainRecordDeadline,
         .recordFailure = "'D1+nnnn' コマンドエラー",
         .store = &StoreMain,
     },
@@ -87,7 +86,7 @@ const DownloadStage kStages[] = {
         .recordPrefix = "D2",
         .numberWidth = 4,
         .numberBase = 0,
-        .answer = kTempRecordAnswer,
+        .deadline = kTempRecordDeadline,
         .recordFailure = "'D2+nnnn' コマンドエラー",
         .store = &StoreTemp,
     },
@@ -102,7 +101,7 @@ const DownloadStage kStages[] = {
         .recordPrefix = "LD",
         .numberWidth = 2,
         .numberBase = 1,
-        .answer = kLapRecordAnswer,
+        .deadline = kLapRecordDeadline,
         .recordFailure = "'LD+nn' コマンドエラー",
         .store = &StoreLap,
     },
@@ -123,7 +122,6 @@ public:
 private:
     // Runs one stage; the outcome ends the download unless it is Done.
     QCoro::Task<DownloadOutcome> runStage(const DownloadStage& stage);
-    QCoro::Task<bool> temperatureFitted();
     void report(DownloadProgress progress) {
         if (progress.event != DownloadProgress::Event::RecordStored) {
             progress.elapsed = std::chrono::steady_clock::now() - started_;
@@ -137,6 +135,13 @@ private:
         outcome.stage = stage;
         return outcome;
     }
+    // How the download ends when the line is interrupted: cancelled, or failed with `failure`.
+    DownloadOutcome interrupted(const Answer& answer, Stage stage, const char* failure) {
+        if (answer.state == Answer::State::Cancelled) {
+            return end(Ending::Cancelled, stage, kDownloadCancelledText);
+        }
+        return end(Ending::Failed, stage, QString::fromUtf8(failure));
+    }
 
     LineExchange& line_;
     LoggedData& data_;
@@ -145,88 +150,79 @@ private:
 };
 
 QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
-    const char* failure = stage.countLengthFailure;
+    // A stray character after the last stage's last record must not open this count's answer.
+    const Answer settled = co_await line_.settle();
+    if (settled.interrupted()) co_return interrupted(settled, stage.stage, stage.countLengthFailure);
+    const Answer countAnswer = co_await line_.ask(stage.countCommand);
+    if (countAnswer.interrupted()) {
+        co_return interrupted(countAnswer, stage.stage, stage.countLengthFailure);
+    }
+    const auto count = DecodeCount(stage.stage, countAnswer.text);
+    if (!count) co_return end(Ending::Failed, stage.stage, QString::fromUtf8(stage.countLengthFailure));
+    if (*count > stage.limit) {
+        // Not stored: the store keeps the count that goes with its records.
+        co_return end(Ending::Failed, stage.stage, QString::fromUtf8(stage.countLimitFailure));
+    }
+    data_.*stage.count = *count;
+    DownloadProgress progress;
+    progress.event = DownloadProgress::Event::CountKnown;
+    progress.stage = stage.stage;
+    progress.count = *count;
+    report(progress);
+
     // A stored record is reported once the next request is on the line, so that showing it
     // never holds up the download.
     std::optional<DownloadProgress> unreported;
     const auto reportStored = [&] {
         if (unreported) report(*std::exchange(unreported, std::nullopt));
     };
-    try {
-        const auto count = DecodeCount(stage.stage, co_await line_.ask(stage.countCommand));
-        if (!count) co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
-        if (*count > stage.limit) {
-            // Not stored: the store keeps the count that goes with its records.
-            co_return end(Ending::Failed, stage.stage, QString::fromUtf8(stage.countLimitFailure));
+    progress.event = DownloadProgress::Event::RecordStored;
+    for (int i = 0; i < *count; ++i) {
+        std::string number =
+            HexText(static_cast<std::uint32_t>(i + stage.numberBase), stage.numberWidth);
+        Answer answer =
+            co_await line_.askRecord(stage.recordPrefix + number, stage.deadline, reportStored);
+        if (answer.state == Answer::State::Cancelled || !answer.answered() ||
+            !stage.store(data_, i, answer.text)) {
+            reportStored();
+            co_return interrupted(answer, stage.stage, stage.recordFailure);
         }
-        data_.*stage.count = *count;
-        DownloadProgress progress;
-        progress.event = DownloadProgress::Event::CountKnown;
-        progress.stage = stage.stage;
-        progress.count = *count;
-        report(progress);
-
-        failure = stage.recordFailure;
-        progress.event = DownloadProgress::Event::RecordStored;
-        for (int i = 0; i < *count; ++i) {
-            std::string number =
-                HexText(static_cast<std::uint32_t>(i + stage.numberBase), stage.numberWidth);
-            std::string answer =
-                co_await line_.askRecord(stage.recordPrefix + number, stage.answer, reportStored);
-            if (!stage.store(data_, i, answer)) {
-                co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
-            }
-            progress.done = i + 1;
-            progress.number = std::move(number);
-            progress.answer = std::move(answer);
-            progress.elapsed = std::chrono::steady_clock::now() - started_;
-            unreported = progress;
-        }
-        reportStored();
-        co_return end(Ending::Done, stage.stage, {});
-    } catch (const ExchangeCancelled&) {
-        reportStored();
-        data_.fData_Saved = false;
-        co_return end(Ending::Cancelled, stage.stage, kDownloadCancelledText);
-    } catch (const std::exception&) {
-        // The line failed underneath (port lost), or a slot was out of range.
-        reportStored();
-        co_return end(Ending::Failed, stage.stage, QString::fromUtf8(failure));
+        progress.done = i + 1;
+        progress.number = std::move(number);
+        progress.answer = std::move(answer.text);
+        progress.elapsed = std::chrono::steady_clock::now() - started_;
+        unreported = progress;
     }
-}
-
-QCoro::Task<bool> DownloadRun::temperatureFitted() {
-    co_return BeginsWithOK(co_await line_.ask("TMP?"));
+    reportStored();
+    co_return end(Ending::Done, stage.stage, {});
 }
 
 QCoro::Task<DownloadOutcome> DownloadRun::run() {
     if (!line_.portOpen()) co_return end(Ending::Refused, Stage::Main, kPortNotOpenText);
+    // One run per store: nothing of an earlier download may stand beside this one's records.
+    data_.InitData();
+    data_.fData_Saved = true;
 
-    // The interval read reports its own failures; the download goes on whatever it found.
+    // The interval read reports its own failures; the download goes on whatever it found. The
+    // store keeps the interval only from a well-formed answer: a garbled one would put a wrong
+    // time base under every record.
     DownloadProgress interval;
     interval.event = DownloadProgress::Event::IntervalRead;
-    interval.interval =
-        co_await ReadSetting(Setting::RecordingInterval, line_, data_.LogInterval);
+    interval.interval = co_await ReadSetting(Setting::RecordingInterval, line_);
     if (interval.interval.ending == Ending::Cancelled) {
-        data_.fData_Saved = false;
         co_return end(Ending::Cancelled, Stage::Main, kDownloadCancelledText);
     }
+    data_.LogInterval = DecodeInterval(interval.interval.answer).value_or(0);
     report(interval);
 
     DownloadOutcome outcome = co_await runStage(StageOf(Stage::Main));
     if (!outcome.done()) co_return outcome;
 
-    bool fitted = false;
-    try {
-        fitted = co_await temperatureFitted();
-    } catch (const ExchangeCancelled&) {
-        data_.fData_Saved = false;
-        co_return end(Ending::Cancelled, Stage::Temperature, kDownloadCancelledText);
-    } catch (const std::exception&) {
-        co_return end(Ending::Failed, Stage::Temperature,
-                      QStringLiteral("'TMP?' コマンドエラー"));
-    }
-    if (fitted) {
+    const char* probeFailure = "'TMP?' コマンドエラー";
+    Answer probe = co_await line_.settle();
+    if (!probe.interrupted()) probe = co_await line_.ask("TMP?");
+    if (probe.interrupted()) co_return interrupted(probe, Stage::Temperature, probeFailure);
+    if (BeginsWithOK(probe.text)) {
         outcome = co_await runStage(StageOf(Stage::Temperature));
         if (!outcome.done()) co_return outcome;
     }

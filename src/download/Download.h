@@ -1,11 +1,13 @@
 #pragma once
 // The download: everything the logger holds into the store, stage by stage.
 //
-// It reads the recording interval first, then runs three stages in order (main data, the
-// temperatures when the logger has the option, laps), each a count request and one request per
-// record. The first failure ends it; what was stored stays. It reports typed progress to whoever
-// runs it and returns its outcome: the completion text, the failure text of the request that
-// failed, or the cancel text.
+// It empties the store, reads the recording interval, then runs three stages in order (main data,
+// the temperatures when the logger has the option, laps), each a count request and one request
+// per record. Every answer is taken whole or not at all (download/Records.h): the first one
+// refused ends the download, and what was stored before it stays. So the store only ever holds
+// this download's records, each one as the logger sent it, and the interval they were recorded
+// at. It reports typed progress to whoever runs it and returns its outcome: the completion text,
+// the failure text of the request that failed, or the cancel text.
 
 #include <QString>
 
@@ -49,8 +51,9 @@ struct DownloadOutcome : Outcome {
 };
 
 // Runs the whole download on the open port. With the port closed: Refused with
-// "CommPort Not Open...", nothing sent. A cancel ends it before its next request, leaving the store
-// as a failure at that request would, and marks the data as unsaved. Never throws.
+// "CommPort Not Open...", nothing sent, the store untouched. A cancel ends it before its next
+// request, leaving the store as a failure at that request would. Expected endings (a refused
+// answer, a lost port, a cancel) are outcomes; only a programming error throws.
 QCoro::Task<DownloadOutcome> Download(LineExchange& line, LoggedData& data, ProgressSink report);
 
 // What the message line shows once a stage's count is known: "データ１:16100個".

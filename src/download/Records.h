@@ -1,10 +1,10 @@
 #pragma once
 // The logger's answers to the download's requests, decoded.
 //
-// Every answer has a fixed length that counts the logger's line end; its fields are runs of
-// hexadecimal characters read by HexFieldValue. An answer of any other length is refused
-// (nullopt); the content of an answer of the right length is not tested, a non-hexadecimal
-// character only ending its field early.
+// Every answer is a fixed number of hexadecimal digits followed by the logger's line end. Anything
+// else is refused (nullopt): another length, a missing line end, and any character in a field
+// that is not a hexadecimal digit. A refused answer is never stored, so a value in the store is
+// always one the logger sent.
 
 #include <cstdint>
 #include <optional>
@@ -13,6 +13,11 @@
 namespace yb {
 
 enum class Stage { Main, Temperature, Laps };
+
+// Characters of each record answer, its line end included.
+inline constexpr std::size_t kMainRecordChars = 17;
+inline constexpr std::size_t kTempRecordChars = 3;
+inline constexpr std::size_t kLapRecordChars = 9;
 
 struct MainRecord {
     float solar;     // A, field 1-4 / 100
@@ -27,13 +32,15 @@ struct LapRecord {
     float motorWh;         // field 5-8 / 10
 };
 
-// The count a stage's count answer gives: 5 characters (4 digits) for main data and
-// temperatures, 3 characters (2 digits) for laps.
+// The count a stage's count answer gives: 4 digits for main data and temperatures (16-bit two's
+// complement), 2 digits for laps.
 std::optional<std::int16_t> DecodeCount(Stage stage, std::string_view answer);
 
-std::optional<MainRecord> DecodeMainRecord(std::string_view answer);  // 17 characters
-// 3 characters: two hexadecimal digits of an 8-bit two's-complement temperature in degrees C.
+std::optional<MainRecord> DecodeMainRecord(std::string_view answer);  // 16 digits
+// 2 digits: an 8-bit two's-complement temperature in degrees C.
 std::optional<std::int16_t> DecodeTempRecord(std::string_view answer);
-std::optional<LapRecord> DecodeLapRecord(std::string_view answer);  // 9 characters
+std::optional<LapRecord> DecodeLapRecord(std::string_view answer);  // 8 digits
+// The recording interval in seconds from the answer to the interval query: 2 digits.
+std::optional<std::int16_t> DecodeInterval(std::string_view answer);
 
 }  // namespace yb

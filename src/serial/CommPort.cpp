@@ -1,5 +1,7 @@
 #include "serial/CommPort.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 
 #include "serial/PortNames.h"
@@ -79,9 +81,9 @@ bool RequestLowLatency(PortHandle handle) {
 #endif
 }
 
-CommPort::CommPort(QObject* parent) : QObject(parent) {
+CommPort::CommPort(QObject* parent) : Line(parent) {
     connect(&serial_, &QSerialPort::errorOccurred, this, &CommPort::onError);
-    connect(&serial_, &QSerialPort::readyRead, this, &CommPort::readyRead);
+    connect(&serial_, &QSerialPort::readyRead, this, &Line::readyRead);
     lineWatch_.setInterval(kLineWatchMs);
     connect(&lineWatch_, &QTimer::timeout, this, &CommPort::pollLineCounters);
 }
@@ -116,13 +118,19 @@ void CommPort::setPortOpen(bool open) {
     }
     if (serial_.isOpen()) return;
 
-    const std::optional<QString> device =
+    std::optional<QString> device =
         device_.isEmpty() ? ResolveComPort(portNumber_) : std::optional<QString>(device_);
     if (!device) {
         throw PortError("COM" + std::to_string(portNumber_) + ": no such serial port");
     }
+    // The port lock is named after the device: a link must not make a second name for it.
+    if (QDir::isAbsolutePath(*device)) {
+        const QString canonical = QFileInfo(*device).canonicalFilePath();
+        if (!canonical.isEmpty()) device = canonical;
+    }
     const LineSettings s = ParseSettings(settings_);
     serial_.setPortName(*device);
+    openedDevice_ = *device;
     serial_.setBaudRate(s.baud);
     serial_.setParity(s.parity);
     serial_.setDataBits(s.dataBits);
@@ -148,29 +156,24 @@ void CommPort::setPortOpen(bool open) {
     emit opened();
 }
 
-void CommPort::requireOpen() const {
-    if (!serial_.isOpen()) throw PortError("the serial port is not open");
-}
-
 std::string CommPort::input() {
-    requireOpen();
+    if (!serial_.isOpen()) return {};
     return serial_.readAll().toStdString();
 }
 
-void CommPort::output(std::string_view text) {
-    requireOpen();
+bool CommPort::output(std::string_view text) {
+    if (!serial_.isOpen()) return false;
     const auto size = static_cast<qint64>(text.size());
-    if (serial_.write(text.data(), size) != size) {
-        throw PortError("write failed: " + serial_.errorString().toStdString());
-    }
+    if (serial_.write(text.data(), size) != size) return false;
     // Hands the command to the system now rather than on the next turn of the event loop; what
-    // the system cannot take at once is written by the event loop.
+    // the system cannot take at once is written by the event loop. A failure here closes the
+    // port (onError).
     serial_.flush();
-    requireOpen();
+    return serial_.isOpen();
 }
 
 void CommPort::discardInput() {
-    requireOpen();
+    if (!serial_.isOpen()) return;
     serial_.clear(QSerialPort::Input);
     serial_.readAll();
 }
@@ -185,7 +188,7 @@ void CommPort::onError(QSerialPort::SerialPortError error) {
             return;  // open failures are reported by setPortOpen; the rest is not fatal
     }
     if (!serial_.isOpen()) return;
-    const QString reason = QStringLiteral("%1: %2").arg(serial_.portName(), serial_.errorString());
+    const QString reason = QStringLiteral("%1: %2").arg(openedDevice_, serial_.errorString());
     // A port that has gone away keeps raising errors until it is closed.
     lineWatch_.stop();
     serial_.close();

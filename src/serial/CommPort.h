@@ -1,11 +1,14 @@
 #pragma once
-// The serial port with the properties the system uses.
+// The serial port with the properties the system uses: the real line under the exchanges.
 //
 // Everything happens on the event loop: nothing here blocks. A write is pushed towards the line
 // at once; what the system has not taken yet goes out as soon as the line takes it. Received
 // characters are announced by readyRead(). A port that fails underneath (adapter unplugged, I/O
-// error) is closed here and reported once through portLost(); calls on a closed port throw
-// PortError.
+// error) is closed here and reported once through portLost(); on a closed port reads give
+// nothing and writes fail.
+//
+// A device is opened by its canonical path, so that the system's port lock is the same whether
+// it was reached through a symbolic link or not: two programs never share one device.
 //
 // Opening also asks the driver for low latency: USB serial adapters with a latency timer (FTDI
 // chips: 16 ms by default) otherwise hold every short answer up to that long, which makes a
@@ -23,6 +26,7 @@
 #include <utility>
 
 #include "serial/CommEvents.h"
+#include "serial/Line.h"
 
 namespace yb {
 
@@ -41,7 +45,7 @@ using PortHandle = decltype(std::declval<const QSerialPort&>().handle());
 // timer in the port's driver settings).
 bool RequestLowLatency(PortHandle handle);
 
-class CommPort : public QObject {
+class CommPort : public Line {
     Q_OBJECT
 public:
     static constexpr int kMaxPortNumber = 255;
@@ -62,14 +66,12 @@ public:
     // Opens or closes the port. Opening throws PortError (with a reason) when the device does
     // not exist, is in use or refuses the settings. Closing a closed port does nothing.
     void setPortOpen(bool open);
-    bool portOpen() const { return serial_.isOpen(); }
+    bool portOpen() const override { return serial_.isOpen(); }
 
-    // Every character waiting, removed from the buffer; "" when nothing waits.
-    std::string input();
-    // Writes the text and pushes it onto the line.
-    void output(std::string_view text);
+    std::string input() override;
+    bool output(std::string_view text) override;
     // Throws away every received character, the system's buffer included.
-    void discardInput();
+    void discardInput() override;
 
     // What every open asks of the driver; RequestLowLatency unless replaced (tests watch it).
     using LowLatencyRequest = std::function<bool(PortHandle)>;
@@ -82,12 +84,9 @@ public:
 signals:
     // The port has just been opened, before anything was written to it.
     void opened();
-    void readyRead();
     void commEvent(int code);
-    void portLost(const QString& reason);
 
 private:
-    void requireOpen() const;
     void onError(QSerialPort::SerialPortError error);
     void pollLineCounters();
     bool readLineCounters(LineCounters& counters) const;
@@ -100,6 +99,7 @@ private:
     bool lowLatency_ = false;
     int portNumber_ = 1;
     QString device_;
+    QString openedDevice_;  // the device the port was last opened on, by its canonical path
     QString settings_ = QStringLiteral("9600,N,8,1");
 };
 

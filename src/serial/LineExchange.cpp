@@ -4,15 +4,7 @@
 
 namespace yb {
 
-namespace {
-
-bool IsHexDigit(char c) {
-    return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
-}
-
-}  // namespace
-
-// Marks an exchange as running for as long as it is in scope, also when an exception leaves it.
+// Marks an exchange as running for as long as it is in scope.
 class LineExchange::BusyScope {
 public:
     explicit BusyScope(bool& flag) : flag_(flag) {
@@ -27,89 +19,114 @@ private:
     bool& flag_;
 };
 
-LineExchange::LineExchange(CommPort& port, QObject* parent) : QObject(parent), port_(port) {
-    timer_.setSingleShot(true);
-    timer_.setTimerType(Qt::PreciseTimer);
+LineExchange::LineExchange(Line& line, std::unique_ptr<LineClock> clock, QObject* parent)
+    : QObject(parent), line_(line), clock_(std::move(clock)) {
+    if (!clock_) clock_ = std::make_unique<SteadyLineClock>();
     const auto wake = [this] { wakeup_.fire(); };
-    connect(&timer_, &QTimer::timeout, this, wake);
-    connect(&port_, &CommPort::readyRead, this, wake);
-    connect(&port_, &CommPort::portLost, this, wake);
+    clock_->onWake = wake;
+    connect(&line_, &Line::readyRead, this, wake);
+    connect(&line_, &Line::portLost, this, wake);
 }
 
 void LineExchange::cancel() {
     cancelled_ = true;
-    timer_.stop();
+    clock_->stopWake();
     wakeup_.fire();
 }
 
-void LineExchange::throwIfCancelled() const {
-    if (cancelled_) throw ExchangeCancelled();
+std::optional<Answer::State> LineExchange::interruption() const {
+    if (cancelled_) return Answer::State::Cancelled;
+    if (!line_.portOpen()) return Answer::State::PortLost;
+    return std::nullopt;
 }
 
-void LineExchange::send(const std::string& command) {
-    throwIfCancelled();
-    port_.discardInput();
-    port_.output(command + '\r');
+std::optional<Answer::State> LineExchange::send(std::string_view command) {
+    if (auto ended = interruption()) return ended;
+    line_.discardInput();
+    std::string text(command);
+    text += '\r';
+    if (!line_.output(text)) return Answer::State::PortLost;
+    return std::nullopt;
 }
 
-Wakeup::Awaiter LineExchange::waitUntil(Clock::time_point until) {
-    // Characters of one answer arrive one by one: the timer is only set again when the instant
-    // to wake at changes.
-    if (!timer_.isActive() || until != timerUntil_) {
-        const auto left = std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now());
-        timer_.start(std::max<std::chrono::milliseconds>(left, std::chrono::milliseconds(0)));
-        timerUntil_ = until;
-    }
+std::string LineExchange::take() {
+    std::string more = line_.input();
+    if (!more.empty()) lastArrival_ = clock_->now();
+    return more;
+}
+
+Wakeup::Awaiter LineExchange::waitUntil(TimePoint until) {
+    clock_->wakeAt(until);
     return wakeup_.wait();
 }
 
-QCoro::Task<std::string> LineExchange::ask(std::string command, std::chrono::milliseconds wait) {
+QCoro::Task<Answer> LineExchange::ask(std::string command, std::chrono::milliseconds wait) {
     BusyScope scope(busy_);
-    send(command);
+    if (auto ended = send(command)) co_return Answer{*ended, {}};
     emit commandSent();
     // The whole wait, however early the answer is complete: the logger's answers to these
     // commands have no fixed length.
-    const auto end = Clock::now() + wait;
-    while (Clock::now() < end) {
+    const auto end = clock_->now() + wait;
+    for (;;) {
+        if (auto ended = interruption()) {
+            clock_->stopWake();
+            co_return Answer{*ended, {}};
+        }
+        if (clock_->now() >= end) break;
         co_await waitUntil(end);
-        throwIfCancelled();
-        if (!port_.portOpen()) break;  // the read below reports the failure
     }
-    timer_.stop();
-    co_return port_.input();
+    clock_->stopWake();
+    std::string text = take();
+    co_return Answer{text.empty() ? Answer::State::TimedOut : Answer::State::Answered,
+                     std::move(text)};
 }
 
-QCoro::Task<std::string> LineExchange::askRecord(std::string command, RecordAnswer shape,
-                                                 std::function<void()> whileWaiting) {
+QCoro::Task<Answer> LineExchange::askRecord(std::string command,
+                                            std::chrono::milliseconds deadline,
+                                            std::function<void()> whileWaiting) {
     BusyScope scope(busy_);
-    send(command);
+    if (auto ended = send(command)) co_return Answer{*ended, {}};
     if (whileWaiting) whileWaiting();
-    const auto deadline = Clock::now() + shape.deadline;
-    std::string answer;
-    auto lastArrival = Clock::now();
+    const auto until = clock_->now() + deadline;
+    Answer answer{Answer::State::TimedOut, {}};
     for (;;) {
-        std::string more = port_.input();
-        const auto now = Clock::now();
-        if (!more.empty()) {
-            answer += more;
-            lastArrival = now;
+        answer.text += take();
+        const auto end = std::find_if(answer.text.begin(), answer.text.end(), IsLineEnd);
+        if (end != answer.text.end()) {
+            // Whatever came after the line end belongs to no answer.
+            answer.text.erase(end + 1, answer.text.end());
+            answer.state = Answer::State::Answered;
+            break;
         }
-        if (answer.size() == shape.length && !IsHexDigit(answer.back())) break;
-        if (now >= deadline) break;
-        auto until = deadline;
-        if (answer.size() >= shape.length) {
-            // Too long, or not ended yet: wait for the line to fall quiet, then let the caller
-            // judge what came.
-            const auto quiet = lastArrival + kQuietLine;
-            if (now >= quiet) break;
-            until = std::min(until, quiet);
+        if (auto ended = interruption()) {
+            answer.state = *ended;
+            break;
         }
+        if (clock_->now() >= until) break;
         co_await waitUntil(until);
-        throwIfCancelled();
     }
-    timer_.stop();
-    if (answer.size() < shape.length) answer.clear();
+    clock_->stopWake();
     co_return answer;
+}
+
+QCoro::Task<Answer> LineExchange::settle() {
+    BusyScope scope(busy_);
+    const auto giveUp = clock_->now() + kSettleLimit;
+    Answer settled;
+    for (;;) {
+        if (auto ended = interruption()) {
+            settled.state = *ended;
+            break;
+        }
+        settled.text += take();
+        const auto now = clock_->now();
+        const auto quiet = lastArrival_ + kQuietLine;
+        if (now >= quiet || now >= giveUp) break;
+        co_await waitUntil(std::min(quiet, giveUp));
+    }
+    clock_->stopWake();
+    line_.discardInput();
+    co_return settled;
 }
 
 }  // namespace yb

@@ -3,29 +3,37 @@
 //
 // There are two kinds of exchange. A command exchange (counts, the temperature probe, the
 // settings, the connection check) waits a fixed time and then takes whatever arrived. A record
-// exchange (one record of a download) completes as soon as the answer has its length and ends
-// with the logger's line end, or gives up at its deadline. Both empty the receive buffer before
-// they write, so a late answer to an earlier command is never taken for this one's.
+// exchange (one record of a download) is complete at the first line end the logger sends (CR or
+// LF), and gives up at its deadline: never earlier, and never because the line fell quiet, so a
+// line end held back by a USB adapter still ends its own answer and never the next one. Both
+// empty the receive buffer before they write, so a late answer to an earlier command is never
+// taken for this one's. Between the stages of a download, settle() lets the line fall quiet and
+// throws away what came, so a stray character after a stage's last record cannot open the next
+// stage's answer.
+//
+// An exchange returns its answer with how it ended: answered, timed out, cancelled or the port
+// lost. These are the expected endings and are values, not exceptions. Asking for a second
+// exchange while one waits is a programming error (ExchangeBusy).
 //
 // Nothing here blocks or runs a nested event loop: an exchange suspends its coroutine until
-// characters arrive, its time is up, the port fails, or it is cancelled. Only one exchange runs
-// at a time (ExchangeBusy otherwise). Port failures (PortError) and cancellation
-// (ExchangeCancelled) reach the caller as exceptions, which each operation turns into its own
-// failure text.
+// characters arrive, its time is up, the port fails, or it is cancelled.
 
 #include <QObject>
-#include <QTimer>
 
 #include <chrono>
 #include <coroutine>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include <qcoro/qcorotask.h>
 
-#include "serial/CommPort.h"
+#include "serial/Line.h"
+#include "serial/ValueRules.h"
 
 namespace yb {
 
@@ -35,22 +43,28 @@ public:
     using std::logic_error::logic_error;
 };
 
-// The running operation was cancelled; nothing more is sent.
-class ExchangeCancelled : public std::runtime_error {
-public:
-    ExchangeCancelled() : std::runtime_error("cancelled") {}
+struct Answer {
+    enum class State {
+        Answered,   // a command exchange's whole wait passed with characters in; a record
+                    // answer reached its line end
+        TimedOut,   // nothing (command) or no line end (record) by the deadline
+        Cancelled,  // the running operation was cancelled; nothing more is sent
+        PortLost,   // the port was closed or failed before the answer was complete
+    };
+    State state = State::Answered;
+    // What arrived: a record answer up to and including its line end; otherwise everything.
+    std::string text;
+
+    bool answered() const { return state == State::Answered; }
+    // Cancelled or port lost: the operation cannot go on.
+    bool interrupted() const { return state == State::Cancelled || state == State::PortLost; }
 };
 
-// What makes a record answer complete: its exact length, and how long the logger may take.
-struct RecordAnswer {
-    std::size_t length;
-    std::chrono::milliseconds deadline;
-};
-
-// Main-data and lap records may take 100 polls of 5 ms, temperature records 100 of 3 ms.
-inline constexpr RecordAnswer kMainRecordAnswer{17, std::chrono::milliseconds(500)};
-inline constexpr RecordAnswer kTempRecordAnswer{3, std::chrono::milliseconds(300)};
-inline constexpr RecordAnswer kLapRecordAnswer{9, std::chrono::milliseconds(500)};
+// How long the logger may take for one record answer: 100 polls of 5 ms for main data and laps,
+// 100 of 3 ms for temperatures.
+inline constexpr std::chrono::milliseconds kMainRecordDeadline{500};
+inline constexpr std::chrono::milliseconds kTempRecordDeadline{300};
+inline constexpr std::chrono::milliseconds kLapRecordDeadline{500};
 
 // Resumes the one coroutine waiting on it (co_await wakeup.wait()), right inside fire().
 class Wakeup {
@@ -77,31 +91,38 @@ private:
 class LineExchange : public QObject {
     Q_OBJECT
 public:
-    using Clock = std::chrono::steady_clock;
+    using TimePoint = LineClock::TimePoint;
     static constexpr std::chrono::milliseconds kCommandWait{100};
     // Two character times at 38400 baud: a line this quiet has finished sending.
     static constexpr std::chrono::microseconds kQuietLine{521};
+    // settle() gives up waiting for a quiet line after this long.
+    static constexpr std::chrono::milliseconds kSettleLimit{20};
 
-    explicit LineExchange(CommPort& port, QObject* parent = nullptr);
+    // `clock` times the waits; the steady clock when none is given.
+    explicit LineExchange(Line& line, std::unique_ptr<LineClock> clock = nullptr,
+                          QObject* parent = nullptr);
 
     // Sends `command` and its carriage return, waits `wait`, then returns every character that
-    // arrived (possibly none). Emits commandSent() once the command is written.
-    QCoro::Task<std::string> ask(std::string command, std::chrono::milliseconds wait = kCommandWait);
+    // arrived: Answered, or TimedOut when none did. Emits commandSent() once the command is
+    // written.
+    QCoro::Task<Answer> ask(std::string command, std::chrono::milliseconds wait = kCommandWait);
 
-    // Sends a record request. The answer is complete once it holds exactly `shape.length`
-    // characters, the last of them not a hexadecimal digit (the logger's line end). An answer that
-    // reaches its length without that ending, or grows past it, is read until the line has been
-    // quiet for two character times and returned as it is, for the caller's length test to refuse.
-    // An answer still short at the deadline gives "". `whileWaiting`, if given, runs right after
-    // the request is written, while its answer is on its way.
-    QCoro::Task<std::string> askRecord(std::string command, RecordAnswer shape,
-                                       std::function<void()> whileWaiting = {});
+    // Sends a record request; Answered at the first line end (the text ends with it), TimedOut
+    // when none came by `deadline` (the text holds what came). Whatever follows the line end is
+    // left for the next exchange to throw away. `whileWaiting`, if given, runs right after the
+    // request is written, while its answer is on its way.
+    QCoro::Task<Answer> askRecord(std::string command, std::chrono::milliseconds deadline,
+                                  std::function<void()> whileWaiting = {});
 
-    bool portOpen() const { return port_.portOpen(); }
+    // Waits until nothing has arrived for two character times (at most kSettleLimit) and throws
+    // away what came. Answered (with the discarded text), Cancelled or PortLost.
+    QCoro::Task<Answer> settle();
+
+    bool portOpen() const { return line_.portOpen(); }
     bool busy() const { return busy_; }
 
-    // Ends the waiting exchange at once with ExchangeCancelled, and every later one before it
-    // writes, until allowAgain().
+    // Ends the waiting exchange at once (Cancelled), and every later one before it writes, until
+    // allowAgain().
     void cancel();
     void allowAgain() { cancelled_ = false; }
     bool cancelled() const { return cancelled_; }
@@ -112,16 +133,20 @@ signals:
 
 private:
     class BusyScope;
-    void send(const std::string& command);
+    // Empties the buffer and writes the command; the ending when it cannot be sent.
+    std::optional<Answer::State> send(std::string_view command);
+    // Why the exchange cannot go on, if it cannot.
+    std::optional<Answer::State> interruption() const;
+    // Takes what arrived and notes when.
+    std::string take();
     // Suspends until characters arrive, `until` passes, the port fails or the exchange is
     // cancelled.
-    Wakeup::Awaiter waitUntil(Clock::time_point until);
-    void throwIfCancelled() const;
+    Wakeup::Awaiter waitUntil(TimePoint until);
 
-    CommPort& port_;
-    QTimer timer_;
-    Clock::time_point timerUntil_;  // what the running timer wakes for
+    Line& line_;
+    std::unique_ptr<LineClock> clock_;
     Wakeup wakeup_;
+    TimePoint lastArrival_ = TimePoint::min();
     bool busy_ = false;
     bool cancelled_ = false;
 };

@@ -26,6 +26,14 @@ bool IsDigit(char c) {
 
 }  // namespace
 
+bool IsHexAnswer(std::string_view answer, std::size_t digits) {
+    if (answer.size() != digits + 1 || !IsLineEnd(answer.back())) return false;
+    for (std::size_t i = 0; i < digits; ++i) {
+        if (HexDigit(answer[i]) < 0) return false;
+    }
+    return true;
+}
+
 std::string_view Mid(std::string_view text, std::size_t start, std::size_t length) {
     if (start < 1 || start > text.size()) return {};
     return text.substr(start - 1, length);

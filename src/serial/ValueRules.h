@@ -51,6 +51,16 @@ std::string HexText(std::uint32_t value, int width = 1);
 // eight-digit two's-complement form). nullopt when the value does not fit a 32-bit signed integer.
 std::optional<std::string> ParameterText(double value);
 
+// The logger ends every answer with a carriage return; a line feed ends it as well.
+inline bool IsLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+// True for exactly `digits` hexadecimal digits (either case) followed by one line end: the shape
+// of every count and record answer. Anything else (a letter, a blank, noise before or after, a
+// missing line end) means the answer is not the logger's.
+bool IsHexAnswer(std::string_view answer, std::size_t digits);
+
 // True when the first two characters of an answer are exactly "OK" (case-sensitive).
 bool BeginsWithOK(std::string_view answer);
 

@@ -16,11 +16,10 @@ struct SettingRule {
     const char* readCommand;  // query; the answer is hexadecimal
     std::size_t answerChars;  // leading answer characters that hold the value
     int decimals;             // 0: whole units; 2: the logger counts hundredths
-    bool keepsLogInterval;    // the read also keeps the value as the recording interval
     const char* placeholder;  // the box after a failed read
     const char* readFailed;   // message after a failed read
-    // True when the typed text may be sent; nullptr sends every text.
-    bool (*accepts)(const QString& text, double value);
+    // True when the typed text may be sent; may throw NumberOverflow.
+    bool (*accepts)(const QString& text);
     const char* invalidText;     // message when `accepts` refuses the text
     const char* writeCommand;    // write command letters, followed by the parameter
     std::size_t padBelow;        // a parameter shorter than this gets one "0" in front
@@ -28,13 +27,33 @@ struct SettingRule {
     const char* writeFailed;     // message otherwise
 };
 
-bool IsLoggerInterval(const QString&, double seconds) {
+double ValueOf(const QString& text) {
+    return LeadingNumberValue(text.toStdString());
+}
+
+bool IsLoggerInterval(const QString& text) {
+    const double seconds = ValueOf(text);
     return seconds == 1 || seconds == 2 || seconds == 5 || seconds == 10;
 }
 
+// A whole number of millimetres the logger can hold in four hexadecimal digits and no wheel is
+// smaller than: digits only, blanks around them allowed. A typo ("1,800", "abc", the placeholder
+// "----") must not send a circumference that speed and distance are then computed from.
+bool IsTyreCircumference(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 5) return false;
+    for (const QChar c : digits) {
+        if (c < u'0' || c > u'9') return false;
+    }
+    const int mm = digits.toInt();
+    return mm >= 256 && mm <= 65535;
+}
+
 // The battery box holds "dd.dd": five characters, the point third, 5.00 to 50.00 Ah.
-bool IsBatteryCapacity(const QString& text, double ah) {
-    return text.size() == 5 && text.indexOf(QLatin1Char('.')) == 2 && ah >= 5.0 && ah <= 50.0;
+bool IsBatteryCapacity(const QString& text) {
+    if (text.size() != 5 || text.indexOf(QLatin1Char('.')) != 2) return false;
+    const double ah = ValueOf(text);
+    return ah >= 5.0 && ah <= 50.0;
 }
 
 const SettingRule& RuleOf(Setting setting) {
@@ -42,11 +61,10 @@ const SettingRule& RuleOf(Setting setting) {
         .readCommand = "T?",
         .answerChars = 4,
         .decimals = 0,
-        .keepsLogInterval = false,
         .placeholder = "----",
         .readFailed = "タイヤ周長の読出しに失敗しました。",
-        .accepts = nullptr,
-        .invalidText = "",
+        .accepts = IsTyreCircumference,
+        .invalidText = "タイヤ周長は 256～65535[mm] の値にしてください",
         .writeCommand = "T",
         .padBelow = 4,
         .writeSucceeded = "タイヤ周長の書込みに成功しました。",
@@ -56,7 +74,6 @@ const SettingRule& RuleOf(Setting setting) {
         .readCommand = "BAh?",
         .answerChars = 4,
         .decimals = 2,
-        .keepsLogInterval = false,
         .placeholder = "--.--",
         .readFailed = "バッテリ初期値の読出しに失敗しました。",
         .accepts = IsBatteryCapacity,
@@ -70,7 +87,6 @@ const SettingRule& RuleOf(Setting setting) {
         .readCommand = "T??",
         .answerChars = 2,
         .decimals = 0,
-        .keepsLogInterval = true,
         .placeholder = "?",
         .readFailed = "データ記録時間間隔の読出しに失敗しました。",
         .accepts = IsLoggerInterval,
@@ -121,36 +137,27 @@ Outcome WriteFailure(const SettingRule& rule) {
 
 }  // namespace
 
-QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line,
-                                     std::int16_t& logInterval) {
+QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line) {
     const SettingRule& rule = RuleOf(setting);
-    if (!line.portOpen()) co_return SettingRead{{Ending::Refused, kPortNotOpenText}, {}, {}};
-    std::string answer;
-    try {
-        answer = co_await line.ask(rule.readCommand);
-    } catch (const ExchangeCancelled&) {
-        co_return SettingRead{{Ending::Cancelled, {}}, {}, {}};
-    } catch (const std::exception&) {
-        co_return ReadFailure(rule);
+    if (!line.portOpen()) co_return SettingRead{{Ending::Refused, kPortNotOpenText}, {}, {}, {}};
+    const Answer answer = co_await line.ask(rule.readCommand);
+    if (answer.state == Answer::State::Cancelled) {
+        co_return SettingRead{{Ending::Cancelled, {}}, {}, {}, {}};
     }
-    if (answer.empty()) {
-        // A silent logger has no interval to report; 0 is no valid one.
-        if (rule.keepsLogInterval) logInterval = 0;
-        co_return ReadFailure(rule);
-    }
-    const std::int32_t value = HexFieldValue(Mid(answer, 1, rule.answerChars));
-    if (rule.keepsLogInterval) logInterval = static_cast<std::int16_t>(value);
-    co_return SettingRead{{Ending::Done, {}}, DisplayText(value, rule.decimals), value};
+    // No answer, or the port failed: a box showing 0 would look like a value the logger holds.
+    if (!answer.answered()) co_return ReadFailure(rule);
+    const std::int32_t value = HexFieldValue(Mid(answer.text, 1, rule.answerChars));
+    co_return SettingRead{
+        {Ending::Done, {}}, DisplayText(value, rule.decimals), value, answer.text};
 }
 
 std::variant<std::string, Outcome> SettingWriteCommand(Setting setting, const QString& text) {
     const SettingRule& rule = RuleOf(setting);
     try {
-        const double value = LeadingNumberValue(text.toStdString());
-        if (rule.accepts != nullptr && !rule.accepts(text, value)) {
+        if (!rule.accepts(text)) {
             return Outcome{Ending::Refused, QString::fromUtf8(rule.invalidText)};
         }
-        auto parameter = ParameterText(value * Scale(rule.decimals));
+        auto parameter = ParameterText(ValueOf(text) * Scale(rule.decimals));
         if (!parameter) return WriteFailure(rule);
         if (parameter->size() < rule.padBelow) parameter->insert(0, 1, '0');
         return rule.writeCommand + *parameter;
@@ -164,15 +171,9 @@ QCoro::Task<Outcome> WriteSetting(Setting setting, QString text, LineExchange& l
     auto command = SettingWriteCommand(setting, text);
     if (auto* refused = std::get_if<Outcome>(&command)) co_return *refused;
     if (!line.portOpen()) co_return WriteFailure(rule);
-    std::string answer;
-    try {
-        answer = co_await line.ask(std::get<std::string>(command));
-    } catch (const ExchangeCancelled&) {
-        co_return Outcome{Ending::Cancelled, {}};
-    } catch (const std::exception&) {
-        co_return WriteFailure(rule);
-    }
-    if (!BeginsWithOK(answer)) co_return WriteFailure(rule);
+    const Answer answer = co_await line.ask(std::get<std::string>(command));
+    if (answer.state == Answer::State::Cancelled) co_return Outcome{Ending::Cancelled, {}};
+    if (!answer.answered() || !BeginsWithOK(answer.text)) co_return WriteFailure(rule);
     co_return Outcome{Ending::Done, QString::fromUtf8(rule.writeSucceeded)};
 }
 

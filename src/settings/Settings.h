@@ -24,14 +24,14 @@ enum class Setting { TyreCircumference, BatteryCapacity, RecordingInterval };
 struct SettingRead : Outcome {
     std::optional<QString> box;         // the setting's box shows this now
     std::optional<std::int32_t> value;  // the value the logger reported
+    std::string answer;                 // the answer as received
 };
 
 // Reads the setting. With the port closed: Refused, "CommPort Not Open...", no box. No answer at
 // all, or a failure of the line: the setting's placeholder and read failure text. Otherwise the
-// value as its box shows it ("1800", "12.50", "5") and no text of its own. The interval read also
-// keeps the value in `logInterval` (0 when the logger did not answer). Never throws.
-QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line,
-                                     std::int16_t& logInterval);
+// value as its box shows it ("1800", "12.50", "5") and no text of its own. Changes nothing but
+// the logger's line: what a download recorded stays as it was. Never throws.
+QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line);
 
 // The write command for a typed text, or, when nothing may be sent, the outcome: Refused with the
 // setting's validation message, or Failed with its write failure text when the value has no

@@ -1,112 +1,144 @@
-// Command and record exchanges against the simulated logger, at the line's pace where the pace
-// matters.
+// The exchanges' rules about time, on a line and a clock the test moves: what completes an answer,
+// when an exchange gives up, what a quiet line is. No test here waits on the wall clock.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-
-#include <unistd.h>
-
 #include "serial/LineExchange.h"
-#include "support/SimSession.h"
+#include "support/FakeLine.h"
 
 namespace yb::test {
 namespace {
 
-using ybsim::Fault;
-using namespace std::chrono_literals;
+const std::string kRecord = "00C8FF9C03E87D3C\r";  // a main record as the logger sends it
 
 class Exchange : public ::testing::Test {
 protected:
-    void Start(bool instant, const std::vector<Fault>& faults = {}) {
-        auto options = Holding(20, 5, 5, instant);
-        sim = std::make_unique<ybsim::LoggerSim>(options);
-        sim->start();
-        for (const auto& f : faults) sim->addFault(f);
-        port.setDevice(QString::fromStdString(sim->slavePath()));
-        port.setSettings(kLineSettings);
-        port.setPortOpen(true);
+    Exchange() {
+        auto clock = std::make_unique<FakeTime>();
+        time = clock.get();
+        line = std::make_unique<FakeLine>(*time, [this](const std::string& command) {
+            const auto reply = replies.find(command);
+            return reply == replies.end() ? Reply{} : reply->second;
+        });
+        exchange = std::make_unique<LineExchange>(*line, std::move(clock));
     }
-    std::string Ask(const std::string& command) { return Await(line.ask(command)); }
-    std::string Record(const std::string& command, RecordAnswer shape = kMainRecordAnswer) {
-        return Await(line.askRecord(command, shape));
+    Answer Ask(const std::string& command) { return RunFake(*time, exchange->ask(command)); }
+    Answer Record(const std::string& command) {
+        return RunFake(*time, exchange->askRecord(command, kMainRecordDeadline));
+    }
+    // Time since `from`, in microseconds.
+    long Since(LineClock::TimePoint from) const {
+        return std::chrono::duration_cast<std::chrono::microseconds>(time->now() - from).count();
     }
 
-    std::unique_ptr<ybsim::LoggerSim> sim;
-    CommPort port;
-    LineExchange line{port};
+    FakeTime* time = nullptr;
+    std::map<std::string, Reply> replies;
+    std::unique_ptr<FakeLine> line;
+    std::unique_ptr<LineExchange> exchange;
 };
 
-TEST_F(Exchange, CommandWaitsItsWholeTimeAndTakesWhatArrived) {
-    Start(true, {Fault::late("T?", 150)});
-    QElapsedTimer t;
-    t.start();
+TEST_F(Exchange, CommandWaitsItsWholeTimeAndTakesOnlyWhatArrivedWithin) {
+    replies["?"] = {{0ns, "OK\r"}};
+    replies["T?"] = {{150ms, "0708\r"}};
+    replies["T??"] = {{0ns, "01\r"}};
     int sent = 0;
-    QObject::connect(&line, &LineExchange::commandSent, [&] { ++sent; });
-    EXPECT_EQ(Ask("?"), "OK\r");
-    EXPECT_GE(t.elapsed(), 100);  // never less than the wait, however early the answer came
+    QObject::connect(exchange.get(), &LineExchange::commandSent, [&] { ++sent; });
+    auto start = time->now();
+    const Answer ok = Ask("?");
+    EXPECT_EQ(std::tuple(ok.state, ok.text, Since(start)),
+              std::tuple(Answer::State::Answered, "OK\r", 100'000L));
     EXPECT_EQ(sent, 1);
     // An answer after the wait is no answer, and the next exchange does not take it either.
-    EXPECT_EQ(Ask("T?"), "");
-    Idle(100);
-    EXPECT_EQ(Ask("T??"), "01\r");
-    EXPECT_EQ(sim->received(), "?\rT?\rT??\r");
+    const Answer late = Ask("T?");
+    EXPECT_EQ(std::tuple(late.state, late.text), std::tuple(Answer::State::TimedOut, ""));
+    time->runTo(time->now() + 100ms);
+    EXPECT_EQ(Ask("T??").text, "01\r");
+    EXPECT_EQ(line->written, "?\rT?\rT??\r");
 }
 
-// At the line's pace, the answer arrives character by character: the exchange returns a complete
-// record, and refuses one that is too long even when the first 17 characters look complete.
-TEST_F(Exchange, RecordIsCompleteWithItsLengthAndItsLineEnd) {
-    const ybsim::Logger logger(Holding(20, 5, 5));
-    const std::string record = logger.mainRecord(3);
-    Start(false, {Fault::replace("D1", "7" + record).onRecord(4),
-                  Fault::replace("D1", record.substr(0, 16)).onRecord(5),
-                  Fault::replace("D1", record.substr(0, 16) + "AB").onRecord(6),
-                  Fault::replace("D1", record.substr(0, 16) + "A").onRecord(7),
-                  Fault::replace("D2", "1F\r").onRecord(1), Fault::late("D10008", 350),
-                  Fault::late("LD01", 520)});
-    EXPECT_EQ(Record("D10003"), record);
-    EXPECT_EQ(Record("D10004"), "7" + record);   // one character too many: the caller refuses it
-    EXPECT_EQ(Record("D10005"), "");             // short at the deadline
-    EXPECT_EQ(Record("D10006"), record.substr(0, 16) + "AB");
-    EXPECT_EQ(Record("D10007"), record.substr(0, 16) + "A");  // length reached, line quiet
-    // Late, yet within its 500 ms.
-    EXPECT_EQ(Record("D10008"), logger.mainRecord(8));
-    EXPECT_EQ(Record("D20001", kTempRecordAnswer), "1F\r");
-    EXPECT_EQ(Record("LD01", kLapRecordAnswer), "");  // after its deadline
-    Idle(100);
-    EXPECT_EQ(Record("D10003"), record);  // the late lap answer was thrown away
+// A record answer is complete at its first line end, the instant it arrives, however long the
+// line end was held back (a USB adapter's frames, its latency timer) and whatever came before it.
+// Whatever follows the line end belongs to no answer.
+TEST_F(Exchange, RecordIsCompleteAtItsLineEndNeverEarlier) {
+    const std::string digits = kRecord.substr(0, 16);
+    const std::tuple<Reply, std::string, std::chrono::nanoseconds> cases[] = {
+        {{{0ns, kRecord}}, kRecord, 24 * kCharTime},
+        {{{0ns, digits}, {1ms, "\r"}}, kRecord, 24 * kCharTime + 1ms},
+        {{{0ns, digits}, {16ms, "\r"}}, kRecord, 24 * kCharTime + 16ms},
+        {{{0ns, "7" + digits}, {4ms, "\r"}}, "7" + kRecord, 25 * kCharTime + 4ms},
+        {{{0ns, kRecord + "7"}}, kRecord, 24 * kCharTime},
+        {{{0ns, digits + "\n"}}, digits + "\n", 24 * kCharTime},
+        {{{350ms, kRecord}}, kRecord, 24 * kCharTime + 350ms},  // late, within its 500 ms
+    };
+    for (const auto& [reply, text, completeAfter] : cases) {
+        SCOPED_TRACE(text);
+        replies["D10001"] = reply;
+        const auto start = time->now();
+        const Answer answer = Record("D10001");
+        EXPECT_EQ(std::tuple(answer.state, answer.text), std::tuple(Answer::State::Answered, text));
+        EXPECT_EQ(time->now() - start, completeAfter);
+        time->runTo(time->now() + 1s);
+    }
 }
 
-TEST_F(Exchange, CancelEndsTheWaitAndStopsLaterWritesBusyRefusesASecond) {
-    Start(true, {Fault::silence("D10001")});
-    auto waiting = line.askRecord("D10001", kMainRecordAnswer);
-    EXPECT_THROW(Await(line.ask("?")), ExchangeBusy);
-    line.cancel();
-    EXPECT_THROW(Await(std::move(waiting)), ExchangeCancelled);
-    EXPECT_THROW(Await(line.ask("?")), ExchangeCancelled);
-    line.allowAgain();
-    EXPECT_EQ(Ask("?"), "OK\r");
-    EXPECT_EQ(sim->received(), "D10001\r?\r");
+// Without a line end an answer is never complete, however many characters came or however quiet
+// the line fell: it times out at its deadline with what came. What arrives after the deadline is
+// thrown away by the next exchange.
+TEST_F(Exchange, RecordWithoutItsLineEndTimesOutAtItsDeadline) {
+    const std::string digits = kRecord.substr(0, 16);
+    replies["D10001"] = {{0ns, digits}};
+    replies["D10002"] = {{0ns, digits + "7777"}};
+    replies["D10003"] = {{520ms, kRecord}};
+    replies["D10004"] = {{0ns, kRecord}};
+    for (const auto& [command, text] : {std::pair("D10001", digits),
+                                        std::pair("D10002", digits + "7777"),
+                                        std::pair("D10003", std::string())}) {
+        const auto start = time->now();
+        const Answer answer = Record(command);
+        EXPECT_EQ(std::tuple(answer.state, answer.text, Since(start)),
+                  std::tuple(Answer::State::TimedOut, text, 500'000L));
+    }
+    EXPECT_EQ(Record("D10004").text, kRecord);  // not the late answer to D10003
 }
 
-// Every open asks the driver of the port just opened for low latency. The pseudo-terminal refuses
-// (it has no serial settings), and the port works as before.
-TEST_F(Exchange, OpenAsksForLowLatencyARefusalLeavesThePortWorking) {
-    std::vector<std::string> asked;  // the device each request went to
-    port.setLowLatencyRequest([&](PortHandle handle) {
-        asked.emplace_back(::ttyname(handle));
-        return RequestLowLatency(handle);
-    });
-    Start(true);
-    EXPECT_EQ(asked, std::vector<std::string>{sim->slavePath()});
-    EXPECT_FALSE(port.lowLatency());
-    EXPECT_EQ(Ask("?"), "OK\r");
+// settle() lets the line fall quiet for two character times and throws away what came; a line
+// that never falls quiet is given up on after 20 ms.
+TEST_F(Exchange, SettleWaitsForAQuietLineAndThrowsAwayWhatCame) {
+    replies["D10001"] = {{0ns, kRecord + "7"}};
+    replies["D10002"] = {{0ns, kRecord + std::string(200, '7')}};
+    auto start = time->now();
+    RunFake(*time, exchange->settle());
+    EXPECT_EQ(Since(start), 0);  // a line that has been quiet all along
+    EXPECT_EQ(Record("D10001").text, kRecord);
+    start = time->now();
+    Answer settled = RunFake(*time, exchange->settle());
+    EXPECT_EQ(std::tuple(settled.state, settled.text), std::tuple(Answer::State::Answered, "7"));
+    EXPECT_GE(Since(start), 521 + 260);  // two character times after the stray character
+    EXPECT_EQ(line->input(), "");
+
+    EXPECT_EQ(Record("D10002").text, kRecord);
+    start = time->now();
+    settled = RunFake(*time, exchange->settle());
+    EXPECT_EQ(Since(start), 20'000);
 }
 
-TEST_F(Exchange, LostLineFailsTheExchangeAndTheNext) {
-    Start(true, {Fault::hangUp("D10002")});
-    EXPECT_THROW(Record("D10002"), PortError);
-    EXPECT_FALSE(port.portOpen());
-    EXPECT_THROW(Ask("?"), PortError);
+TEST_F(Exchange, CancelAndLostPortEndTheWaitBusyIsAProgrammingError) {
+    replies["?"] = {{0ns, "OK\r"}};
+    auto waiting = exchange->askRecord("D10001", kMainRecordDeadline);
+    EXPECT_THROW(RunFake(*time, exchange->ask("?")), ExchangeBusy);
+    time->runTo(time->now() + 10ms);
+    exchange->cancel();
+    EXPECT_EQ(RunFake(*time, std::move(waiting)).state, Answer::State::Cancelled);
+    EXPECT_EQ(Ask("?").state, Answer::State::Cancelled);  // nothing more is sent
+    exchange->allowAgain();
+    EXPECT_EQ(Ask("?").text, "OK\r");
+    EXPECT_EQ(line->written, "D10001\r?\r");
+
+    waiting = exchange->askRecord("D10002", kMainRecordDeadline);
+    time->runTo(time->now() + 10ms);
+    line->drop();
+    EXPECT_EQ(RunFake(*time, std::move(waiting)).state, Answer::State::PortLost);
+    EXPECT_EQ(Ask("?").state, Answer::State::PortLost);
+    EXPECT_EQ(line->written, "D10001\r?\rD10002\r");
 }
 
 }  // namespace

@@ -1,0 +1,230 @@
+// What a download stores when the line misbehaves, on a fake line at the line's pace: noise before,
+// inside and after a record, line ends held back, garbled counts, stray characters between the
+// stages. Whatever happens, the download either succeeds with exactly what the logger holds or
+// fails with every stored record the logger's own, and nothing of an earlier run beside them.
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "download/Download.h"
+#include "support/FakeLine.h"
+
+namespace yb::test {
+namespace {
+
+const QString kDone = QStringLiteral("データ読出し完了...");
+const std::map<Stage, QString> kRecordFailure{
+    {Stage::Main, QStringLiteral("'D1+nnnn' コマンドエラー")},
+    {Stage::Temperature, QStringLiteral("'D2+nnnn' コマンドエラー")},
+    {Stage::Laps, QStringLiteral("'LD+nn' コマンドエラー")}};
+
+ybsim::Options Holding(long main, long temp, long laps) {
+    ybsim::Options o;
+    o.mainCount = main;
+    o.tempCount = temp;
+    o.lapCount = laps;
+    o.interval = 5;
+    return o;
+}
+
+// The request of record `index` of a stage ("D10002", "LD03").
+std::string RecordCommand(Stage stage, long index) {
+    switch (stage) {
+        case Stage::Main:
+            return "D1" + ybsim::hexField(index, 4);
+        case Stage::Temperature:
+            return "D2" + ybsim::hexField(index, 4);
+        case Stage::Laps:
+            break;
+    }
+    return "LD" + ybsim::hexField(index + 1, 2);
+}
+
+class Framing : public ::testing::Test {
+protected:
+    void Logger(const ybsim::Options& options) { peer = std::make_unique<LoggerPeer>(options); }
+    DownloadOutcome Run() {
+        auto clock = std::make_unique<FakeTime>();
+        FakeTime& time = *clock;
+        FakeLine line(time, [this](const std::string& command) { return (*peer)(command); });
+        LineExchange exchange(line, std::move(clock));
+        const DownloadOutcome outcome = RunFake(time, Download(exchange, data, {}));
+        commands = line.commands;
+        return outcome;
+    }
+    const ybsim::Logger& logger() const { return peer->logger; }
+
+    // How many leading records of each stage are the logger's own. Every slot after them, up to
+    // and including the one past the stage's count, must hold its empty marker, and a count is
+    // either the logger's or 0 (not reached).
+    std::array<long, 3> OwnRecords() const {
+        const auto main = [&](long i) {
+            const auto v = logger().mainValues(i);
+            return std::array{v.solarCentiA / 100.0f, v.batteryCentiA / 100.0f,
+                              v.mainDeciV / 10.0f, v.subDeciV / 10.0f, 1.0f * v.speedKmh};
+        };
+        const auto stored = [&](long i) {
+            const int s = static_cast<int>(i);
+            return std::array{data.Data1Solar.at(s), data.Data1Battery.at(s),
+                              data.Data1MainVolt.at(s), data.Data1SubVolt.at(s),
+                              data.Data1Speed.at(s)};
+        };
+        const float e = LoggedData::kMainEmpty;
+        std::array<long, 3> kept{};
+        const auto walk = [&](long count, long stored, auto same, auto empty) {
+            EXPECT_TRUE(stored == 0 || stored == count) << stored;
+            long k = 0;
+            while (k < stored && same(k)) ++k;
+            for (long i = k; i <= count; ++i) EXPECT_TRUE(empty(i)) << i;
+            return k;
+        };
+        kept[0] = walk(logger().mainCount(), data.DataCount1, [&](long i) { return stored(i) == main(i); },
+                       [&](long i) { return stored(i) == std::array{e, e, e, e, e}; });
+        kept[1] = walk(logger().tempCount(), data.DataCount2,
+                       [&](long i) { return data.Data2Temp.at(int(i)) == logger().temperature(i); },
+                       [&](long i) { return data.Data2Temp.at(int(i)) == LoggedData::kTempEmpty; });
+        kept[2] = walk(logger().lapCount(), data.LapCount,
+                       [&](long i) {
+                           const auto lap = logger().lapValues(i + 1);
+                           return data.LapTime.at(int(i)) == lap.seconds &&
+                                  data.LapMotorWh.at(int(i)) == lap.energyDWh / 10.0f;
+                       },
+                       [&](long i) { return data.LapTime.at(int(i)) == LoggedData::kLapTimeEmpty; });
+        return kept;
+    }
+    void ExpectComplete(const DownloadOutcome& outcome) const {
+        EXPECT_EQ(outcome.text, kDone);
+        EXPECT_EQ(OwnRecords(),
+                  (std::array{logger().mainCount(), logger().tempCount(), logger().lapCount()}));
+        EXPECT_EQ(data.LogInterval, logger().interval());
+    }
+
+    std::unique_ptr<LoggerPeer> peer;
+    LoggedData data;
+    std::vector<std::string> commands;
+};
+
+// One character of noise before a record, inside it, a letter in place of a digit, or noise
+// after its line end; the line end itself late by 0, 1, 4 or 16 ms (USB adapters deliver in 1 ms
+// frames, a 16 ms latency timer is common). At the last record of each stage, where a late line
+// end used to open the next stage's answer, and at the first main record.
+TEST_F(Framing, NoiseAroundARecordNeverShiftsItNorInventsAValue) {
+    using Shape = std::function<Reply(const std::string& body, std::chrono::milliseconds late)>;
+    const std::map<std::string, Shape> shapes{
+        {"before", [](auto& body, auto late) { return Reply{{0ns, "7" + body}, {late, "\r"}}; }},
+        {"inside",
+         [](auto& body, auto late) {
+             return Reply{{0ns, body.substr(0, 1) + "7" + body.substr(1)}, {late, "\r"}};
+         }},
+        {"letter", [](auto& body, auto late) { return Reply{{0ns, "G" + body.substr(1)}, {late, "\r"}}; }},
+        {"after", [](auto& body, auto late) { return Reply{{0ns, body}, {late, "\r"}, {0ns, "7"}}; }}};
+    const std::pair<Stage, long> places[] = {
+        {Stage::Main, 0}, {Stage::Main, 3}, {Stage::Temperature, 2}, {Stage::Laps, 2}};
+    for (const auto& [where, shape] : shapes) {
+        for (const auto& [stage, index] : places) {
+            for (const auto late : {0ms, 1ms, 4ms, 16ms}) {
+                SCOPED_TRACE(where + " " + RecordCommand(stage, index) + " " +
+                             std::to_string(late.count()) + " ms");
+                Logger(Holding(4, 3, 3));
+                const std::string command = RecordCommand(stage, index);
+                peer->faults[command] = [&, late = late](const std::string& answer) {
+                    return shape(answer.substr(0, answer.size() - 1), late);
+                };
+                const DownloadOutcome outcome = Run();
+                const auto kept = OwnRecords();
+                if (where != "after") {
+                    // Refused where it came: the records before it stay, nothing after it.
+                    EXPECT_EQ(outcome.text, kRecordFailure.at(stage));
+                    EXPECT_EQ(commands.back(), command);
+                    EXPECT_EQ(kept[static_cast<int>(stage)], index);
+                } else if (index == 0) {
+                    // The noise falls into the next record's answer, which is refused in turn.
+                    EXPECT_EQ(outcome.text, kRecordFailure.at(stage));
+                    EXPECT_EQ(kept[0], 1);
+                } else {
+                    ExpectComplete(outcome);  // the stage boundary lets the line settle first
+                }
+            }
+        }
+    }
+}
+
+// A stray character right after each stage's last record, or the line end of every answer held
+// back by one USB frame: the download completes with exactly what the logger holds.
+TEST_F(Framing, StrayCharactersBetweenStagesAndLateLineEndsStillGiveTheExactRun) {
+    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+        SCOPED_TRACE(static_cast<int>(stage));
+        Logger(Holding(4, 3, 3));
+        peer->faults[RecordCommand(stage, 2 + (stage == Stage::Main))] = [](const std::string& a) {
+            return Reply{{0ns, a}, {0ns, "\n"}};
+        };
+        ExpectComplete(Run());
+    }
+    Logger(Holding(30, 10, 5));
+    const LoggerPeer::Fault heldBack = [](const std::string& a) {
+        return Reply{{0ns, a.substr(0, a.size() - 1)}, {1ms, "\r"}};
+    };
+    for (const auto& command : {"T??", "D1?", "TMP?", "D2?", "L?"}) peer->faults[command] = heldBack;
+    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+        for (long i = 0; i < 30; ++i) peer->faults[RecordCommand(stage, i)] = heldBack;
+    }
+    ExpectComplete(Run());
+}
+
+// A count answer with anything but its hexadecimal digits and the line end fails its stage: no
+// section is ever silently empty.
+TEST_F(Framing, GarbledCountsFailTheirStage) {
+    const std::tuple<std::string, std::string, QString, std::array<long, 3>> cases[] = {
+        {"D1?", "0X28\r", "'D1?' コマンドエラー", {0, 0, 0}},
+        {"D1?", " 028\r", "'D1?' コマンドエラー", {0, 0, 0}},
+        {"D1?", "0004\r\n", "'D1?' コマンドエラー", {0, 0, 0}},
+        {"D2?", "0X0A\r", "'D2?' コマンドエラー", {4, 0, 0}},
+        {"L?", "X5\r", "'L2?' コマンドエラー", {4, 3, 0}},
+        {"L?", "1Z\r", "'L2?' コマンドエラー", {4, 3, 0}},
+        {"D1?", "3EE5\r", "'D1?' コマンドエラー", {0, 0, 0}},
+        {"L?", "C9\r", "'L?' コマンドエラー", {4, 3, 0}}};
+    for (const auto& [command, answer, text, kept] : cases) {
+        SCOPED_TRACE(command + " " + answer);
+        Logger(Holding(4, 3, 3));
+        peer->faults[command] = [answer = answer](const std::string&) { return Reply{{0ns, answer}}; };
+        EXPECT_EQ(Run().text, text);
+        EXPECT_EQ(commands.back(), command);
+        EXPECT_EQ(OwnRecords(), kept);
+        EXPECT_EQ(data.DataCount1, kept[0]);  // a refused count is never stored
+    }
+}
+
+// Only an answer beginning with "OK" says the logger has the temperature option.
+TEST_F(Framing, TemperatureProbe) {
+    for (const auto& [answer, fitted] : {std::pair("OK\r", true), std::pair("OKAY", true),
+                                         std::pair("ok\r", false), std::pair("O", false),
+                                         std::pair("", false)}) {
+        SCOPED_TRACE(answer);
+        Logger(Holding(2, 2, 2));
+        peer->faults["TMP?"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
+        EXPECT_EQ(Run().text, kDone);
+        EXPECT_EQ(OwnRecords(), (std::array{2L, fitted ? 2L : 0L, 2L}));
+    }
+}
+
+// A download that fails after a complete one: the store holds this run's records and empty rows,
+// never an earlier run's (the logger has been cleared and holds fewer records now).
+TEST_F(Framing, AFailedDownloadKeepsNothingOfTheRunBefore) {
+    Logger(Holding(12, 6, 4));
+    ExpectComplete(Run());
+    EXPECT_FALSE(data.fData_Saved);
+    data.fData_Saved = true;
+    ybsim::Options next = Holding(8, 5, 3);
+    next.seed = 99;
+    next.interval = 2;
+    Logger(next);
+    peer->faults["D10005"] = [](const std::string&) { return Reply{}; };
+    EXPECT_EQ(Run().text, kRecordFailure.at(Stage::Main));
+    EXPECT_EQ(OwnRecords(), (std::array{5L, 0L, 0L}));
+    EXPECT_EQ(std::tuple(data.DataCount1, data.DataCount2, data.LapCount), std::tuple(8, 0, 0));
+    EXPECT_EQ(data.LogInterval, 2);
+    EXPECT_FALSE(data.fData_Saved);
+}
+
+}  // namespace
+}  // namespace yb::test

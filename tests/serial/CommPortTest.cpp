@@ -1,0 +1,60 @@
+// The real port against the simulated logger: what every open asks of the driver, and the lock
+// that keeps a second program off a device it reaches through another name.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <unistd.h>
+
+#include "serial/CommPort.h"
+#include "sim/LoggerSim.h"
+
+namespace yb {
+namespace {
+
+class Port : public ::testing::Test {
+protected:
+    void SetUp() override { sim.start(); }
+    static void Open(CommPort& port, const std::string& device) {
+        port.setDevice(QString::fromStdString(device));
+        port.setSettings(QStringLiteral("38400,N,8,1"));
+        port.setPortOpen(true);
+    }
+    ybsim::LoggerSim sim{ybsim::Options{.instant = true}};
+};
+
+// Every open asks the driver of the port just opened for low latency. The pseudo-terminal refuses
+// (it has no serial settings), and the port works as before.
+TEST_F(Port, OpenAsksForLowLatencyARefusalLeavesThePortWorking) {
+    CommPort port;
+    std::vector<std::string> asked;  // the device each request went to
+    port.setLowLatencyRequest([&](PortHandle handle) {
+        asked.emplace_back(::ttyname(handle));
+        return RequestLowLatency(handle);
+    });
+    Open(port, sim.slavePath());
+    EXPECT_EQ(asked, std::vector<std::string>{sim.slavePath()});
+    EXPECT_FALSE(port.lowLatency());
+    EXPECT_TRUE(port.output("?\r"));
+    EXPECT_TRUE(sim.waitForCommands(1, std::chrono::seconds(5)));
+}
+
+// A device is locked by its own name, whichever name opened it: a link to a device that is open
+// already does not open it a second time, nor the other way round.
+TEST_F(Port, ADeviceOpenThroughALinkIsLockedForItsOwnNameToo) {
+    QTemporaryDir dir;
+    const std::string link = dir.filePath(QStringLiteral("ttyYB")).toStdString();
+    ASSERT_EQ(::symlink(sim.slavePath().c_str(), link.c_str()), 0);
+    for (const auto& [first, second] : {std::pair(link, sim.slavePath()),
+                                        std::pair(sim.slavePath(), link)}) {
+        SCOPED_TRACE(first);
+        CommPort a, b;
+        Open(a, first);
+        EXPECT_THROW(Open(b, second), PortError);
+        EXPECT_FALSE(b.portOpen());
+    }
+}
+
+}  // namespace
+}  // namespace yb
