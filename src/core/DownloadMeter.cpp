@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "serial/LineExchange.h"
+#include "download/Records.h"
 
 namespace yb {
 
@@ -18,8 +18,7 @@ constexpr int kCountRequests = 5;
 
 // Request characters of one record: prefix, number text and carriage return ("D10077\r", "LD0A\r").
 constexpr std::size_t kRequestChars[] = {7, 7, 5};
-constexpr std::size_t kAnswerChars[] = {kMainRecordAnswer.length, kTempRecordAnswer.length,
-                                        kLapRecordAnswer.length};
+constexpr std::size_t kAnswerChars[] = {kMainRecordChars, kTempRecordChars, kLapRecordChars};
 
 }  // namespace
 
@@ -99,8 +98,14 @@ QString MeterText(const MeterReading& reading) {
     return text;
 }
 
-QString MeterSummary(const MeterReading& reading) {
-    return QStringLiteral("読出し %1 個  %2 秒").arg(reading.done).arg(reading.seconds, 0, 'f', 1);
+QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading) {
+    QString ending = outcome.text;
+    if (outcome.ending == Ending::Done) ending = QStringLiteral("完了");
+    if (outcome.ending == Ending::Cancelled) ending = QStringLiteral("中止");
+    return QStringLiteral("%1  読出し %2 個  %3 秒")
+        .arg(ending)
+        .arg(reading.done)
+        .arg(reading.seconds, 0, 'f', 1);
 }
 
 }  // namespace yb

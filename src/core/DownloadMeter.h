@@ -61,7 +61,8 @@ private:
 QString MeterText(const MeterReading& reading);
 // "残り m:ss", seconds rounded up.
 QString TimeLeftText(double seconds);
-// The line that stays once the download has ended: "読出し 17650 個  105.3 秒".
-QString MeterSummary(const MeterReading& reading);
+// The line that stays once the download has ended, with how it ended (完了, 中止 or the failure
+// text): "完了  読出し 17650 個  105.3 秒".
+QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading);
 
 }  // namespace yb

@@ -74,6 +74,9 @@ public:
 };
 
 const QString kUnsavedQuestion = QStringLiteral("データを保存していません。このまま終了しますか？");
+// A download starts from an empty store: data not yet saved would be gone.
+const QString kUnsavedDownloadQuestion =
+    QStringLiteral("データを保存していません。このまま読出しますか？");
 const QString kOpenCaption = QStringLiteral("Open COM");
 const QString kCloseCaption = QStringLiteral("Close COM");
 const QString kClosedText = QStringLiteral("closed...");
@@ -314,19 +317,20 @@ void Form1::WireHandlers() {
     connect(session_, &Session::commEvent, this, [this](int code) { MSComm1_OnComm(code); });
     connect(session_, &Session::commandSent, this, [this] { Status->setText(kMessageSentText); });
     connect(session_, &Session::downloadProgress, this, &Form1::ShowProgress);
+    // The operation that was waiting ends with its own failure text in Status; the status bar
+    // says why, and keeps saying it once a download has ended.
     connect(session_, &Session::portLost, this, [this](const QString& text) {
         ShowPortClosed();
-        Status->setText(text);
+        portLoss_ = text;
+        MeterLabel->setText(text);
+        if (!session_->busy()) Status->setText(text);
     });
     connect(session_, &Session::operationChanged, this, [this](Operation running) {
         if (running == Operation::Download) {
             EnableLoggerControls(false);
             StartMeter();
         }
-        if (running == Operation::None) {
-            EnableLoggerControls(true);
-            if (metering_) EndMeter();
-        }
+        if (running == Operation::None) EnableLoggerControls(true);
         SyncMenus();
     });
 }
@@ -371,6 +375,7 @@ void Form1::EnableLoggerControls(bool enabled) {
 
 void Form1::StartMeter() {
     meter_ = DownloadMeter();
+    portLoss_.clear();
     downloadStarted_ = std::chrono::steady_clock::now();
     metering_ = true;
     MeterBar->setRange(0, 1);
@@ -388,12 +393,14 @@ void Form1::ShowMeter() {
     MeterLabel->setText(MeterText(reading));
 }
 
-void Form1::EndMeter() {
+void Form1::EndMeter(const DownloadOutcome& outcome) {
     metering_ = false;
     meter_.finish(std::chrono::steady_clock::now() - downloadStarted_);
     MeterBar->hide();
     CancelB->hide();
-    MeterLabel->setText(MeterSummary(meter_.reading()));
+    QString summary = MeterSummary(outcome, meter_.reading());
+    if (!portLoss_.isEmpty()) summary += QStringLiteral("  ") + portLoss_;
+    MeterLabel->setText(summary);
 }
 
 int Form1::ComboListIndex() const {
@@ -470,8 +477,14 @@ void Form1::TBB_Click() {
 
 void Form1::DownLoadBtn_Click() {
     if (session_->busy()) return;
-    QCoro::connect(session_->download(), this,
-                   [this](const DownloadOutcome& outcome) { ShowOutcome(outcome); });
+    if (session_->portOpen() && !session_->data().fData_Saved &&
+        !dialogs_->askYesNo(kUnsavedDownloadQuestion)) {
+        return;
+    }
+    QCoro::connect(session_->download(), this, [this](const DownloadOutcome& outcome) {
+        ShowOutcome(outcome);
+        if (metering_) EndMeter(outcome);
+    });
 }
 
 void Form1::ShowProgress(const DownloadProgress& progress) {

@@ -107,7 +107,7 @@ private:
     void SyncMenus();
     void StartMeter();
     void ShowMeter();
-    void EndMeter();
+    void EndMeter(const DownloadOutcome& outcome);
     QLineEdit* SettingBox(Setting setting) const;
     // Asks before unsaved data would be lost; true when the program may end.
     bool ConfirmEnd();
@@ -121,6 +121,7 @@ private:
     DownloadMeter meter_;
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
+    QString portLoss_;  // why the port was lost during the running operation
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
     QLineEdit* Status = nullptr;

@@ -75,7 +75,12 @@ TEST(DownloadMeter, Texts) {
     for (const auto& [seconds, text] : left) EXPECT_EQ(TimeLeftText(seconds), text);
     const MeterReading r{1234, 17650, 7.75, 159.6, 82.1};
     EXPECT_EQ(MeterText(r), "1234 / 17650 個  160 個/秒  残り 1:23");
-    EXPECT_EQ(MeterSummary(r), "読出し 1234 個  7.8 秒");
+    DownloadOutcome failed;
+    failed.ending = Ending::Failed;
+    failed.text = QStringLiteral("'D1+nnnn' コマンドエラー");
+    EXPECT_EQ(MeterSummary(failed, r), "'D1+nnnn' コマンドエラー  読出し 1234 個  7.8 秒");
+    failed.ending = Ending::Cancelled;
+    EXPECT_EQ(MeterSummary(failed, r), "中止  読出し 1234 個  7.8 秒");
 }
 
 }  // namespace

@@ -277,7 +277,7 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     EXPECT_EQ(shown.back(), std::pair(38, 38));
     EXPECT_FALSE(child("CancelB")->isVisible() || bar->isVisible());
     EXPECT_TRUE(
-        QRegularExpression("^読出し 38 個  \\d+\\.\\d 秒$").match(label->text()).hasMatch());
+        QRegularExpression("^完了  読出し 38 個  \\d+\\.\\d 秒$").match(label->text()).hasMatch());
 }
 
 // Each item clicks its button and no other, or runs its own handler, through its shortcut where
@@ -328,7 +328,8 @@ TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
 }
 
 // Esc during each stage of a download (while each count request, or a record of each stage, is
-// awaited) cancels it: nothing is sent afterwards, and the records fetched count as unsaved.
+// awaited) cancels it: nothing is sent afterwards, the records fetched count as unsaved, and the
+// status bar says it was cancelled.
 TEST_F(Window, EscapeDuringEachStageCancelsAndNothingIsSentAfterwards) {
     // Esc while the n-th count request waits, or (0) the 3rd record of the stage; its request is
     // the last one sent, its answer held back.
@@ -357,7 +358,8 @@ TEST_F(Window, EscapeDuringEachStageCancelsAndNothingIsSentAfterwards) {
         RunUntil([] { return false; }, 300);  // time for anything sent after the cancel to arrive
         EXPECT_EQ(sim->commands().back(), last);
         EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
-        EXPECT_FALSE(window->session().data().fData_Saved);
+        EXPECT_EQ(window->session().data().fData_Saved, commandNo == 1 || commandNo == 2);
+        EXPECT_TRUE(Shows("MeterLabel").startsWith("中止  読出し ")) << Shows("MeterLabel").toStdString();
         EXPECT_FALSE(item("mnuCancel")->isEnabled() || child("CancelB")->isVisible());
         window.reset();
     }
@@ -370,6 +372,14 @@ TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
     Do("DownLoadBtn");
     ASSERT_EQ(Shows("Status"), "データ読出し完了...");
     EXPECT_FALSE(window->session().data().fData_Saved);
+    // A new download would start from an empty store: it asks first, and No keeps the data.
+    dialogs->answerYes = false;
+    sim->clearReceived();
+    Do("DownLoadBtn");
+    EXPECT_EQ(dialogs->questions, std::vector<QString>{"データを保存していません。このまま読出しますか？"});
+    EXPECT_EQ(sim->received(), "");
+    EXPECT_EQ(window->session().data().DataCount1, 30);
+    dialogs->answerYes = true;
 
     const QString csvPath = dir.filePath("run.csv"), tsvPath = dir.filePath("run.txt");
     dialogs->chosenFiles = {csvPath};
@@ -427,11 +437,18 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     EXPECT_GT(window->session().data().DataCount1, 0);
 }
 
+// The download's failure text stays in Status; the status bar names the loss and the port's
+// reason beside how the download ended.
 TEST_F(Window, LostLineDuringADownloadShowsClosedAndKeepsWhatCame) {
     Start(/*instant=*/false, {Fault::hangUp("D1").onRecord(20)});
     Open();
     Do("DownLoadBtn");
     EXPECT_EQ(Shows("Status"), "'D1+nnnn' コマンドエラー");
+    const QString bar = Shows("MeterLabel");
+    EXPECT_TRUE(bar.startsWith("'D1+nnnn' コマンドエラー  読出し 20 個  ")) << bar.toStdString();
+    EXPECT_TRUE(bar.contains("シリアルポートが使用できなくなりました: " +
+                             QString::fromStdString(sim->slavePath()) + ": "))
+        << bar.toStdString();
     EXPECT_EQ(std::tuple(Shows("ComStatus"), Shows("OpenCommBtn")),
               std::tuple(QString("closed..."), QString("Open COM")));
     EXPECT_TRUE(Shows("Text1").startsWith("0013 : "));
