@@ -42,7 +42,7 @@ void CheckSetting(yb::Setting setting, const QString& text) {
     if (setting == yb::Setting::BatteryCapacity) CHECK(sent >= 500 && sent <= 5000);
     if (setting == yb::Setting::TyreCircumference) {
         CHECK(parameter.size() == 4 && sent >= 256 && sent <= 65535);
-        for (const QChar c : text.trimmed()) CHECK(c >= u'0' && c <= u'9');
+        for (const QChar c : text) CHECK((c >= u'0' && c <= u'9') || c == u' ' || c == u'\t' || c == u'\n');
     }
 }
 

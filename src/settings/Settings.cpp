@@ -40,7 +40,12 @@ bool IsLoggerInterval(const QString& text) {
 // smaller than: digits only, blanks around them allowed. A typo ("1,800", "abc", the placeholder
 // "----") must not send a circumference that speed and distance are then computed from.
 bool IsTyreCircumference(const QString& text) {
-    const QString digits = text.trimmed();
+    // Blanks are what the number reading skips: blanks, tabs and line feeds.
+    const auto blank = [](QChar c) { return c == u' ' || c == u'\t' || c == u'\n'; };
+    qsizetype first = 0, end = text.size();
+    while (first < end && blank(text[first])) ++first;
+    while (end > first && blank(text[end - 1])) --end;
+    const QStringView digits = QStringView(text).sliced(first, end - first);
     if (digits.isEmpty() || digits.size() > 5) return false;
     for (const QChar c : digits) {
         if (c < u'0' || c > u'9') return false;

@@ -182,6 +182,19 @@ TEST_F(Download, OtherOperationsDuringADownloadAreRefused) {
     ExpectHolds(40, 5, 3);
 }
 
+// Through a USB adapter that holds every answer for its 16 ms latency timer, and at the line's own
+// pace with a character of noise after the main stage's last record: the exact run.
+TEST_F(Download, AdapterLatencyAndStrayNoiseStillGiveTheExactRun) {
+    auto held = Holding(20, 5, 3, /*instant=*/false);
+    held.adapterLatencyMs = 16;
+    Connect(held);
+    EXPECT_EQ(Run(), kDone);
+    ExpectHolds(20, 5, 3);
+    Connect(Holding(20, 5, 3, false), {Fault::replace("D1", sim->mainRecord(19) + "7").onRecord(19)});
+    EXPECT_EQ(Run(), kDone);
+    ExpectHolds(20, 5, 3);
+}
+
 TEST_F(Download, LineDroppingMidwayKeepsTheRecordsBeforeClosedPortSendsNothing) {
     Connect(Holding(60, 10, 5, /*instant=*/false), {Fault::hangUp("D1").onRecord(50)});
     EXPECT_EQ(Run(), kD1Record);

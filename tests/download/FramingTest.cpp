@@ -194,6 +194,19 @@ TEST_F(Framing, GarbledCountsFailTheirStage) {
     }
 }
 
+// The store keeps the interval only from an answer of two hexadecimal digits and the line end;
+// the download goes on either way and the file then says the interval is unknown.
+TEST_F(Framing, IntervalOnlyFromAWellFormedAnswer) {
+    for (const auto& [answer, kept] : {std::pair("0A\r", 10), std::pair("057\r", 0),
+                                       std::pair("5\r", 0), std::pair("", 0)}) {
+        SCOPED_TRACE(answer);
+        Logger(Holding(2, 2, 2));
+        peer->faults["T??"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
+        EXPECT_EQ(Run().text, kDone);
+        EXPECT_EQ(data.LogInterval, kept);
+    }
+}
+
 // Only an answer beginning with "OK" says the logger has the temperature option.
 TEST_F(Framing, TemperatureProbe) {
     for (const auto& [answer, fitted] : {std::pair("OK\r", true), std::pair("OKAY", true),

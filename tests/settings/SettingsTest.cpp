@@ -54,7 +54,8 @@ TEST(SettingWriteCommand, ValidTextsGiveTheirCommandOthersNothing) {
         {kBattery, "123.4"},    {kBattery, "04.99"},    {kBattery, "50.01"},  {kBattery, "--.--"},
         {kTyre, "abc"},         {kTyre, "----"},        {kTyre, ""},          {kTyre, "1,800"},
         {kTyre, "-1800"},       {kTyre, "1800.5"},      {kTyre, "1 800"},     {kTyre, "255"},
-        {kTyre, "65536"},       {kTyre, "1e400"},       {kTyre, "０１８００"}};
+        {kTyre, "65536"},       {kTyre, "1e400"},       {kTyre, "０１８００"},
+        {kTyre, "\v1800"}};
     for (const auto& [setting, text] : refused) {
         const auto result = SettingWriteCommand(setting, text);
         ASSERT_TRUE(std::holds_alternative<Outcome>(result)) << text.toStdString();

@@ -1,0 +1,135 @@
+#!/usr/bin/env python3
+"""Plants each fault of scripts/faults.py on its own and records which tests catch it.
+
+Works on a detached worktree of HEAD (commit first), so the working tree stays untouched: builds
+it once, then for every fault replaces one exact text in one file, builds the program and the
+test binaries again, runs every test binary (each GoogleTest case counted by name), and puts the
+text back. Writes the table of docs/planted-faults.md from what it saw.
+
+    scripts/plant-faults.py [--only ID ...] [--out FILE] [--keep DIR]
+
+A fault whose text is not found exactly once, or whose tree does not build, is reported as such
+and counts as not caught: the table must be fixed, not the result.
+"""
+
+import argparse
+import concurrent.futures
+import json
+import os
+import pathlib
+import subprocess
+import sys
+import tempfile
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent))
+from faults import FAULTS, PREAMBLE  # noqa: E402
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent
+TIMEOUT_S = 240  # a binary that runs this long has hung (a missing guard shows as a hang)
+
+
+def run(cmd, cwd, **kw):
+    return subprocess.run(cmd, cwd=cwd, text=True, capture_output=True, **kw)
+
+
+def test_commands(build):
+    out = run(["ctest", "--show-only=json-v1"], build).stdout
+    tests = []
+    for t in json.loads(out)["tests"]:
+        env = {}
+        for p in t.get("properties", []):
+            if p["name"] == "ENVIRONMENT":
+                env.update(v.split("=", 1) for v in p["value"])
+        tests.append((t["name"], t["command"], env))
+    return tests
+
+
+def run_test(name, command, env, scratch):
+    """Names of the failing cases of one test command (the ctest name for a non-GoogleTest)."""
+    report = pathlib.Path(scratch) / f"{name}.json"
+    report.unlink(missing_ok=True)
+    gtest = not command[0].endswith("sh")
+    args = command + ([f"--gtest_output=json:{report}"] if gtest else [])
+    try:
+        done = run(args, scratch, env={**os.environ, **env}, timeout=TIMEOUT_S)
+    except subprocess.TimeoutExpired:
+        return [f"hangs in {name}"]
+    if done.returncode == 0:
+        return []
+    if not gtest or not report.exists():
+        return [name]
+    failed = []
+    for suite in json.loads(report.read_text())["testsuites"]:
+        for case in suite["testsuite"]:
+            if case.get("failures"):
+                failed.append(f"{suite['name']}.{case['name']}")
+    return failed or [name]
+
+
+def caught_by(build, tests, scratch):
+    with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
+        results = pool.map(lambda t: run_test(*t, scratch), tests)
+    return sorted(name for names in results for name in names)
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--only", nargs="*", help="plant only these faults")
+    parser.add_argument("--out", default=str(ROOT / "docs" / "planted-faults.md"))
+    parser.add_argument("--keep", help="worktree folder to use and keep (default: a temporary one)")
+    args = parser.parse_args()
+
+    tree = pathlib.Path(args.keep or tempfile.mkdtemp(prefix="yb-faults-"))
+    if not (tree / ".git").exists():
+        run(["git", "worktree", "add", "--detach", "--force", str(tree), "HEAD"], ROOT, check=True)
+    else:
+        run(["git", "checkout", "--detach", "--force", run(["git", "rev-parse", "HEAD"], ROOT).stdout.strip()], tree, check=True)
+    build = tree / "build"
+    run(["cmake", "-S", ".", "-B", "build", "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+        tree, check=True)
+    tests = test_commands(build)
+    targets = sorted({pathlib.Path(c[0]).name for _, c, _ in tests if not c[0].endswith("sh")})
+    targets += ["yb-downloader", "yb-logger-sim"]
+    build_cmd = ["cmake", "--build", "build", "-j2", "--target", *targets]
+    built = run(build_cmd, tree)
+    if built.returncode != 0:
+        sys.exit("the clean tree does not build:\n" + built.stdout[-3000:])
+    scratch = tempfile.mkdtemp(prefix="yb-faults-run-")
+    clean = caught_by(build, tests, scratch)
+    if clean:
+        sys.exit("the clean tree fails: " + ", ".join(clean))
+
+    rows = []
+    for fault in FAULTS:
+        if args.only and fault["id"] not in args.only:
+            continue
+        path = tree / fault["file"]
+        original = path.read_text()
+        found = original.count(fault["old"])
+        if found != 1:
+            result = [f"**not planted** (text found {found} times)"]
+        else:
+            path.write_text(original.replace(fault["old"], fault["new"]))
+            built = run(build_cmd, tree)
+            result = (caught_by(build, tests, scratch) if built.returncode == 0
+                      else ["**does not build**"])
+            path.write_text(original)
+        print(f"{fault['id']}: {', '.join(result) or 'NOT CAUGHT'}", flush=True)
+        rows.append((fault, result))
+    run(build_cmd, tree)
+
+    caught = sum(1 for _, r in rows if r and not r[0].startswith("**"))
+    lines = [PREAMBLE.format(planted=len(rows), caught=caught).rstrip(), "",
+             "| # | where | fault | caught by |", "|---|---|---|---|"]
+    for fault, result in rows:
+        names = ", ".join(f"`{r}`" if not r.startswith("**") else r for r in result)
+        lines.append(f"| {fault['id']} | `{fault['file']}` | {fault['what']} | "
+                     f"{names or '**none**'} |")
+    if not args.only:
+        pathlib.Path(args.out).write_text("\n".join(lines) + "\n")
+    if not args.keep:
+        run(["git", "worktree", "remove", "--force", str(tree)], ROOT)
+
+
+if __name__ == "__main__":
+    main()
