@@ -51,7 +51,7 @@ void Session::shutdown() {
 }
 
 void Session::closePort() {
-    port_.setPortOpen(false);
+    port_.close();
 }
 
 void Session::onPortLost(const QString& reason) {
@@ -62,38 +62,54 @@ void Session::onPortLost(const QString& reason) {
     emit portLost(PortLostText(reason));
 }
 
-template <typename Configure>
-PortOutcome Session::open(Configure configure) {
-    PortOutcome outcome;
+template <typename Result, typename Body>
+QCoro::Task<Result> Session::run(Operation operation, Body body) {
     if (busy()) {
-        outcome.ending = Ending::Refused;
+        Result refused;
+        refused.ending = Ending::Refused;
+        co_return refused;
+    }
+    OperationScope scope(*this, operation);
+    co_return co_await body();
+}
+
+template <typename Result, typename Body>
+Result Session::runNow(Body body) {
+    if (busy()) {
+        Result refused;
+        refused.ending = Ending::Refused;
+        return refused;
+    }
+    return body();
+}
+
+PortOutcome Session::open(const PortAddress& address) {
+    return runNow<PortOutcome>([&] {
+        PortOutcome outcome;
+        opening_ = true;
+        lostWhileOpening_.clear();
+        bool opened = false;
+        bool ready = false;
+        try {
+            port_.open(address);
+            opened = true;
+            chosen_ = address;
+            // A fresh line: nothing stale in the buffer, and one empty command line.
+            port_.discardInput();
+            ready = port_.output("\r");
+            if (!ready) outcome.reason = QStringLiteral("the port does not take what is written");
+        } catch (const PortError& e) {
+            outcome.reason = QString::fromStdString(e.what());
+        }
+        opening_ = false;
+        if (ready && port_.portOpen()) return outcome;
+        // Closed at the end, whatever happened on the way: one report of the real reason.
+        port_.close();
+        outcome.ending = Ending::Failed;
+        if (!lostWhileOpening_.isEmpty()) outcome.reason = lostWhileOpening_;
+        outcome.text = opened ? PortLostText(outcome.reason) : kSettingErrorText;
         return outcome;
-    }
-    opening_ = true;
-    lostWhileOpening_.clear();
-    bool opened = false;
-    bool ready = false;
-    try {
-        port_.setPortOpen(false);
-        configure();
-        port_.setSettings(kLineSettings);
-        port_.setPortOpen(true);
-        opened = true;
-        // A fresh line: nothing stale in the buffer, and one empty command line.
-        port_.discardInput();
-        ready = port_.output("\r");
-        if (!ready) outcome.reason = QStringLiteral("the port does not take what is written");
-    } catch (const PortError& e) {
-        outcome.reason = QString::fromStdString(e.what());
-    }
-    opening_ = false;
-    if (ready && port_.portOpen()) return outcome;
-    // Closed at the end, whatever happened on the way: one report of the real reason.
-    port_.setPortOpen(false);
-    outcome.ending = Ending::Failed;
-    if (!lostWhileOpening_.isEmpty()) outcome.reason = lostWhileOpening_;
-    outcome.text = opened ? PortLostText(outcome.reason) : kSettingErrorText;
-    return outcome;
+    });
 }
 
 PortOutcome Session::openNamed(const QString& name) {
@@ -103,85 +119,75 @@ PortOutcome Session::openNamed(const QString& name) {
         refused.text = kComNameErrorText;
         return refused;
     }
-    return open([&] {
-        const auto number = RoundToInt16(LeadingNumberValue(name.mid(3).toStdString()));
-        if (!number) throw PortError("port number out of range");
-        port_.setCommPort(*number);
-    });
+    const auto number = RoundToInt16(LeadingNumberValue(name.mid(3).toStdString()));
+    if (!number) {
+        PortOutcome failed;
+        failed.ending = Ending::Failed;
+        failed.text = kSettingErrorText;
+        failed.reason = QStringLiteral("port number out of range");
+        return failed;
+    }
+    return open(PortAddress{*number, {}});
 }
 
 PortOutcome Session::openDevice(const QString& device) {
-    return open([&] { port_.setDevice(device); });
+    return open(PortAddress{0, device});
 }
 
 PortOutcome Session::choosePort(int number) {
-    PortOutcome outcome;
-    if (busy()) {
-        outcome.ending = Ending::Refused;
+    return runNow<PortOutcome>([&] {
+        PortOutcome outcome;
+        chosen_ = PortAddress{number, {}};
+        if (!port_.portOpen()) return outcome;
+        try {
+            port_.open(chosen_, port_.settings());
+        } catch (const PortError& e) {
+            port_.close();
+            outcome.ending = Ending::Failed;
+            outcome.text = kSettingErrorText;
+            outcome.reason = QString::fromStdString(e.what());
+        }
         return outcome;
-    }
-    if (!port_.portOpen()) {
-        if (number >= 1) port_.setCommPort(number);
-        return outcome;
-    }
-    try {
-        port_.setPortOpen(false);
-        port_.setCommPort(number);
-        port_.setPortOpen(true);
-    } catch (const std::exception& e) {
-        port_.setPortOpen(false);
-        outcome.ending = Ending::Failed;
-        outcome.text = kSettingErrorText;
-        outcome.reason = QString::fromStdString(e.what());
-    }
-    return outcome;
+    });
 }
 
 QCoro::Task<CheckOutcome> Session::checkConnection() {
-    CheckOutcome outcome;
-    if (busy()) {
-        outcome.ending = Ending::Refused;
+    return run<CheckOutcome>(Operation::CheckConnection, [this]() -> QCoro::Task<CheckOutcome> {
+        CheckOutcome outcome;
+        if (!portOpen()) {
+            outcome.ending = Ending::Refused;
+            outcome.text = kPortNotOpenText;
+            co_return outcome;
+        }
+        const Answer answer = co_await line_->ask("?");
+        if (answer.state == Answer::State::Cancelled) {
+            outcome.ending = Ending::Cancelled;
+            co_return outcome;
+        }
+        outcome.answer = answer.text;
+        const bool ok = answer.answered() && BeginsWithOK(answer.text);
+        outcome.ending = ok ? Ending::Done : Ending::Failed;
+        outcome.text = ok ? kConnectedText : kNotConnectedText;
         co_return outcome;
-    }
-    if (!portOpen()) {
-        outcome.ending = Ending::Refused;
-        outcome.text = kPortNotOpenText;
-        co_return outcome;
-    }
-    OperationScope scope(*this, Operation::CheckConnection);
-    const Answer answer = co_await line_->ask("?");
-    if (answer.state == Answer::State::Cancelled) {
-        outcome.ending = Ending::Cancelled;
-        co_return outcome;
-    }
-    outcome.answer = answer.text;
-    const bool ok = answer.answered() && BeginsWithOK(answer.text);
-    outcome.ending = ok ? Ending::Done : Ending::Failed;
-    outcome.text = ok ? kConnectedText : kNotConnectedText;
-    co_return outcome;
+    });
 }
 
 QCoro::Task<SettingRead> Session::readSetting(Setting setting) {
-    if (busy()) co_return SettingRead{{Ending::Refused, {}}, {}, {}, {}};
-    OperationScope scope(*this, Operation::ReadSetting);
-    co_return co_await ReadSetting(setting, *line_);
+    return run<SettingRead>(Operation::ReadSetting,
+                            [this, setting] { return ReadSetting(setting, *line_); });
 }
 
 QCoro::Task<Outcome> Session::writeSetting(Setting setting, QString text) {
-    if (busy()) co_return Outcome{Ending::Refused, {}};
-    OperationScope scope(*this, Operation::WriteSetting);
-    co_return co_await WriteSetting(setting, std::move(text), *line_);
+    return run<Outcome>(Operation::WriteSetting, [this, setting, text = std::move(text)] {
+        return WriteSetting(setting, text, *line_);
+    });
 }
 
 QCoro::Task<DownloadOutcome> Session::download() {
-    if (busy()) {
-        DownloadOutcome refused;
-        refused.ending = Ending::Refused;
-        co_return refused;
-    }
-    OperationScope scope(*this, Operation::Download);
-    co_return co_await Download(*line_, data_, [this](const DownloadProgress& progress) {
-        emit downloadProgress(progress);
+    return run<DownloadOutcome>(Operation::Download, [this] {
+        return Download(*line_, data_, [this](const DownloadProgress& progress) {
+            emit downloadProgress(progress);
+        });
     });
 }
 

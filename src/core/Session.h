@@ -25,7 +25,6 @@
 
 namespace yb {
 
-inline const QString kLineSettings = QStringLiteral("38400,N,8,1");
 inline const QString kComNameErrorText = QStringLiteral("COM 設定エラー");
 inline const QString kSettingErrorText = QStringLiteral("Setting Error");
 inline const QString kConnectedText = QStringLiteral("YB 接続確認できました");
@@ -63,7 +62,10 @@ public:
     // closed, "Setting Error" when that fails); while closed it is only remembered.
     PortOutcome choosePort(int number);
     bool portOpen() const { return port_.portOpen(); }
-    QString lineSettings() const { return port_.settings(); }
+    // "38400,N,8,1", as the port was opened.
+    QString lineSettings() const { return port_.settings().text(); }
+    // The port the next open without a name of its own goes to, and the open port's.
+    const PortAddress& chosenPort() const { return chosen_; }
 
     QCoro::Task<CheckOutcome> checkConnection();
     QCoro::Task<SettingRead> readSetting(Setting setting);
@@ -79,7 +81,7 @@ public:
 
     LoggedData& data() { return data_; }
     const LoggedData& data() const { return data_; }
-    CommPort& port() { return port_; }
+    const CommPort& port() const { return port_; }
 
 signals:
     // A command exchange has written its command: the window shows "Message Sent".
@@ -93,13 +95,20 @@ signals:
 
 private:
     class OperationScope;
-    template <typename Configure>
-    PortOutcome open(Configure configure);
+    // Runs `body` as the session's one operation; while another runs, refused (Ending::Refused,
+    // no text) and nothing is sent.
+    template <typename Result, typename Body>
+    QCoro::Task<Result> run(Operation operation, Body body);
+    // The same for what happens at once (opening and switching the port).
+    template <typename Result, typename Body>
+    Result runNow(Body body);
+    PortOutcome open(const PortAddress& address);
     void onPortLost(const QString& reason);
 
     LoggedData data_;
     CommPort port_;
     std::unique_ptr<LineExchange> line_;
+    PortAddress chosen_;
     Operation running_ = Operation::None;
     bool opening_ = false;
     QString lostWhileOpening_;

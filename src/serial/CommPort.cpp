@@ -2,7 +2,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStringList>
 
 #include "serial/PortNames.h"
 
@@ -18,51 +17,6 @@
 namespace yb {
 
 namespace {
-
-struct LineSettings {
-    qint32 baud = 0;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
-};
-
-LineSettings ParseSettings(const QString& text) {
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() != 4) throw PortError("invalid line settings: " + text.toStdString());
-    LineSettings s;
-    bool ok = false;
-    s.baud = parts[0].trimmed().toInt(&ok);
-    if (!ok || s.baud <= 0) throw PortError("invalid baud rate: " + text.toStdString());
-
-    const QString parity = parts[1].trimmed().toUpper();
-    if (parity == QLatin1String("N"))
-        s.parity = QSerialPort::NoParity;
-    else if (parity == QLatin1String("E"))
-        s.parity = QSerialPort::EvenParity;
-    else if (parity == QLatin1String("O"))
-        s.parity = QSerialPort::OddParity;
-    else if (parity == QLatin1String("M"))
-        s.parity = QSerialPort::MarkParity;
-    else if (parity == QLatin1String("S"))
-        s.parity = QSerialPort::SpaceParity;
-    else
-        throw PortError("invalid parity: " + text.toStdString());
-
-    const int bits = parts[2].trimmed().toInt(&ok);
-    if (!ok || bits < 5 || bits > 8) throw PortError("invalid data bits: " + text.toStdString());
-    s.dataBits = static_cast<QSerialPort::DataBits>(bits);
-
-    const QString stop = parts[3].trimmed();
-    if (stop == QLatin1String("1"))
-        s.stopBits = QSerialPort::OneStop;
-    else if (stop == QLatin1String("1.5"))
-        s.stopBits = QSerialPort::OneAndHalfStop;
-    else if (stop == QLatin1String("2"))
-        s.stopBits = QSerialPort::TwoStop;
-    else
-        throw PortError("invalid stop bits: " + text.toStdString());
-    return s;
-}
 
 constexpr int kLineWatchMs = 50;
 
@@ -89,52 +43,54 @@ CommPort::CommPort(QObject* parent) : Line(parent) {
 }
 
 CommPort::~CommPort() {
+    close();
+}
+
+QString LineSettings::text() const {
+    char letter = 'N';
+    switch (parity) {
+        case QSerialPort::EvenParity: letter = 'E'; break;
+        case QSerialPort::OddParity: letter = 'O'; break;
+        case QSerialPort::SpaceParity: letter = 'S'; break;
+        case QSerialPort::MarkParity: letter = 'M'; break;
+        default: break;
+    }
+    const QString stop = stopBits == QSerialPort::OneStop          ? QStringLiteral("1")
+                         : stopBits == QSerialPort::OneAndHalfStop ? QStringLiteral("1.5")
+                                                                   : QStringLiteral("2");
+    return QStringLiteral("%1,%2,%3,%4").arg(baud).arg(QLatin1Char(letter)).arg(dataBits).arg(stop);
+}
+
+void CommPort::close() {
     lineWatch_.stop();
     if (serial_.isOpen()) serial_.close();
 }
 
-void CommPort::setCommPort(int n) {
-    if (n < 1 || n > kMaxPortNumber) throw PortError("invalid port number " + std::to_string(n));
-    portNumber_ = n;
-    device_.clear();
-}
-
-void CommPort::setSettings(const QString& settings) {
-    const LineSettings s = ParseSettings(settings);
-    if (serial_.isOpen()) {
-        if (!serial_.setBaudRate(s.baud) || !serial_.setParity(s.parity) ||
-            !serial_.setDataBits(s.dataBits) || !serial_.setStopBits(s.stopBits)) {
-            throw PortError("the port refuses the settings " + settings.toStdString());
-        }
-    }
+void CommPort::open(const PortAddress& address, const LineSettings& settings) {
+    close();
+    address_ = address;
     settings_ = settings;
-}
-
-void CommPort::setPortOpen(bool open) {
-    if (!open) {
-        lineWatch_.stop();
-        if (serial_.isOpen()) serial_.close();
-        return;
-    }
-    if (serial_.isOpen()) return;
-
-    std::optional<QString> device =
-        device_.isEmpty() ? ResolveComPort(portNumber_) : std::optional<QString>(device_);
-    if (!device) {
-        throw PortError("COM" + std::to_string(portNumber_) + ": no such serial port");
+    std::optional<QString> device = address.device;
+    if (address.device.isEmpty()) {
+        if (address.number < 1 || address.number > kMaxPortNumber) {
+            throw PortError("invalid port number " + std::to_string(address.number));
+        }
+        device = ResolveComPort(address.number);
+        if (!device) {
+            throw PortError("COM" + std::to_string(address.number) + ": no such serial port");
+        }
     }
     // The port lock is named after the device: a link must not make a second name for it.
     if (QDir::isAbsolutePath(*device)) {
         const QString canonical = QFileInfo(*device).canonicalFilePath();
         if (!canonical.isEmpty()) device = canonical;
     }
-    const LineSettings s = ParseSettings(settings_);
     serial_.setPortName(*device);
     openedDevice_ = *device;
-    serial_.setBaudRate(s.baud);
-    serial_.setParity(s.parity);
-    serial_.setDataBits(s.dataBits);
-    serial_.setStopBits(s.stopBits);
+    serial_.setBaudRate(settings.baud);
+    serial_.setParity(settings.parity);
+    serial_.setDataBits(settings.dataBits);
+    serial_.setStopBits(settings.stopBits);
     serial_.setFlowControl(QSerialPort::NoFlowControl);
     if (!serial_.open(QIODevice::ReadWrite)) {
         std::string reason = device->toStdString() + ": " + serial_.errorString().toStdString();
@@ -145,7 +101,7 @@ void CommPort::setPortOpen(bool open) {
 #endif
         throw PortError(reason);
     }
-    if (serial_.baudRate() != s.baud) {
+    if (serial_.baudRate() != settings.baud) {
         serial_.close();
         throw PortError(device->toStdString() + ": the port refuses the line settings");
     }

@@ -45,6 +45,26 @@ using PortHandle = decltype(std::declval<const QSerialPort&>().handle());
 // timer in the port's driver settings).
 bool RequestLowLatency(PortHandle handle);
 
+// Line settings of a port. The default is the logger's line: 38400 baud, no parity, 8 data bits,
+// 1 stop bit. There is never any flow control.
+struct LineSettings {
+    qint32 baud = 38400;
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::DataBits dataBits = QSerialPort::Data8;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+
+    // "baud,parity,data bits,stop bits" as the window shows it: "38400,N,8,1".
+    QString text() const;
+    bool operator==(const LineSettings&) const = default;
+};
+
+// Which port: COM number n (the device ResolveComPort(n) names), or a device path or system port
+// name, which then stands instead of the number.
+struct PortAddress {
+    int number = 1;
+    QString device;
+};
+
 class CommPort : public Line {
     Q_OBJECT
 public:
@@ -53,20 +73,16 @@ public:
     explicit CommPort(QObject* parent = nullptr);
     ~CommPort() override;
 
-    // Port number n means the device ResolveComPort(n); 1 to kMaxPortNumber, else PortError.
-    void setCommPort(int n);
-    int commPort() const { return portNumber_; }
-    // A device path (or system port name) instead of a port number; "" goes back to the number.
-    void setDevice(const QString& device) { device_ = device; }
-
-    // Line settings as "baud,parity,data bits,stop bits", for example "38400,N,8,1".
-    void setSettings(const QString& settings);
-    QString settings() const { return settings_; }
-
-    // Opens or closes the port. Opening throws PortError (with a reason) when the device does
-    // not exist, is in use or refuses the settings. Closing a closed port does nothing.
-    void setPortOpen(bool open);
+    // Opens the port at `address` with `settings`, closing it first when it is open. Throws
+    // PortError (with a reason) when a port number lies outside 1 to kMaxPortNumber, the device
+    // does not exist, is in use or refuses the settings; the port is closed then.
+    void open(const PortAddress& address, const LineSettings& settings = {});
+    // Closing a closed port does nothing.
+    void close();
     bool portOpen() const override { return serial_.isOpen(); }
+    // The port and settings of the last open.
+    const PortAddress& address() const { return address_; }
+    const LineSettings& settings() const { return settings_; }
 
     std::string input() override;
     bool output(std::string_view text) override;
@@ -97,10 +113,9 @@ private:
     bool countersSupported_ = false;
     LowLatencyRequest lowLatencyRequest_ = &RequestLowLatency;
     bool lowLatency_ = false;
-    int portNumber_ = 1;
-    QString device_;
+    PortAddress address_;
+    LineSettings settings_;
     QString openedDevice_;  // the device the port was last opened on, by its canonical path
-    QString settings_ = QStringLiteral("9600,N,8,1");
 };
 
 }  // namespace yb

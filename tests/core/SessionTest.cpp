@@ -35,8 +35,8 @@ TEST_F(SessionTest, PortNamesOpenTheirNumberOrFail) {
         EXPECT_EQ(session.portOpen(), number != 0);
         EXPECT_EQ(outcome.reason.isEmpty(), text != "Setting Error");  // the reason, for the curious
         if (number) {
-            EXPECT_EQ(session.port().commPort(), number);
-            EXPECT_EQ(session.lineSettings(), kLineSettings);
+            EXPECT_EQ(session.chosenPort().number, number);
+            EXPECT_EQ(session.lineSettings(), "38400,N,8,1");
             EXPECT_TRUE(RunUntil([&] { return sim->received() == "\r"; }));
         }
         session.closePort();

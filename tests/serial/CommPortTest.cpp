@@ -17,9 +17,7 @@ class Port : public ::testing::Test {
 protected:
     void SetUp() override { sim.start(); }
     static void Open(CommPort& port, const std::string& device) {
-        port.setDevice(QString::fromStdString(device));
-        port.setSettings(QStringLiteral("38400,N,8,1"));
-        port.setPortOpen(true);
+        port.open(PortAddress{0, QString::fromStdString(device)});
     }
     ybsim::LoggerSim sim{ybsim::Options{.instant = true}};
 };

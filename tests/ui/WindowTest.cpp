@@ -143,7 +143,7 @@ TEST_F(Window, StartsCentredWithItsControlsInPlace) {
                  child<QCheckBox>("Check_Temp")->isChecked());
     EXPECT_EQ(child<QComboBox>("ComboCommPort")->count(), 9);
     EXPECT_TRUE(window->session().data().fData_Saved);
-    EXPECT_EQ(window->session().port().commPort(), 1);
+    EXPECT_EQ(window->session().chosenPort().number, 1);
 
     // 15 twips to the pixel; controls of a frame are placed in the frame.
     const std::map<QString, QRect> places{{"Status", {32, 32, 437, 18}},
