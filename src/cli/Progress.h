@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "core/DownloadMeter.h"
+#include "download/DownloadMeter.h"
 #include "download/Download.h"
 
 namespace yb {

@@ -16,7 +16,7 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "core/Outcome.h"
+#include "serial/Outcome.h"
 #include "download/Download.h"
 #include "download/LoggedData.h"
 #include "serial/CommPort.h"

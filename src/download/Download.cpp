@@ -1,6 +1,7 @@
 #include "download/Download.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <optional>
@@ -27,6 +28,7 @@ struct DownloadStage {
     const char* recordPrefix;         // record command: prefix and number text
     int numberWidth;                  // hexadecimal digits of the number text
     int numberBase;                   // number of the first record (laps count from 1)
+    std::size_t answerChars;             // characters of a record answer, line end included
     std::chrono::milliseconds deadline;  // how long the logger may take for one record
     const char* recordFailure;        // record answer refused (or none)
     StoreRecord store;                // answer into slot i of the store; false: refused
@@ -71,6 +73,7 @@ const DownloadStage kStages[] = {
         .recordPrefix = "D1",
         .numberWidth = 4,
         .numberBase = 0,
+        .answerChars = kMainRecordChars,
         .deadline = kMainRecordDeadline,
         .recordFailure = "'D1+nnnn' コマンドエラー",
         .store = &StoreMain,
@@ -86,6 +89,7 @@ const DownloadStage kStages[] = {
         .recordPrefix = "D2",
         .numberWidth = 4,
         .numberBase = 0,
+        .answerChars = kTempRecordChars,
         .deadline = kTempRecordDeadline,
         .recordFailure = "'D2+nnnn' コマンドエラー",
         .store = &StoreTemp,
@@ -101,6 +105,7 @@ const DownloadStage kStages[] = {
         .recordPrefix = "LD",
         .numberWidth = 2,
         .numberBase = 1,
+        .answerChars = kLapRecordChars,
         .deadline = kLapRecordDeadline,
         .recordFailure = "'LD+nn' コマンドエラー",
         .store = &StoreLap,
@@ -122,7 +127,14 @@ public:
 private:
     // Runs one stage; the outcome ends the download unless it is Done.
     QCoro::Task<DownloadOutcome> runStage(const DownloadStage& stage);
+    // A command exchange of the download; counted for the progress reports.
+    QCoro::Task<Answer> ask(const char* command) {
+        Answer answer = co_await line_.ask(command);
+        ++commandsDone_;
+        co_return answer;
+    }
     void report(DownloadProgress progress) {
+        progress.commandsDone = commandsDone_;
         if (progress.event != DownloadProgress::Event::RecordStored) {
             progress.elapsed = std::chrono::steady_clock::now() - started_;
         }
@@ -146,6 +158,7 @@ private:
     LineExchange& line_;
     LoggedData& data_;
     ProgressSink report_;
+    int commandsDone_ = 0;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
 };
 
@@ -153,7 +166,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
     // A stray character after the last stage's last record must not open this count's answer.
     const Answer settled = co_await line_.settle();
     if (settled.interrupted()) co_return interrupted(settled, stage.stage, stage.countLengthFailure);
-    const Answer countAnswer = co_await line_.ask(stage.countCommand);
+    const Answer countAnswer = co_await ask(stage.countCommand);
     if (countAnswer.interrupted()) {
         co_return interrupted(countAnswer, stage.stage, stage.countLengthFailure);
     }
@@ -209,6 +222,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
     DownloadProgress interval;
     interval.event = DownloadProgress::Event::IntervalRead;
     interval.interval = co_await ReadSetting(Setting::RecordingInterval, line_);
+    ++commandsDone_;
     if (interval.interval.ending == Ending::Cancelled) {
         co_return end(Ending::Cancelled, Stage::Main, kDownloadCancelledText);
     }
@@ -220,7 +234,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
 
     const char* probeFailure = "'TMP?' コマンドエラー";
     Answer probe = co_await line_.settle();
-    if (!probe.interrupted()) probe = co_await line_.ask("TMP?");
+    if (!probe.interrupted()) probe = co_await ask("TMP?");
     if (probe.interrupted()) co_return interrupted(probe, Stage::Temperature, probeFailure);
     if (BeginsWithOK(probe.text)) {
         outcome = co_await runStage(StageOf(Stage::Temperature));
@@ -237,6 +251,12 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
 QCoro::Task<DownloadOutcome> Download(LineExchange& line, LoggedData& data, ProgressSink report) {
     DownloadRun run(line, data, std::move(report));
     co_return co_await run.run();
+}
+
+std::size_t RecordLineChars(Stage stage) {
+    const DownloadStage& s = StageOf(stage);
+    return std::strlen(s.recordPrefix) + static_cast<std::size_t>(s.numberWidth) + 1 +
+           s.answerChars;
 }
 
 QString StageCountText(Stage stage, int count) {

@@ -17,7 +17,7 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "core/Outcome.h"
+#include "serial/Outcome.h"
 #include "download/LoggedData.h"
 #include "download/Records.h"
 #include "serial/LineExchange.h"
@@ -41,8 +41,16 @@ struct DownloadProgress {
     std::string number;  // RecordStored: the record's number text ("0077", "0A")
     std::string answer;  // RecordStored: the answer as received, line end included
     SettingRead interval;
+    int commandsDone = 0;  // command exchanges (each a fixed wait) done so far, of kCommandExchanges
     std::chrono::steady_clock::duration elapsed{};  // since the download started
 };
+
+// The command exchanges of a whole download, each waiting its fixed time: the interval read, a
+// count request per stage and the temperature probe. Without the temperature option one fewer.
+inline constexpr int kCommandExchanges = 5;
+// Characters on the line for one record of a stage: its request (command, number text and
+// carriage return) and its answer (line end included).
+std::size_t RecordLineChars(Stage stage);
 
 using ProgressSink = std::function<void(const DownloadProgress&)>;
 

@@ -14,7 +14,7 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "core/Outcome.h"
+#include "serial/Outcome.h"
 #include "serial/LineExchange.h"
 
 namespace yb {

@@ -18,7 +18,7 @@
 #include <utility>
 #include <vector>
 
-#include "core/DownloadMeter.h"
+#include "download/DownloadMeter.h"
 #include "core/Session.h"
 #include "export/Dialogs.h"
 

@@ -48,7 +48,13 @@ protected:
         FakeTime& time = *clock;
         FakeLine line(time, [this](const std::string& command) { return (*peer)(command); });
         LineExchange exchange(line, std::move(clock));
-        const DownloadOutcome outcome = RunFake(time, Download(exchange, data, {}));
+        commandsAtCount.clear();
+        const DownloadOutcome outcome =
+            RunFake(time, Download(exchange, data, [this](const DownloadProgress& p) {
+                if (p.event == DownloadProgress::Event::CountKnown) {
+                    commandsAtCount.push_back(p.commandsDone);
+                }
+            }));
         commands = line.commands;
         return outcome;
     }
@@ -102,6 +108,7 @@ protected:
     std::unique_ptr<LoggerPeer> peer;
     LoggedData data;
     std::vector<std::string> commands;
+    std::vector<int> commandsAtCount;  // command exchanges done when each stage's count came
 };
 
 // One character of noise before a record, inside it, a letter in place of a digit, or noise
@@ -217,6 +224,8 @@ TEST_F(Framing, TemperatureProbe) {
         peer->faults["TMP?"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
         EXPECT_EQ(Run().text, kDone);
         EXPECT_EQ(OwnRecords(), (std::array{2L, fitted ? 2L : 0L, 2L}));
+        // T?? and D1?; TMP? and D2?; L?: what the status bar's time left counts on.
+        EXPECT_EQ(commandsAtCount, (fitted ? std::vector{2, 4, 5} : std::vector{2, 4}));
     }
 }
 

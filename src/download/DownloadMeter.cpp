@@ -1,9 +1,9 @@
-#include "core/DownloadMeter.h"
+#include "download/DownloadMeter.h"
 
 #include <algorithm>
 #include <cmath>
 
-#include "download/Records.h"
+#include "serial/LineExchange.h"
 
 namespace yb {
 
@@ -12,43 +12,23 @@ namespace {
 using Seconds = std::chrono::duration<double>;
 
 constexpr double kCharSeconds = 10.0 / 38400.0;  // 8N1: start, 8 data and stop bit
-// The count requests of a whole download, each waiting its fixed time: T?? (the interval read),
-// D1?, TMP?, D2? (only with the temperature option), L?.
-constexpr int kCountRequests = 5;
-
-// Request characters of one record: prefix, number text and carriage return ("D10077\r", "LD0A\r").
-constexpr std::size_t kRequestChars[] = {7, 7, 5};
-constexpr std::size_t kAnswerChars[] = {kMainRecordChars, kTempRecordChars, kLapRecordChars};
 
 }  // namespace
 
 Seconds DownloadMeter::RecordLineTime(Stage stage) {
-    const int i = Index(stage);
-    return Seconds(static_cast<double>(kRequestChars[i] + kAnswerChars[i]) * kCharSeconds);
+    return Seconds(static_cast<double>(RecordLineChars(stage)) * kCharSeconds);
 }
 
 bool DownloadMeter::take(const DownloadProgress& progress) {
     elapsed_ = progress.elapsed;
     StageState& stage = stages_[Index(progress.stage)];
     bool due = true;
+    commandsDone_ = progress.commandsDone;
     switch (progress.event) {
         case DownloadProgress::Event::IntervalRead:
-            waitsDone_ = 1;
             break;
         case DownloadProgress::Event::CountKnown:
             stage = {true, progress.count, 0};
-            switch (progress.stage) {
-                case Stage::Main:
-                    waitsDone_ = 2;
-                    break;
-                case Stage::Temperature:
-                    waitsDone_ = 4;  // TMP? and D2?
-                    break;
-                case Stage::Laps:
-                    // TMP? and L?, and D2? when the logger has the temperature option.
-                    waitsDone_ = stages_[Index(Stage::Temperature)].counted ? 5 : 4;
-                    break;
-            }
             break;
         case DownloadProgress::Event::RecordStored:
             stage.done = progress.done;
@@ -65,8 +45,8 @@ MeterReading DownloadMeter::reading() const {
     const Seconds wait = LineExchange::kCommandWait;
     // Until the lap count is known, D2? is taken to come: it costs 0.1 s at most.
     const bool lapsCounted = stages_[Index(Stage::Laps)].counted;
-    Seconds lineDone = waitsDone_ * wait;
-    Seconds lineLeft = (lapsCounted ? 0 : kCountRequests - waitsDone_) * wait;
+    Seconds lineDone = commandsDone_ * wait;
+    Seconds lineLeft = (lapsCounted ? 0 : kCommandExchanges - commandsDone_) * wait;
     for (Stage s : {Stage::Main, Stage::Temperature, Stage::Laps}) {
         const StageState& stage = stages_[Index(s)];
         if (!stage.counted) continue;

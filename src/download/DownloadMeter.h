@@ -52,7 +52,7 @@ private:
     static int Index(Stage stage) { return static_cast<int>(stage); }
 
     std::array<StageState, 3> stages_{};
-    int waitsDone_ = 0;  // count requests (interval read included) answered
+    int commandsDone_ = 0;  // command exchanges of the download done
     Duration elapsed_{};
     std::optional<Duration> lastShown_;
 };

@@ -2,7 +2,7 @@
 // is still to come scaled by the measured pace, and when a display is due.
 #include <gtest/gtest.h>
 
-#include "core/DownloadMeter.h"
+#include "download/DownloadMeter.h"
 
 namespace yb::test {
 namespace {
@@ -10,9 +10,11 @@ namespace {
 using Event = DownloadProgress::Event;
 constexpr Stage M = Stage::Main, T = Stage::Temperature, L = Stage::Laps;
 
-// A report `ms` into the download: a stage's count (count >= 0) or its records done (done >= 0).
-DownloadProgress At(double ms, Stage stage = M, int count = -1, int done = -1) {
+// A report `ms` into the download, after `commands` command exchanges: a stage's count
+// (count >= 0) or its records done (done >= 0), else the interval read.
+DownloadProgress At(double ms, Stage stage = M, int count = -1, int done = -1, int commands = 1) {
     DownloadProgress p;
+    p.commandsDone = commands;
     p.event = count >= 0  ? Event::CountKnown
               : done >= 0 ? Event::RecordStored
                           : Event::IntervalRead;
@@ -25,26 +27,34 @@ DownloadProgress At(double ms, Stage stage = M, int count = -1, int done = -1) {
 // Line time: a main record 6.25 ms, a temperature 10 and a lap 14 characters at 3840 a second,
 // a count request 100 ms (T??, D1?, TMP?, D2?, L?; D2? only with temperatures).
 TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
-    const auto count = [](Stage s, int n, double ms) { return At(ms, s, n); };
-    const auto stored = [](Stage s, int n, double ms) { return At(ms, s, -1, n); };
+    // The command exchanges done by each stage's count: T?? and D1?; TMP? and D2?; L?.
+    const auto count = [](Stage s, int n, double ms, int commands) {
+        return At(ms, s, n, -1, commands);
+    };
+    const auto stored = [](Stage s, int n, double ms, int commands) {
+        return At(ms, s, -1, n, commands);
+    };
     const std::vector<std::tuple<std::vector<DownloadProgress>, int, int, std::optional<double>>>
         rows{
             {{At(100)}, 0, 0, std::nullopt},  // nothing known before the main count
-            {{At(100), count(M, 1000, 200)}, 0, 1000, 6.25 + 0.3},
-            {{At(100), count(M, 1000, 200), stored(M, 400, 2700)}, 400, 1000, 3.75 + 0.3},
+            {{At(100), count(M, 1000, 200, 2)}, 0, 1000, 6.25 + 0.3},
+            {{At(100), count(M, 1000, 200, 2), stored(M, 400, 2700, 2)}, 400, 1000, 3.75 + 0.3},
             // an adapter holding each answer: 9 s for 2.7 s of line time
-            {{At(100), count(M, 1000, 200), stored(M, 400, 9000)}, 400, 1000, 4.05 * 9 / 2.7},
-            {{count(M, 1000, 200), stored(M, 1000, 6450), count(T, 96, 6650)},
+            {{At(100), count(M, 1000, 200, 2), stored(M, 400, 9000, 2)},
+             400,
+             1000,
+             4.05 * 9 / 2.7},
+            {{count(M, 1000, 200, 2), stored(M, 1000, 6450, 2), count(T, 96, 6650, 4)},
              1000,
              1096,
              96 / 384.0 + 0.1},
-            // no temperatures: laps after four count requests, at twice the line's pace
-            {{count(M, 1000, 200), stored(M, 1000, 12900), count(L, 10, 13300),
-              stored(L, 4, 13300 + 8 * 14 / 3.84)},
+            // no temperatures: laps after four command exchanges, at twice the line's pace
+            {{count(M, 1000, 200, 2), stored(M, 1000, 12900, 2), count(L, 10, 13300, 4),
+              stored(L, 4, 13300 + 8 * 14 / 3.84, 4)},
              1004,
              1010,
              2 * 6 * 14 / 3840.0},
-            {{count(M, 2, 200), stored(M, 2, 300), count(L, 0, 400)}, 2, 2, 0.0},
+            {{count(M, 2, 200, 2), stored(M, 2, 300, 2), count(L, 0, 400, 4)}, 2, 2, 0.0},
         };
     for (const auto& [reports, done, total, left] : rows) {
         SCOPED_TRACE(testing::PrintToString(std::tuple(done, total, left)));
