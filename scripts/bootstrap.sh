@@ -32,8 +32,9 @@ for group in "$@"; do
     # a virtual X display, `import` to grab it, xdotool to point and drag in it
     screenshots) packages+=(xvfb imagemagick xdotool) ;;
     fuzz) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;  # libFuzzer, ASan, UBSan
-    # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only
-    windows) packages+=(g++-mingw-w64-x86-64-posix) ;;
+    # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only; jq reads the
+    # build's compile_commands.json
+    windows) packages+=(g++-mingw-w64-x86-64-posix jq) ;;
     *) echo "bootstrap: unknown group '$group' (known: package, screenshots, fuzz, windows)" >&2; exit 2 ;;
   esac
 done
