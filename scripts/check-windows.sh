@@ -22,8 +22,10 @@
 #  - The host's qtgui-config.h switches on xcb, xcb_glx_plugin and egl, which declare the X11,
 #    GLX and EGL native interfaces (QNativeInterface::QX11Application, QGLXContext,
 #    QEGLContext) that Qt for Windows does not have. A copy with those three off is put ahead
-#    of Qt's own in the include path. Every other feature keeps its Linux value; none of the
-#    others shows in the public headers of the modules the program uses.
+#    of Qt's own in the include path. Every other feature keeps its Linux value: the public
+#    headers of the modules the program uses (Core, Gui, Widgets, SerialPort, Charts, OpenGL)
+#    test no other Linux-only one; the OpenGL ES and Vulkan switches they also test only add or
+#    take away declarations that the program does not use.
 #  - Qt's and QCoro's headers are system headers (-isystem), as in the Linux build: warnings
 #    are checked in the project's own code only.
 #
