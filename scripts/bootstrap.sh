@@ -5,6 +5,7 @@
 #   scripts/bootstrap.sh package      the same plus the tools that build and check the Debian package
 #   scripts/bootstrap.sh screenshots  the same plus a virtual display to take screenshots in
 #   scripts/bootstrap.sh fuzz         the same plus clang and libFuzzer for scripts/fuzz.sh
+#   scripts/bootstrap.sh windows      the same plus the MinGW-w64 compiler for scripts/check-windows.sh
 set -euo pipefail
 
 packages=(
@@ -31,7 +32,10 @@ for group in "$@"; do
     # a virtual X display, `import` to grab it, xdotool to point and drag in it
     screenshots) packages+=(xvfb imagemagick xdotool) ;;
     fuzz) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;  # libFuzzer, ASan, UBSan
-    *) echo "bootstrap: unknown group '$group' (known: package, screenshots, fuzz)" >&2; exit 2 ;;
+    # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only; jq reads the
+    # build's compile_commands.json
+    windows) packages+=(g++-mingw-w64-x86-64-posix jq) ;;
+    *) echo "bootstrap: unknown group '$group' (known: package, screenshots, fuzz, windows)" >&2; exit 2 ;;
   esac
 done
 

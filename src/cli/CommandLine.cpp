@@ -24,7 +24,10 @@
 #include "viewer/Viewer.h"
 
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
+#include <io.h>
 #include <windows.h>
 #else
 #include <unistd.h>

@@ -10,7 +10,9 @@
 #include <sys/ioctl.h>
 #endif
 #ifdef Q_OS_WIN
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 #endif
 
