@@ -18,6 +18,7 @@
 #include <QStatusBar>
 
 #include <algorithm>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -39,10 +40,6 @@ constexpr double kTwipsPerPixel = 15.0;  // at 96 dots per inch
 
 int Px(int twips) {
     return qRound(twips / kTwipsPerPixel);
-}
-
-void Place(QWidget* w, int left, int top, int width, int height) {
-    w->setGeometry(Px(left), Px(top), Px(width), Px(height));
 }
 
 // Japanese-capable fonts at 12 points: the Windows names first, then what Linux distributions
@@ -107,113 +104,113 @@ Form1::~Form1() {
     session_->shutdown();
 }
 
+namespace {
+
+// A control's place in twips, from the top-left corner of the client area or of its frame.
+struct Place {
+    int left, top, width, height;
+};
+
+// A control of kind T named `name` in `in`, at its place, showing `text` (a frame's title).
+template <typename T>
+T* Add(QWidget* in, const char* name, Place place, const QString& text = {}) {
+    auto* control = new T(in);
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(Px(place.left), Px(place.top), Px(place.width), Px(place.height));
+    if constexpr (std::is_same_v<T, QGroupBox>) {
+        control->setTitle(text);
+    } else if constexpr (std::is_same_v<T, QPlainTextEdit>) {
+        control->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        control->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    } else if constexpr (!std::is_same_v<T, QComboBox>) {
+        control->setText(text);
+    }
+    return control;
+}
+
+}  // namespace
+
 void Form1::BuildControls(QWidget* client) {
-    const auto button = [](QWidget* in, const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, in);
-        b->setObjectName(QLatin1String(name));
-        return b;
-    };
-    const auto lineEdit = [](QWidget* in, const char* name, const QString& text) {
-        auto* e = new QLineEdit(text, in);
-        e->setObjectName(QLatin1String(name));
-        return e;
-    };
-    const auto multiLine = [](QWidget* in, const char* name) {
-        auto* e = new QPlainTextEdit(in);
-        e->setObjectName(QLatin1String(name));
-        e->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        e->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-        return e;
-    };
-    const auto frame = [](QWidget* in, const char* name, const QString& caption) {
-        auto* f = new QGroupBox(caption, in);
-        f->setObjectName(QLatin1String(name));
-        return f;
-    };
-
-    Status = lineEdit(client, "Status", QStringLiteral("Status"));
-    Place(Status, 480, 480, 6555, 264);
-
-    ComStatus = new QLabel(QStringLiteral("Com"), client);
-    ComStatus->setObjectName(QStringLiteral("ComStatus"));
+    Status = Add<QLineEdit>(client, "Status", {480, 480, 6555, 264}, QStringLiteral("Status"));
+    ComStatus = Add<QLabel>(client, "ComStatus", {720, 120, 1332, 252}, QStringLiteral("Com"));
     ComStatus->setAutoFillBackground(true);
     QPalette grey = ComStatus->palette();
     grey.setColor(QPalette::Window, QColor(192, 192, 192));
     ComStatus->setPalette(grey);
-    Place(ComStatus, 720, 120, 1332, 252);
 
-    Text1 = multiLine(client, "Text1");
-    Place(Text1, 480, 900, 4755, 345);
-    Text2 = lineEdit(client, "Text2", QString());
-    Place(Text2, 480, 1320, 4755, 345);
-    Text3 = multiLine(client, "Text3");
-    Place(Text3, 480, 1740, 4755, 345);
+    Text1 = Add<QPlainTextEdit>(client, "Text1", {480, 900, 4755, 345});
+    Text2 = Add<QLineEdit>(client, "Text2", {480, 1320, 4755, 345});
+    Text3 = Add<QPlainTextEdit>(client, "Text3", {480, 1740, 4755, 345});
     const QFont recordFont = JapaneseFont(true);
     for (QWidget* w : std::initializer_list<QWidget*>{Text1, Text2, Text3}) w->setFont(recordFont);
 
-    ClearB = button(client, "ClearB", QStringLiteral("Clear"));
-    Place(ClearB, 5820, 840, 975, 375);
-
-    ComboCommPort = new QComboBox(client);
-    ComboCommPort->setObjectName(QStringLiteral("ComboCommPort"));
+    ClearB = Add<QPushButton>(client, "ClearB", {5820, 840, 975, 375}, QStringLiteral("Clear"));
+    ComboCommPort = Add<QComboBox>(client, "ComboCommPort", {5760, 1380, 1095, 300});
     ComboCommPort->setEditable(true);
     ComboCommPort->setInsertPolicy(QComboBox::NoInsert);
     for (int n = 1; n <= 9; ++n) ComboCommPort->addItem(QStringLiteral("COM%1").arg(n));
-    Place(ComboCommPort, 5760, 1380, 1095, 300);
     ComboCommPort->installEventFilter(this);
     ComboCommPort->lineEdit()->installEventFilter(this);
 
-    OpenCommBtn = button(client, "OpenCommBtn", QString());
-    Place(OpenCommBtn, 5760, 1740, 1215, 435);
-    TBB = button(client, "TBB", QStringLiteral("接続確認"));
-    Place(TBB, 5760, 2220, 1215, 435);
-    DownLoadBtn = button(client, "DownLoadBtn", QStringLiteral("データ読出"));
-    Place(DownLoadBtn, 5760, 2700, 1215, 435);
-    Command1 = button(client, "Command1", QStringLiteral("データ保存"));
-    Place(Command1, 5760, 3180, 1215, 435);
+    OpenCommBtn = Add<QPushButton>(client, "OpenCommBtn", {5760, 1740, 1215, 435});
+    TBB = Add<QPushButton>(client, "TBB", {5760, 2220, 1215, 435}, QStringLiteral("接続確認"));
+    DownLoadBtn = Add<QPushButton>(client, "DownLoadBtn", {5760, 2700, 1215, 435},
+                                   QStringLiteral("データ読出"));
+    Command1 =
+        Add<QPushButton>(client, "Command1", {5760, 3180, 1215, 435}, QStringLiteral("データ保存"));
+    Check_CSV = Add<QCheckBox>(client, "Check_CSV", {5580, 3780, 1695, 315},
+                               QStringLiteral("CSV形式で保存"));
+    Check_Temp =
+        Add<QCheckBox>(client, "Check_Temp", {5580, 4200, 1575, 315}, QStringLiteral("温度センサ"));
+    QuitB = Add<QPushButton>(client, "QuitB", {5760, 4740, 1215, 435}, QStringLiteral("終了"));
 
-    Check_CSV = new QCheckBox(QStringLiteral("CSV形式で保存"), client);
-    Check_CSV->setObjectName(QStringLiteral("Check_CSV"));
-    Place(Check_CSV, 5580, 3780, 1695, 315);
-    Check_Temp = new QCheckBox(QStringLiteral("温度センサ"), client);
-    Check_Temp->setObjectName(QStringLiteral("Check_Temp"));
-    Place(Check_Temp, 5580, 4200, 1575, 315);
-
-    QuitB = button(client, "QuitB", QStringLiteral("終了"));
-    Place(QuitB, 5760, 4740, 1215, 435);
-
-    const QFont settingFont = JapaneseFont(false);
-    const auto settingFrame = [&](const char* name, const QString& caption, int top,
-                                  const char* readName, const char* boxName,
-                                  const QString& placeholder, const char* writeName, QGroupBox*& f,
-                                  QPushButton*& read, QLineEdit*& box, QPushButton*& write) {
-        f = frame(client, name, caption);
-        Place(f, 360, top, 4695, 855);
-        read = button(f, readName, QStringLiteral("読出し"));
-        Place(read, 360, 360, 1155, 375);
-        box = lineEdit(f, boxName, placeholder);
-        box->setFont(settingFont);
-        Place(box, 1680, 360, 1215, 375);
-        write = button(f, writeName, QStringLiteral("書込み"));
-        Place(write, 3120, 360, 1155, 375);
-    };
-    settingFrame("Frame1", QStringLiteral("タイヤ周長 [mm]"), 2400, "Command4", "Text5",
-                 QStringLiteral("----"), "Command3", Frame1, Command4, Text5, Command3);
-    settingFrame("Frame2", QStringLiteral("バッテリ初期値 [Ah]"), 3360, "Command5", "Text6",
-                 QStringLiteral("--.--"), "Command6", Frame2, Command5, Text6, Command6);
-    settingFrame("Frame3", QStringLiteral("データ記録時間間隔 [秒]"), 4320, "Command8", "Text7",
-                 QStringLiteral("-"), "Command7", Frame3, Command8, Text7, Command7);
+    BuildSettingFrames(client);
 
     // Keyboard focus order; frames and the label take no focus themselves.
-    const std::vector<std::pair<int, QWidget*>> tabOrder = {
-        {0, Text1},       {1, Status},        {3, QuitB},       {4, ClearB},    {5, TBB},
-        {6, DownLoadBtn}, {7, ComboCommPort}, {8, OpenCommBtn}, {9, Command1},  {10, Text2},
-        {11, Text3},      {13, Command3},     {14, Text5},      {15, Command4}, {16, Check_Temp},
-        {18, Command5},   {19, Text6},        {20, Command6},   {22, Command8}, {23, Text7},
-        {24, Command7},   {25, Check_CSV},
+    QWidget* const tabOrder[] = {
+        Text1,    Status,   QuitB,    ClearB,   TBB,      DownLoadBtn, ComboCommPort, OpenCommBtn,
+        Command1, Text2,    Text3,    Command3, Text5,    Command4,    Check_Temp,    Command5,
+        Text6,    Command6, Command8, Text7,    Command7, Check_CSV};
+    for (std::size_t i = 1; i < std::size(tabOrder); ++i) {
+        QWidget::setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    }
+}
+
+// The three settings frames: a read button, the value's box and a write button each, at the same
+// places within their frame.
+void Form1::BuildSettingFrames(QWidget* client) {
+    struct SettingFrame {
+        QGroupBox* Form1::*frame;
+        QPushButton* Form1::*read;
+        QLineEdit* Form1::*box;
+        QPushButton* Form1::*write;
+        const char* names[4];  // frame, read, box, write
+        const char* caption;
+        const char* placeholder;
+        int top;
     };
-    for (std::size_t i = 1; i < tabOrder.size(); ++i) {
-        QWidget::setTabOrder(tabOrder[i - 1].second, tabOrder[i].second);
+    // clang-format off
+    static const SettingFrame kFrames[] = {
+        {&Form1::Frame1, &Form1::Command4, &Form1::Text5, &Form1::Command3,
+         {"Frame1", "Command4", "Text5", "Command3"}, "タイヤ周長 [mm]", "----", 2400},
+        {&Form1::Frame2, &Form1::Command5, &Form1::Text6, &Form1::Command6,
+         {"Frame2", "Command5", "Text6", "Command6"}, "バッテリ初期値 [Ah]", "--.--", 3360},
+        {&Form1::Frame3, &Form1::Command8, &Form1::Text7, &Form1::Command7,
+         {"Frame3", "Command8", "Text7", "Command7"}, "データ記録時間間隔 [秒]", "-", 4320},
+    };
+    // clang-format on
+    const QFont settingFont = JapaneseFont(false);
+    for (const SettingFrame& f : kFrames) {
+        QGroupBox* frame = this->*f.frame =
+                               Add<QGroupBox>(client, f.names[0], {360, f.top, 4695, 855},
+                                              QString::fromUtf8(f.caption));
+        this->*f.read =
+            Add<QPushButton>(frame, f.names[1], {360, 360, 1155, 375}, QStringLiteral("読出し"));
+        this->*f.box = Add<QLineEdit>(frame, f.names[2], {1680, 360, 1215, 375},
+                                      QString::fromUtf8(f.placeholder));
+        (this->*f.box)->setFont(settingFont);
+        this->*f.write =
+            Add<QPushButton>(frame, f.names[3], {3120, 360, 1155, 375}, QStringLiteral("書込み"));
     }
 }
 

@@ -82,6 +82,7 @@ protected:
 
 private:
     void BuildControls(QWidget* client);
+    void BuildSettingFrames(QWidget* client);
     void BuildStatusBar();
     void BuildMenus();
     // A menu item that clicks `button`.
