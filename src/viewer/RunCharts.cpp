@@ -179,87 +179,108 @@ QString RunTimeline::ClockOfMinutes(double minutes) {
 
 // ---- Charts -----------------------------------------------------------------------------------
 
+namespace {
+
+QChart* NewChart() {
+    auto* chart = new QChart;
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(2, 0, 2, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->legend()->setAlignment(Qt::AlignTop);
+    chart->legend()->setFont(SmallFont(8));
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
+    return chart;
+}
+
+// The points of one channel on the run's time line: its main column, or the temperatures.
+QList<QPointF> ChannelPoints(const RunData& run, const RunTimeline& timeline,
+                             const ChannelSpec& channel) {
+    QList<QPointF> points;
+    if (channel.column) {
+        const auto& column = run.channel(*channel.column);
+        points.reserve(static_cast<qsizetype>(column.size()));
+        for (std::size_t i = 0; i < column.size(); ++i) {
+            if (column[i]) points.append(QPointF(timeline.mainX(static_cast<int>(i)), *column[i]));
+        }
+    } else {
+        for (std::size_t i = 0; i < run.temperatures.size(); ++i) {
+            const auto& t = run.temperatures[i];
+            if (t) points.append(QPointF(timeline.temperatureX(static_cast<int>(i)), *t));
+        }
+    }
+    return points;
+}
+
+QLineSeries* NewSeries(const ChannelSpec& channel) {
+    auto* series = new QLineSeries;
+    series->setName(channel.name);
+    QPen pen(channel.color);
+    pen.setWidthF(1.2);
+    pen.setCosmetic(true);
+    series->setPen(pen);
+    return series;
+}
+
+// One chart of the stack: its time axis, a value axis on the left (and one on the right when a
+// channel uses it), a series per channel, each value axis fitted to its channels.
+RunChart BuildChart(const RunData& run, const RunTimeline& timeline, const ChartSpec& design) {
+    RunChart rc;
+    rc.temperature = !design.channels.front().column.has_value();
+    rc.sharesTime = !rc.temperature || timeline.temperaturesShareTime();
+    rc.channels = design.channels;
+    rc.chart = NewChart();
+
+    rc.timeAxis = MakeValueAxis(QString(), kAxisText);
+    rc.chart->addAxis(rc.timeAxis, Qt::AlignBottom);
+    if (rc.sharesTime) {
+        rc.timeAxis->setRange(timeline.start(), timeline.end());
+    } else {
+        const int last = static_cast<int>(run.temperatures.size()) - 1;
+        rc.timeAxis->setRange(0.0, std::max(1.0, timeline.temperatureX(last)));
+        rc.timeAxis->setTitleText(QStringLiteral("温度の経過時間 [分]"));
+    }
+
+    QValueAxis* axes[2] = {MakeValueAxis(design.title, design.channels.front().color.darker(130)),
+                           nullptr};
+    rc.chart->addAxis(axes[0], Qt::AlignLeft);
+    if (!design.rightTitle.isEmpty()) {
+        axes[1] = MakeValueAxis(design.rightTitle, design.channels.back().color.darker(130));
+        axes[1]->setGridLineVisible(false);
+        rc.chart->addAxis(axes[1], Qt::AlignRight);
+    }
+    double low[2] = {INFINITY, INFINITY};
+    double high[2] = {-INFINITY, -INFINITY};
+    for (const ChannelSpec& channel : design.channels) {
+        const int side = channel.rightAxis ? 1 : 0;
+        QList<QPointF> points = ChannelPoints(run, timeline, channel);
+        for (const QPointF& p : points) {
+            low[side] = std::min(low[side], p.y());
+            high[side] = std::max(high[side], p.y());
+        }
+        QLineSeries* series = NewSeries(channel);
+        rc.chart->addSeries(series);
+        series->attachAxis(rc.timeAxis);
+        series->attachAxis(axes[side]);
+        rc.points.push_back(std::move(points));
+        rc.series.push_back(series);
+    }
+    for (int side : {0, 1}) {
+        if (axes[side]) FitValueAxis(axes[side], low[side], high[side]);
+    }
+    ShowTimeRange(rc, rc.timeAxis->min(), rc.timeAxis->max(), kDefaultPixels);
+    return rc;
+}
+
+}  // namespace
+
 std::vector<RunChart> BuildRunCharts(const RunData& run) {
     const RunTimeline timeline(run);
     std::vector<RunChart> charts;
     for (const ChartSpec& design : ChartSpecs()) {
         const bool temperature = !design.channels.front().column.has_value();
         if (temperature && run.temperatures.empty()) continue;
-
-        RunChart rc;
-        rc.temperature = temperature;
-        rc.sharesTime = !temperature || timeline.temperaturesShareTime();
-        rc.channels = design.channels;
-        auto* chart = new QChart;
-        rc.chart = chart;
-        chart->setBackgroundRoundness(0);
-        chart->setMargins(QMargins(2, 0, 2, 0));
-        chart->layout()->setContentsMargins(0, 0, 0, 0);
-        chart->setAnimationOptions(QChart::NoAnimation);
-        chart->legend()->setAlignment(Qt::AlignTop);
-        chart->legend()->setFont(SmallFont(8));
-        chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
-
-        rc.timeAxis = MakeValueAxis(QString(), kAxisText);
-        chart->addAxis(rc.timeAxis, Qt::AlignBottom);
-        if (temperature && !rc.sharesTime) {
-            rc.timeAxis->setRange(
-                0.0, std::max(1.0, timeline.temperatureX(static_cast<int>(run.temperatures.size()) -
-                                                         1)));
-            rc.timeAxis->setTitleText(QStringLiteral("温度の経過時間 [分]"));
-        } else {
-            rc.timeAxis->setRange(timeline.start(), timeline.end());
-        }
-
-        QValueAxis* left = MakeValueAxis(design.title, design.channels.front().color.darker(130));
-        chart->addAxis(left, Qt::AlignLeft);
-        QValueAxis* right = nullptr;
-        if (!design.rightTitle.isEmpty()) {
-            right = MakeValueAxis(design.rightTitle, design.channels.back().color.darker(130));
-            right->setGridLineVisible(false);
-            chart->addAxis(right, Qt::AlignRight);
-        }
-
-        double low[2] = {INFINITY, INFINITY};
-        double high[2] = {-INFINITY, -INFINITY};
-        for (const ChannelSpec& channel : design.channels) {
-            QList<QPointF> points;
-            const int side = channel.rightAxis ? 1 : 0;
-            const auto add = [&](double x, double y) {
-                points.append(QPointF(x, y));
-                low[side] = std::min(low[side], y);
-                high[side] = std::max(high[side], y);
-            };
-            if (channel.column) {
-                const auto& column = run.channel(*channel.column);
-                points.reserve(static_cast<qsizetype>(column.size()));
-                for (int i = 0; i < static_cast<int>(column.size()); ++i) {
-                    if (const auto& v = column[static_cast<std::size_t>(i)])
-                        add(timeline.mainX(i), *v);
-                }
-            } else {
-                for (int i = 0; i < static_cast<int>(run.temperatures.size()); ++i) {
-                    if (const auto& t = run.temperatures[static_cast<std::size_t>(i)]) {
-                        add(timeline.temperatureX(i), *t);
-                    }
-                }
-            }
-            auto* series = new QLineSeries;
-            series->setName(channel.name);
-            QPen pen(channel.color);
-            pen.setWidthF(1.2);
-            pen.setCosmetic(true);
-            series->setPen(pen);
-            rc.points.push_back(std::move(points));
-            chart->addSeries(series);
-            series->attachAxis(rc.timeAxis);
-            series->attachAxis(channel.rightAxis ? right : left);
-            rc.series.push_back(series);
-        }
-        FitValueAxis(left, low[0], high[0]);
-        if (right) FitValueAxis(right, low[1], high[1]);
-        ShowTimeRange(rc, rc.timeAxis->min(), rc.timeAxis->max(), kDefaultPixels);
-        charts.push_back(rc);
+        charts.push_back(BuildChart(run, timeline, design));
     }
 
     // Stacked charts read like one: only the bottom one (and a temperature chart on its own time
