@@ -47,11 +47,14 @@ void Session::cancel() {
 
 void Session::shutdown() {
     cancel();
-    closePort();
+    port_.close();
 }
 
-void Session::closePort() {
-    port_.close();
+Outcome Session::closePort() {
+    return runNow<Outcome>([this] {
+        port_.close();
+        return Outcome{};
+    });
 }
 
 void Session::onPortLost(const QString& reason) {

@@ -57,7 +57,9 @@ public:
     PortOutcome openNamed(const QString& name);
     // The same for a device path or system port name ("/dev/ttyUSB0", "COM3" on Windows).
     PortOutcome openDevice(const QString& device);
-    void closePort();
+    // Refused while an operation talks to the logger: the port stays open from a request to its
+    // answer.
+    Outcome closePort();
     // A port number chosen from the list: while open, the port is reopened on that number (Failed,
     // closed, "Setting Error" when that fails); while closed it is only remembered.
     PortOutcome choosePort(int number);

@@ -415,15 +415,27 @@ void Form1::ShowOutcome(const Outcome& outcome) {
     if (!outcome.text.isEmpty()) Status->setText(outcome.text);
 }
 
+bool Form1::Refused(const Outcome& outcome) {
+    return outcome.ending == Ending::Refused && outcome.text.isEmpty();
+}
+
+template <typename Result, typename Show>
+void Form1::Start(QCoro::Task<Result>&& operation, Show show) {
+    // Another operation talks to the logger: the click is ignored.
+    QCoro::connect(std::move(operation), this, [show](const Result& outcome) {
+        if (!Refused(outcome)) show(outcome);
+    });
+}
+
 void Form1::ComboCommPort_Click() {
-    if (session_->busy()) {
+    const PortOutcome outcome = session_->choosePort(ComboCommPort->currentIndex() + 1);
+    if (Refused(outcome)) {
         // The port is not switched while an operation talks to the logger: the choice is undone.
         const QSignalBlocker block(ComboCommPort);
         ComboCommPort->setCurrentIndex(lastComboIndex_);
         return;
     }
     lastComboIndex_ = ComboCommPort->currentIndex();
-    const PortOutcome outcome = session_->choosePort(ComboCommPort->currentIndex() + 1);
     if (outcome.ending == Ending::Failed) {
         ShowPortClosed();
         Status->setText(outcome.text);
@@ -432,13 +444,13 @@ void Form1::ComboCommPort_Click() {
 }
 
 void Form1::OpenCommBtn_Click() {
-    if (session_->busy()) return;
     if (OpenCommBtn->text() == kOpenCaption) {
         if (!session_->portOpen()) {
             const int index = ComboListIndex();
             const QString name =
                 index < 0 ? ComboCommPort->currentText() : QStringLiteral("COM%1").arg(index + 1);
             const PortOutcome outcome = session_->openNamed(name);
+            if (Refused(outcome)) return;
             ShowOutcome(outcome);
             Status->setToolTip(outcome.reason);
         }
@@ -448,7 +460,7 @@ void Form1::OpenCommBtn_Click() {
             return;
         }
     }
-    session_->closePort();
+    if (Refused(session_->closePort())) return;
     ShowPortClosed();
 }
 
@@ -462,8 +474,7 @@ void Form1::MSComm1_OnComm(int commEvent) {
 }
 
 void Form1::TBB_Click() {
-    if (session_->busy()) return;
-    QCoro::connect(session_->checkConnection(), this, [this](const CheckOutcome& outcome) {
+    Start(session_->checkConnection(), [this](const CheckOutcome& outcome) {
         ShowOutcome(outcome);
         // A failed check shows what came back, whatever it is.
         if (outcome.ending == Ending::Failed) {
@@ -473,12 +484,12 @@ void Form1::TBB_Click() {
 }
 
 void Form1::DownLoadBtn_Click() {
-    if (session_->busy()) return;
-    if (session_->portOpen() && !session_->data().fData_Saved &&
+    // No question while the click would be ignored anyway.
+    if (!session_->busy() && session_->portOpen() && !session_->data().fData_Saved &&
         !dialogs_->askYesNo(kUnsavedDownloadQuestion)) {
         return;
     }
-    QCoro::connect(session_->download(), this, [this](const DownloadOutcome& outcome) {
+    Start(session_->download(), [this](const DownloadOutcome& outcome) {
         ShowOutcome(outcome);
         if (metering_) EndMeter(outcome);
     });
@@ -599,15 +610,13 @@ void Form1::ShowSettingRead(Setting setting, const SettingRead& read) {
 }
 
 void Form1::ReadSetting(Setting setting) {
-    if (session_->busy()) return;
-    QCoro::connect(session_->readSetting(setting), this,
-                   [this, setting](const SettingRead& read) { ShowSettingRead(setting, read); });
+    Start(session_->readSetting(setting),
+          [this, setting](const SettingRead& read) { ShowSettingRead(setting, read); });
 }
 
 void Form1::WriteSetting(Setting setting) {
-    if (session_->busy()) return;
-    QCoro::connect(session_->writeSetting(setting, SettingBox(setting)->text()), this,
-                   [this](const Outcome& outcome) { ShowOutcome(outcome); });
+    Start(session_->writeSetting(setting, SettingBox(setting)->text()),
+          [this](const Outcome& outcome) { ShowOutcome(outcome); });
 }
 
 void Form1::Command4_Click() {

@@ -98,6 +98,11 @@ private:
     void ShowProgress(const DownloadProgress& progress);
     void ShowSettingRead(Setting setting, const SettingRead& read);
     void ShowOutcome(const Outcome& outcome);
+    // A refusal because another operation runs: the click that asked for it is ignored.
+    static bool Refused(const Outcome& outcome);
+    // Starts an operation of the session and shows its outcome with `show`, unless refused.
+    template <typename Result, typename Show>
+    void Start(QCoro::Task<Result>&& operation, Show show);
     void ReadSetting(Setting setting);
     void WriteSetting(Setting setting);
     // Buttons and the port box that talk to the logger or change the port are off during a

@@ -175,9 +175,10 @@ TEST_F(Download, OtherOperationsDuringADownloadAreRefused) {
         note(Await(session.writeSetting(Setting::RecordingInterval, QStringLiteral("5"))));
         note(session.choosePort(2));
         note(session.openNamed(QStringLiteral("COM1")));
+        note(session.closePort());
     };
     EXPECT_EQ(Run(), kDone);
-    EXPECT_EQ(refused, std::vector<Ending>(6, Ending::Refused));
+    EXPECT_EQ(refused, std::vector<Ending>(7, Ending::Refused));
     EXPECT_EQ(sim->commands().size(), 5u + 40 + 5 + 3);
     ExpectHolds(40, 5, 3);
 }
