@@ -5,10 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
 
-#include <atomic>
-#include <csignal>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -19,6 +16,7 @@
 #include "cli/Progress.h"
 #include "core/ExitCodes.h"
 #include "core/Session.h"
+#include "core/Termination.h"
 #include "export/DataFile.h"
 #include "serial/PortNames.h"
 #include "viewer/Viewer.h"
@@ -43,12 +41,6 @@ const std::map<QString, Setting> kSettingNames{{QStringLiteral("tyre"), Setting:
                                                {QStringLiteral("battery"), Setting::BatteryCapacity},
                                                {QStringLiteral("interval"),
                                                 Setting::RecordingInterval}};
-
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    gInterrupted = true;
-}
 
 void Out(const QString& text) {
     std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
@@ -83,25 +75,19 @@ QString Visible(const std::string& answer) {
     return text;
 }
 
-// One command's run: the session, its port, and Ctrl+C turned into a cancel.
+// One command's run: the session and its port; Ctrl+C, SIGTERM and SIGHUP cancel the operation.
 class Run {
 public:
     explicit Run(QString port) : port_(std::move(port)) {
-        gInterrupted = false;
-        std::signal(SIGINT, OnInterrupt);
-        interruptWatch_.setInterval(50);
-        QObject::connect(&interruptWatch_, &QTimer::timeout, [this] {
-            if (gInterrupted) session_.cancel();
-        });
-        interruptWatch_.start();
+        QObject::connect(&termination_, &Termination::ended, &session_, &Session::cancel);
     }
-    ~Run() { std::signal(SIGINT, SIG_DFL); }
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
     // Opens the port: COM3 or 3 as the window names ports (YB_COM<n> first), anything else a
-    // device. False, with the reason told, when it cannot be opened.
-    bool Open() {
+    // device. 0 once it is open; otherwise the exit code: the reason is told when it cannot be
+    // opened; asked to end meanwhile, the program ends before its operation starts.
+    int Open() {
         QString name = port_;
         bool number = false;
         name.toInt(&number);
@@ -109,15 +95,17 @@ public:
         const PortOutcome outcome = name.startsWith(QLatin1String("COM"))
                                         ? session_.openNamed(name)
                                         : session_.openDevice(name);
-        if (outcome.done()) return true;
+        if (outcome.done()) return termination_.exitCode();
         Err(port_ + QStringLiteral(": ") + outcome.text +
             (outcome.reason.isEmpty() ? QString() : QStringLiteral(" (") + outcome.reason + ')'));
-        return false;
+        return kExitFailed;
     }
 
-    // The exit code of an outcome that is not a success of its own.
+    // The exit code of an outcome that is not a success of its own; once the program was asked
+    // to end, the code of that request.
     int ExitOf(const Outcome& outcome) const {
-        if (outcome.ending == Ending::Cancelled || gInterrupted) return kExitInterrupted;
+        if (termination_.requested()) return termination_.exitCode();
+        if (outcome.ending == Ending::Cancelled) return kExitInterrupted;
         return outcome.done() ? kExitSuccess : kExitFailed;
     }
 
@@ -125,21 +113,21 @@ public:
 
 private:
     QString port_;
+    Termination termination_;  // declared first: it outlives the closing of the port
     Session session_;
-    QTimer interruptWatch_;
 };
 
 int Check(Run& run) {
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
     const CheckOutcome outcome = QCoro::waitFor(run.session().checkConnection());
-    if (outcome.ending == Ending::Cancelled) return kExitInterrupted;
+    if (outcome.ending == Ending::Cancelled) return run.ExitOf(outcome);
     Out(outcome.text);
     if (!outcome.done()) Out(QStringLiteral("answer: \"") + Visible(outcome.answer) + '"');
     return run.ExitOf(outcome);
 }
 
 int Get(Run& run, Setting setting) {
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
     const SettingRead read = QCoro::waitFor(run.session().readSetting(setting));
     if (read.done() && read.box) {
         Out(*read.box);
@@ -153,7 +141,7 @@ int Set(Run& run, Setting setting, const QString& value) {
     // Validated before the port is touched: a refused value sends nothing at all.
     const auto command = SettingWriteCommand(setting, value);
     if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
     const Outcome outcome = QCoro::waitFor(run.session().writeSetting(setting, value));
     if (outcome.done())
         Out(outcome.text);
@@ -190,7 +178,7 @@ int Download(Run& run, const QString& output, bool csv, bool force) {
         Err(path + QStringLiteral(": the folder does not exist or cannot be written"));
         return kExitFile;
     }
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
 
     ProgressPrinter progress(StderrIsTerminal());
     QObject::connect(&run.session(), &Session::downloadProgress,
@@ -242,7 +230,9 @@ int RunCommandLine(const QStringList& arguments) {
         "writes the logger's settings; shows, reports and summarises data files. Without a "
         "command the window opens; with data files as the only arguments, the viewer.\n\n"
         "Exit codes: 0 success; 1 the logger or the line failed; 2 usage or validation error; "
-        "3 a file that cannot be written or would be replaced; 130 interrupted (Ctrl+C)."));
+        "3 a file that cannot be read, written or would be replaced; "
+        "130 interrupted (Ctrl+C), 143 terminated (SIGTERM), 129 hung up (SIGHUP): the operation "
+        "is cancelled, the port closed, a download's partial file saved."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(

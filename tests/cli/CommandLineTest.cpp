@@ -3,9 +3,11 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
+
 
 #include "export/SaveCommand.h"
 #include "support/FakeDialogs.h"
@@ -17,9 +19,27 @@ namespace {
 using ybsim::Fault;
 
 struct Result {
-    int exit = -1;
+    int exit = -1;  // -1: a signal ended the program, or it did not end
     QString out, err;
 };
+
+// Sends `signal` to a program still running: one that has ended has no id, and kill(0) would hit
+// this test's own process group.
+void Send(QProcess& process, int signal) {
+    if (const auto pid = process.processId()) ::kill(static_cast<pid_t>(pid), signal);
+}
+
+// Whether the process has a handler of its own for `signal` (Linux: SigCgt in /proc/PID/status).
+bool Catches(QProcess& process, int signal) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        }
+    }
+    return false;
+}
 
 class CommandLine : public ::testing::Test {
 protected:
@@ -36,8 +56,14 @@ protected:
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
+        process.setChildProcessModifier([] {
+            // What the test runner ignores (a background shell: SIGINT) would hide the program's
+            // own handling.
+            for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+        });
         process.start(QStringLiteral(YB_PROGRAM), args);
         EXPECT_TRUE(process.waitForStarted());
         if (during) during(process);
@@ -72,6 +98,8 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<ybsim::LoggerSim> sim;
+    // The window on the offscreen platform for the programs run.
+    bool window = false;
 };
 
 // A download saves exactly what the window would save of the same store, whole or partial.
@@ -116,8 +144,7 @@ TEST_F(CommandLine, CtrlCEndsTheDownloadAndSavesWhatCame) {
     const QString file = dir.filePath("cut.csv");
     const Result r = Program({"download", "--port", "PORT", "-o", file}, [&](QProcess& p) {
         RunUntil([&] { return sim->commands().size() > 100; }, 20000);
-        // A program that has already ended has no id: kill(0) would hit this test's own group.
-        if (const auto pid = p.processId()) ::kill(static_cast<pid_t>(pid), SIGINT);
+        Send(p, SIGINT);
     });
     EXPECT_EQ(r.exit, 130);
     EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出しを中止しました")));
@@ -127,6 +154,79 @@ TEST_F(CommandLine, CtrlCEndsTheDownloadAndSavesWhatCame) {
     EXPECT_EQ(lines[6 + 2999], "3000,,,,,,,\r");                     // the last one did not
     Idle(100);
     EXPECT_LT(sim->commands().size(), 3000u);
+}
+
+// SIGTERM and SIGHUP end a download in any stage as Ctrl+C does: the program cancels it, closes the
+// port and saves the logger's own rows up to there, empty rows after them.
+TEST_F(CommandLine, TerminationEndsADownloadInEachStageAndSavesWhatCame) {
+    struct Row {
+        int signal, exit;
+        std::string stage;  // its record commands; laps count from 1, records from 0
+        long first;
+        const char* emptyRow;  // a row the download did not reach, its number captured
+    };
+    const auto logger = Holding(40, 20, 20);
+    const QString file = dir.filePath("cut.csv");
+    const QList<QByteArray> whole = WindowFile(logger, {}, true, file);
+    for (const auto& [signal, exit, stage, first, emptyRow] :
+         {Row{SIGTERM, 143, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
+          Row{SIGHUP, 129, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
+          Row{SIGTERM, 143, "D2", 0, R"(^(\d+),\r$)"}, Row{SIGHUP, 129, "D2", 0, R"(^(\d+),\r$)"},
+          Row{SIGTERM, 143, "LD", 1, R"(^ (\d+),-1,-1\.0,\r$)"},
+          Row{SIGHUP, 129, "LD", 1, R"(^ (\d+),-1,-1\.0,\r$)"}}) {
+        SCOPED_TRACE(stage + std::to_string(signal));
+        // From the stage's third record on, answers come late: the signal finds the program there.
+        std::vector<Fault> late;
+        for (long i = first + 2; i < first + 12; ++i) {
+            late.push_back(Fault::late(stage, 200).onRecord(i));
+        }
+        Start(logger, late);
+        QFile::remove(file);
+        const Result r = Program({"download", "--port", "PORT", "-o", file}, [&](QProcess& p) {
+            RunUntil([&] {
+                return Sent(*sim).find(stage + (first ? "03" : "0002")) != std::string::npos;
+            });
+            Send(p, signal);
+        });
+        EXPECT_EQ(r.exit, exit);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出しを中止しました")))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("partial")));
+        // The logger's own lines up to the stage's first record not fetched, then empty rows up to
+        // the stage's count, and nothing after them.
+        const QList<QByteArray> lines = Lines(file, file);
+        qsizetype same = 0;
+        while (same < lines.size() && same < whole.size() && lines[same] == whole[same]) ++same;
+        const QRegularExpression empty(QString::fromLatin1(emptyRow));
+        ASSERT_TRUE(empty.match(QString::fromLatin1(lines.value(same))).hasMatch());
+        EXPECT_GE(empty.match(QString::fromLatin1(lines[same])).captured(1).toLong(), 3);
+        for (qsizetype i = same; i + 1 < lines.size(); ++i) {
+            EXPECT_TRUE(empty.match(QString::fromLatin1(lines[i])).hasMatch())
+                << lines[i].toStdString();
+        }
+        EXPECT_EQ(empty.match(QString::fromLatin1(lines[lines.size() - 2])).captured(1),
+                  stage == "D1" ? "40" : "20");
+    }
+}
+
+TEST_F(CommandLine, TerminationEndsACheck) {
+    Start(Holding(1, 1, 1));
+    const Result r = Program({"check", "--port", "PORT"}, [&](QProcess& p) {
+        RunUntil([&] { return sim->commands().size() == 1; });
+        Send(p, SIGTERM);
+    });
+    EXPECT_EQ(r.exit, 143);
+    EXPECT_EQ(r.out, "");
+}
+
+// The window ends on SIGTERM, as its quit button would without asking.
+TEST_F(CommandLine, TerminationEndsTheWindow) {
+    window = true;
+    const Result r = Program({}, [&](QProcess& p) {
+        RunUntil([&] { return Catches(p, SIGTERM); }, 20000);
+        Send(p, SIGTERM);
+    });
+    EXPECT_EQ(r.exit, 143);
 }
 
 // The viewer's commands on a downloaded file, without a display.
