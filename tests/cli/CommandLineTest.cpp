@@ -8,7 +8,9 @@
 
 #include <csignal>
 
+#include <sys/stat.h>
 
+#include "export/DataFileReader.h"
 #include "export/SaveCommand.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
@@ -52,7 +54,9 @@ protected:
     // Runs the program with `args` (PORT stands for the simulated logger's device); `during` runs
     // once the program is running.
     Result Program(QStringList args, const std::function<void(QProcess&)>& during = {}) {
-        for (QString& a : args) a.replace(QLatin1String("PORT"), QString::fromStdString(sim->slavePath()));
+        for (QString& a : args) {
+            if (sim) a.replace(QLatin1String("PORT"), QString::fromStdString(sim->slavePath()));
+        }
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
@@ -227,6 +231,26 @@ TEST_F(CommandLine, TerminationEndsTheWindow) {
         Send(p, SIGTERM);
     });
     EXPECT_EQ(r.exit, 143);
+}
+
+// Only a regular file of at most 64 MiB is read: a pipe (which would wait for a writer), a device
+// and a folder are not even opened, a larger file is refused before a byte is read.
+TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
+    const QString pipe = dir.filePath("pipe.csv"), folder = dir.filePath("folder.csv"),
+                  big = dir.filePath("big.csv");
+    ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QFile sparse(big);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(kMaxDataFileBytes + 1));
+    sparse.close();
+    for (const auto& [file, message] : {std::pair<QString, QString>(pipe, "not a regular file"),
+                                        {"/dev/zero", "not a regular file"},
+                                        {folder, "a folder"},
+                                        {big, "larger than 64 MiB"}}) {
+        const Result r = Program({"summary", file});
+        EXPECT_EQ(r.exit, 3);
+        EXPECT_TRUE(r.err.startsWith(file + ": " + message)) << r.err.toStdString();
+    }
 }
 
 // The viewer's commands on a downloaded file, without a display.
