@@ -8,6 +8,7 @@
 
 #include <csignal>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include "export/DataFileReader.h"
@@ -63,10 +64,14 @@ protected:
         if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
-        process.setChildProcessModifier([] {
+        process.setChildProcessModifier([limit = fileSizeLimit] {
             // What the test runner ignores (a background shell: SIGINT) would hide the program's
             // own handling.
             for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            if (limit == 0) return;
+            ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending it
+            const rlimit fileSize{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &fileSize);
         });
         process.start(QStringLiteral(YB_PROGRAM), args);
         EXPECT_TRUE(process.waitForStarted());
@@ -102,7 +107,9 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<ybsim::LoggerSim> sim;
-    // The window on the offscreen platform for the programs run.
+    // For the programs run: no file may grow past this (0: no limit); the window on the offscreen
+    // platform.
+    rlim_t fileSizeLimit = 0;
     bool window = false;
 };
 
@@ -253,17 +260,35 @@ TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
     }
 }
 
-// The viewer's commands on a downloaded file, without a display.
+// The viewer's commands on a downloaded file, without a display. Enough records that the report's
+// chart page goes to the disk in one large write.
 TEST_F(CommandLine, SummaryAndReportOfADownloadedFile) {
-    Start(Holding(60, 5, 4));
+    Start(Holding(3000, 5, 4));
     const QString file = dir.filePath("run.csv"), pdf = dir.filePath("run.pdf");
     ASSERT_EQ(Program({"download", "--port", "PORT", "-o", file}).exit, 0);
     const Result summary = Program({"summary", file, "--json"});
     EXPECT_EQ(summary.exit, 0);
-    EXPECT_TRUE(summary.out.contains("\"records\": 60") || summary.out.contains("\"records\":60"))
+    EXPECT_TRUE(summary.out.contains("\"records\": 3000") ||
+                summary.out.contains("\"records\":3000"))
         << summary.out.toStdString();
     EXPECT_EQ(Program({"report", file}).exit, 0);
     EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
+    // A disk that fills up early, within that large write (which a full disk only cuts short), or
+    // in the last bytes leaves the old report as it was.
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray oldReport = bytes(pdf);
+    const auto size = static_cast<rlim_t>(oldReport.size());
+    for (const rlim_t limit : {rlim_t{1000}, size / 2, size - 64}) {
+        fileSizeLimit = limit;
+        const Result full = Program({"report", file});
+        EXPECT_EQ(full.exit, 3);
+        EXPECT_TRUE(full.err.contains("File too large")) << full.err.toStdString();
+        EXPECT_EQ(bytes(pdf), oldReport);
+    }
+    fileSizeLimit = 0;
     QFile damaged(file);
     ASSERT_TRUE(damaged.open(QIODevice::Append) && damaged.write("1,2,3\r\n") > 0);
     damaged.close();
