@@ -165,17 +165,35 @@ bool StderrIsTerminal() {
 #endif
 }
 
+// Why the data file cannot be written at `target`; empty when it can. Asked before the port is
+// opened, so that a download is never made for a file that cannot take it.
+QString TargetRefusal(const QFileInfo& target, bool force) {
+    if (target.exists()) {
+        if (target.isDir()) return QStringLiteral("a folder: the data file needs a file name");
+        // A device or a pipe would be written to, or (as root) replaced by a data file.
+        if (!target.isFile()) {
+            return QStringLiteral("not a regular file: no data file is written there");
+        }
+        if (!force) return QStringLiteral("the file exists; --force replaces it");
+        // Read-only by its permissions even for root, who may write it all the same.
+        constexpr auto kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!target.isWritable() || !(target.permissions() & kWrite)) {
+            return QStringLiteral("the file is read-only: it is not replaced");
+        }
+    }
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir() || !folder.isWritable()) {
+        return QStringLiteral("the folder does not exist or cannot be written");
+    }
+    return {};
+}
+
 int Download(Run& run, const QString& output, bool csv, bool force) {
     const QFileInfo target(QDir::current().absoluteFilePath(output.isEmpty() ? DefaultFileName(csv)
                                                                              : output));
     const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
-    if (target.exists() && !force) {
-        Err(path + QStringLiteral(": the file exists; --force replaces it"));
-        return kExitFile;
-    }
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir() || !folder.isWritable()) {
-        Err(path + QStringLiteral(": the folder does not exist or cannot be written"));
+    if (const QString refusal = TargetRefusal(target, force); !refusal.isEmpty()) {
+        Err(path + QStringLiteral(": ") + refusal);
         return kExitFile;
     }
     if (const int code = run.Open()) return code;

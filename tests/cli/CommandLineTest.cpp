@@ -10,6 +10,8 @@
 
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include "export/DataFileReader.h"
 #include "export/SaveCommand.h"
@@ -30,6 +32,15 @@ struct Result {
 // this test's own process group.
 void Send(QProcess& process, int signal) {
     if (const auto pid = process.processId()) ::kill(static_cast<pid_t>(pid), signal);
+}
+
+// A device node that may be lost: a broken check lets root replace the node with a data file, so
+// root gets a node of the null device of its own; anyone else cannot replace /dev/null. Empty when
+// none can be had.
+QString DeviceNode(const QTemporaryDir& dir) {
+    if (::geteuid() != 0) return QStringLiteral("/dev/null");
+    const QString node = dir.filePath("null");
+    return ::mknod(qPrintable(node), S_IFCHR | 0666, makedev(1, 3)) == 0 ? node : QString();
 }
 
 // Whether the process has a handler of its own for `signal` (Linux: SigCgt in /proc/PID/status).
@@ -258,6 +269,28 @@ TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
         EXPECT_EQ(r.exit, 3);
         EXPECT_TRUE(r.err.startsWith(file + ": " + message)) << r.err.toStdString();
     }
+}
+
+// A target that cannot take the data file is refused before the port is opened.
+TEST_F(CommandLine, DownloadRefusesATargetBeforeAnythingIsSent) {
+    Start(Holding(5, 1, 1));
+    const QString pipe = dir.filePath("pipe.csv"), readOnly = dir.filePath("old.csv");
+    ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
+    QFile old(readOnly);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
+    for (const auto& [target, message] : {std::pair<QString, QString>(dir.path(), "a folder"),
+                                          {DeviceNode(dir), "not a regular file"},
+                                          {pipe, "not a regular file"},
+                                          {readOnly, "read-only"}}) {
+        if (target.isEmpty()) continue;
+        const Result r = Program({"download", "--port", "PORT", "-o", target, "--force"});
+        EXPECT_EQ(r.exit, 3);
+        EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+        EXPECT_EQ(sim->received(), "");
+    }
+    EXPECT_EQ(Lines(readOnly), QList<QByteArray>{"old"});
 }
 
 // The viewer's commands on a downloaded file, without a display. Enough records that the report's
