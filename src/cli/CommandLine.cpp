@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -42,9 +43,14 @@ const std::map<QString, Setting> kSettingNames{{QStringLiteral("tyre"), Setting:
                                                {QStringLiteral("interval"),
                                                 Setting::RecordingInterval}};
 
+// Why a result could not be written to stdout (a full disk, a closed pipe); empty while all went.
+QString gStdoutFailure;
+
 void Out(const QString& text) {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
+    if (std::fputs(qPrintable(text + QLatin1Char('\n')), stdout) < 0 || std::fflush(stdout) != 0 ||
+        std::ferror(stdout)) {
+        if (gStdoutFailure.isEmpty()) gStdoutFailure = qt_error_string(errno);
+    }
 }
 
 void Err(const QString& text) {
@@ -239,16 +245,14 @@ bool IsViewerCommand(const QString& first) {
     return !first.startsWith(QLatin1Char('-')) && IsFileToView(first);
 }
 
-}  // namespace
-
-int RunCommandLine(const QStringList& arguments) {
+int RunCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Downloads a YB data logger and saves its data file, checks the connection, reads and "
         "writes the logger's settings; shows, reports and summarises data files. Without a "
         "command the window opens; with data files as the only arguments, the viewer.\n\n"
         "Exit codes: 0 success; 1 the logger or the line failed; 2 usage or validation error; "
-        "3 a file that cannot be read, written or would be replaced; "
+        "3 a file that cannot be read, written or would be replaced, or stdout failed; "
         "130 interrupted (Ctrl+C), 143 terminated (SIGTERM), 129 hung up (SIGHUP): the operation "
         "is cancelled, the port closed, a download's partial file saved."));
     parser.addHelpOption();
@@ -317,6 +321,21 @@ int RunCommandLine(const QStringList& arguments) {
     }
     return UsageError(command.isEmpty() ? QStringLiteral("no command given")
                                         : QStringLiteral("wrong arguments for ") + command);
+}
+
+}  // namespace
+
+int RunCommandLine(const QStringList& arguments) {
+    const int code = RunCommand(arguments);
+    // The results are what a script runs a command for: one that lost some of them (a full disk
+    // behind stdout) did not succeed. A request to end keeps its own code; a file error has told
+    // its reason already.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        if (gStdoutFailure.isEmpty()) gStdoutFailure = qt_error_string(errno);
+    }
+    if (gStdoutFailure.isEmpty() || code == kExitFile || code >= kExitHungUp) return code;
+    Err(QStringLiteral("stdout: the results could not be written: ") + gStdoutFailure);
+    return kExitFile;
 }
 
 CommandNeeds PrepareForCommand(int argc, char** argv) {

@@ -75,6 +75,7 @@ protected:
         if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
+        if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
         process.setChildProcessModifier([limit = fileSizeLimit] {
             // What the test runner ignores (a background shell: SIGINT) would hide the program's
             // own handling.
@@ -118,9 +119,10 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<ybsim::LoggerSim> sim;
-    // For the programs run: no file may grow past this (0: no limit); the window on the offscreen
-    // platform.
+    // For the programs run: no file may grow past this (0: no limit); stdout goes to this file;
+    // the window on the offscreen platform.
     rlim_t fileSizeLimit = 0;
+    QString stdoutFile;
     bool window = false;
 };
 
@@ -322,6 +324,9 @@ TEST_F(CommandLine, SummaryAndReportOfADownloadedFile) {
         EXPECT_EQ(bytes(pdf), oldReport);
     }
     fileSizeLimit = 0;
+    stdoutFile = "/dev/full";
+    EXPECT_EQ(Program({"summary", file}).exit, 3);
+    stdoutFile.clear();
     QFile damaged(file);
     ASSERT_TRUE(damaged.open(QIODevice::Append) && damaged.write("1,2,3\r\n") > 0);
     damaged.close();
