@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 #include <cerrno>
 #include <cstdio>
@@ -143,7 +144,22 @@ int Get(Run& run, Setting setting) {
     return run.ExitOf(read);
 }
 
-int Set(Run& run, Setting setting, const QString& value) {
+// `set battery` takes a decimal with at most two decimals, blanks around it ("12.5", " 5 "), and
+// writes it as the window's battery box holds it, "dd.dd" ("12.50", "05.00"); the box's own
+// check then tells the range. Anything else becomes the empty text, which that check refuses
+// with its message.
+QString BatteryBoxText(const QString& typed) {
+    static const QRegularExpression kDecimal(QStringLiteral("^([0-9]+)(?:\\.([0-9]{1,2}))?$"));
+    const QRegularExpressionMatch match = kDecimal.match(typed.trimmed());
+    if (!match.hasMatch()) return {};
+    QString whole = match.captured(1);
+    while (whole.size() > 2 && whole.startsWith(QLatin1Char('0'))) whole.remove(0, 1);
+    return whole.rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
+           match.captured(2).leftJustified(2, QLatin1Char('0'));
+}
+
+int Set(Run& run, Setting setting, const QString& typed) {
+    const QString value = setting == Setting::BatteryCapacity ? BatteryBoxText(typed) : typed;
     // Validated before the port is touched: a refused value sends nothing at all.
     const auto command = SettingWriteCommand(setting, value);
     if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);
