@@ -82,11 +82,14 @@ QString Visible(const std::string& answer) {
     return text;
 }
 
-// One command's run: the session and its port; Ctrl+C, SIGTERM and SIGHUP cancel the operation.
+// One command's run: the session and its port; Ctrl+C, SIGTERM and SIGHUP cancel the operation,
+// and a lost port is told on stderr as it happens.
 class Run {
 public:
     explicit Run(QString port) : port_(std::move(port)) {
         QObject::connect(&termination_, &Termination::ended, &session_, &Session::cancel);
+        QObject::connect(&session_, &Session::portLost, &session_,
+                         [](const QString& text) { Err(text); });
     }
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;

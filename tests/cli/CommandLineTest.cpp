@@ -358,6 +358,7 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         {{}, {"set", "battery", "12.5", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh04E2"},
         {{}, {"set", "battery", " 5 ", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh01F4"},
         {{}, {"set", "battery", "12.345", "--port", "PORT"}, 2, "", "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください", ""},
+        {{Fault::hangUp("?")}, {"check", "--port", "PORT"}, 1, "YB 接続確認できませんでした", "シリアルポートが使用できなくなりました: ", "?"},
         {{Fault::replace("T0708", "NG\r")}, {"set", "tyre", "1800", "--port", "PORT"}, 1, "", "タイヤ周長の書込みに失敗しました。", "T0708"},
         {{}, {"set", "interval", "3", "--port", "PORT"}, 2, "", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください", ""},
         {{}, {"set", "speed", "3"}, 2, "", "tyre, battery or interval", ""},
