@@ -8,6 +8,7 @@
 
 #include "app/Version.h"
 #include "cli/CommandLine.h"
+#include "core/Termination.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
 
@@ -25,9 +26,13 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationVersion(QString::fromLatin1(yb::kProgramVersion));
     if (needs != yb::CommandNeeds::Window) return yb::RunCommandLine(QCoreApplication::arguments());
 
+    // Made before the window, so that it outlives the window's closing of the port.
+    yb::Termination termination;
     yb::Form1 window;
     QObject::connect(&window, &yb::Form1::programEnded, app.get(), &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    QObject::connect(&termination, &yb::Termination::ended, &window, &yb::Form1::Terminate);
     window.show();
-    return QCoreApplication::exec();
+    const int code = QCoreApplication::exec();
+    return termination.requested() ? termination.exitCode() : code;
 }

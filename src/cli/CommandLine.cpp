@@ -5,10 +5,9 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
-#include <QTimer>
+#include <QRegularExpression>
 
-#include <atomic>
-#include <csignal>
+#include <cerrno>
 #include <cstdio>
 #include <map>
 #include <optional>
@@ -19,6 +18,7 @@
 #include "cli/Progress.h"
 #include "core/ExitCodes.h"
 #include "core/Session.h"
+#include "core/Termination.h"
 #include "export/DataFile.h"
 #include "serial/PortNames.h"
 #include "viewer/Viewer.h"
@@ -47,15 +47,14 @@ const std::map<QString, Setting> kSettingNames{{QStringLiteral("tyre"), Setting:
                                                {QStringLiteral("interval"),
                                                 Setting::RecordingInterval}};
 
-std::atomic<bool> gInterrupted{false};
-
-extern "C" void OnInterrupt(int) {
-    gInterrupted = true;
-}
+// Why a result could not be written to stdout (a full disk, a closed pipe); empty while all went.
+QString gStdoutFailure;
 
 void Out(const QString& text) {
-    std::fputs(qPrintable(text + QLatin1Char('\n')), stdout);
-    std::fflush(stdout);
+    if (std::fputs(qPrintable(text + QLatin1Char('\n')), stdout) < 0 || std::fflush(stdout) != 0 ||
+        std::ferror(stdout)) {
+        if (gStdoutFailure.isEmpty()) gStdoutFailure = qt_error_string(errno);
+    }
 }
 
 void Err(const QString& text) {
@@ -86,25 +85,22 @@ QString Visible(const std::string& answer) {
     return text;
 }
 
-// One command's run: the session, its port, and Ctrl+C turned into a cancel.
+// One command's run: the session and its port; Ctrl+C, SIGTERM and SIGHUP cancel the operation,
+// and a lost port is told on stderr as it happens.
 class Run {
 public:
     explicit Run(QString port) : port_(std::move(port)) {
-        gInterrupted = false;
-        std::signal(SIGINT, OnInterrupt);
-        interruptWatch_.setInterval(50);
-        QObject::connect(&interruptWatch_, &QTimer::timeout, [this] {
-            if (gInterrupted) session_.cancel();
-        });
-        interruptWatch_.start();
+        QObject::connect(&termination_, &Termination::ended, &session_, &Session::cancel);
+        QObject::connect(&session_, &Session::portLost, &session_,
+                         [](const QString& text) { Err(text); });
     }
-    ~Run() { std::signal(SIGINT, SIG_DFL); }
     Run(const Run&) = delete;
     Run& operator=(const Run&) = delete;
 
     // Opens the port: COM3 or 3 as the window names ports (YB_COM<n> first), anything else a
-    // device. False, with the reason told, when it cannot be opened.
-    bool Open() {
+    // device. 0 once it is open; otherwise the exit code: the reason is told when it cannot be
+    // opened; asked to end meanwhile, the program ends before its operation starts.
+    int Open() {
         QString name = port_;
         bool number = false;
         name.toInt(&number);
@@ -112,15 +108,17 @@ public:
         const PortOutcome outcome = name.startsWith(QLatin1String("COM"))
                                         ? session_.openNamed(name)
                                         : session_.openDevice(name);
-        if (outcome.done()) return true;
+        if (outcome.done()) return termination_.exitCode();
         Err(port_ + QStringLiteral(": ") + outcome.text +
             (outcome.reason.isEmpty() ? QString() : QStringLiteral(" (") + outcome.reason + ')'));
-        return false;
+        return kExitFailed;
     }
 
-    // The exit code of an outcome that is not a success of its own.
+    // The exit code of an outcome that is not a success of its own; once the program was asked
+    // to end, the code of that request.
     int ExitOf(const Outcome& outcome) const {
-        if (outcome.ending == Ending::Cancelled || gInterrupted) return kExitInterrupted;
+        if (termination_.requested()) return termination_.exitCode();
+        if (outcome.ending == Ending::Cancelled) return kExitInterrupted;
         return outcome.done() ? kExitSuccess : kExitFailed;
     }
 
@@ -128,21 +126,21 @@ public:
 
 private:
     QString port_;
+    Termination termination_;  // declared first: it outlives the closing of the port
     Session session_;
-    QTimer interruptWatch_;
 };
 
 int Check(Run& run) {
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
     const CheckOutcome outcome = QCoro::waitFor(run.session().checkConnection());
-    if (outcome.ending == Ending::Cancelled) return kExitInterrupted;
+    if (outcome.ending == Ending::Cancelled) return run.ExitOf(outcome);
     Out(outcome.text);
     if (!outcome.done()) Out(QStringLiteral("answer: \"") + Visible(outcome.answer) + '"');
     return run.ExitOf(outcome);
 }
 
 int Get(Run& run, Setting setting) {
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
     const SettingRead read = QCoro::waitFor(run.session().readSetting(setting));
     if (read.done() && read.box) {
         Out(*read.box);
@@ -152,11 +150,26 @@ int Get(Run& run, Setting setting) {
     return run.ExitOf(read);
 }
 
-int Set(Run& run, Setting setting, const QString& value) {
+// `set battery` takes a decimal with at most two decimals, blanks around it ("12.5", " 5 "), and
+// writes it as the window's battery box holds it, "dd.dd" ("12.50", "05.00"); the box's own
+// check then tells the range. Anything else becomes the empty text, which that check refuses
+// with its message.
+QString BatteryBoxText(const QString& typed) {
+    static const QRegularExpression kDecimal(QStringLiteral("^([0-9]+)(?:\\.([0-9]{1,2}))?$"));
+    const QRegularExpressionMatch match = kDecimal.match(typed.trimmed());
+    if (!match.hasMatch()) return {};
+    QString whole = match.captured(1);
+    while (whole.size() > 2 && whole.startsWith(QLatin1Char('0'))) whole.remove(0, 1);
+    return whole.rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
+           match.captured(2).leftJustified(2, QLatin1Char('0'));
+}
+
+int Set(Run& run, Setting setting, const QString& typed) {
+    const QString value = setting == Setting::BatteryCapacity ? BatteryBoxText(typed) : typed;
     // Validated before the port is touched: a refused value sends nothing at all.
     const auto command = SettingWriteCommand(setting, value);
     if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
     const Outcome outcome = QCoro::waitFor(run.session().writeSetting(setting, value));
     if (outcome.done())
         Out(outcome.text);
@@ -180,20 +193,38 @@ bool StderrIsTerminal() {
 #endif
 }
 
+// Why the data file cannot be written at `target`; empty when it can. Asked before the port is
+// opened, so that a download is never made for a file that cannot take it.
+QString TargetRefusal(const QFileInfo& target, bool force) {
+    if (target.exists()) {
+        if (target.isDir()) return QStringLiteral("a folder: the data file needs a file name");
+        // A device or a pipe would be written to, or (as root) replaced by a data file.
+        if (!target.isFile()) {
+            return QStringLiteral("not a regular file: no data file is written there");
+        }
+        if (!force) return QStringLiteral("the file exists; --force replaces it");
+        // Read-only by its permissions even for root, who may write it all the same.
+        constexpr auto kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!target.isWritable() || !(target.permissions() & kWrite)) {
+            return QStringLiteral("the file is read-only: it is not replaced");
+        }
+    }
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir() || !folder.isWritable()) {
+        return QStringLiteral("the folder does not exist or cannot be written");
+    }
+    return {};
+}
+
 int Download(Run& run, const QString& output, bool csv, bool force) {
     const QFileInfo target(QDir::current().absoluteFilePath(output.isEmpty() ? DefaultFileName(csv)
                                                                              : output));
     const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
-    if (target.exists() && !force) {
-        Err(path + QStringLiteral(": the file exists; --force replaces it"));
+    if (const QString refusal = TargetRefusal(target, force); !refusal.isEmpty()) {
+        Err(path + QStringLiteral(": ") + refusal);
         return kExitFile;
     }
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir() || !folder.isWritable()) {
-        Err(path + QStringLiteral(": the folder does not exist or cannot be written"));
-        return kExitFile;
-    }
-    if (!run.Open()) return kExitFailed;
+    if (const int code = run.Open()) return code;
 
     ProgressPrinter progress(StderrIsTerminal());
     QObject::connect(&run.session(), &Session::downloadProgress,
@@ -236,16 +267,16 @@ bool IsViewerCommand(const QString& first) {
     return !first.startsWith(QLatin1Char('-')) && IsFileToView(first);
 }
 
-}  // namespace
-
-int RunCommandLine(const QStringList& arguments) {
+int RunCommand(const QStringList& arguments) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
         "Downloads a YB data logger and saves its data file, checks the connection, reads and "
         "writes the logger's settings; shows, reports and summarises data files. Without a "
         "command the window opens; with data files as the only arguments, the viewer.\n\n"
         "Exit codes: 0 success; 1 the logger or the line failed; 2 usage or validation error; "
-        "3 a file that cannot be written or would be replaced; 130 interrupted (Ctrl+C)."));
+        "3 a file that cannot be read, written or would be replaced, or stdout failed; "
+        "130 interrupted (Ctrl+C), 143 terminated (SIGTERM), 129 hung up (SIGHUP): the operation "
+        "is cancelled, the port closed, a download's partial file saved."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(
@@ -312,6 +343,21 @@ int RunCommandLine(const QStringList& arguments) {
     }
     return UsageError(command.isEmpty() ? QStringLiteral("no command given")
                                         : QStringLiteral("wrong arguments for ") + command);
+}
+
+}  // namespace
+
+int RunCommandLine(const QStringList& arguments) {
+    const int code = RunCommand(arguments);
+    // The results are what a script runs a command for: one that lost some of them (a full disk
+    // behind stdout) did not succeed. A request to end keeps its own code; a file error has told
+    // its reason already.
+    if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+        if (gStdoutFailure.isEmpty()) gStdoutFailure = qt_error_string(errno);
+    }
+    if (gStdoutFailure.isEmpty() || code == kExitFile || code >= kExitHungUp) return code;
+    Err(QStringLiteral("stdout: the results could not be written: ") + gStdoutFailure);
+    return kExitFile;
 }
 
 CommandNeeds PrepareForCommand(int argc, char** argv) {

@@ -7,17 +7,8 @@
 #include <limits>
 #include <string>
 
+#include "export/DiskSync.h"
 #include "export/ShiftJis.h"
-
-#ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <io.h>
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace yb {
 
@@ -253,17 +244,6 @@ std::optional<Rendered> Render(const LoggedData& data, QChar d, const QString& p
         return std::nullopt;
     }
     return r;
-}
-
-// Hands the written bytes to the disk and waits until they are there. A file system that only
-// now finds no room (network and FUSE file systems) fails here instead of leaving a short file.
-bool SyncToDisk(QFileDevice& file) {
-#ifdef Q_OS_WIN
-    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(file.handle()));
-    return handle != INVALID_HANDLE_VALUE && FlushFileBuffers(handle);
-#else
-    return ::fsync(file.handle()) == 0;
-#endif
 }
 
 }  // namespace

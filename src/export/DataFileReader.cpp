@@ -14,6 +14,12 @@
 
 #ifdef Q_OS_WIN
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace yb {
@@ -439,18 +445,56 @@ DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
 }
 
 DataFileReadResult ReadDataFileAt(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const auto refused = [&path](const QString& message) {
         DataFileReadResult result;
         result.name = path;
-        result.error = DataFileError{0, file.errorString()};
+        result.error = DataFileError{0, message};
         return result;
+    };
+    const QString tooLarge =
+        QStringLiteral("larger than %1 MiB: no data file of the logger is that large")
+            .arg(kMaxDataFileBytes / (1024 * 1024));
+    const QString notRegular = QStringLiteral("not a regular file (a device, a pipe or a socket)");
+
+    // Only a regular file is opened at all: opening a pipe waits for a writer, a device may never
+    // end, opening either may act on it.
+    const QFileInfo info(path);
+    if (info.isDir()) return refused(QStringLiteral("a folder, not a data file"));
+    if (info.exists() && !info.isFile()) return refused(notRegular);
+    if (info.size() > kMaxDataFileBytes) return refused(tooLarge);
+
+    QFile file(path);
+#ifdef Q_OS_WIN
+    if (!file.open(QIODevice::ReadOnly)) return refused(file.errorString());
+#else
+    // The path may name something else by now: opened without waiting, and looked at again.
+    const int fd =
+        ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return refused(qt_error_string(errno));
+    struct stat status = {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return refused(notRegular);
     }
-    DataFileReadResult result = ReadDataFile(file.readAll(), path);
-    if (file.error() != QFileDevice::NoError) {
-        result.run.reset();
-        result.error = DataFileError{0, file.errorString()};
+    if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return refused(file.errorString());
     }
+#endif
+    // At most one byte past the limit, however the file grows meanwhile.
+    QByteArray bytes;
+    for (;;) {
+        const qint64 had = bytes.size();
+        const qint64 want = std::min<qint64>(1024 * 1024, kMaxDataFileBytes + 1 - had);
+        if (want <= 0) break;
+        bytes.resize(had + want);
+        const qint64 got = file.read(bytes.data() + had, want);
+        if (got < 0) return refused(file.errorString());
+        bytes.resize(had + got);
+        if (got == 0) break;
+    }
+    if (bytes.size() > kMaxDataFileBytes) return refused(tooLarge);
+    DataFileReadResult result = ReadDataFile(bytes, path);
     if (result.run) result.run->title = QFileInfo(path).fileName();
     return result;
 }

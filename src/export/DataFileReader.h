@@ -68,8 +68,14 @@ struct DataFileReadResult {
 // run's title. A pure function: any bytes give a run or an error, never a crash or a hang.
 DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name);
 
+// The largest data file read: a full logger's file is about 1 MB.
+inline constexpr qint64 kMaxDataFileBytes = 64 * 1024 * 1024;
+
 // Reads the file at `path`. The path as given names the file in error texts; its file name
-// becomes the title.
+// becomes the title. Refused as "FILE: message" before anything is read: a folder, anything but
+// a regular file (a pipe, a device: neither is opened) and a file larger than kMaxDataFileBytes;
+// no more than kMaxDataFileBytes + 1 bytes are ever read, so a file growing meanwhile is refused
+// as well.
 DataFileReadResult ReadDataFileAt(const QString& path);
 
 // The run of a store as its data file would show it: each value rounded to its column's pattern,

@@ -566,6 +566,10 @@ void Form1::EndProgram() {
     emit programEnded();
 }
 
+void Form1::Terminate() {
+    if (!ending_) EndProgram();
+}
+
 void Form1::QuitB_Click() {
     if (ConfirmEnd()) EndProgram();
 }

@@ -69,6 +69,10 @@ public:
     void mnuGraph_Click();
     void mnuAbout_Click();
 
+    // The program was asked to end from outside (Ctrl+C, SIGTERM, SIGHUP): ends what runs, closes
+    // the port and the window, without a question; downloaded data not saved is lost.
+    void Terminate();
+
     Session& session() { return *session_; }
 
 signals:

@@ -7,8 +7,12 @@
 #include <QImage>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QValueAxis>
 
+#include <cerrno>
+
+#include "export/DiskSync.h"
 #include "export/RunSummary.h"
 #include "viewer/RunCharts.h"
 
@@ -80,7 +84,7 @@ QFont Font(qreal points, bool bold = false) {
     return font;
 }
 
-QString WritePng(const RunData& run, const QString& path) {
+QString WritePng(const RunData& run, QIODevice& device) {
     constexpr qreal kWidth = 900;
     constexpr qreal kHeight = 210;
     constexpr qreal kTitle = 34;
@@ -102,7 +106,8 @@ QString WritePng(const RunData& run, const QString& path) {
         scene.render(painter, i, scene.rects()[i].translated(0, kTitle));
     }
     painter.end();
-    return image.save(path, "PNG") ? QString() : QStringLiteral("the image could not be written");
+    return image.save(&device, "PNG") ? QString()
+                                      : QStringLiteral("the image could not be written");
 }
 
 // Lays out the A4 report top to bottom in millimetres, starting a page where a block does not
@@ -265,8 +270,8 @@ void DrawLaps(PdfReport& r, const RunData& run, const RunSummary& summary) {
     }
 }
 
-QString WritePdf(const RunData& run, const QString& path) {
-    QPdfWriter writer(path);
+QString WritePdf(const RunData& run, QIODevice& device) {
+    QPdfWriter writer(&device);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
     writer.setResolution(300);
@@ -282,15 +287,63 @@ QString WritePdf(const RunData& run, const QString& path) {
     return report.finish() ? QString() : QStringLiteral("the PDF could not be written");
 }
 
+// A QSaveFile that notices a write cut short. QFileDevice tells a write that a full disk cut short
+// only by its count, and QPdfWriter and QImageWriter do not look at the count.
+class ReportFile : public QSaveFile {
+public:
+    using QSaveFile::QSaveFile;
+    // Why a write was cut short; empty while every write went through.
+    const QString& shortWrite() const { return shortWrite_; }
+
+protected:
+    qint64 writeData(const char* data, qint64 length) override {
+        const qint64 written = QSaveFile::writeData(data, length);
+        if (written != length && shortWrite_.isEmpty()) {
+            shortWrite_ = qt_error_string(errno);
+        }
+        return written;
+    }
+
+private:
+    QString shortWrite_;
+};
+
 }  // namespace
 
 QString WriteRunReport(const RunData& run, const QString& path) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return QStringLiteral("drawing the charts needs a QApplication");
     }
-    if (path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive)) return WritePdf(run, path);
-    if (path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) return WritePng(run, path);
-    return QStringLiteral("the output must end with .pdf or .png");
+    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        return QStringLiteral("the output must end with .pdf or .png");
+    }
+    // Written beside the target under a temporary name, flushed and synced, and renamed over it
+    // only when all of it is on the disk: a full disk or a refused write leaves an existing report
+    // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
+    ReportFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return QStringLiteral("cannot create the file: ") + file.errorString();
+    }
+    const QString drawn = pdf ? WritePdf(run, file) : WritePng(run, file);
+    const auto failed = [&file](const QString& reason) {
+        file.cancelWriting();
+        return reason;
+    };
+    // A flush cut short leaves no reason in the file, only in errno.
+    const bool flushed = file.flush();
+    const QString flushFailure = flushed ? QString() : qt_error_string(errno);
+    if (!file.shortWrite().isEmpty()) {
+        return failed(QStringLiteral("cannot write: ") + file.shortWrite());
+    }
+    if (!flushed) return failed(QStringLiteral("cannot write: ") + flushFailure);
+    if (file.error() != QFileDevice::NoError) {
+        return failed(QStringLiteral("cannot write: ") + file.errorString());
+    }
+    if (!drawn.isEmpty()) return failed(drawn);
+    if (!SyncToDisk(file)) return failed(QStringLiteral("cannot write: ") + qt_error_string());
+    if (!file.commit()) return QStringLiteral("cannot replace the file: ") + file.errorString();
+    return {};
 }
 
 }  // namespace yb

@@ -11,8 +11,10 @@
 namespace yb {
 
 // Writes the report of `run` to `path`: a PDF when the path ends with ".pdf", the charts as one
-// PNG image when it ends with ".png" (either case). Returns an empty text on success, otherwise
-// what went wrong (without the path).
+// PNG image when it ends with ".png" (either case). The file appears only complete and on the
+// disk: written under a temporary name in the target's folder, synced, then renamed over the
+// target; on any failure an existing file keeps its content. Returns an empty text on success,
+// otherwise what went wrong (without the path).
 QString WriteRunReport(const RunData& run, const QString& path);
 
 }  // namespace yb

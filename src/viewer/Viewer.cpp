@@ -116,6 +116,11 @@ int RunSummaryCommand(const QString& file, bool json) {
     } else {
         Out() << SummaryText(summary) << Qt::flush;
     }
+    // A summary that did not reach stdout (a full disk behind it) is no success.
+    if (Out().status() != QTextStream::Ok) {
+        Err() << "summary: stdout: the summary could not be written" << Qt::endl;
+        return kExitFile;
+    }
     return kExitSuccess;
 }
 

@@ -3,10 +3,17 @@
 #include <QFileInfo>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include "export/DataFileReader.h"
 #include "export/SaveCommand.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
@@ -17,9 +24,36 @@ namespace {
 using ybsim::Fault;
 
 struct Result {
-    int exit = -1;
+    int exit = -1;  // -1: a signal ended the program, or it did not end
     QString out, err;
 };
+
+// Sends `signal` to a program still running: one that has ended has no id, and kill(0) would hit
+// this test's own process group.
+void Send(QProcess& process, int signal) {
+    if (const auto pid = process.processId()) ::kill(static_cast<pid_t>(pid), signal);
+}
+
+// A device node that may be lost: a broken check lets root replace the node with a data file, so
+// root gets a node of the null device of its own; anyone else cannot replace /dev/null. Empty when
+// none can be had.
+QString DeviceNode(const QTemporaryDir& dir) {
+    if (::geteuid() != 0) return QStringLiteral("/dev/null");
+    const QString node = dir.filePath("null");
+    return ::mknod(qPrintable(node), S_IFCHR | 0666, makedev(1, 3)) == 0 ? node : QString();
+}
+
+// Whether the process has a handler of its own for `signal` (Linux: SigCgt in /proc/PID/status).
+bool Catches(QProcess& process, int signal) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(process.processId()));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) {
+            return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (signal - 1)) & 1;
+        }
+    }
+    return false;
+}
 
 class CommandLine : public ::testing::Test {
 protected:
@@ -32,12 +66,25 @@ protected:
     // Runs the program with `args` (PORT stands for the simulated logger's device); `during` runs
     // once the program is running.
     Result Program(QStringList args, const std::function<void(QProcess&)>& during = {}) {
-        for (QString& a : args) a.replace(QLatin1String("PORT"), QString::fromStdString(sim->slavePath()));
+        for (QString& a : args) {
+            if (sim) a.replace(QLatin1String("PORT"), QString::fromStdString(sim->slavePath()));
+        }
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
+        if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
+        process.setChildProcessModifier([limit = fileSizeLimit] {
+            // What the test runner ignores (a background shell: SIGINT) would hide the program's
+            // own handling.
+            for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            if (limit == 0) return;
+            ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending it
+            const rlimit fileSize{limit, limit};
+            ::setrlimit(RLIMIT_FSIZE, &fileSize);
+        });
         process.start(QStringLiteral(YB_PROGRAM), args);
         EXPECT_TRUE(process.waitForStarted());
         if (during) during(process);
@@ -72,6 +119,11 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<ybsim::LoggerSim> sim;
+    // For the programs run: no file may grow past this (0: no limit); stdout goes to this file;
+    // the window on the offscreen platform.
+    rlim_t fileSizeLimit = 0;
+    QString stdoutFile;
+    bool window = false;
 };
 
 // A download saves exactly what the window would save of the same store, whole or partial.
@@ -116,8 +168,7 @@ TEST_F(CommandLine, CtrlCEndsTheDownloadAndSavesWhatCame) {
     const QString file = dir.filePath("cut.csv");
     const Result r = Program({"download", "--port", "PORT", "-o", file}, [&](QProcess& p) {
         RunUntil([&] { return sim->commands().size() > 100; }, 20000);
-        // A program that has already ended has no id: kill(0) would hit this test's own group.
-        if (const auto pid = p.processId()) ::kill(static_cast<pid_t>(pid), SIGINT);
+        Send(p, SIGINT);
     });
     EXPECT_EQ(r.exit, 130);
     EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出しを中止しました")));
@@ -129,17 +180,153 @@ TEST_F(CommandLine, CtrlCEndsTheDownloadAndSavesWhatCame) {
     EXPECT_LT(sim->commands().size(), 3000u);
 }
 
-// The viewer's commands on a downloaded file, without a display.
+// SIGTERM and SIGHUP end a download in any stage as Ctrl+C does: the program cancels it, closes the
+// port and saves the logger's own rows up to there, empty rows after them.
+TEST_F(CommandLine, TerminationEndsADownloadInEachStageAndSavesWhatCame) {
+    struct Row {
+        int signal, exit;
+        std::string stage;  // its record commands; laps count from 1, records from 0
+        long first;
+        const char* emptyRow;  // a row the download did not reach, its number captured
+    };
+    const auto logger = Holding(40, 20, 20);
+    const QString file = dir.filePath("cut.csv");
+    const QList<QByteArray> whole = WindowFile(logger, {}, true, file);
+    for (const auto& [signal, exit, stage, first, emptyRow] :
+         {Row{SIGTERM, 143, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
+          Row{SIGHUP, 129, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
+          Row{SIGTERM, 143, "D2", 0, R"(^(\d+),\r$)"}, Row{SIGHUP, 129, "D2", 0, R"(^(\d+),\r$)"},
+          Row{SIGTERM, 143, "LD", 1, R"(^ (\d+),-1,-1\.0,\r$)"},
+          Row{SIGHUP, 129, "LD", 1, R"(^ (\d+),-1,-1\.0,\r$)"}}) {
+        SCOPED_TRACE(stage + std::to_string(signal));
+        // From the stage's third record on, answers come late: the signal finds the program there.
+        std::vector<Fault> late;
+        for (long i = first + 2; i < first + 12; ++i) {
+            late.push_back(Fault::late(stage, 200).onRecord(i));
+        }
+        Start(logger, late);
+        QFile::remove(file);
+        const Result r = Program({"download", "--port", "PORT", "-o", file}, [&](QProcess& p) {
+            RunUntil([&] {
+                return Sent(*sim).find(stage + (first ? "03" : "0002")) != std::string::npos;
+            });
+            Send(p, signal);
+        });
+        EXPECT_EQ(r.exit, exit);
+        EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出しを中止しました")))
+            << r.err.toStdString();
+        EXPECT_TRUE(r.err.contains(QStringLiteral("partial")));
+        // The logger's own lines up to the stage's first record not fetched, then empty rows up to
+        // the stage's count, and nothing after them.
+        const QList<QByteArray> lines = Lines(file, file);
+        qsizetype same = 0;
+        while (same < lines.size() && same < whole.size() && lines[same] == whole[same]) ++same;
+        const QRegularExpression empty(QString::fromLatin1(emptyRow));
+        ASSERT_TRUE(empty.match(QString::fromLatin1(lines.value(same))).hasMatch());
+        EXPECT_GE(empty.match(QString::fromLatin1(lines[same])).captured(1).toLong(), 3);
+        for (qsizetype i = same; i + 1 < lines.size(); ++i) {
+            EXPECT_TRUE(empty.match(QString::fromLatin1(lines[i])).hasMatch())
+                << lines[i].toStdString();
+        }
+        EXPECT_EQ(empty.match(QString::fromLatin1(lines[lines.size() - 2])).captured(1),
+                  stage == "D1" ? "40" : "20");
+    }
+}
+
+TEST_F(CommandLine, TerminationEndsACheck) {
+    Start(Holding(1, 1, 1));
+    const Result r = Program({"check", "--port", "PORT"}, [&](QProcess& p) {
+        RunUntil([&] { return sim->commands().size() == 1; });
+        Send(p, SIGTERM);
+    });
+    EXPECT_EQ(r.exit, 143);
+    EXPECT_EQ(r.out, "");
+}
+
+// The window ends on SIGTERM, as its quit button would without asking.
+TEST_F(CommandLine, TerminationEndsTheWindow) {
+    window = true;
+    const Result r = Program({}, [&](QProcess& p) {
+        RunUntil([&] { return Catches(p, SIGTERM); }, 20000);
+        Send(p, SIGTERM);
+    });
+    EXPECT_EQ(r.exit, 143);
+}
+
+// Only a regular file of at most 64 MiB is read: a pipe (which would wait for a writer), a device
+// and a folder are not even opened, a larger file is refused before a byte is read.
+TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
+    const QString pipe = dir.filePath("pipe.csv"), folder = dir.filePath("folder.csv"),
+                  big = dir.filePath("big.csv");
+    ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    QFile sparse(big);
+    ASSERT_TRUE(sparse.open(QIODevice::WriteOnly) && sparse.resize(kMaxDataFileBytes + 1));
+    sparse.close();
+    for (const auto& [file, message] : {std::pair<QString, QString>(pipe, "not a regular file"),
+                                        {"/dev/zero", "not a regular file"},
+                                        {folder, "a folder"},
+                                        {big, "larger than 64 MiB"}}) {
+        const Result r = Program({"summary", file});
+        EXPECT_EQ(r.exit, 3);
+        EXPECT_TRUE(r.err.startsWith(file + ": " + message)) << r.err.toStdString();
+    }
+}
+
+// A target that cannot take the data file is refused before the port is opened.
+TEST_F(CommandLine, DownloadRefusesATargetBeforeAnythingIsSent) {
+    Start(Holding(5, 1, 1));
+    const QString pipe = dir.filePath("pipe.csv"), readOnly = dir.filePath("old.csv");
+    ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
+    QFile old(readOnly);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+    old.close();
+    ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
+    for (const auto& [target, message] : {std::pair<QString, QString>(dir.path(), "a folder"),
+                                          {DeviceNode(dir), "not a regular file"},
+                                          {pipe, "not a regular file"},
+                                          {readOnly, "read-only"}}) {
+        if (target.isEmpty()) continue;
+        const Result r = Program({"download", "--port", "PORT", "-o", target, "--force"});
+        EXPECT_EQ(r.exit, 3);
+        EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+        EXPECT_EQ(sim->received(), "");
+    }
+    EXPECT_EQ(Lines(readOnly), QList<QByteArray>{"old"});
+}
+
+// The viewer's commands on a downloaded file, without a display. Enough records that the report's
+// chart page goes to the disk in one large write.
 TEST_F(CommandLine, SummaryAndReportOfADownloadedFile) {
-    Start(Holding(60, 5, 4));
+    Start(Holding(3000, 5, 4));
     const QString file = dir.filePath("run.csv"), pdf = dir.filePath("run.pdf");
     ASSERT_EQ(Program({"download", "--port", "PORT", "-o", file}).exit, 0);
     const Result summary = Program({"summary", file, "--json"});
     EXPECT_EQ(summary.exit, 0);
-    EXPECT_TRUE(summary.out.contains("\"records\": 60") || summary.out.contains("\"records\":60"))
+    EXPECT_TRUE(summary.out.contains("\"records\": 3000") ||
+                summary.out.contains("\"records\":3000"))
         << summary.out.toStdString();
     EXPECT_EQ(Program({"report", file}).exit, 0);
     EXPECT_TRUE(QFileInfo(pdf).size() > 1000);
+    // A disk that fills up early, within that large write (which a full disk only cuts short), or
+    // in the last bytes leaves the old report as it was.
+    const auto bytes = [](const QString& path) {
+        QFile f(path);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray oldReport = bytes(pdf);
+    const auto size = static_cast<rlim_t>(oldReport.size());
+    for (const rlim_t limit : {rlim_t{1000}, size / 2, size - 64}) {
+        fileSizeLimit = limit;
+        const Result full = Program({"report", file});
+        EXPECT_EQ(full.exit, 3);
+        EXPECT_TRUE(full.err.contains("File too large")) << full.err.toStdString();
+        EXPECT_EQ(bytes(pdf), oldReport);
+    }
+    fileSizeLimit = 0;
+    stdoutFile = "/dev/full";
+    EXPECT_EQ(Program({"summary", file}).exit, 3);
+    stdoutFile.clear();
     QFile damaged(file);
     ASSERT_TRUE(damaged.open(QIODevice::Append) && damaged.write("1,2,3\r\n") > 0);
     damaged.close();
@@ -168,6 +355,10 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         {{Fault::silence("T?")}, {"get", "tyre", "--port", "PORT"}, 1, "", "タイヤ周長の読出しに失敗しました。", "T?"},
         {{}, {"set", "interval", "5", "--port", "PORT"}, 0, "データ記録時間間隔の書込みに成功しました。", "", "T5"},
         {{}, {"set", "battery", "20.00", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh07D0"},
+        {{}, {"set", "battery", "12.5", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh04E2"},
+        {{}, {"set", "battery", " 5 ", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh01F4"},
+        {{}, {"set", "battery", "12.345", "--port", "PORT"}, 2, "", "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください", ""},
+        {{Fault::hangUp("?")}, {"check", "--port", "PORT"}, 1, "YB 接続確認できませんでした", "シリアルポートが使用できなくなりました: ", "?"},
         {{Fault::replace("T0708", "NG\r")}, {"set", "tyre", "1800", "--port", "PORT"}, 1, "", "タイヤ周長の書込みに失敗しました。", "T0708"},
         {{}, {"set", "interval", "3", "--port", "PORT"}, 2, "", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください", ""},
         {{}, {"set", "speed", "3"}, 2, "", "tyre, battery or interval", ""},

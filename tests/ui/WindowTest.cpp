@@ -437,6 +437,21 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     EXPECT_GT(window->session().data().DataCount1, 0);
 }
 
+// Asked to end from outside, the window ends at once: no question about the unsaved data, the
+// download stopped, the port closed.
+TEST_F(Window, TerminateEndsWithoutAsking) {
+    Start(/*instant=*/false);
+    QSignalSpy ended(window.get(), &Form1::programEnded);
+    window->show();
+    Open();
+    child<QPushButton>("DownLoadBtn")->click();
+    ASSERT_TRUE(RunUntil([&] { return !window->session().data().fData_Saved; }));
+    window->Terminate();
+    EXPECT_TRUE(dialogs->questions.empty());
+    EXPECT_EQ(ended.count(), 1);
+    EXPECT_FALSE(window->session().busy() || window->session().port().portOpen());
+}
+
 // The download's failure text stays in Status; the status bar names the loss and the port's
 // reason beside how the download ended.
 TEST_F(Window, LostLineDuringADownloadShowsClosedAndKeepsWhatCame) {

@@ -71,7 +71,7 @@ void LoggerSim::openPty() {
     }
     // Our own slave descriptor stays open for the pty's whole life, so the master never sees a
     // hang-up while the program has the port closed. It is never read.
-    int slave = ::open(name, O_RDWR | O_NOCTTY);
+    int slave = ::open(name, O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (slave < 0) {
         int err = errno;
         ::close(master);
@@ -85,6 +85,9 @@ void LoggerSim::openPty() {
     cfsetospeed(&tio, B38400);
     tcsetattr(slave, TCSANOW, &tio);
     fcntl(master, F_SETFL, fcntl(master, F_GETFL) | O_NONBLOCK);
+    // A program started meanwhile (the tests run the downloader) holds neither end: the line
+    // drops for it when this side closes.
+    fcntl(master, F_SETFD, FD_CLOEXEC);
 
     master_ = master;
     slave_ = slave;
