@@ -233,16 +233,6 @@ TEST_F(CommandLine, TerminationEndsADownloadInEachStageAndSavesWhatCame) {
     }
 }
 
-TEST_F(CommandLine, TerminationEndsACheck) {
-    Start(Holding(1, 1, 1));
-    const Result r = Program({"check", "--port", "PORT"}, [&](QProcess& p) {
-        RunUntil([&] { return sim->commands().size() == 1; });
-        Send(p, SIGTERM);
-    });
-    EXPECT_EQ(r.exit, 143);
-    EXPECT_EQ(r.out, "");
-}
-
 // The window ends on SIGTERM, as its quit button would without asking.
 TEST_F(CommandLine, TerminationEndsTheWindow) {
     window = true;
