@@ -9,8 +9,8 @@
 #include <numeric>
 #include <vector>
 
-#include "export/DataFile.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/ShiftJis.h"
 
 #include "Timing.h"
 

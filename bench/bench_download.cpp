@@ -35,7 +35,7 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "core/Session.h"
+#include "session/Session.h"
 #include "sim/LoggerSim.h"
 #include "ui/Form1.h"
 

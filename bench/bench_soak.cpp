@@ -24,9 +24,9 @@
 #include <qcoro/qcorotask.h>
 #include <qcoro/qcorotimer.h>
 
-#include "core/Session.h"
-#include "export/DataFile.h"
-#include "export/DataFileReader.h"
+#include "session/Session.h"
+#include "datafile/DataFile.h"
+#include "datafile/DataFileReader.h"
 #include "sim/LoggerSim.h"
 
 namespace {

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "SimulatedRun.h"
-#include "export/DataFile.h"
-#include "export/DataFileReader.h"
-#include "export/RunSummary.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/DataFileReader.h"
+#include "datafile/RunSummary.h"
+#include "datafile/ShiftJis.h"
 #include "viewer/ChartStack.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"

@@ -9,8 +9,8 @@
 #include <memory>
 
 #include "SimulatedRun.h"
-#include "export/DataFile.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/ShiftJis.h"
 #include "viewer/Viewer.h"
 
 int main(int argc, char** argv) {

@@ -10,9 +10,9 @@
 #include <optional>
 
 #include "Check.h"
-#include "export/DataFile.h"
-#include "export/DataFileReader.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/DataFileReader.h"
+#include "datafile/ShiftJis.h"
 
 namespace {
 

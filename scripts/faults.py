@@ -26,8 +26,8 @@ VR = "src/serial/ValueRules.cpp"
 DL = "src/download/Download.cpp"
 RC = "src/download/Records.cpp"
 ST = "src/settings/Settings.cpp"
-SE = "src/core/Session.cpp"
-DF = "src/export/DataFile.cpp"
+SE = "src/session/Session.cpp"
+DF = "src/datafile/DataFile.cpp"
 UI = "src/ui/Form1.cpp"
 
 FAULTS = [
@@ -229,7 +229,7 @@ FAULTS = [
           "    if (false && !session_->data().fData_Saved &&"),
     fault("W3", UI, "the status bar after a download does not name the lost port",
           "    if (!portLoss_.isEmpty()) summary += QStringLiteral(\"  \") + portLoss_;\n", ""),
-    fault("W4", "src/core/DownloadMeter.cpp", "the status bar after a download does not say how it ended",
+    fault("W4", "src/download/DownloadMeter.cpp", "the status bar after a download does not say how it ended",
           "    return QStringLiteral(\"%1  読出し %2 個  %3 秒\")\n        .arg(ending)",
           "    return QStringLiteral(\"%1読出し %2 個  %3 秒\")\n        .arg(QString())"),
 ]

@@ -8,7 +8,7 @@
 
 #include "app/Version.h"
 #include "cli/CommandLine.h"
-#include "core/Termination.h"
+#include "session/Termination.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
 

@@ -16,10 +16,10 @@
 
 #include "app/Version.h"
 #include "cli/Progress.h"
-#include "core/ExitCodes.h"
-#include "core/Session.h"
-#include "core/Termination.h"
-#include "export/DataFile.h"
+#include "cli/ExitCodes.h"
+#include "session/Session.h"
+#include "session/Termination.h"
+#include "datafile/DataFile.h"
 #include "serial/PortNames.h"
 #include "viewer/Viewer.h"
 

@@ -25,7 +25,7 @@
 #include <qcoro/qcorotask.h>
 
 #include "app/Version.h"
-#include "export/SaveCommand.h"
+#include "datafile/SaveCommand.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"

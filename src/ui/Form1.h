@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "download/DownloadMeter.h"
-#include "core/Session.h"
-#include "export/Dialogs.h"
+#include "session/Session.h"
+#include "datafile/Dialogs.h"
 
 class QAbstractButton;
 class QAction;

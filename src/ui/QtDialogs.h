@@ -3,7 +3,7 @@
 
 #include <QWidget>
 
-#include "export/Dialogs.h"
+#include "datafile/Dialogs.h"
 
 namespace yb {
 

@@ -12,8 +12,8 @@
 
 #include <cerrno>
 
-#include "export/DiskSync.h"
-#include "export/RunSummary.h"
+#include "datafile/DiskSync.h"
+#include "datafile/RunSummary.h"
 #include "viewer/RunCharts.h"
 
 namespace yb {

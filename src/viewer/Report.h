@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "export/DataFileReader.h"
+#include "datafile/DataFileReader.h"
 
 namespace yb {
 

@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/DataFileReader.h"
+#include "datafile/DataFileReader.h"
 
 QT_BEGIN_NAMESPACE
 class QChart;

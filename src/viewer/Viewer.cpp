@@ -5,8 +5,8 @@
 #include <QFileInfo>
 #include <QTextStream>
 
-#include "export/DataFileReader.h"
-#include "export/RunSummary.h"
+#include "datafile/DataFileReader.h"
+#include "datafile/RunSummary.h"
 #include "viewer/Report.h"
 #include "viewer/ViewerWindow.h"
 

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-#include "core/ExitCodes.h"
+#include "cli/ExitCodes.h"
 #include "download/LoggedData.h"
 
 QT_BEGIN_NAMESPACE

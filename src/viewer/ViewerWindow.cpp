@@ -15,7 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "export/RunSummary.h"
+#include "datafile/RunSummary.h"
 #include "viewer/ChartStack.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"

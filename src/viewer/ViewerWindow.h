@@ -6,7 +6,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "export/DataFileReader.h"
+#include "datafile/DataFileReader.h"
 
 QT_BEGIN_NAMESPACE
 class QLabel;

@@ -13,8 +13,8 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
-#include "export/DataFileReader.h"
-#include "export/SaveCommand.h"
+#include "datafile/DataFileReader.h"
+#include "datafile/SaveCommand.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "export/Dialogs.h"
+#include "datafile/Dialogs.h"
 
 namespace yb::test {
 

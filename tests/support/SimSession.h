@@ -18,7 +18,7 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "core/Session.h"
+#include "session/Session.h"
 #include "sim/LoggerSim.h"
 
 namespace yb::test {

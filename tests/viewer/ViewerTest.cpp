@@ -13,8 +13,8 @@
 #include <QValueAxis>
 #include <memory>
 
-#include "export/DataFile.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/ShiftJis.h"
 #include "viewer/ChartStack.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"

@@ -1,4 +1,4 @@
-#include "core/Session.h"
+#include "session/Session.h"
 
 #include "serial/ValueRules.h"
 

@@ -1,4 +1,4 @@
-#include "export/DataFile.h"
+#include "datafile/DataFile.h"
 
 #include <QSaveFile>
 #include <charconv>
@@ -7,8 +7,8 @@
 #include <limits>
 #include <string>
 
-#include "export/DiskSync.h"
-#include "export/ShiftJis.h"
+#include "datafile/DiskSync.h"
+#include "datafile/ShiftJis.h"
 
 namespace yb {
 

@@ -9,7 +9,7 @@
 #include <QString>
 #include <optional>
 
-#include "export/DataFileReader.h"
+#include "datafile/DataFileReader.h"
 
 namespace yb {
 

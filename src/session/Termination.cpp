@@ -1,11 +1,11 @@
-#include "core/Termination.h"
+#include "session/Termination.h"
 
 #include <atomic>
 #include <csignal>
 #include <cstddef>
 #include <iterator>
 
-#include "core/ExitCodes.h"
+#include "cli/ExitCodes.h"
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX

@@ -1,4 +1,4 @@
-#include "export/DiskSync.h"
+#include "datafile/DiskSync.h"
 
 #ifdef Q_OS_WIN
 #ifndef NOMINMAX

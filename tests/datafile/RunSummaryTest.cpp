@@ -6,7 +6,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
-#include "export/RunSummary.h"
+#include "datafile/RunSummary.h"
 
 namespace yb::test {
 namespace {

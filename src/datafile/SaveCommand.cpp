@@ -1,8 +1,8 @@
-#include "export/SaveCommand.h"
+#include "datafile/SaveCommand.h"
 
 #include <QFileInfo>
 
-#include "export/Dialogs.h"
+#include "datafile/Dialogs.h"
 
 namespace yb {
 

@@ -5,9 +5,9 @@
 
 #include <random>
 
-#include "export/DataFile.h"
-#include "export/DataFileReader.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/DataFileReader.h"
+#include "datafile/ShiftJis.h"
 
 namespace yb::test {
 namespace {

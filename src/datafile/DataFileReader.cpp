@@ -1,4 +1,4 @@
-#include "export/DataFileReader.h"
+#include "datafile/DataFileReader.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -10,7 +10,7 @@
 #include <cmath>
 #include <limits>
 
-#include "export/DataFile.h"
+#include "datafile/DataFile.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "download/LoggedData.h"
-#include "export/DataFile.h"
+#include "datafile/DataFile.h"
 
 namespace yb {
 

@@ -6,7 +6,7 @@
 #include <time.h>
 #include <functional>
 
-#include "export/DataFile.h"
+#include "datafile/DataFile.h"
 #include "support/SimSession.h"
 
 namespace yb::test {

@@ -1,4 +1,4 @@
-#include "export/RunSummary.h"
+#include "datafile/RunSummary.h"
 
 #include <algorithm>
 #include <charconv>

@@ -8,9 +8,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
-#include "export/DataFile.h"
-#include "export/SaveCommand.h"
-#include "export/ShiftJis.h"
+#include "datafile/DataFile.h"
+#include "datafile/SaveCommand.h"
+#include "datafile/ShiftJis.h"
 #include "support/FakeDialogs.h"
 
 #ifdef Q_OS_UNIX

@@ -1,4 +1,4 @@
-#include "export/ShiftJis.h"
+#include "datafile/ShiftJis.h"
 
 #include <QtGlobal>
 
