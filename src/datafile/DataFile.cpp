@@ -8,6 +8,7 @@
 #include <string>
 
 #include "datafile/DiskSync.h"
+#include "datafile/Format.h"
 #include "datafile/ShiftJis.h"
 
 namespace yb {
@@ -77,29 +78,6 @@ void RoundTo(Decimal& d, int keep) {
 // The significant digits a single-precision value carries.
 constexpr int kFloatDigits = 7;
 
-const QString kNewLine = QStringLiteral("\r\n");
-
-QString IntervalText(std::int16_t logInterval) {
-    switch (logInterval) {
-        case 1:
-            return QStringLiteral("1秒間隔");
-        case 2:
-            return QStringLiteral("2秒間隔");
-        case 5:
-            return QStringLiteral("5秒間隔");
-        case 10:
-            return QStringLiteral("10秒間隔");
-        default:
-            return QStringLiteral("?秒間隔:不明");
-    }
-}
-
-// Temperatures come every two minutes at the 10-second interval, every minute otherwise (also
-// while the interval has never been read).
-QString TemperatureIntervalText(std::int16_t logInterval) {
-    return logInterval == 10 ? QStringLiteral("2分間隔") : QStringLiteral("1分間隔");
-}
-
 // Appends a main-data value, or nothing for the empty marker.
 void AppendValue(QString& text, float value, int decimals) {
     if (value != LoggedData::kMainEmpty) text += FormatFixed(value, decimals);
@@ -140,10 +118,9 @@ void AppendMainRows(QString& text, const LoggedData& data, QChar d) {
 
 void AppendTemperatureSection(QString& text, const LoggedData& data, QChar d) {
     text += kNewLine;
-    text += QStringLiteral("温度データ記録=") + d + TemperatureIntervalText(data.LogInterval) +
-            kNewLine;
-    text += QStringLiteral("データ数=") + d + QString::number(data.DataCount2) + kNewLine;
-    text += QStringLiteral("No") + d + QStringLiteral("Temp[℃]") + kNewLine;
+    text += kTemperatureLabel + d + TemperatureIntervalText(data.LogInterval) + kNewLine;
+    text += kCountLabel + d + QString::number(data.DataCount2) + kNewLine;
+    text += kTemperatureHeads.join(d) + kNewLine;
     for (int i = 0; i < data.DataCount2; ++i) {
         text += QString::number(i + 1);
         text += d;
@@ -157,9 +134,8 @@ void AppendTemperatureSection(QString& text, const LoggedData& data, QChar d) {
 // carries one leading blank and each row ends with the delimiter.
 void AppendLapSection(QString& text, const LoggedData& data, QChar d) {
     text += kNewLine;
-    text += QStringLiteral("周回回数=") + d + QString::number(data.LapCount) + kNewLine;
-    text += QStringLiteral("No") + d + QStringLiteral("LapTime_sec[秒]") + d +
-            QStringLiteral("Lap_Motort_Wh[Wh]") + kNewLine;
+    text += kLapCountLabel + d + QString::number(data.LapCount) + kNewLine;
+    text += kLapHeads.join(d) + kNewLine;
     for (int i = 0; i < data.LapCount; ++i) {
         text += u' ';
         text += QString::number(i + 1);
@@ -220,20 +196,13 @@ std::optional<Rendered> Render(const LoggedData& data, QChar d, const QString& p
     QString& text = r.text;
     // Roughly the longest main row; the other sections are small beside it.
     text.reserve(512 + path.size() + std::max<int>(data.DataCount1, 0) * 56);
-    text += QStringLiteral("YB Download Data") + kNewLine;
-    text += now.toString(QStringLiteral("yyyy/MM/dd H:mm:ss")) + kNewLine;
+    text += kFileTitle + kNewLine;
+    text += now.toString(kWrittenAtFormat) + kNewLine;
     r.pathAt = text.size();
     text += path + kNewLine;
-    text += QStringLiteral("データ記録=") + d + IntervalText(data.LogInterval) + kNewLine;
-    text += QStringLiteral("データ数=") + d + QString::number(data.DataCount1) + kNewLine;
-    const char* const heads[] = {"No",           "Solar[A]",      "Battery[A]",
-                                 "Main_Volt[V]", "Solar_Watt[W]", "Battery_Watt[W]",
-                                 "Sub_Volt[V]",  "Speed[kmh]"};
-    for (const char* head : heads) {
-        if (head != heads[0]) text += d;
-        text += QLatin1StringView(head);
-    }
-    text += kNewLine;
+    text += kIntervalLabel + d + IntervalText(data.LogInterval) + kNewLine;
+    text += kCountLabel + d + QString::number(data.DataCount1) + kNewLine;
+    text += kMainHeads.join(d) + kNewLine;
 
     try {
         AppendMainRows(text, data, d);

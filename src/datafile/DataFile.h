@@ -1,12 +1,7 @@
 #pragma once
-// The data file: the store as one Shift-JIS text file, comma- or tab-separated.
-//
-// Layout, in this order, every line ended by CR LF (the last one too):
-//   "YB Download Data", the local date and time, the path of the file, the recording interval,
-//   the main-record count, the column heads, one row per main record;
-//   if DataCount2 >= 1: an empty line, the temperature interval, count, heads and rows;
-//   if LapCount >= 1:   an empty line, the lap count, heads and rows.
-// Nothing is quoted; no field but the path can hold the delimiter.
+// The data file: the store as one Shift-JIS text file, comma- or tab-separated, laid out as
+// datafile/Format.h says. The temperature section is written for a temperature count of 1 or
+// more, the lap section for a lap count of 1 or more.
 
 #include <QChar>
 #include <QDateTime>
@@ -21,9 +16,6 @@ namespace yb {
 
 // The local date and time at the moment of writing; replaceable so tests can fix it.
 using Clock = std::function<QDateTime()>;
-
-inline constexpr char16_t kCsvDelimiter = u',';
-inline constexpr char16_t kTsvDelimiter = u'\t';
 
 // Shown whenever a data file could not be written.
 inline const QString kSaveFailedText = QStringLiteral("データファイルを保存出来ませんでした");

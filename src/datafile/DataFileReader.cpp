@@ -11,10 +11,10 @@
 #include <limits>
 
 #include "datafile/DataFile.h"
+#include "datafile/Format.h"
+#include "datafile/ShiftJis.h"
 
-#ifdef Q_OS_WIN
-#include <windows.h>
-#else
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -38,38 +38,6 @@ struct Refusal {
 
 // ---- Text decoding ----------------------------------------------------------------------------
 
-#ifdef Q_OS_WIN
-// The writer encodes with the system's code page 932 on Windows; decoding mirrors it.
-std::optional<QString> DecodeCodePage932(QByteArrayView bytes) {
-    if (bytes.isEmpty()) return QString();
-    const int length = static_cast<int>(bytes.size());
-    const int size =
-        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
-    if (size <= 0) return std::nullopt;
-    QString text(size, Qt::Uninitialized);
-    if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length,
-                            reinterpret_cast<wchar_t*>(text.data()), size) != size) {
-        return std::nullopt;
-    }
-    return text;
-}
-bool HaveCodePage932() {
-    return true;
-}
-#else
-// The writer's converter: Qt's ICU-backed code page 932.
-constexpr const char* kCodePage932 = "windows-31j";
-std::optional<QString> DecodeCodePage932(QByteArrayView bytes) {
-    QStringDecoder decoder(kCodePage932, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError()) return std::nullopt;
-    return text;
-}
-bool HaveCodePage932() {
-    return QStringDecoder(kCodePage932).isValid();
-}
-#endif
-
 // UTF-8 when the bytes are valid UTF-8 (a file another tool re-saved; plain ASCII reads the same
 // either way), Shift-JIS otherwise. A line that is neither is refused.
 QString DecodeText(const QByteArray& bytes) {
@@ -77,14 +45,14 @@ QString DecodeText(const QByteArray& bytes) {
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
 
-    if (!HaveCodePage932()) Refuse(1, QStringLiteral("no Shift-JIS decoder on this system"));
-    if (std::optional<QString> sjis = DecodeCodePage932(bytes)) return *sjis;
+    if (!HaveShiftJis()) Refuse(1, QStringLiteral("no Shift-JIS decoder on this system"));
+    if (std::optional<QString> sjis = DecodeShiftJis(bytes)) return *sjis;
     // Line feeds never occur inside a Shift-JIS character, so each line decodes on its own.
     int line = 1;
     for (qsizetype start = 0; start <= bytes.size(); ++line) {
         qsizetype end = bytes.indexOf('\n', start);
         if (end < 0) end = bytes.size();
-        if (!DecodeCodePage932(QByteArrayView(bytes).sliced(start, end - start))) break;
+        if (!DecodeShiftJis(QByteArrayView(bytes).sliced(start, end - start))) break;
         start = end + 1;
     }
     Refuse(line, QStringLiteral("neither Shift-JIS nor UTF-8 text"));
@@ -147,23 +115,6 @@ QString Quoted(QStringView text) {
 
 // ---- Lines and fields -------------------------------------------------------------------------
 
-const QString kFirstLine = QStringLiteral("YB Download Data");
-const QString kIntervalLabel = QStringLiteral("データ記録=");
-const QString kCountLabel = QStringLiteral("データ数=");
-const QString kTemperatureLabel = QStringLiteral("温度データ記録=");
-const QString kLapCountLabel = QStringLiteral("周回回数=");
-const QStringList kMainHeads = {QStringLiteral("No"),
-                                QStringLiteral("Solar[A]"),
-                                QStringLiteral("Battery[A]"),
-                                QStringLiteral("Main_Volt[V]"),
-                                QStringLiteral("Solar_Watt[W]"),
-                                QStringLiteral("Battery_Watt[W]"),
-                                QStringLiteral("Sub_Volt[V]"),
-                                QStringLiteral("Speed[kmh]")};
-const QStringList kTemperatureHeads = {QStringLiteral("No"), QStringLiteral("Temp[℃]")};
-const QStringList kLapHeads = {QStringLiteral("No"), QStringLiteral("LapTime_sec[秒]"),
-                               QStringLiteral("Lap_Motort_Wh[Wh]")};
-
 class Parser {
 public:
     explicit Parser(const QString& text) {
@@ -184,10 +135,10 @@ public:
     RunData Parse() {
         RunData run;
         if (lines_.empty()) Refuse(1, QStringLiteral("empty file"));
-        if (Loose(Take()) != kFirstLine) {
+        if (Loose(Take()) != kFileTitle) {
             Refuse(
                 number_,
-                QStringLiteral("not a YB data file: the first line is not \"%1\"").arg(kFirstLine));
+                QStringLiteral("not a YB data file: the first line is not \"%1\"").arg(kFileTitle));
         }
         run.writtenAt = Loose(Take()).toString();
         run.savedPath = Loose(Take()).toString();
@@ -355,11 +306,11 @@ private:
     }
 
     std::optional<int> IntervalSeconds(QStringView text) {
-        for (const int seconds : {1, 2, 5, 10}) {
-            if (text == QStringLiteral("%1秒間隔").arg(seconds)) return seconds;
+        std::optional<int> seconds;
+        if (!ReadIntervalText(text, seconds)) {
+            Refuse(number_, QStringLiteral("unknown recording interval %1").arg(Quoted(text)));
         }
-        if (text == QStringLiteral("?秒間隔:不明")) return std::nullopt;
-        Refuse(number_, QStringLiteral("unknown recording interval %1").arg(Quoted(text)));
+        return seconds;
     }
 
     void ReadMainSection(RunData& run) {
@@ -377,14 +328,12 @@ private:
 
     void ReadTemperatureSection(RunData& run, QStringView line) {
         const QStringView interval = LabelledValue(line, kTemperatureLabel);
-        if (interval == QStringLiteral("1分間隔")) {
-            run.temperatureIntervalS = 60;
-        } else if (interval == QStringLiteral("2分間隔")) {
-            run.temperatureIntervalS = 120;
-        } else {
+        const std::optional<int> seconds = ReadTemperatureIntervalText(interval);
+        if (!seconds) {
             Refuse(number_,
                    QStringLiteral("unknown temperature interval %1").arg(Quoted(interval)));
         }
+        run.temperatureIntervalS = *seconds;
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
         const QString what = QStringLiteral("the temperature data");
         ExpectHeads(kTemperatureHeads, what);
@@ -414,12 +363,6 @@ private:
     int lastLine_ = 0;      // 1-based number of the file's last line
     QChar delimiter_;
 };
-
-// A value as the file shows it: rounded to the column's pattern by the writer's own routine.
-std::optional<double> AsWritten(float value, int decimals) {
-    if (value == LoggedData::kMainEmpty || !std::isfinite(value)) return std::nullopt;
-    return FormatFixed(value, decimals).toDouble();
-}
 
 }  // namespace
 
@@ -497,53 +440,6 @@ DataFileReadResult ReadDataFileAt(const QString& path) {
     DataFileReadResult result = ReadDataFile(bytes, path);
     if (result.run) result.run->title = QFileInfo(path).fileName();
     return result;
-}
-
-RunData RunDataFromStore(const LoggedData& data, const QString& title) {
-    RunData run;
-    run.title = title;
-    const bool known = data.LogInterval == 1 || data.LogInterval == 2 || data.LogInterval == 5 ||
-                       data.LogInterval == 10;
-    if (known) run.intervalS = data.LogInterval;
-    run.temperatureIntervalS = data.LogInterval == 10 ? 120 : 60;
-
-    const int rows = std::clamp<int>(data.DataCount1, 0, LoggedData::kMainSlots);
-    for (auto& column : run.main) column.reserve(static_cast<std::size_t>(rows));
-    const auto put = [&run](MainChannel c, std::optional<double> value) {
-        run.main[static_cast<std::size_t>(c)].push_back(value);
-    };
-    const auto watts = [](float current, float volts) -> std::optional<double> {
-        if (current == LoggedData::kMainEmpty || volts == LoggedData::kMainEmpty) return {};
-        return AsWritten(current * volts, 1);  // a single-precision product, as in the file
-    };
-    for (int i = 0; i < rows; ++i) {
-        const float solar = data.Data1Solar.at(i);
-        const float battery = data.Data1Battery.at(i);
-        const float mainVolt = data.Data1MainVolt.at(i);
-        put(MainChannel::SolarA, AsWritten(solar, 2));
-        put(MainChannel::BatteryA, AsWritten(battery, 2));
-        put(MainChannel::MainV, AsWritten(mainVolt, 1));
-        put(MainChannel::SolarW, watts(solar, mainVolt));
-        put(MainChannel::BatteryW, watts(battery, mainVolt));
-        put(MainChannel::SubV, AsWritten(data.Data1SubVolt.at(i), 1));
-        put(MainChannel::SpeedKmh, AsWritten(data.Data1Speed.at(i), 0));
-    }
-
-    const int temperatures = std::clamp<int>(data.DataCount2, 0, LoggedData::kTempSlots);
-    run.temperatures.reserve(static_cast<std::size_t>(temperatures));
-    for (int i = 0; i < temperatures; ++i) {
-        const std::int16_t t = data.Data2Temp.at(i);
-        run.temperatures.push_back(t == LoggedData::kTempEmpty ? std::nullopt
-                                                               : std::optional<int>(t));
-    }
-
-    const int laps = std::clamp<int>(data.LapCount, 0, LoggedData::kLapSlots);
-    for (int i = 0; i < laps; ++i) {
-        const float wh = data.LapMotorWh.at(i);
-        run.laps.push_back(
-            {i + 1, data.LapTime.at(i), std::isfinite(wh) ? FormatFixed(wh, 1).toDouble() : -1.0});
-    }
-    return run;
 }
 
 }  // namespace yb

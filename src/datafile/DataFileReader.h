@@ -5,10 +5,6 @@
 // makes of it when it re-saves the file: LF line ends, UTF-8 (with or without byte-order mark),
 // blanks around fields, trailing delimiters, a missing line end on the last line, blank lines
 // between sections. Anything else is refused with "FILE:LINE: message".
-//
-// The same RunData is built from a store (RunDataFromStore), rounded exactly as the file's number
-// patterns round, so a viewer or a summary sees the same figures whether it was handed a download
-// or the file that was saved from it.
 
 #include <QByteArray>
 #include <QChar>
@@ -17,38 +13,9 @@
 #include <optional>
 #include <vector>
 
-#include "download/LoggedData.h"
+#include "datafile/RunData.h"
 
 namespace yb {
-
-// The seven value columns of a main row, in file order.
-enum class MainChannel { SolarA, BatteryA, MainV, SolarW, BatteryW, SubV, SpeedKmh };
-inline constexpr int kMainChannels = 7;
-
-struct LapRow {
-    int number = 0;
-    int timeS = 0;         // -1 when the logger had no time for the lap
-    double motorWh = 0.0;  // -1.0 when the logger had no energy for the lap
-};
-
-struct RunData {
-    QString title;      // what a window or a report calls the run: a file name
-    QString writtenAt;  // line 2 of the file: when it was written (empty for a store)
-    QString savedPath;  // line 3 of the file: where it was written (empty for a store)
-    QChar delimiter = u',';
-    std::optional<int> intervalS;  // 1, 2, 5 or 10; nullopt for "?秒間隔:不明"
-    // main[channel][row]; nullopt for an empty field. All seven columns have the same length.
-    std::array<std::vector<std::optional<double>>, kMainChannels> main;
-    // Degrees Celsius, one row per temperature record; nullopt for an empty field.
-    std::vector<std::optional<int>> temperatures;
-    int temperatureIntervalS = 60;  // 120 in a file recorded every 10 s
-    std::vector<LapRow> laps;
-
-    int mainRows() const { return static_cast<int>(main[0].size()); }
-    const std::vector<std::optional<double>>& channel(MainChannel c) const {
-        return main[static_cast<std::size_t>(c)];
-    }
-};
 
 struct DataFileError {
     int line = 0;     // 1-based; 0 when the file could not be read at all
@@ -77,10 +44,5 @@ inline constexpr qint64 kMaxDataFileBytes = 64 * 1024 * 1024;
 // no more than kMaxDataFileBytes + 1 bytes are ever read, so a file growing meanwhile is refused
 // as well.
 DataFileReadResult ReadDataFileAt(const QString& path);
-
-// The run of a store as its data file would show it: each value rounded to its column's pattern,
-// each empty marker an empty field, the watt columns formed in single precision. Counts above a
-// section's capacity are cut to it; negative counts hold no rows.
-RunData RunDataFromStore(const LoggedData& data, const QString& title);
 
 }  // namespace yb

@@ -9,7 +9,7 @@
 #include <QString>
 #include <optional>
 
-#include "datafile/DataFileReader.h"
+#include "datafile/RunData.h"
 
 namespace yb {
 

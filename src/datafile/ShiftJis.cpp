@@ -5,6 +5,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <QStringDecoder>
 #include <QStringEncoder>
 #endif
 
@@ -13,7 +14,26 @@ namespace yb {
 #ifdef Q_OS_WIN
 
 // Official Windows builds of Qt come without ICU, so the system's own code page 932 conversion
-// does the work. Best-fit mappings are switched off: a character without its own code (é, ¥)
+// does the work, both ways.
+bool HaveShiftJis() {
+    return true;
+}
+
+std::optional<QString> DecodeShiftJis(QByteArrayView bytes) {
+    if (bytes.isEmpty()) return QString();
+    const int length = static_cast<int>(bytes.size());
+    const int size =
+        MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length, nullptr, 0);
+    if (size <= 0) return std::nullopt;
+    QString text(size, Qt::Uninitialized);
+    if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, bytes.data(), length,
+                            reinterpret_cast<wchar_t*>(text.data()), size) != size) {
+        return std::nullopt;
+    }
+    return text;
+}
+
+// Encoding: best-fit mappings are switched off, so a character without its own code (é, ¥)
 // becomes "?" instead of a look-alike, as on the other platforms.
 std::optional<QByteArray> EncodeShiftJis(QStringView text) {
     if (text.isEmpty()) return QByteArray();
@@ -39,6 +59,18 @@ namespace {
 constexpr const char* kCodePage932 = "windows-31j";
 
 }  // namespace
+
+bool HaveShiftJis() {
+    return QStringDecoder(kCodePage932).isValid();
+}
+
+std::optional<QString> DecodeShiftJis(QByteArrayView bytes) {
+    QStringDecoder decoder(kCodePage932, QStringConverter::Flag::Stateless);
+    if (!decoder.isValid()) return std::nullopt;
+    QString text = decoder.decode(bytes);
+    if (decoder.hasError()) return std::nullopt;
+    return text;
+}
 
 std::optional<QByteArray> EncodeShiftJis(QStringView text) {
     QStringEncoder encoder(kCodePage932);

@@ -32,8 +32,7 @@ double ValueOf(const QString& text) {
 }
 
 bool IsLoggerInterval(const QString& text) {
-    const double seconds = ValueOf(text);
-    return seconds == 1 || seconds == 2 || seconds == 5 || seconds == 10;
+    return IsRecordingInterval(ValueOf(text));
 }
 
 // A whole number of millimetres the logger can hold in four hexadecimal digits and no wheel is

@@ -21,6 +21,15 @@ namespace yb {
 
 enum class Setting { TyreCircumference, BatteryCapacity, RecordingInterval };
 
+// The intervals the logger records at, in seconds.
+inline constexpr int kRecordingIntervals[] = {1, 2, 5, 10};
+constexpr bool IsRecordingInterval(double seconds) {
+    for (const int known : kRecordingIntervals) {
+        if (seconds == known) return true;
+    }
+    return false;
+}
+
 struct SettingRead : Outcome {
     std::optional<QString> box;         // the setting's box shows this now
     std::optional<std::int32_t> value;  // the value the logger reported

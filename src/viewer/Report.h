@@ -6,7 +6,7 @@
 
 #include <QString>
 
-#include "datafile/DataFileReader.h"
+#include "datafile/RunData.h"
 
 namespace yb {
 

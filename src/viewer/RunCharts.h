@@ -10,7 +10,7 @@
 #include <optional>
 #include <vector>
 
-#include "datafile/DataFileReader.h"
+#include "datafile/RunData.h"
 
 QT_BEGIN_NAMESPACE
 class QChart;

@@ -15,6 +15,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "datafile/DataFileReader.h"
 #include "datafile/RunSummary.h"
 #include "viewer/ChartStack.h"
 #include "viewer/Report.h"

@@ -6,7 +6,7 @@
 #include <QMainWindow>
 #include <memory>
 
-#include "datafile/DataFileReader.h"
+#include "datafile/RunData.h"
 
 QT_BEGIN_NAMESPACE
 class QLabel;

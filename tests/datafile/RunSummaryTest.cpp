@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include "datafile/DataFileReader.h"
 #include "datafile/RunSummary.h"
 
 namespace yb::test {
