@@ -11,7 +11,7 @@
 #include "SimulatedRun.h"
 #include "datafile/DataFile.h"
 #include "datafile/ShiftJis.h"
-#include "viewer/Viewer.h"
+#include "cli/Commands.h"
 
 int main(int argc, char** argv) {
     // Widgets (and a display) only for --view.
@@ -62,5 +62,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: could not be written\n", qPrintable(path));
         return 1;
     }
-    return parser.isSet(view) ? yb::RunViewCommand({path}) : 0;
+    return parser.isSet(view) ? yb::ViewCommand({path}) : 0;
 }

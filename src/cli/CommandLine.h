@@ -11,7 +11,7 @@
 //   yb-downloader report FILE [-o OUT]
 //   yb-downloader summary FILE [--json]
 //
-// Results go to stdout, messages and progress to stderr. Exit codes: core/ExitCodes.h.
+// Results go to stdout, messages and progress to stderr. Exit codes: cli/ExitCodes.h.
 
 #include <QStringList>
 

@@ -13,6 +13,8 @@
 #include <QValueAxis>
 #include <memory>
 
+#include "cli/Commands.h"
+#include "cli/ExitCodes.h"
 #include "datafile/DataFile.h"
 #include "datafile/ShiftJis.h"
 #include "viewer/ChartStack.h"
@@ -160,15 +162,19 @@ TEST_F(Viewer, CommandsAndTheirExitCodes) {
     EXPECT_EQ(error, damaged + QStringLiteral(":2: the file ends after line 1"));
 
     const QString png = dir.filePath(QStringLiteral("charts.PNG"));
+    const auto to = [](const QString& output) {
+        CommandOptions options;
+        options.output = output;
+        return options;
+    };
     const std::pair<int, int> cases[] = {
-        {RunSummaryCommand(path, true), kExitSuccess},
-        {RunSummaryCommand(damaged, false), kExitFile},
-        {RunSummaryCommand(QString(), false), kExitUsage},
-        {RunReportCommand(path, QString()), kExitSuccess},
-        {RunReportCommand(path, png), kExitSuccess},
-        {RunReportCommand(path, dir.filePath(QStringLiteral("x.svg"))), kExitUsage},
-        {RunReportCommand(damaged, QString()), kExitFile},
-        {RunReportCommand(path, dir.filePath(QStringLiteral("no/such/x.pdf"))), kExitFile},
+        {SummaryCommand(path, to({})), kExitSuccess},
+        {SummaryCommand(damaged, to({})), kExitFile},
+        {ReportCommand(path, to({})), kExitSuccess},
+        {ReportCommand(path, to(png)), kExitSuccess},
+        {ReportCommand(path, to(dir.filePath(QStringLiteral("x.svg")))), kExitUsage},
+        {ReportCommand(damaged, to({})), kExitFile},
+        {ReportCommand(path, to(dir.filePath(QStringLiteral("no/such/x.pdf")))), kExitFile},
     };
     for (const auto& [code, expected] : cases) EXPECT_EQ(code, expected);
     const auto starts = [](const QString& file, const QByteArray& magic) {

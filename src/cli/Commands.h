@@ -1,0 +1,34 @@
+#pragma once
+// The commands of the command line, each returning its exit code (cli/ExitCodes.h).
+
+#include <QString>
+#include <QStringList>
+
+#include "settings/Settings.h"
+
+namespace yb {
+
+// The options a command takes (the parser's values; unused ones are ignored).
+struct CommandOptions {
+    QString port = QStringLiteral("COM1");  // COM3, 3 or a device path
+    QString output;                         // download: the data file; report: the PDF or PNG
+    bool csv = true;                        // download: commas (else tabs)
+    bool force = false;                     // download: an existing file may be replaced
+    bool json = false;                      // summary: one JSON object
+};
+
+// The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and
+// SIGHUP cancel the operation.
+int DownloadCommand(const CommandOptions& options);
+int CheckCommand(const CommandOptions& options);
+int GetCommand(const CommandOptions& options, Setting setting);
+int SetCommand(const CommandOptions& options, Setting setting, const QString& value);
+int PortsCommand();
+
+// The data file's commands: the summary needs no widget (cli/SummaryCommand.cpp); view and
+// report need an application with widgets (cli/ViewerCommands.cpp).
+int SummaryCommand(const QString& file, const CommandOptions& options);
+int ViewCommand(const QStringList& files);
+int ReportCommand(const QString& file, const CommandOptions& options);
+
+}  // namespace yb

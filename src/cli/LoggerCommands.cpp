@@ -1,0 +1,239 @@
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+
+#include <cstdio>
+
+#include <qcoro/qcorotask.h>
+
+#include "cli/Commands.h"
+#include "cli/ExitCodes.h"
+#include "cli/Output.h"
+#include "cli/Progress.h"
+#include "datafile/DataFile.h"
+#include "serial/PortNames.h"
+#include "session/Session.h"
+#include "session/Termination.h"
+
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace yb {
+
+namespace {
+
+// An answer as the user can read it: control characters as escapes.
+QString Visible(const std::string& answer) {
+    QString text;
+    for (const unsigned char c : answer) {
+        if (c == '\r')
+            text += QStringLiteral("\\r");
+        else if (c == '\n')
+            text += QStringLiteral("\\n");
+        else if (c < 0x20 || c >= 0x7F)
+            text += QStringLiteral("\\x%1").arg(c, 2, 16, QLatin1Char('0'));
+        else
+            text += QLatin1Char(static_cast<char>(c));
+    }
+    return text;
+}
+
+// One command's run: the session and its port; Ctrl+C, SIGTERM and SIGHUP cancel the operation,
+// and a lost port is told on stderr as it happens.
+class Run {
+public:
+    explicit Run(QString port) : port_(std::move(port)) {
+        QObject::connect(&termination_, &Termination::ended, &session_, &Session::cancel);
+        QObject::connect(&session_, &Session::portLost, &session_,
+                         [](const QString& text) { Err(text); });
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+    // Opens the port: COM3 or 3 as the window names ports (YB_COM<n> first), anything else a
+    // device. 0 once it is open; otherwise the exit code: the reason is told when it cannot be
+    // opened; asked to end meanwhile, the program ends before its operation starts.
+    int Open() {
+        QString name = port_;
+        bool number = false;
+        name.toInt(&number);
+        if (number) name = QStringLiteral("COM") + name;
+        const PortOutcome outcome = name.startsWith(QLatin1String("COM"))
+                                        ? session_.openNamed(name)
+                                        : session_.openDevice(name);
+        if (outcome.done()) return termination_.exitCode();
+        Err(port_ + QStringLiteral(": ") + outcome.text +
+            (outcome.reason.isEmpty() ? QString() : QStringLiteral(" (") + outcome.reason + ')'));
+        return kExitFailed;
+    }
+
+    // The exit code of an outcome that is not a success of its own; once the program was asked
+    // to end, the code of that request.
+    int ExitOf(const Outcome& outcome) const {
+        if (termination_.requested()) return termination_.exitCode();
+        if (outcome.ending == Ending::Cancelled) return kExitInterrupted;
+        return outcome.done() ? kExitSuccess : kExitFailed;
+    }
+
+    Session& session() { return session_; }
+
+private:
+    QString port_;
+    Termination termination_;  // declared first: it outlives the closing of the port
+    Session session_;
+};
+
+int Check(Run& run) {
+    if (const int code = run.Open()) return code;
+    const CheckOutcome outcome = QCoro::waitFor(run.session().checkConnection());
+    if (outcome.ending == Ending::Cancelled) return run.ExitOf(outcome);
+    Out(outcome.text);
+    if (!outcome.done()) Out(QStringLiteral("answer: \"") + Visible(outcome.answer) + '"');
+    return run.ExitOf(outcome);
+}
+
+int Get(Run& run, Setting setting) {
+    if (const int code = run.Open()) return code;
+    const SettingRead read = QCoro::waitFor(run.session().readSetting(setting));
+    if (read.done() && read.box) {
+        Out(*read.box);
+        return kExitSuccess;
+    }
+    if (!read.text.isEmpty()) Err(read.text);
+    return run.ExitOf(read);
+}
+
+// `set battery` takes a decimal with at most two decimals, blanks around it ("12.5", " 5 "), and
+// writes it as the window's battery box holds it, "dd.dd" ("12.50", "05.00"); the box's own
+// check then tells the range. Anything else becomes the empty text, which that check refuses
+// with its message.
+QString BatteryBoxText(const QString& typed) {
+    static const QRegularExpression kDecimal(QStringLiteral("^([0-9]+)(?:\\.([0-9]{1,2}))?$"));
+    const QRegularExpressionMatch match = kDecimal.match(typed.trimmed());
+    if (!match.hasMatch()) return {};
+    QString whole = match.captured(1);
+    while (whole.size() > 2 && whole.startsWith(QLatin1Char('0'))) whole.remove(0, 1);
+    return whole.rightJustified(2, QLatin1Char('0')) + QLatin1Char('.') +
+           match.captured(2).leftJustified(2, QLatin1Char('0'));
+}
+
+int Set(Run& run, Setting setting, const QString& typed) {
+    const QString value = setting == Setting::BatteryCapacity ? BatteryBoxText(typed) : typed;
+    // Validated before the port is touched: a refused value sends nothing at all.
+    const auto command = SettingWriteCommand(setting, value);
+    if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);
+    if (const int code = run.Open()) return code;
+    const Outcome outcome = QCoro::waitFor(run.session().writeSetting(setting, value));
+    if (outcome.done())
+        Out(outcome.text);
+    else if (!outcome.text.isEmpty())
+        Err(outcome.text);
+    return run.ExitOf(outcome);
+}
+
+// The data file's default name in the current folder: YB_Data_yyyyMMdd_HHmmss.csv (.txt).
+QString DefaultFileName(bool csv) {
+    return QStringLiteral("YB_Data_") +
+           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")) +
+           (csv ? QStringLiteral(".csv") : QStringLiteral(".txt"));
+}
+
+bool StderrIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr));
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
+// Why the data file cannot be written at `target`; empty when it can. Asked before the port is
+// opened, so that a download is never made for a file that cannot take it.
+QString TargetRefusal(const QFileInfo& target, bool force) {
+    if (target.exists()) {
+        if (target.isDir()) return QStringLiteral("a folder: the data file needs a file name");
+        // A device or a pipe would be written to, or (as root) replaced by a data file.
+        if (!target.isFile()) {
+            return QStringLiteral("not a regular file: no data file is written there");
+        }
+        if (!force) return QStringLiteral("the file exists; --force replaces it");
+        // Read-only by its permissions even for root, who may write it all the same.
+        constexpr auto kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+        if (!target.isWritable() || !(target.permissions() & kWrite)) {
+            return QStringLiteral("the file is read-only: it is not replaced");
+        }
+    }
+    const QFileInfo folder(target.absolutePath());
+    if (!folder.isDir() || !folder.isWritable()) {
+        return QStringLiteral("the folder does not exist or cannot be written");
+    }
+    return {};
+}
+
+int Download(Run& run, const QString& output, bool csv, bool force) {
+    const QFileInfo target(QDir::current().absoluteFilePath(output.isEmpty() ? DefaultFileName(csv)
+                                                                             : output));
+    const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
+    if (const QString refusal = TargetRefusal(target, force); !refusal.isEmpty()) {
+        Err(path + QStringLiteral(": ") + refusal);
+        return kExitFile;
+    }
+    if (const int code = run.Open()) return code;
+
+    ProgressPrinter progress(StderrIsTerminal());
+    QObject::connect(&run.session(), &Session::downloadProgress,
+                     [&](const DownloadProgress& p) { progress.Show(p); });
+    const DownloadOutcome outcome = QCoro::waitFor(run.session().download());
+    progress.Finish();
+    Err(outcome.text);
+
+    const LoggedData& data = run.session().data();
+    if (data.DataCount1 == 0) {
+        Err(QStringLiteral("データ１がありません: no data file written"));
+        return run.ExitOf(outcome);
+    }
+    const WriteOutcome written = WriteDataFile(data, csv, path);
+    if (!written.ok) {
+        Err(kSaveFailedText + QStringLiteral(": ") + written.reason);
+        return kExitFile;
+    }
+    if (!outcome.done()) {
+        Err(QStringLiteral("partial data file: the download ended early; the file holds what was "
+                           "fetched until then"));
+    }
+    Out(path);
+    return run.ExitOf(outcome);
+}
+
+}  // namespace
+
+int DownloadCommand(const CommandOptions& options) {
+    Run run(options.port);
+    return Download(run, options.output, options.csv, options.force);
+}
+
+int CheckCommand(const CommandOptions& options) {
+    Run run(options.port);
+    return Check(run);
+}
+
+int GetCommand(const CommandOptions& options, Setting setting) {
+    Run run(options.port);
+    return Get(run, setting);
+}
+
+int SetCommand(const CommandOptions& options, Setting setting, const QString& value) {
+    Run run(options.port);
+    return Set(run, setting, value);
+}
+
+int PortsCommand() {
+    Out(DescribeComPorts(9));
+    return kExitSuccess;
+}
+
+}  // namespace yb
