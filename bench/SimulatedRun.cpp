@@ -81,15 +81,15 @@ double MotorWatts(double kmh) {
 
 }  // namespace
 
-void FillSimulatedRun(LoggedData& data, const RunSize& size) {
-    data.InitData();
+void FillSimulatedRun(RecordStore& data, const RunSize& size) {
+    data.clear();
     std::mt19937 random(20240804);
     std::normal_distribution<double> noise(0.0, 1.0);
     const Race race(size, random);
     const double span = static_cast<double>(size.mainRows) * size.intervalS;
 
-    data.LogInterval = static_cast<std::int16_t>(size.intervalS);
-    data.DataCount1 = static_cast<std::int16_t>(size.mainRows);
+    data.setInterval(static_cast<std::int16_t>(size.intervalS));
+    data.setCount(Stage::Main, static_cast<std::int16_t>(size.mainRows));
     for (int i = 0; i < size.mainRows; ++i) {
         const double t = static_cast<double>(i) * size.intervalS;
         const double kmh = std::round(race.speedKmh(t));
@@ -99,33 +99,29 @@ void FillSimulatedRun(LoggedData& data, const RunSize& size) {
         const double motorA = MotorWatts(kmh) * (1.0 + 0.04 * noise(random)) / volts;
         const double batteryA = motorA - solarA;
         volts += -0.32 * batteryA + 0.08 * noise(random);
-        data.Data1Solar.at(i) = Step(solarA, 0.01);
-        data.Data1Battery.at(i) = Step(batteryA, 0.01);
-        data.Data1MainVolt.at(i) = Step(volts, 0.1);
-        data.Data1SubVolt.at(i) =
-            Step(12.5 + 0.25 * std::sin(t / 900.0) + 0.04 * noise(random), 0.1);
-        data.Data1Speed.at(i) = static_cast<float>(kmh);
+        const float subVolts = Step(12.5 + 0.25 * std::sin(t / 900.0) + 0.04 * noise(random), 0.1);
+        data.storeMain(i, {Step(solarA, 0.01), Step(batteryA, 0.01), Step(volts, 0.1), subVolts,
+                           static_cast<float>(kmh)});
     }
 
     // The motor controller warms with the sun and the load, and cools in the pit.
     const int temperatureStep = size.intervalS == 10 ? 120 : 60;
-    data.DataCount2 = static_cast<std::int16_t>(size.temperatureRows);
+    data.setCount(Stage::Temperature, static_cast<std::int16_t>(size.temperatureRows));
     for (int j = 0; j < size.temperatureRows; ++j) {
         const double t = static_cast<double>(j) * temperatureStep;
         const double load = MotorWatts(race.speedKmh(t)) / 1000.0;
-        data.Data2Temp.at(j) = static_cast<std::int16_t>(
-            std::lround(24.0 + 9.0 * Sunlight(t) + 11.0 * load + 0.7 * noise(random)));
+        data.storeTemperature(j, static_cast<std::int16_t>(std::lround(
+                                     24.0 + 9.0 * Sunlight(t) + 11.0 * load + 0.7 * noise(random))));
     }
 
-    data.LapCount = static_cast<std::int16_t>(size.laps);
+    data.setCount(Stage::Laps, static_cast<std::int16_t>(size.laps));
     for (int k = 0; k < size.laps; ++k) {
         const auto lap = static_cast<std::size_t>(k);
         double wh = 0.0;
         for (double s = 0.0; s < race.lapTimes()[lap]; s += 1.0) {
             wh += MotorWatts(race.speedKmh(race.lapStart(lap) + s)) / 3600.0;
         }
-        data.LapTime.at(k) = static_cast<std::int16_t>(race.lapTimes()[lap]);
-        data.LapMotorWh.at(k) = Step(wh, 0.1);
+        data.storeLap(k, {static_cast<std::int16_t>(race.lapTimes()[lap]), Step(wh, 0.1)});
     }
 }
 

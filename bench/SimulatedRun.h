@@ -5,7 +5,7 @@
 // Values come in the logger's steps (hundredths of an ampere, tenths of a volt, whole km/h and
 // degrees). Deterministic: the same size gives the same run.
 
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 
 namespace yb::bench {
 
@@ -16,6 +16,6 @@ struct RunSize {
     int laps = 200;
 };
 
-void FillSimulatedRun(LoggedData& data, const RunSize& size);
+void FillSimulatedRun(RecordStore& data, const RunSize& size);
 
 }  // namespace yb::bench

@@ -18,25 +18,25 @@ namespace {
 
 // Every record filled with values of the kind a download decodes: hundredths of an ampere,
 // tenths of a volt, whole km/h.
-void FillFullStore(yb::LoggedData& data) {
-    data.InitData();
-    data.LogInterval = 1;
-    data.DataCount1 = yb::LoggedData::kMainLimit;
-    for (int i = 0; i < data.DataCount1; ++i) {
-        data.Data1Solar.at(i) = static_cast<float>(i % 800) / 100.0f;
-        data.Data1Battery.at(i) = static_cast<float>(i % 3000 - 1500) / 100.0f;
-        data.Data1MainVolt.at(i) = static_cast<float>(900 + i % 200) / 10.0f;
-        data.Data1SubVolt.at(i) = static_cast<float>(110 + i % 30) / 10.0f;
-        data.Data1Speed.at(i) = static_cast<float>(i % 120);
+void FillFullStore(yb::RecordStore& data) {
+    using yb::RecordStore, yb::Stage;
+    data.clear();
+    data.setInterval(1);
+    data.setCount(Stage::Main, RecordStore::kMainLimit);
+    for (int i = 0; i < data.mainCount(); ++i) {
+        data.storeMain(i, {static_cast<float>(i % 800) / 100.0f,
+                           static_cast<float>(i % 3000 - 1500) / 100.0f,
+                           static_cast<float>(900 + i % 200) / 10.0f,
+                           static_cast<float>(110 + i % 30) / 10.0f, static_cast<float>(i % 120)});
     }
-    data.DataCount2 = yb::LoggedData::kTempLimit;
-    for (int i = 0; i < data.DataCount2; ++i) {
-        data.Data2Temp.at(i) = static_cast<std::int16_t>(i % 60 - 10);
+    data.setCount(Stage::Temperature, RecordStore::kTempLimit);
+    for (int i = 0; i < data.tempCount(); ++i) {
+        data.storeTemperature(i, static_cast<std::int16_t>(i % 60 - 10));
     }
-    data.LapCount = yb::LoggedData::kLapLimit;
-    for (int i = 0; i < data.LapCount; ++i) {
-        data.LapTime.at(i) = static_cast<std::int16_t>(170 + i % 20);
-        data.LapMotorWh.at(i) = static_cast<float>(100 + i % 50) / 10.0f;
+    data.setCount(Stage::Laps, RecordStore::kLapLimit);
+    for (int i = 0; i < data.lapCount(); ++i) {
+        data.storeLap(i, {static_cast<std::int16_t>(170 + i % 20),
+                          static_cast<float>(100 + i % 50) / 10.0f});
     }
 }
 
@@ -46,7 +46,7 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     constexpr int kRuns = 10;
 
-    yb::LoggedData data;
+    yb::RecordStore data;
     FillFullStore(data);
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
@@ -71,7 +71,7 @@ int main(int argc, char** argv) {
     const Figures oddWhole = Time(kRuns, [&] { bytes = *yb::EncodeShiftJis(oddText); });
 
     std::printf("data file of a full store (%d main, %d temperature, %d lap rows), %d runs\n",
-                int{data.DataCount1}, int{data.DataCount2}, int{data.LapCount}, kRuns);
+                int{data.mainCount()}, int{data.tempCount()}, int{data.lapCount()}, kRuns);
     std::printf("  render            mean %7.2f ms   min %7.2f ms\n", render.mean, render.min);
     std::printf("  Shift-JIS encode  mean %7.2f ms   min %7.2f ms\n", encode.mean, encode.min);
     std::printf("  whole save        mean %7.2f ms   min %7.2f ms   (render + encode + write)\n",

@@ -79,7 +79,7 @@ void RunUntil(const std::function<bool()>& done) {
 // Times one download started by `start` and finished when `finished` holds; prints the ratio
 // (with the goal, when there is one) and returns it, 0 when the download was incomplete.
 double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-               const std::function<bool()>& finished, const yb::LoggedData* data, double goal,
+               const std::function<bool()>& finished, const yb::RecordStore* data, double goal,
                double before) {
     sim.clearReceived();
     const auto t0 = Clock::now();
@@ -90,8 +90,8 @@ double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void
     const double ratio = seconds / limit;
     // The program's own store is out of reach: its requests show it fetched everything.
     const bool complete =
-        data ? data->DataCount1 == sim.mainCount() && data->DataCount2 == sim.tempCount() &&
-                   data->LapCount == sim.lapCount()
+        data ? data->mainCount() == sim.mainCount() && data->tempCount() == sim.tempCount() &&
+                   data->lapCount() == sim.lapCount()
              : sim.commands().size() ==
                    static_cast<std::size_t>(5 + sim.mainCount() + sim.tempCount() + sim.lapCount());
     std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f", what, sim.mainCount(),
@@ -105,7 +105,7 @@ double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void
 }
 
 bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-            const std::function<bool()>& finished, const yb::LoggedData* data, double goal,
+            const std::function<bool()>& finished, const yb::RecordStore* data, double goal,
             double before) {
     return Measure(what, sim, start, finished, data, goal, before) > 0;
 }
@@ -124,7 +124,7 @@ double SessionDownload(const char* what, const ybsim::Options& options, double g
             QCoro::connect(session.download(), &session,
                            [&](const yb::DownloadOutcome&) { done = true; });
         },
-        [&] { return done; }, &session.data(), goal, before);
+        [&] { return done; }, &session.store(), goal, before);
 }
 
 // The floor on this machine now: a bare client of blocking reads, no Qt, no event loop, sends
@@ -223,7 +223,7 @@ bool BenchWindow(long main, long temp, long laps, double before) {
             window.findChild<QPushButton*>(QStringLiteral("DownLoadBtn"))->click();
             started = true;
         },
-        [&] { return started && !window.session().busy(); }, &window.session().data(), 1.04,
+        [&] { return started && !window.session().busy(); }, &window.session().store(), 1.04,
         before);
 }
 

@@ -142,24 +142,24 @@ Fault MakeFault(Kind kind, const Request& r, const std::string& answer, std::mt1
     return on(Fault::hangUp(r.command));
 }
 
-bool StoreHolds(const yb::LoggedData& d, const ybsim::LoggerSim& sim, const Expected& e) {
+bool StoreHolds(const yb::RecordStore& d, const ybsim::LoggerSim& sim, const Expected& e) {
     for (long i = 0; i < e.main; ++i) {
         const auto v = sim.mainValues(i);
-        if (d.Data1Solar.at(static_cast<int>(i)) != v.solarCentiA / 100.0f ||
-            d.Data1MainVolt.at(static_cast<int>(i)) != v.mainDeciV / 10.0f ||
-            d.Data1Speed.at(static_cast<int>(i)) != static_cast<float>(v.speedKmh)) {
+        const yb::MainRecord r = d.main(static_cast<int>(i));
+        if (r.solarAmps != v.solarCentiA / 100.0f || r.mainVolts != v.mainDeciV / 10.0f ||
+            r.speedKmh != static_cast<float>(v.speedKmh)) {
             return false;
         }
     }
     for (long i = 0; i < e.temp; ++i) {
-        if (d.Data2Temp.at(static_cast<int>(i)) != sim.temperature(i)) return false;
+        if (d.temperature(static_cast<int>(i)) != sim.temperature(i)) return false;
     }
     for (long i = 0; i < e.laps; ++i) {
-        if (d.LapTime.at(static_cast<int>(i)) != sim.lapValues(i + 1).seconds) return false;
+        if (d.lap(static_cast<int>(i)).seconds != sim.lapValues(i + 1).seconds) return false;
     }
-    return d.Data1Solar.at(static_cast<int>(e.main)) == yb::LoggedData::kMainEmpty &&
-           d.Data2Temp.at(static_cast<int>(e.temp)) == yb::LoggedData::kTempEmpty &&
-           d.LapTime.at(static_cast<int>(e.laps)) == yb::LoggedData::kLapTimeEmpty;
+    return d.main(static_cast<int>(e.main)).solarAmps == yb::RecordStore::kMainEmpty &&
+           d.temperature(static_cast<int>(e.temp)) == yb::RecordStore::kTempEmpty &&
+           d.lap(static_cast<int>(e.laps)).seconds == yb::RecordStore::kLapTimeEmpty;
 }
 
 bool SameRun(const yb::RunData& a, const yb::RunData& b) {
@@ -221,16 +221,15 @@ int main(int argc, char** argv) {
         const Request& request = requests[rng() % requests.size()];
         sim.clearFaults();
         sim.addFault(MakeFault(kind, request, answerOf(request), rng));
-        session.data().InitData();
 
         const yb::DownloadOutcome outcome = QCoro::waitFor(session.download());
         const Expected expected = Expect(kind, request);
         const QString path = dir.filePath(QStringLiteral("run.csv"));
-        bool ok = outcome.text == expected.text && StoreHolds(session.data(), sim, expected);
-        if (ok && session.data().DataCount1 > 0) {
-            ok = yb::WriteDataFile(session.data(), true, path).ok;
+        bool ok = outcome.text == expected.text && StoreHolds(session.store(), sim, expected);
+        if (ok && session.store().mainCount() > 0) {
+            ok = yb::WriteDataFile(session.store(), true, path).ok;
             const auto read = yb::ReadDataFileAt(path);
-            ok = ok && read.run && SameRun(*read.run, yb::RunDataFromStore(session.data(), {}));
+            ok = ok && read.run && SameRun(*read.run, yb::RunDataFromStore(session.store(), {}));
         }
         const std::string name = std::string(kKindNames[static_cast<int>(kind)]) + " " +
                                  request.command;

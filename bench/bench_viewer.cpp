@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     });
     QApplication app(argc, argv);
 
-    yb::LoggedData data;
+    yb::RecordStore data;
     yb::bench::FillSimulatedRun(data, {5, 16100, 1350, 200});
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     file.close();
 
     std::printf("full data file: %d main, %d temperature, %d lap rows, %lld bytes\n",
-                int{data.DataCount1}, int{data.DataCount2}, int{data.LapCount},
+                int{data.mainCount()}, int{data.tempCount()}, int{data.lapCount()},
                 static_cast<long long>(bytes.size()));
 
     bool ok = true;

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
                                       : size.mainRows * size.intervalS / perTemperature + 1,
                    0, 1350);
     size.laps = std::clamp(parser.value(laps).toInt(), 0, 200);
-    yb::LoggedData data;
+    yb::RecordStore data;
     yb::bench::FillSimulatedRun(data, size);
 
     const auto text = yb::RenderDataFile(data, parser.isSet(tsv) ? u'\t' : u',', path,

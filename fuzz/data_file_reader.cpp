@@ -16,55 +16,52 @@
 
 namespace {
 
-using yb::LoggedData, yb::RunData;
+using yb::RecordStore, yb::RunData, yb::Stage;
 using C = yb::MainChannel;
 
-// The main columns a store holds (the watt columns are made from them) and their decimals.
-struct Column {
-    C channel;
-    decltype(LoggedData::Data1Solar) LoggedData::*array;
-    int decimals;
-};
-const Column kColumns[] = {{C::SolarA, &LoggedData::Data1Solar, 2},
-                           {C::BatteryA, &LoggedData::Data1Battery, 2},
-                           {C::MainV, &LoggedData::Data1MainVolt, 1},
-                           {C::SubV, &LoggedData::Data1SubVolt, 1},
-                           {C::SpeedKmh, &LoggedData::Data1Speed, 0}};
-
-// Puts a value into a store slot; false when a download could not have stored it. Every value
+// Puts a value into a store's field; false when a download could not have stored it. Every value
 // a download decodes (16-bit fields in tenths or hundredths) lies well below the empty marker.
-bool Put(std::optional<double> value, float& slot) {
-    slot = value ? static_cast<float>(*value) : LoggedData::kMainEmpty;
-    return !value || std::fabs(slot) < LoggedData::kMainEmpty;
+bool Put(std::optional<double> value, float& field) {
+    field = value ? static_cast<float>(*value) : RecordStore::kMainEmpty;
+    return !value || std::fabs(field) < RecordStore::kMainEmpty;
+}
+
+std::int16_t Count(std::size_t rows) {
+    return static_cast<std::int16_t>(std::min<std::size_t>(rows, 32767));
 }
 
 // The run in a store, or false when the store cannot hold it.
-bool ToStore(const RunData& run, LoggedData& data) {
-    data.InitData();
-    data.LogInterval = static_cast<std::int16_t>(run.intervalS.value_or(0));
-    data.DataCount1 = static_cast<std::int16_t>(std::min(run.mainRows(), 32767));
-    data.DataCount2 =
-        static_cast<std::int16_t>(std::min<std::size_t>(run.temperatures.size(), 32767));
-    data.LapCount = static_cast<std::int16_t>(std::min<std::size_t>(run.laps.size(), 32767));
-    if (data.DataCount1 > LoggedData::kMainLimit || data.DataCount2 > LoggedData::kTempLimit ||
-        data.LapCount > LoggedData::kLapLimit) {
+bool ToStore(const RunData& run, RecordStore& store) {
+    store.clear();
+    store.setInterval(static_cast<std::int16_t>(run.intervalS.value_or(0)));
+    store.setCount(Stage::Main, Count(static_cast<std::size_t>(run.mainRows())));
+    store.setCount(Stage::Temperature, Count(run.temperatures.size()));
+    store.setCount(Stage::Laps, Count(run.laps.size()));
+    if (store.mainCount() > RecordStore::kMainLimit || store.tempCount() > RecordStore::kTempLimit ||
+        store.lapCount() > RecordStore::kLapLimit) {
         return false;
     }
-    for (int i = 0; i < data.DataCount1; ++i) {
-        for (const Column& c : kColumns) {
-            if (!Put(run.channel(c.channel)[std::size_t(i)], (data.*c.array).at(i))) return false;
-        }
-    }
-    for (int i = 0; i < data.DataCount2; ++i) {
-        const std::optional<int> t = run.temperatures[std::size_t(i)];
-        data.Data2Temp.at(i) = static_cast<std::int16_t>(t.value_or(LoggedData::kTempEmpty));
-        if (t && (*t != data.Data2Temp.at(i) || *t == LoggedData::kTempEmpty)) return false;
-    }
-    for (int i = 0; i < data.LapCount; ++i) {  // lap rows have no empty marker
-        const yb::LapRow& lap = run.laps[std::size_t(i)];
-        data.LapTime.at(i) = static_cast<std::int16_t>(lap.timeS);
-        if (data.LapTime.at(i) != lap.timeS || !Put(lap.motorWh, data.LapMotorWh.at(i)))
+    for (int i = 0; i < store.mainCount(); ++i) {
+        const auto at = [&](C c) { return run.channel(c)[std::size_t(i)]; };
+        yb::MainRecord r{};
+        if (!Put(at(C::SolarA), r.solarAmps) || !Put(at(C::BatteryA), r.batteryAmps) ||
+            !Put(at(C::MainV), r.mainVolts) || !Put(at(C::SubV), r.subVolts) ||
+            !Put(at(C::SpeedKmh), r.speedKmh)) {
             return false;
+        }
+        store.storeMain(i, r);
+    }
+    for (int i = 0; i < store.tempCount(); ++i) {
+        const std::optional<int> t = run.temperatures[std::size_t(i)];
+        const auto degrees = static_cast<std::int16_t>(t.value_or(RecordStore::kTempEmpty));
+        if (t && (*t != degrees || *t == RecordStore::kTempEmpty)) return false;
+        store.storeTemperature(i, degrees);
+    }
+    for (int i = 0; i < store.lapCount(); ++i) {  // lap rows have no empty marker
+        const yb::LapRow& row = run.laps[std::size_t(i)];
+        yb::LapRecord lap{static_cast<std::int16_t>(row.timeS), 0.0f};
+        if (lap.seconds != row.timeS || !Put(row.motorWh, lap.motorWh)) return false;
+        store.storeLap(i, lap);
     }
     return true;
 }
@@ -88,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
     const RunData& run = *read.run;
-    LoggedData store;
+    RecordStore store;
     if (!ToStore(run, store)) return 0;
     const auto text = yb::RenderDataFile(store, run.delimiter, QStringLiteral("run.csv"),
                                          QDateTime(QDate(2006, 5, 21), QTime(9, 3, 27)));

@@ -191,12 +191,12 @@ int Download(Run& run, const QString& output, bool csv, bool force) {
     progress.Finish();
     Err(outcome.text);
 
-    const LoggedData& data = run.session().data();
-    if (data.DataCount1 == 0) {
+    const RecordStore& store = run.session().store();
+    if (store.mainCount() == 0) {
         Err(QStringLiteral("データ１がありません: no data file written"));
         return run.ExitOf(outcome);
     }
-    const WriteOutcome written = WriteDataFile(data, csv, path);
+    const WriteOutcome written = WriteDataFile(store, csv, path);
     if (!written.ok) {
         Err(kSaveFailedText + QStringLiteral(": ") + written.reason);
         return kExitFile;

@@ -80,69 +80,66 @@ constexpr int kFloatDigits = 7;
 
 // Appends a main-data value, or nothing for the empty marker.
 void AppendValue(QString& text, float value, int decimals) {
-    if (value != LoggedData::kMainEmpty) text += FormatFixed(value, decimals);
+    if (value != RecordStore::kMainEmpty) text += FormatFixed(value, decimals);
 }
 
 // Appends a power in watts: the product is a single-precision value itself, like its factors.
 void AppendWatts(QString& text, float current, float volts) {
-    if (current == LoggedData::kMainEmpty || volts == LoggedData::kMainEmpty) return;
+    if (current == RecordStore::kMainEmpty || volts == RecordStore::kMainEmpty) return;
     const float watts = current * volts;
     text += FormatFixed(watts, 1);
 }
 
-void AppendMainRows(QString& text, const LoggedData& data, QChar d) {
-    for (int i = 0; i < data.DataCount1; ++i) {
+void AppendMainRows(QString& text, const RecordStore& store, QChar d) {
+    for (int i = 0; i < store.mainCount(); ++i) {
         text += QString::number(i + 1);
         text += d;
-        const float solar = data.Data1Solar.at(i);
-        const float battery = data.Data1Battery.at(i);
-        const float mainVolt = data.Data1MainVolt.at(i);
-        const float subVolt = data.Data1SubVolt.at(i);
-        const float speed = data.Data1Speed.at(i);
-        AppendValue(text, solar, 2);
+        const MainRecord r = store.main(i);
+        AppendValue(text, r.solarAmps, 2);
         text += d;
-        AppendValue(text, battery, 2);
+        AppendValue(text, r.batteryAmps, 2);
         text += d;
-        AppendValue(text, mainVolt, 1);
+        AppendValue(text, r.mainVolts, 1);
         text += d;
-        AppendWatts(text, solar, mainVolt);
+        AppendWatts(text, r.solarAmps, r.mainVolts);
         text += d;
-        AppendWatts(text, battery, mainVolt);
+        AppendWatts(text, r.batteryAmps, r.mainVolts);
         text += d;
-        AppendValue(text, subVolt, 1);
+        AppendValue(text, r.subVolts, 1);
         text += d;
-        AppendValue(text, speed, 0);
+        AppendValue(text, r.speedKmh, 0);
         text += kNewLine;
     }
 }
 
-void AppendTemperatureSection(QString& text, const LoggedData& data, QChar d) {
+void AppendTemperatureSection(QString& text, const RecordStore& store, QChar d) {
     text += kNewLine;
-    text += kTemperatureLabel + d + TemperatureIntervalText(data.LogInterval) + kNewLine;
-    text += kCountLabel + d + QString::number(data.DataCount2) + kNewLine;
+    text += kTemperatureLabel + d + TemperatureIntervalText(store.interval()) + kNewLine;
+    text += kCountLabel + d + QString::number(store.tempCount()) + kNewLine;
     text += kTemperatureHeads.join(d) + kNewLine;
-    for (int i = 0; i < data.DataCount2; ++i) {
+    for (int i = 0; i < store.tempCount(); ++i) {
         text += QString::number(i + 1);
         text += d;
-        const std::int16_t temperature = data.Data2Temp.at(i);
-        if (temperature != LoggedData::kTempEmpty) text += QString::number(temperature);
+        const std::int16_t temperature = store.temperature(i);
+        if (temperature != RecordStore::kTempEmpty) text += QString::number(temperature);
         text += kNewLine;
     }
 }
 
 // Lap rows have no empty test: the markers -1 and -1.0 are written as numbers. Each lap number
 // carries one leading blank and each row ends with the delimiter.
-void AppendLapSection(QString& text, const LoggedData& data, QChar d) {
+void AppendLapSection(QString& text, const RecordStore& store, QChar d) {
     text += kNewLine;
-    text += kLapCountLabel + d + QString::number(data.LapCount) + kNewLine;
+    text += kLapCountLabel + d + QString::number(store.lapCount()) + kNewLine;
     text += kLapHeads.join(d) + kNewLine;
-    for (int i = 0; i < data.LapCount; ++i) {
+    for (int i = 0; i < store.lapCount(); ++i) {
+        const LapRecord lap = store.lap(i);
         text += u' ';
         text += QString::number(i + 1);
         text += d;
-        text += QString::number(data.LapTime.at(i));
+        text += QString::number(lap.seconds);
         text += d;
-        text += FormatFixed(data.LapMotorWh.at(i), 1);
+        text += FormatFixed(lap.motorWh, 1);
         text += d;
         text += kNewLine;
     }
@@ -186,28 +183,28 @@ struct Rendered {
     qsizetype pathAt = 0;
 };
 
-std::optional<Rendered> Render(const LoggedData& data, QChar d, const QString& path,
+std::optional<Rendered> Render(const RecordStore& store, QChar d, const QString& path,
                                const QDateTime& now) {
-    // The main-record walk is bounded by DataCount1 - 1, which does not fit 16 bits for the
+    // The main-record walk is bounded by the main count - 1, which does not fit 16 bits for the
     // lowest count. The other two sections are only walked for counts of 1 or more.
-    if (data.DataCount1 == std::numeric_limits<std::int16_t>::min()) return std::nullopt;
+    if (store.mainCount() == std::numeric_limits<std::int16_t>::min()) return std::nullopt;
 
     Rendered r;
     QString& text = r.text;
     // Roughly the longest main row; the other sections are small beside it.
-    text.reserve(512 + path.size() + std::max<int>(data.DataCount1, 0) * 56);
+    text.reserve(512 + path.size() + std::max<int>(store.mainCount(), 0) * 56);
     text += kFileTitle + kNewLine;
     text += now.toString(kWrittenAtFormat) + kNewLine;
     r.pathAt = text.size();
     text += path + kNewLine;
-    text += kIntervalLabel + d + IntervalText(data.LogInterval) + kNewLine;
-    text += kCountLabel + d + QString::number(data.DataCount1) + kNewLine;
+    text += kIntervalLabel + d + IntervalText(store.interval()) + kNewLine;
+    text += kCountLabel + d + QString::number(store.mainCount()) + kNewLine;
     text += kMainHeads.join(d) + kNewLine;
 
     try {
-        AppendMainRows(text, data, d);
-        if (data.DataCount2 >= 1) AppendTemperatureSection(text, data, d);
-        if (data.LapCount >= 1) AppendLapSection(text, data, d);
+        AppendMainRows(text, store, d);
+        if (store.tempCount() >= 1) AppendTemperatureSection(text, store, d);
+        if (store.lapCount() >= 1) AppendLapSection(text, store, d);
     } catch (const SlotRangeError&) {
         // A count above the capacity: the store cannot be written as it stands.
         return std::nullopt;
@@ -217,14 +214,14 @@ std::optional<Rendered> Render(const LoggedData& data, QChar d, const QString& p
 
 }  // namespace
 
-std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
+std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter, const QString& path,
                                       const QDateTime& now) {
-    std::optional<Rendered> r = Render(data, delimiter, path, now);
+    std::optional<Rendered> r = Render(store, delimiter, path, now);
     if (!r) return std::nullopt;
     return std::move(r->text);
 }
 
-WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path,
+WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& path,
                            const Clock& clock) {
     const auto failed = [](const QString& reason) { return WriteOutcome{false, reason}; };
 
@@ -232,7 +229,7 @@ WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path
     // written leaves no trace.
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     const std::optional<Rendered> r =
-        Render(data, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
+        Render(store, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
     if (!r) return failed(QStringLiteral("the store holds more records than it has room for"));
     // Only the path can hold characters that Shift-JIS lacks, and those are encoded one by one:
     // it is encoded on its own, the rest of the file in one pass each side of it.

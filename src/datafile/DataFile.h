@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 
 namespace yb {
 
@@ -35,7 +35,7 @@ QString FormatFixed(float value, int decimals);
 //
 // nullopt when the store cannot be written: a count whose rows run past an array's capacity
 // (possible when a download stored a count above the limit), or a count of -32768.
-std::optional<QString> RenderDataFile(const LoggedData& data, QChar delimiter, const QString& path,
+std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter, const QString& path,
                                       const QDateTime& now);
 
 // Whether a data file was written, and if not, why: in English, with the system's own words for
@@ -51,7 +51,7 @@ struct WriteOutcome {
 // failure (store past capacity, no converter, folder missing, no permission, disk full, a sync
 // that fails) the target keeps its old content and no temporary file stays behind. An empty
 // clock means the system clock.
-WriteOutcome WriteDataFile(const LoggedData& data, bool csv, const QString& path,
+WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& path,
                            const Clock& clock = {});
 
 }  // namespace yb

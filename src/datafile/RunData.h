@@ -12,7 +12,7 @@
 #include <optional>
 #include <vector>
 
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 
 namespace yb {
 
@@ -48,6 +48,6 @@ struct RunData {
 // The run of a store as its data file would show it: each value rounded to its column's pattern,
 // each empty marker an empty field, the watt columns formed in single precision. Counts above a
 // section's capacity are cut to it; negative counts hold no rows.
-RunData RunDataFromStore(const LoggedData& data, const QString& title);
+RunData RunDataFromStore(const RecordStore& store, const QString& title);
 
 }  // namespace yb

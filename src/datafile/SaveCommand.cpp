@@ -6,7 +6,7 @@
 
 namespace yb {
 
-bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialogs& dialogs,
+bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dialogs& dialogs,
                   const Clock& clock) {
     // Only a file with content is worth a question; an empty one is simply written.
     const QFileInfo existing(fname);
@@ -14,14 +14,14 @@ bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialog
         !dialogs.askYesNo(fname + QStringLiteral(" に上書きしますか？"))) {
         return false;
     }
-    if (WriteDataFile(data, csv, fname, clock).ok) return true;
+    if (WriteDataFile(store, csv, fname, clock).ok) return true;
     dialogs.message(kSaveFailedText);
     return false;
 }
 
-std::optional<QString> SaveDataWithDialog(LoggedData& data, bool csv, Dialogs& dialogs,
+std::optional<QString> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
                                           const QString& programDir, const Clock& clock) {
-    if (data.DataCount1 == 0) {
+    if (store.mainCount() == 0) {
         dialogs.message(QStringLiteral("データ１がありません"));
         return std::nullopt;
     }
@@ -36,8 +36,7 @@ std::optional<QString> SaveDataWithDialog(LoggedData& data, bool csv, Dialogs& d
 
     const std::optional<QString> chosen = dialogs.askSaveFileName(setup);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
-    if (!SaveDataFile(data, csv, *chosen, dialogs, clock)) return std::nullopt;
-    data.fData_Saved = true;
+    if (!SaveDataFile(store, csv, *chosen, dialogs, clock)) return std::nullopt;
     return QStringLiteral("データファイルに保存しました : ") + *chosen;
 }
 

@@ -5,7 +5,7 @@
 
 #include <optional>
 
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 #include "datafile/DataFile.h"
 
 namespace yb {
@@ -16,15 +16,14 @@ class Dialogs;
 // data is only replaced after the user said Yes to "<fname> に上書きしますか？". True when the
 // file was written; false when the user declined (nothing touched) or the write failed (then
 // kSaveFailedText has been shown).
-bool SaveDataFile(const LoggedData& data, bool csv, const QString& fname, Dialogs& dialogs,
+bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dialogs& dialogs,
                   const Clock& clock = {});
 
-// Saves the store where the user chooses. Refuses when no main data is held (DataCount1 is 0; a
-// negative count goes on), lets the user choose a file starting in `programDir` with the proposal
-// that follows the CSV choice, saves, and on success marks the data as saved and returns the
-// message for the user ("データファイルに保存しました : " and the path); nullopt otherwise. The
+// Saves the store where the user chooses. Refuses when no main data is held (the main count is 0;
+// a negative count goes on), lets the user choose a file starting in `programDir` with the
+// proposal that follows the CSV choice, saves, and on success returns the message for the user ("データファイルに保存しました : " and the path); nullopt otherwise. The
 // delimiter follows `csv`, never the extension of the chosen name.
-std::optional<QString> SaveDataWithDialog(LoggedData& data, bool csv, Dialogs& dialogs,
+std::optional<QString> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
                                           const QString& programDir, const Clock& clock = {});
 
 }  // namespace yb

@@ -13,14 +13,13 @@ namespace yb {
 
 namespace {
 
-using StoreRecord = bool (*)(LoggedData& data, int slot, std::string_view answer);
+using StoreRecord = bool (*)(RecordStore& store, int slot, std::string_view answer);
 
 // One stage of the download: a count request, then one request per record. The three stages
 // differ only in what this table holds.
 struct DownloadStage {
     Stage stage;
     const char* countCommand;         // a command exchange
-    std::int16_t LoggedData::*count;  // where the accepted count is stored
     std::int16_t limit;               // a higher count ends the download and is not stored
     const char* countLengthFailure;   // count answer refused (or none)
     const char* countLimitFailure;    // count above the limit
@@ -34,39 +33,29 @@ struct DownloadStage {
     StoreRecord store;                // answer into slot i of the store; false: refused
 };
 
-bool StoreMain(LoggedData& data, int slot, std::string_view answer) {
+bool StoreMain(RecordStore& store, int slot, std::string_view answer) {
     const auto record = DecodeMainRecord(answer);
-    if (!record) return false;
-    data.Data1Solar.at(slot) = record->solar;
-    data.Data1Battery.at(slot) = record->battery;
-    data.Data1MainVolt.at(slot) = record->mainVolt;
-    data.Data1SubVolt.at(slot) = record->subVolt;
-    data.Data1Speed.at(slot) = record->speed;
-    data.fData_Saved = false;
-    return true;
+    if (record) store.storeMain(slot, *record);
+    return record.has_value();
 }
 
-bool StoreTemp(LoggedData& data, int slot, std::string_view answer) {
+bool StoreTemp(RecordStore& store, int slot, std::string_view answer) {
     const auto temperature = DecodeTempRecord(answer);
-    if (!temperature) return false;
-    data.Data2Temp.at(slot) = *temperature;
-    return true;
+    if (temperature) store.storeTemperature(slot, *temperature);
+    return temperature.has_value();
 }
 
-bool StoreLap(LoggedData& data, int slot, std::string_view answer) {
+bool StoreLap(RecordStore& store, int slot, std::string_view answer) {
     const auto lap = DecodeLapRecord(answer);
-    if (!lap) return false;
-    data.LapTime.at(slot) = lap->seconds;
-    data.LapMotorWh.at(slot) = lap->motorWh;
-    return true;
+    if (lap) store.storeLap(slot, *lap);
+    return lap.has_value();
 }
 
 const DownloadStage kStages[] = {
     {
         .stage = Stage::Main,
         .countCommand = "D1?",
-        .count = &LoggedData::DataCount1,
-        .limit = LoggedData::kMainLimit,
+        .limit = RecordStore::kMainLimit,
         .countLengthFailure = "'D1?' コマンドエラー",
         .countLimitFailure = "'D1?' コマンドエラー",
         .label = "データ１:",
@@ -81,8 +70,7 @@ const DownloadStage kStages[] = {
     {
         .stage = Stage::Temperature,
         .countCommand = "D2?",
-        .count = &LoggedData::DataCount2,
-        .limit = LoggedData::kTempLimit,
+        .limit = RecordStore::kTempLimit,
         .countLengthFailure = "'D2?' コマンドエラー",
         .countLimitFailure = "'D2?' コマンドエラー",
         .label = "温度データ:",
@@ -97,8 +85,7 @@ const DownloadStage kStages[] = {
     {
         .stage = Stage::Laps,
         .countCommand = "L?",
-        .count = &LoggedData::LapCount,
-        .limit = LoggedData::kLapLimit,
+        .limit = RecordStore::kLapLimit,
         .countLengthFailure = "'L2?' コマンドエラー",
         .countLimitFailure = "'L?' コマンドエラー",
         .label = "周回データ:",
@@ -119,8 +106,8 @@ const DownloadStage& StageOf(Stage stage) {
 // One download run: the stages share the line, the store, the progress sink and the clock.
 class DownloadRun {
 public:
-    DownloadRun(LineExchange& line, LoggedData& data, ProgressSink report)
-        : line_(line), data_(data), report_(std::move(report)) {}
+    DownloadRun(LineExchange& line, RecordStore& store, ProgressSink report)
+        : line_(line), store_(store), report_(std::move(report)) {}
 
     QCoro::Task<DownloadOutcome> run();
 
@@ -156,7 +143,7 @@ private:
     }
 
     LineExchange& line_;
-    LoggedData& data_;
+    RecordStore& store_;
     ProgressSink report_;
     int commandsDone_ = 0;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
@@ -176,7 +163,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
         // Not stored: the store keeps the count that goes with its records.
         co_return end(Ending::Failed, stage.stage, QString::fromUtf8(stage.countLimitFailure));
     }
-    data_.*stage.count = *count;
+    store_.setCount(stage.stage, *count);
     DownloadProgress progress;
     progress.event = DownloadProgress::Event::CountKnown;
     progress.stage = stage.stage;
@@ -196,7 +183,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
         Answer answer =
             co_await line_.askRecord(stage.recordPrefix + number, stage.deadline, reportStored);
         if (answer.state == Answer::State::Cancelled || !answer.answered() ||
-            !stage.store(data_, i, answer.text)) {
+            !stage.store(store_, i, answer.text)) {
             reportStored();
             co_return interrupted(answer, stage.stage, stage.recordFailure);
         }
@@ -213,8 +200,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::runStage(const DownloadStage& stage) {
 QCoro::Task<DownloadOutcome> DownloadRun::run() {
     if (!line_.portOpen()) co_return end(Ending::Refused, Stage::Main, kPortNotOpenText);
     // One run per store: nothing of an earlier download may stand beside this one's records.
-    data_.InitData();
-    data_.fData_Saved = true;
+    store_.clear();
 
     // The interval read reports its own failures; the download goes on whatever it found. The
     // store keeps the interval only from a well-formed answer: a garbled one would put a wrong
@@ -226,7 +212,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
     if (interval.interval.ending == Ending::Cancelled) {
         co_return end(Ending::Cancelled, Stage::Main, kDownloadCancelledText);
     }
-    data_.LogInterval = DecodeInterval(interval.interval.answer).value_or(0);
+    store_.setInterval(DecodeInterval(interval.interval.answer).value_or(0));
     report(interval);
 
     DownloadOutcome outcome = co_await runStage(StageOf(Stage::Main));
@@ -248,8 +234,8 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
 
 }  // namespace
 
-QCoro::Task<DownloadOutcome> Download(LineExchange& line, LoggedData& data, ProgressSink report) {
-    DownloadRun run(line, data, std::move(report));
+QCoro::Task<DownloadOutcome> Download(LineExchange& line, RecordStore& store, ProgressSink report) {
+    DownloadRun run(line, store, std::move(report));
     co_return co_await run.run();
 }
 

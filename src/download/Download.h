@@ -18,7 +18,7 @@
 #include <qcoro/qcorotask.h>
 
 #include "serial/Outcome.h"
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 #include "download/Records.h"
 #include "serial/LineExchange.h"
 #include "settings/Settings.h"
@@ -62,7 +62,7 @@ struct DownloadOutcome : Outcome {
 // "CommPort Not Open...", nothing sent, the store untouched. A cancel ends it before its next
 // request, leaving the store as a failure at that request would. Expected endings (a refused
 // answer, a lost port, a cancel) are outcomes; only a programming error throws.
-QCoro::Task<DownloadOutcome> Download(LineExchange& line, LoggedData& data, ProgressSink report);
+QCoro::Task<DownloadOutcome> Download(LineExchange& line, RecordStore& store, ProgressSink report);
 
 // What the message line shows once a stage's count is known: "データ１:16100個".
 QString StageCountText(Stage stage, int count);

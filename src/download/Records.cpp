@@ -22,11 +22,11 @@ std::optional<std::int16_t> DecodeCount(Stage stage, std::string_view answer) {
 std::optional<MainRecord> DecodeMainRecord(std::string_view answer) {
     if (!IsHexAnswer(answer, kMainRecordChars - 1)) return std::nullopt;
     return MainRecord{
-        .solar = static_cast<float>(Field16(answer, 1, 4)) / 100.0f,
-        .battery = static_cast<float>(Field16(answer, 5, 4)) / 100.0f,
-        .mainVolt = static_cast<float>(Field16(answer, 9, 4)) / 10.0f,
-        .subVolt = static_cast<float>(Field16(answer, 13, 2)) / 10.0f,
-        .speed = static_cast<float>(Field16(answer, 15, 2)),
+        .solarAmps = static_cast<float>(Field16(answer, 1, 4)) / 100.0f,
+        .batteryAmps = static_cast<float>(Field16(answer, 5, 4)) / 100.0f,
+        .mainVolts = static_cast<float>(Field16(answer, 9, 4)) / 10.0f,
+        .subVolts = static_cast<float>(Field16(answer, 13, 2)) / 10.0f,
+        .speedKmh = static_cast<float>(Field16(answer, 15, 2)),
     };
 }
 

@@ -20,16 +20,18 @@ inline constexpr std::size_t kTempRecordChars = 3;
 inline constexpr std::size_t kLapRecordChars = 9;
 
 struct MainRecord {
-    float solar;     // A, field 1-4 / 100
-    float battery;   // A, field 5-8 / 100
-    float mainVolt;  // V, field 9-12 / 10
-    float subVolt;   // V, field 13-14 / 10 (0 to 25.5)
-    float speed;     // km/h, field 15-16 (0 to 255)
+    float solarAmps;    // field 1-4 / 100
+    float batteryAmps;  // field 5-8 / 100
+    float mainVolts;    // field 9-12 / 10
+    float subVolts;     // field 13-14 / 10 (0 to 25.5)
+    float speedKmh;     // field 15-16 (0 to 255)
+    bool operator==(const MainRecord&) const = default;
 };
 
 struct LapRecord {
     std::int16_t seconds;  // field 1-4
     float motorWh;         // field 5-8 / 10
+    bool operator==(const LapRecord&) const = default;
 };
 
 // The count a stage's count answer gives: 4 digits for main data and temperatures (16-bit two's

@@ -28,7 +28,6 @@ private:
 };
 
 Session::Session(QObject* parent) : QObject(parent) {
-    data_.InitData();
     connect(&port_, &CommPort::commEvent, this, &Session::commEvent);
     // Before the exchange hears of it: the loss is reported first, then the operation that was
     // waiting ends with its own failure text.
@@ -48,6 +47,10 @@ void Session::cancel() {
 void Session::shutdown() {
     cancel();
     port_.close();
+}
+
+bool Session::unsaved() const {
+    return store_.stored(Stage::Main) > 0 && store_.revision() != savedRevision_;
 }
 
 Outcome Session::closePort() {
@@ -188,7 +191,7 @@ QCoro::Task<Outcome> Session::writeSetting(Setting setting, QString text) {
 
 QCoro::Task<DownloadOutcome> Session::download() {
     return run<DownloadOutcome>(Operation::Download, [this] {
-        return Download(*line_, data_, [this](const DownloadProgress& progress) {
+        return Download(*line_, store_, [this](const DownloadProgress& progress) {
             emit downloadProgress(progress);
         });
     });

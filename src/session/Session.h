@@ -18,7 +18,7 @@
 
 #include "serial/Outcome.h"
 #include "download/Download.h"
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 #include "serial/CommPort.h"
 #include "serial/LineExchange.h"
 #include "settings/Settings.h"
@@ -81,8 +81,12 @@ public:
     // Cancels what runs and closes the port: the end of the program.
     void shutdown();
 
-    LoggedData& data() { return data_; }
-    const LoggedData& data() const { return data_; }
+    // What the last download fetched; only the download changes it.
+    const RecordStore& store() const { return store_; }
+    // Downloaded records wait to be saved: a download stored main records that have not been
+    // saved since (markSaved).
+    bool unsaved() const;
+    void markSaved() { savedRevision_ = store_.revision(); }
     const CommPort& port() const { return port_; }
 
 signals:
@@ -107,7 +111,8 @@ private:
     PortOutcome open(const PortAddress& address);
     void onPortLost(const QString& reason);
 
-    LoggedData data_;
+    RecordStore store_;
+    std::uint64_t savedRevision_ = store_.revision();
     CommPort port_;
     std::unique_ptr<LineExchange> line_;
     PortAddress chosen_;

@@ -333,7 +333,7 @@ void Form1::WireHandlers() {
 }
 
 void Form1::Form_Load() {
-    session_->data().fData_Saved = true;
+    // The session's store starts empty, with nothing waiting to be saved.
     Check_CSV->setEnabled(true);
     Check_CSV->setChecked(true);
     Check_Temp->setEnabled(false);
@@ -342,7 +342,6 @@ void Form1::Form_Load() {
     ComboCommPort_Click();
     OpenCommBtn->setText(kOpenCaption);
     FormToCenter();
-    session_->data().InitData();
 }
 
 void Form1::FormToCenter() {
@@ -485,7 +484,7 @@ void Form1::TBB_Click() {
 
 void Form1::DownLoadBtn_Click() {
     // No question while the click would be ignored anyway.
-    if (!session_->busy() && session_->portOpen() && !session_->data().fData_Saved &&
+    if (!session_->busy() && session_->portOpen() && session_->unsaved() &&
         !dialogs_->askYesNo(kUnsavedDownloadQuestion)) {
         return;
     }
@@ -534,7 +533,7 @@ void Form1::mnuOpenFile_Click() {
 }
 
 void Form1::mnuGraph_Click() {
-    OpenViewerOnStore(session_->data(), this);
+    OpenViewerOnStore(session_->store(), this);
 }
 
 void Form1::mnuAbout_Click() {
@@ -545,9 +544,11 @@ void Form1::mnuAbout_Click() {
 }
 
 void Form1::Command1_Click() {
-    const auto saved = SaveDataWithDialog(session_->data(), Check_CSV->isChecked(), *dialogs_,
+    const auto saved = SaveDataWithDialog(session_->store(), Check_CSV->isChecked(), *dialogs_,
                                           QCoreApplication::applicationDirPath());
-    if (saved) Status->setText(*saved);
+    if (!saved) return;
+    session_->markSaved();
+    Status->setText(*saved);
 }
 
 void Form1::ClearB_Click() {
@@ -556,7 +557,7 @@ void Form1::ClearB_Click() {
 }
 
 bool Form1::ConfirmEnd() {
-    return session_->data().fData_Saved || dialogs_->askYesNo(kUnsavedQuestion);
+    return !session_->unsaved() || dialogs_->askYesNo(kUnsavedQuestion);
 }
 
 void Form1::EndProgram() {

@@ -22,9 +22,9 @@ QWidget* OpenViewer(QWidget* parent) {
     return window;
 }
 
-QWidget* OpenViewerOnStore(const LoggedData& data, QWidget* parent) {
+QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent) {
     ViewerWindow* window = NewWindow(parent);
-    window->showRun(RunDataFromStore(data, QStringLiteral("ダウンロードしたデータ")));
+    window->showRun(RunDataFromStore(store, QStringLiteral("ダウンロードしたデータ")));
     window->show();
     return window;
 }

@@ -4,7 +4,7 @@
 
 #include <QString>
 
-#include "download/LoggedData.h"
+#include "download/RecordStore.h"
 
 QT_BEGIN_NAMESPACE
 class QWidget;
@@ -18,7 +18,7 @@ QWidget* OpenViewer(QWidget* parent = nullptr);
 // Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
 // copies what it shows: the store may change afterwards. With a parent the window closes with it.
 // The window deletes itself when closed.
-QWidget* OpenViewerOnStore(const LoggedData& data, QWidget* parent = nullptr);
+QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr);
 
 // Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
 // refused; then *error (if given) holds "FILE:LINE: message".

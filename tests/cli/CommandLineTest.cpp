@@ -105,7 +105,7 @@ protected:
         Await(session.download());
         FakeDialogs dialogs;
         const QString saved = dir.filePath(QStringLiteral("window.csv"));
-        EXPECT_TRUE(SaveDataFile(session.data(), csv, saved, dialogs));
+        EXPECT_TRUE(SaveDataFile(session.store(), csv, saved, dialogs));
         return Lines(saved, path);
     }
     static QList<QByteArray> Lines(const QString& file, const QString& path = {}) {

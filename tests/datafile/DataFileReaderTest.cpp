@@ -8,6 +8,7 @@
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/ShiftJis.h"
+#include "support/Stores.h"
 
 namespace yb::test {
 namespace {
@@ -36,21 +37,7 @@ class Reader : public ::testing::Test {
 protected:
     // The store of the data file example: three main records (the third empty), two
     // temperatures, two laps.
-    void SetUp() override {
-        data.InitData();
-        data.LogInterval = 1;
-        std::tie(data.DataCount1, data.DataCount2, data.LapCount) = std::tuple(3, 2, 2);
-        const float rows[2][5] = {{3.25f, -1.20f, 98.5f, 12.3f, 45.0f},
-                                  {3.30f, -1.10f, 98.6f, 12.3f, 46.0f}};
-        for (int i = 0; i < 2; ++i) {
-            std::tie(data.Data1Solar.at(i), data.Data1Battery.at(i), data.Data1MainVolt.at(i),
-                     data.Data1SubVolt.at(i), data.Data1Speed.at(i)) =
-                std::tuple(rows[i][0], rows[i][1], rows[i][2], rows[i][3], rows[i][4]);
-        }
-        std::tie(data.Data2Temp.at(0), data.Data2Temp.at(1)) = std::tuple(25, -3);
-        std::tie(data.LapTime.at(0), data.LapMotorWh.at(0), data.LapTime.at(1),
-                 data.LapMotorWh.at(1)) = std::tuple(183, 12.5f, 179, 12.1f);
-    }
+    void SetUp() override { FillExample(data); }
     QString Text(QChar delimiter = u',') const {
         return *RenderDataFile(data, delimiter, QStringLiteral("C:\\yb\\run,1.csv"),
                                QDateTime(QDate(2006, 5, 21), QTime(9, 3, 27)));
@@ -58,7 +45,7 @@ protected:
     static DataFileReadResult Read(const QByteArray& bytes) {
         return ReadDataFile(bytes, QStringLiteral("run.csv"));
     }
-    LoggedData data;
+    RecordStore data;
 };
 
 TEST_F(Reader, ExampleGivesTheFilesFigures) {
@@ -83,14 +70,15 @@ TEST_F(Reader, ProgramWrittenFilesGiveTheStoresValues) {
         {0, 0, 1, u','},   {2, 0, 2, u'\t'}, {0, 2, 5, u','},
         {2, 2, 10, u'\t'}, {2, 2, 0, u','},  {-1, -5, 3, u'\t'}};
     for (const auto& [temp, laps, interval, delimiter] : cases) {
-        std::tie(data.DataCount2, data.LapCount, data.LogInterval) =
-            std::tuple(temp, laps, interval);
+        data.setCount(Stage::Temperature, static_cast<std::int16_t>(temp));
+        data.setCount(Stage::Laps, static_cast<std::int16_t>(laps));
+        data.setInterval(interval);
         const DataFileReadResult result = Read(*EncodeShiftJis(Text(delimiter)));
         ASSERT_TRUE(result.run) << result.errorText().toStdString();
         EXPECT_EQ(result.run->delimiter, QChar(delimiter));
         ExpectSameRun(*result.run, RunDataFromStore(data, {}), "sections");
     }
-    std::tie(data.DataCount1, data.DataCount2, data.LapCount) = std::tuple(-3, 0, 0);
+    Shape(data, 1, -3, 0, 0);
     EXPECT_EQ(Read(*EncodeShiftJis(Text())).run->mainRows(), 0);
 }
 
@@ -206,24 +194,20 @@ TEST_F(Reader, CutFilesAndRandomBytes) {
 TEST_F(Reader, FullStoreRoundTrip) {
     std::mt19937 random(7);
     const auto pick = [&random](int low, int high, float scale) {
-        if (random() % 50 == 0) return LoggedData::kMainEmpty;
+        if (random() % 50 == 0) return RecordStore::kMainEmpty;
         return static_cast<float>(low + static_cast<int>(random() % (high - low + 1))) / scale;
     };
-    std::tie(data.DataCount1, data.DataCount2, data.LapCount, data.LogInterval) =
-        std::tuple(LoggedData::kMainLimit, LoggedData::kTempLimit, LoggedData::kLapLimit, 5);
-    for (int i = 0; i < data.DataCount1; ++i) {
-        data.Data1Solar.at(i) = pick(-32768, 32767, 100.0f);
-        data.Data1Battery.at(i) = pick(-32768, 32767, 100.0f);
-        data.Data1MainVolt.at(i) = pick(-32768, 32767, 10.0f);
-        data.Data1SubVolt.at(i) = pick(0, 255, 10.0f);
-        data.Data1Speed.at(i) = pick(0, 255, 1.0f);
+    Shape(data, 5, RecordStore::kMainLimit, RecordStore::kTempLimit, RecordStore::kLapLimit);
+    for (int i = 0; i < data.mainCount(); ++i) {
+        data.storeMain(i, {pick(-32768, 32767, 100.0f), pick(-32768, 32767, 100.0f),
+                           pick(-32768, 32767, 10.0f), pick(0, 255, 10.0f), pick(0, 255, 1.0f)});
     }
-    for (int i = 0; i < data.DataCount2; ++i) {
-        data.Data2Temp.at(i) = static_cast<std::int16_t>(i % 97 ? int(random() % 256) - 128 : 9999);
+    for (int i = 0; i < data.tempCount(); ++i) {
+        data.storeTemperature(
+            i, static_cast<std::int16_t>(i % 97 ? int(random() % 256) - 128 : 9999));
     }
-    for (int i = 0; i < data.LapCount; ++i) {
-        data.LapTime.at(i) = static_cast<std::int16_t>(int(random() % 400) - 1);
-        data.LapMotorWh.at(i) = pick(-10, 30000, 100.0f);
+    for (int i = 0; i < data.lapCount(); ++i) {
+        data.storeLap(i, {static_cast<std::int16_t>(int(random() % 400) - 1), pick(-10, 30000, 100.0f)});
     }
     const DataFileReadResult result = Read(*EncodeShiftJis(Text(u'\t')));
     ASSERT_TRUE(result.run) << result.errorText().toStdString();

@@ -12,6 +12,7 @@
 #include "datafile/SaveCommand.h"
 #include "datafile/ShiftJis.h"
 #include "support/FakeDialogs.h"
+#include "support/Stores.h"
 
 #ifdef Q_OS_UNIX
 #include <sys/resource.h>
@@ -49,11 +50,6 @@ const QString kProgramDir = QStringLiteral("/opt/yb");
 const auto Written = [] { return QDateTime(QDate(2006, 5, 21), QTime(9, 3, 27)); };
 const auto Sjis = [](const char* utf8) { return EncodeShiftJis(QString::fromUtf8(utf8)).value(); };
 
-void SetMain(LoggedData& d, int i, float solar, float battery, float mainV, float subV, float kmh) {
-    std::tie(d.Data1Solar.at(i), d.Data1Battery.at(i), d.Data1MainVolt.at(i), d.Data1SubVolt.at(i),
-             d.Data1Speed.at(i)) = std::tuple(solar, battery, mainV, subV, kmh);
-}
-
 // The example file, "@" standing for its path. Its Japanese texts go through the encoder, whose
 // bytes for each of their characters are checked on their own below.
 QByteArray Example(const QString& path, char delimiter) {
@@ -75,17 +71,12 @@ protected:
     // temperatures, two laps, recorded every second.
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
-        data.InitData();
-        data.LogInterval = 1;
-        SetCounts(3, 2, 2);
-        SetMain(data, 0, 3.25f, -1.20f, 98.5f, 12.3f, 45.0f);
-        SetMain(data, 1, 3.30f, -1.10f, 98.6f, 12.3f, 46.0f);
-        std::tie(data.Data2Temp.at(0), data.Data2Temp.at(1)) = std::tuple(25, -3);
-        std::tie(data.LapTime.at(0), data.LapMotorWh.at(0), data.LapTime.at(1),
-                 data.LapMotorWh.at(1)) = std::tuple(183, 12.5f, 179, 12.1f);
+        FillExample(data);
     }
     void SetCounts(int main, int temp, int laps) {
-        std::tie(data.DataCount1, data.DataCount2, data.LapCount) = std::tuple(main, temp, laps);
+        data.setCount(Stage::Main, static_cast<std::int16_t>(main));
+        data.setCount(Stage::Temperature, static_cast<std::int16_t>(temp));
+        data.setCount(Stage::Laps, static_cast<std::int16_t>(laps));
     }
     WriteOutcome Write(const QString& path, bool csv = true) {
         return WriteDataFile(data, csv, path, Written);
@@ -98,7 +89,7 @@ protected:
     QString PathOf(const char* utf8) const { return dir.filePath(QString::fromUtf8(utf8)); }
 
     QTemporaryDir dir;
-    LoggedData data;
+    RecordStore data;
 };
 
 TEST_F(DataFile, ExampleIsWrittenByteForByteInCsvAndTsv) {
@@ -115,7 +106,7 @@ TEST_F(DataFile, IntervalTexts) {
         {0, "?秒間隔:不明", "1分間隔"}, {1, "1秒間隔", "1分間隔"}, {2, "2秒間隔", "1分間隔"},
         {3, "?秒間隔:不明", "1分間隔"}, {5, "5秒間隔", "1分間隔"}, {10, "10秒間隔", "2分間隔"}};
     for (const auto& [interval, main, temp] : cases) {
-        data.LogInterval = interval;
+        data.setInterval(interval);
         const QStringList lines = Lines();
         EXPECT_EQ(lines.value(3), QStringLiteral("データ記録=,") + QString::fromUtf8(main));
         EXPECT_EQ(lines.value(10), QStringLiteral("温度データ記録=,") + QString::fromUtf8(temp));
@@ -124,14 +115,14 @@ TEST_F(DataFile, IntervalTexts) {
 
 // A marker leaves its field (and the power made from it) empty; lap markers are plain numbers.
 TEST_F(DataFile, MarkersAndSinglePrecisionPowers) {
-    data.DataCount1 = 4;
-    SetMain(data, 0, 2.5f, 99999.0f, 99999.0f, 99999.0f, 99999.0f);
-    SetMain(data, 1, 1.0f, -0.5f, 99999.0f, 12.0f, 30.0f);
-    SetMain(data, 2, 99999.0f, 2.0f, 100.0f, 99999.0f, 99999.0f);
+    data.setCount(Stage::Main, 4);
+    data.storeMain(0, {2.5f, 99999.0f, 99999.0f, 99999.0f, 99999.0f});
+    data.storeMain(1, {1.0f, -0.5f, 99999.0f, 12.0f, 30.0f});
+    data.storeMain(2, {99999.0f, 2.0f, 100.0f, 99999.0f, 99999.0f});
     // 0.75 x 98.2 is 73.6499939 as a float product, 73.6499977 in double precision.
-    SetMain(data, 3, 0.75f, 0.75f, 98.2f, 12.0f, 0.0f);
-    data.Data2Temp.at(1) = 9999;
-    std::tie(data.LapTime.at(1), data.LapMotorWh.at(1)) = std::tuple(-1, -1.0f);
+    data.storeMain(3, {0.75f, 0.75f, 98.2f, 12.0f, 0.0f});
+    data.storeTemperature(1, 9999);
+    data.storeLap(1, {-1, -1.0f});
     const QStringList lines = Lines();
     EXPECT_EQ(lines.mid(6, 4).join(u'|'), QStringLiteral("1,2.50,,,,,,|2,1.00,-0.50,,,,12.0,30|"
                                                          "3,,2.00,100.0,,200.0,,|"
@@ -207,14 +198,14 @@ protected:
 };
 
 TEST_F(FailedWrite, CountsPastCapacityFailBeforeTheDiskIsTouched) {
-    data.DataCount1 = 16101;  // reads the last slot, still within capacity
+    data.setCount(Stage::Main, 16101);  // reads the last slot, still within capacity
     EXPECT_EQ(Lines().value(6 + 16100), QStringLiteral("16101,,,,,,,"));
     for (const auto& [main, temp, laps] :
          {std::tuple{16102, 2, 2}, {3, 1352, 2}, {3, 2, 202}, {-32768, 2, 2}}) {
         SetCounts(main, temp, laps);
         EXPECT_TRUE(Lines().isEmpty()) << main << " " << temp << " " << laps;
     }
-    data.DataCount1 = 16102;
+    data.setCount(Stage::Main, 16102);
     ExpectFailed(Write(target));
 }
 
@@ -249,7 +240,7 @@ TEST_F(FailedWrite, FullDisk) {
     const auto savedSignal = std::signal(SIGXFSZ, SIG_IGN);
     const rlimit small{4096, saved.rlim_max};
     for (const std::int16_t rows : {400, 4000}) {
-        data.DataCount1 = rows;
+        data.setCount(Stage::Main, rows);
         ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
         const WriteOutcome written = Write(target);
         setrlimit(RLIMIT_FSIZE, &saved);
@@ -278,21 +269,18 @@ protected:
 };
 
 TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfreshEachTime) {
-    data.DataCount1 = 0;
+    data.setCount(Stage::Main, 0);
     Click(true);
     EXPECT_EQ(dialogs.messages, std::vector<QString>{QStringLiteral("データ１がありません")});
     EXPECT_TRUE(dialogs.setups.empty());
-    data.DataCount1 = -1;  // only zero refuses
-    data.fData_Saved = false;
+    data.setCount(Stage::Main, -1);  // only zero refuses
     const QString path = PathOf("a.txt");
     dialogs.chosenFiles = {FakeDialogs::kCancel, QString(), PathOf("no/a.csv"), path};
     for (int i = 0; i < 3; ++i) Click(true);
     EXPECT_EQ(dialogs.messages.back(), kSaveFailedText);
     EXPECT_TRUE(Status().isEmpty());
-    EXPECT_FALSE(data.fData_Saved);
     Click(false);
     EXPECT_EQ(Status(), QStringLiteral("データファイルに保存しました : ") + path);
-    EXPECT_TRUE(data.fData_Saved);
     EXPECT_EQ(dialogs.messages.size(), 2u);
     QStringList setups;  // the program folder each time, never the one chosen before
     for (const auto& s : dialogs.setups) setups << s.filter + s.fileName + s.title + s.initialDir;
@@ -309,14 +297,12 @@ TEST_F(SaveCommand, OverwriteQuestion) {
     const QString path = PathOf("YB_Data.csv"), empty = PathOf("YB_Data.txt");
     WriteAll(path, "1,2,3\r\n");
     WriteAll(empty, QByteArray());
-    data.fData_Saved = false;
     dialogs.answerYes = false;
     dialogs.chosenFiles = {path, path, empty};
     Click(true);
     EXPECT_EQ(dialogs.questions,
               std::vector<QString>{path + QStringLiteral(" に上書きしますか？")});
     EXPECT_EQ(ReadAll(path), "1,2,3\r\n");
-    EXPECT_FALSE(data.fData_Saved);
     dialogs.answerYes = true;
     Click(false);
     EXPECT_EQ(ReadAll(path), Example(path, '\t'));

@@ -8,6 +8,7 @@
 
 #include "download/Records.h"
 #include "support/SimSession.h"
+#include "support/Stores.h"
 
 namespace yb::test {
 namespace {
@@ -36,31 +37,10 @@ protected:
         counts.clear();
         return Await(session.download()).text;
     }
-    std::array<float, 5> Main(int i) const {
-        const LoggedData& d = session.data();
-        return {d.Data1Solar.at(i), d.Data1Battery.at(i), d.Data1MainVolt.at(i),
-                d.Data1SubVolt.at(i), d.Data1Speed.at(i)};
-    }
-    // Slots below each bound hold what the logger recorded, the slot at the bound its marker;
-    // each stage's last record line is the last record stored.
-    void ExpectHolds(int main, int temp, int laps) const {
-        const LoggedData& d = session.data();
-        for (int i = 0; i < main; ++i) {
-            const auto v = sim->mainValues(i);
-            ASSERT_EQ(Main(i),
-                      (std::array{v.solarCentiA / 100.0f, v.batteryCentiA / 100.0f,
-                                  v.mainDeciV / 10.0f, v.subDeciV / 10.0f, 1.0f * v.speedKmh}))
-                << i;
-        }
-        for (int i = 0; i < temp; ++i) ASSERT_EQ(d.Data2Temp.at(i), sim->temperature(i)) << i;
-        for (int i = 0; i < laps; ++i) {
-            const auto lap = sim->lapValues(i + 1);
-            ASSERT_EQ(std::tuple(d.LapTime.at(i), d.LapMotorWh.at(i)),
-                      std::tuple(lap.seconds, lap.energyDWh / 10.0f));
-        }
-        const float e = LoggedData::kMainEmpty;
-        EXPECT_EQ(std::tuple(Main(main), d.Data2Temp.at(temp), d.LapTime.at(laps)),
-                  std::tuple(std::array{e, e, e, e, e}, 9999, -1));
+    // The store holds this many of each kind of record as the logger recorded them and nothing
+    // else; each stage's last record line is the last record stored.
+    void ExpectHolds(long main, long temp, long laps) const {
+        EXPECT_EQ(OwnRecords(session.store(), *sim), (std::array{main, temp, laps}));
         const auto line = [](long n, int width, const std::string& answer) {
             return QString::fromStdString(ybsim::hexField(n, width) + " : " + answer);
         };
@@ -82,13 +62,9 @@ protected:
 
 // Answers are decoded only when they are exactly their hexadecimal digits and a line end.
 TEST(Records, DecodeWithSignAndScaleOnlyWhatIsWellFormed) {
-    using M = std::array<float, 5>;
-    const auto main = [](std::string_view answer) {
-        const auto r = DecodeMainRecord(answer);
-        return r ? M{r->solar, r->battery, r->mainVolt, r->subVolt, r->speed} : M{};
-    };
-    EXPECT_EQ(main("FFFF80000FA0FFFF\r"), (M{-0.01f, -327.68f, 400.0f, 25.5f, 255.0f}));
-    EXPECT_EQ(main("ffff80000fa0ffff\n"), (M{-0.01f, -327.68f, 400.0f, 25.5f, 255.0f}));
+    const MainRecord extremes{-0.01f, -327.68f, 400.0f, 25.5f, 255.0f};
+    EXPECT_EQ(DecodeMainRecord("FFFF80000FA0FFFF\r"), extremes);
+    EXPECT_EQ(DecodeMainRecord("ffff80000fa0ffff\n"), extremes);
     for (const char* refused : {"12G4000000000000\r", "FFFF80000FA0FFF\r", "FFFF80000FA0FFFF7",
                                 "FFFF 0000FA0FFFF\r", "FFFF80000FA0FFFF\r\n"}) {
         EXPECT_FALSE(DecodeMainRecord(refused)) << refused;
@@ -130,7 +106,7 @@ TEST_F(Download, FullStoreNumbersEveryRecordAndLeavesTheLastSlotsEmpty) {
         EXPECT_NE(sent.find(run), std::string::npos) << run;
     }
     ExpectHolds(16100, 1350, 200);
-    EXPECT_EQ(session.data().LogInterval, 1);
+    EXPECT_EQ(session.store().interval(), 1);
 }
 
 // Cancelled while a request of each stage waits for its answer: nothing is sent after it, and the
@@ -142,7 +118,6 @@ TEST_F(Download, CancelInEachStageKeepsWhatWasFetched) {
     for (const auto& [command, main, temp, laps] : cases) {
         SCOPED_TRACE(command);
         Connect(Holding(6, 6, 6), {Fault::silence(command)});
-        session.data().fData_Saved = true;
         sim->clearReceived();
         auto running = session.download();
         ASSERT_TRUE(RunUntil([&] {
@@ -157,7 +132,7 @@ TEST_F(Download, CancelInEachStageKeepsWhatWasFetched) {
         EXPECT_EQ(sim->commands().back(), command);
         ExpectHolds(main, temp, laps);
         // The data waits to be saved exactly when a main record was stored.
-        EXPECT_EQ(session.data().fData_Saved, main == 0);
+        EXPECT_EQ(session.unsaved(), main > 0);
     }
 }
 

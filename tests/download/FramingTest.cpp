@@ -8,6 +8,7 @@
 
 #include "download/Download.h"
 #include "support/FakeLine.h"
+#include "support/Stores.h"
 
 namespace yb::test {
 namespace {
@@ -60,53 +61,16 @@ protected:
     }
     const ybsim::Logger& logger() const { return peer->logger; }
 
-    // How many leading records of each stage are the logger's own. Every slot after them, up to
-    // and including the one past the stage's count, must hold its empty marker, and a count is
-    // either the logger's or 0 (not reached).
-    std::array<long, 3> OwnRecords() const {
-        const auto main = [&](long i) {
-            const auto v = logger().mainValues(i);
-            return std::array{v.solarCentiA / 100.0f, v.batteryCentiA / 100.0f,
-                              v.mainDeciV / 10.0f, v.subDeciV / 10.0f, 1.0f * v.speedKmh};
-        };
-        const auto stored = [&](long i) {
-            const int s = static_cast<int>(i);
-            return std::array{data.Data1Solar.at(s), data.Data1Battery.at(s),
-                              data.Data1MainVolt.at(s), data.Data1SubVolt.at(s),
-                              data.Data1Speed.at(s)};
-        };
-        const float e = LoggedData::kMainEmpty;
-        std::array<long, 3> kept{};
-        const auto walk = [&](long count, long stored, auto same, auto empty) {
-            EXPECT_TRUE(stored == 0 || stored == count) << stored;
-            long k = 0;
-            while (k < stored && same(k)) ++k;
-            for (long i = k; i <= count; ++i) EXPECT_TRUE(empty(i)) << i;
-            return k;
-        };
-        kept[0] = walk(logger().mainCount(), data.DataCount1, [&](long i) { return stored(i) == main(i); },
-                       [&](long i) { return stored(i) == std::array{e, e, e, e, e}; });
-        kept[1] = walk(logger().tempCount(), data.DataCount2,
-                       [&](long i) { return data.Data2Temp.at(int(i)) == logger().temperature(i); },
-                       [&](long i) { return data.Data2Temp.at(int(i)) == LoggedData::kTempEmpty; });
-        kept[2] = walk(logger().lapCount(), data.LapCount,
-                       [&](long i) {
-                           const auto lap = logger().lapValues(i + 1);
-                           return data.LapTime.at(int(i)) == lap.seconds &&
-                                  data.LapMotorWh.at(int(i)) == lap.energyDWh / 10.0f;
-                       },
-                       [&](long i) { return data.LapTime.at(int(i)) == LoggedData::kLapTimeEmpty; });
-        return kept;
-    }
+    std::array<long, 3> OwnRecords() const { return test::OwnRecords(data, logger()); }
     void ExpectComplete(const DownloadOutcome& outcome) const {
         EXPECT_EQ(outcome.text, kDone);
         EXPECT_EQ(OwnRecords(),
                   (std::array{logger().mainCount(), logger().tempCount(), logger().lapCount()}));
-        EXPECT_EQ(data.LogInterval, logger().interval());
+        EXPECT_EQ(data.interval(), logger().interval());
     }
 
     std::unique_ptr<LoggerPeer> peer;
-    LoggedData data;
+    RecordStore data;
     std::vector<std::string> commands;
     std::vector<int> commandsAtCount;  // command exchanges done when each stage's count came
 };
@@ -197,7 +161,7 @@ TEST_F(Framing, GarbledCountsFailTheirStage) {
         EXPECT_EQ(Run().text, text);
         EXPECT_EQ(commands.back(), command);
         EXPECT_EQ(OwnRecords(), kept);
-        EXPECT_EQ(data.DataCount1, kept[0]);  // a refused count is never stored
+        EXPECT_EQ(data.mainCount(), kept[0]);  // a refused count is never stored
     }
 }
 
@@ -210,7 +174,7 @@ TEST_F(Framing, IntervalOnlyFromAWellFormedAnswer) {
         Logger(Holding(2, 2, 2));
         peer->faults["T??"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
         EXPECT_EQ(Run().text, kDone);
-        EXPECT_EQ(data.LogInterval, kept);
+        EXPECT_EQ(data.interval(), kept);
     }
 }
 
@@ -234,8 +198,6 @@ TEST_F(Framing, TemperatureProbe) {
 TEST_F(Framing, AFailedDownloadKeepsNothingOfTheRunBefore) {
     Logger(Holding(12, 6, 4));
     ExpectComplete(Run());
-    EXPECT_FALSE(data.fData_Saved);
-    data.fData_Saved = true;
     ybsim::Options next = Holding(8, 5, 3);
     next.seed = 99;
     next.interval = 2;
@@ -243,9 +205,8 @@ TEST_F(Framing, AFailedDownloadKeepsNothingOfTheRunBefore) {
     peer->faults["D10005"] = [](const std::string&) { return Reply{}; };
     EXPECT_EQ(Run().text, kRecordFailure.at(Stage::Main));
     EXPECT_EQ(OwnRecords(), (std::array{5L, 0L, 0L}));
-    EXPECT_EQ(std::tuple(data.DataCount1, data.DataCount2, data.LapCount), std::tuple(8, 0, 0));
-    EXPECT_EQ(data.LogInterval, 2);
-    EXPECT_FALSE(data.fData_Saved);
+    EXPECT_EQ(std::tuple(data.mainCount(), data.tempCount(), data.lapCount()), std::tuple(8, 0, 0));
+    EXPECT_EQ(data.interval(), 2);
 }
 
 }  // namespace

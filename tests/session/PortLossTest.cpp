@@ -80,12 +80,12 @@ TEST(PortLoss, EveryOperationFailsOnceAndTheLineComesBack) {
         EXPECT_EQ(reports.size(), 1);
 
         // What came before the loss stays, and can be saved.
-        const LoggedData& data = session.data();
+        const RecordStore& data = session.store();
         for (int i = 0; i < row.main; ++i) {
-            ASSERT_EQ(data.Data1MainVolt.at(i), sim.mainValues(i).mainDeciV / 10.0f) << i;
+            ASSERT_EQ(data.main(i).mainVolts, sim.mainValues(i).mainDeciV / 10.0f) << i;
         }
         if (row.main < 20) {
-            EXPECT_EQ(data.Data1MainVolt.at(row.main), LoggedData::kMainEmpty);
+            EXPECT_EQ(data.main(row.main).mainVolts, RecordStore::kMainEmpty);
         }
         QTemporaryDir dir;
         EXPECT_TRUE(WriteDataFile(data, true, dir.filePath("after.csv")).ok);

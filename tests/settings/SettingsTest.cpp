@@ -82,11 +82,11 @@ TEST_F(Settings, ReadGivesTheAnswerOrThePlaceholder) {
     for (const auto& [setting, answer, shown] : cases) {
         SCOPED_TRACE(answer);
         const Texts& texts = kTexts.at(setting);
-        session.data().LogInterval = -1;
+        const auto revision = session.store().revision();
         sim->addFault(Fault::replace(texts.query, answer));
         const SettingRead read = Await(session.readSetting(setting));
         EXPECT_EQ(read.box, shown);
-        EXPECT_EQ(session.data().LogInterval, -1);
+        EXPECT_EQ(session.store().revision(), revision);  // the store, its interval too, unchanged
         EXPECT_EQ(read.text, answer.empty() ? texts.readFailed : QString());
     }
     EXPECT_EQ(sim->commands().size(), std::size(cases));
@@ -113,7 +113,7 @@ TEST_F(Settings, WriteSucceedsOnlyOnAnAnswerBeginningWithUpperCaseOK) {
 // With the port closed nothing is sent: reads change no box nor the interval, writes fail. When
 // the line fails during the exchange, reads show the placeholder and writes fail.
 TEST_F(Settings, ClosedOrFailingPortChangesNothingAndFails) {
-    session.data().LogInterval = 2;
+    const auto revision = session.store().revision();
     session.closePort();
     for (const auto& [setting, texts] : kTexts) {
         const SettingRead read = Await(session.readSetting(setting));
@@ -122,7 +122,7 @@ TEST_F(Settings, ClosedOrFailingPortChangesNothingAndFails) {
                              std::optional<QString>()));
         EXPECT_EQ(Await(session.writeSetting(setting, texts.valid)).text, texts.notWritten);
     }
-    EXPECT_EQ(session.data().LogInterval, 2);
+    EXPECT_EQ(session.store().revision(), revision);
     EXPECT_EQ(sim->received(), "");
     for (const auto& [setting, texts] : kTexts) {
         Connect(Holding(1, 1, 1), {Fault::hangUp(texts.query)});

@@ -142,7 +142,7 @@ TEST_F(Window, StartsCentredWithItsControlsInPlace) {
     EXPECT_FALSE(child<QCheckBox>("Check_Temp")->isEnabled() ||
                  child<QCheckBox>("Check_Temp")->isChecked());
     EXPECT_EQ(child<QComboBox>("ComboCommPort")->count(), 9);
-    EXPECT_TRUE(window->session().data().fData_Saved);
+    EXPECT_FALSE(window->session().unsaved());
     EXPECT_EQ(window->session().chosenPort().number, 1);
 
     // 15 twips to the pixel; controls of a frame are placed in the frame.
@@ -358,7 +358,7 @@ TEST_F(Window, EscapeDuringEachStageCancelsAndNothingIsSentAfterwards) {
         RunUntil([] { return false; }, 300);  // time for anything sent after the cancel to arrive
         EXPECT_EQ(sim->commands().back(), last);
         EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
-        EXPECT_EQ(window->session().data().fData_Saved, commandNo == 1 || commandNo == 2);
+        EXPECT_EQ(window->session().unsaved(), commandNo != 1 && commandNo != 2);
         EXPECT_TRUE(Shows("MeterLabel").startsWith("中止  読出し ")) << Shows("MeterLabel").toStdString();
         EXPECT_FALSE(item("mnuCancel")->isEnabled() || child("CancelB")->isVisible());
         window.reset();
@@ -371,21 +371,21 @@ TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
     Open();
     Do("DownLoadBtn");
     ASSERT_EQ(Shows("Status"), "データ読出し完了...");
-    EXPECT_FALSE(window->session().data().fData_Saved);
+    EXPECT_TRUE(window->session().unsaved());
     // A new download would start from an empty store: it asks first, and No keeps the data.
     dialogs->answerYes = false;
     sim->clearReceived();
     Do("DownLoadBtn");
     EXPECT_EQ(dialogs->questions, std::vector<QString>{"データを保存していません。このまま読出しますか？"});
     EXPECT_EQ(sim->received(), "");
-    EXPECT_EQ(window->session().data().DataCount1, 30);
+    EXPECT_EQ(window->session().store().mainCount(), 30);
     dialogs->answerYes = true;
 
     const QString csvPath = dir.filePath("run.csv"), tsvPath = dir.filePath("run.txt");
     dialogs->chosenFiles = {csvPath};
     Do("Command1");
     EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + csvPath);
-    EXPECT_TRUE(window->session().data().fData_Saved);
+    EXPECT_FALSE(window->session().unsaved());
     child<QCheckBox>("Check_CSV")->setChecked(false);
     dialogs->chosenFiles = {tsvPath};
     Do("Command1");
@@ -420,7 +420,7 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     window->show();
     Open();
     child<QPushButton>("DownLoadBtn")->click();
-    ASSERT_TRUE(RunUntil([&] { return !window->session().data().fData_Saved; }));
+    ASSERT_TRUE(RunUntil([&] { return window->session().unsaved(); }));
     dialogs->answerYes = false;
     EXPECT_FALSE(window->close());
     EXPECT_EQ(dialogs->questions, std::vector<QString>{"データを保存していません。このまま終了しますか？"});
@@ -432,9 +432,10 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     EXPECT_FALSE(window->session().busy());
     EXPECT_FALSE(window->session().port().portOpen());
     EXPECT_EQ(Shows("Status"), "データ読出しを中止しました");
+    // The request on its way at the quit may still reach the logger; nothing after it.
     Idle(100);
-    EXPECT_EQ(sim->commands().size(), sentAtQuit);
-    EXPECT_GT(window->session().data().DataCount1, 0);
+    EXPECT_LE(sim->commands().size(), sentAtQuit + 1);
+    EXPECT_GT(window->session().store().mainCount(), 0);
 }
 
 // Asked to end from outside, the window ends at once: no question about the unsaved data, the
@@ -445,7 +446,7 @@ TEST_F(Window, TerminateEndsWithoutAsking) {
     window->show();
     Open();
     child<QPushButton>("DownLoadBtn")->click();
-    ASSERT_TRUE(RunUntil([&] { return !window->session().data().fData_Saved; }));
+    ASSERT_TRUE(RunUntil([&] { return window->session().unsaved(); }));
     window->Terminate();
     EXPECT_TRUE(dialogs->questions.empty());
     EXPECT_EQ(ended.count(), 1);

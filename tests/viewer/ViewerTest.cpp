@@ -17,6 +17,7 @@
 #include "cli/ExitCodes.h"
 #include "datafile/DataFile.h"
 #include "datafile/ShiftJis.h"
+#include "support/Stores.h"
 #include "viewer/ChartStack.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
@@ -26,21 +27,17 @@ namespace {
 
 // 600 records every 2 s (20 minutes); record i has speed i % 90 and solar current i / 100 A;
 // record 5 is empty. Two temperatures; three laps, the best of them the third.
-void FillStore(LoggedData& data) {
-    data.InitData();
-    data.LogInterval = 2;
-    std::tie(data.DataCount1, data.DataCount2, data.LapCount) = std::tuple(600, 2, 3);
+void FillStore(RecordStore& data) {
+    Shape(data, 2, 600, 2, 3);
     for (int i = 0; i < 600; ++i) {
         if (i == 5) continue;
-        std::tie(data.Data1Solar.at(i), data.Data1Battery.at(i), data.Data1MainVolt.at(i),
-                 data.Data1SubVolt.at(i), data.Data1Speed.at(i)) =
-            std::tuple(static_cast<float>(i) / 100.0f, -1.5f, 98.5f, 12.3f,
-                       static_cast<float>(i % 90));
+        data.storeMain(i, {static_cast<float>(i) / 100.0f, -1.5f, 98.5f, 12.3f,
+                           static_cast<float>(i % 90)});
     }
-    std::tie(data.Data2Temp.at(0), data.Data2Temp.at(1)) = std::tuple(25, -3);
+    data.storeTemperature(0, 25);
+    data.storeTemperature(1, -3);
     const std::int16_t times[] = {183, 0, 179};
-    for (int i = 0; i < 3; ++i)
-        std::tie(data.LapTime.at(i), data.LapMotorWh.at(i)) = std::tuple(times[i], 12.5f);
+    for (int i = 0; i < 3; ++i) data.storeLap(i, {times[i], 12.5f});
 }
 
 class Viewer : public ::testing::Test {
@@ -74,7 +71,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    LoggedData data;
+    RecordStore data;
     QString path;
     std::unique_ptr<ViewerWindow> window;
 };
@@ -145,7 +142,7 @@ TEST_F(Viewer, StoreViewerKeepsItsOwnCopy) {
     std::unique_ptr<QWidget> viewer(OpenViewerOnStore(data));
     viewer->setAttribute(Qt::WA_DeleteOnClose, false);
     EXPECT_EQ(viewer->windowTitle(), QStringLiteral("ダウンロードしたデータ"));
-    data.InitData();
+    data.clear();
     const RunData* run = static_cast<ViewerWindow*>(viewer.get())->run();
     EXPECT_EQ(run->mainRows(), 600);
     EXPECT_EQ(run->laps.size(), 3u);
