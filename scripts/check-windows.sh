@@ -31,7 +31,7 @@
 #
 # The include directories and definitions of the project's own targets are read from a CMake
 # configuration of this tree (build-windows-check/, configured only for its generated headers
-# such as app/Version.h and its compile_commands.json); moc and rcc output is not needed to check
+# such as version/Version.h and its compile_commands.json); moc and rcc output is not needed to check
 # syntax. The compiler's flags are written to build-windows-check/windows.rsp.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -6,9 +6,9 @@
 
 #include <memory>
 
-#include "app/Version.h"
+#include "version/Version.h"
 #include "cli/CommandLine.h"
-#include "session/Termination.h"
+#include "cli/Termination.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
 

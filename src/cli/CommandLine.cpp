@@ -8,7 +8,7 @@
 #include <functional>
 #include <map>
 
-#include "app/Version.h"
+#include "version/Version.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"

@@ -15,7 +15,7 @@
 #include "datafile/DataFile.h"
 #include "serial/PortNames.h"
 #include "session/Session.h"
-#include "session/Termination.h"
+#include "cli/Termination.h"
 
 #ifdef Q_OS_WIN
 #include <io.h>

@@ -24,7 +24,7 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "app/Version.h"
+#include "version/Version.h"
 #include "datafile/SaveCommand.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"

@@ -26,7 +26,7 @@
 
 #include <map>
 
-#include "app/Version.h"
+#include "version/Version.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "ui/Centering.h"

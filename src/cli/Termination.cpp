@@ -1,4 +1,4 @@
-#include "session/Termination.h"
+#include "cli/Termination.h"
 
 #include <atomic>
 #include <csignal>
