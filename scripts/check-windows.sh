@@ -15,8 +15,9 @@
 #    QSerialPort::Handle becomes a HANDLE, QDir's separators '\' and ';', QString's path
 #    conversions go through std::wstring, Qt's classes are dllimport, and so on.
 #  - The definitions that Qt's Windows CMake package gives every program that links Qt
-#    (UNICODE, _UNICODE, WIN32, WIN64, _ENABLE_EXTENDED_ALIGNED_STORAGE) are given here too:
-#    with UNICODE the Windows API's A/W functions resolve to their W forms, as they will there.
+#    (UNICODE, _UNICODE, WIN32, WIN64, _ENABLE_EXTENDED_ALIGNED_STORAGE) are given here too,
+#    and the project's own NOMINMAX (CMakeLists.txt, on Windows): with UNICODE the Windows
+#    API's A/W functions resolve to their W forms, as they will there.
 #  - The qmake spec's directory the Linux build adds (mkspecs/linux-g++, a Linux
 #    qplatformdefs.h) is replaced by mkspecs/win32-g++.
 #  - The host's qtgui-config.h switches on xcb, xcb_glx_plugin and egl, which declare the X11,
@@ -54,7 +55,7 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DYB_BUILD_TESTS=OFF 
 # Include directories and definitions of every compilation of a source under src/, in the order
 # CMake gives them, each once. Directories that do not exist yet (moc's output) are left out.
 flags=(-fsyntax-only -std=c++20 -fcoroutines -Wall -Wextra -Wpedantic -Werror
-       -DUNICODE -D_UNICODE -DWIN32 -DWIN64 -D_ENABLE_EXTENDED_ALIGNED_STORAGE
+       -DUNICODE -D_UNICODE -DWIN32 -DWIN64 -D_ENABLE_EXTENDED_ALIGNED_STORAGE -DNOMINMAX
        -isystem "$build/qt-windows-overlay")
 declare -A seen=()
 while read -r -a words; do

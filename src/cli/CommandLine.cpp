@@ -14,9 +14,6 @@
 #include "cli/Output.h"
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 

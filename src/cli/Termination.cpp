@@ -8,9 +8,6 @@
 #include "cli/ExitCodes.h"
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #include <QWinEventNotifier>
 #else

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <type_traits>
 
 #include "datafile/DataFile.h"
 #include "datafile/Format.h"
@@ -88,22 +89,23 @@ std::optional<std::string> NumberChars(QStringView field, bool decimals) {
     return chars;
 }
 
-std::optional<double> ParseDecimal(QStringView field) {
-    const std::optional<std::string> chars = NumberChars(field, true);
+// A decimal (double) or a whole number (int) that fills the whole field.
+template <typename Number>
+std::optional<Number> ParseNumber(QStringView field) {
+    const std::optional<std::string> chars = NumberChars(field, std::is_floating_point_v<Number>);
     if (!chars) return std::nullopt;
-    double value = 0.0;
+    Number value{};
     const auto [end, ec] = std::from_chars(chars->data(), chars->data() + chars->size(), value);
     if (ec != std::errc() || end != chars->data() + chars->size()) return std::nullopt;
     return value;
 }
 
+std::optional<double> ParseDecimal(QStringView field) {
+    return ParseNumber<double>(field);
+}
+
 std::optional<int> ParseInteger(QStringView field) {
-    const std::optional<std::string> chars = NumberChars(field, false);
-    if (!chars) return std::nullopt;
-    int value = 0;
-    const auto [end, ec] = std::from_chars(chars->data(), chars->data() + chars->size(), value);
-    if (ec != std::errc() || end != chars->data() + chars->size()) return std::nullopt;
-    return value;
+    return ParseNumber<int>(field);
 }
 
 QString Quoted(QStringView text) {

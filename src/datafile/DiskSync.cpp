@@ -1,9 +1,6 @@
 #include "datafile/DiskSync.h"
 
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <io.h>
 #include <windows.h>
 #else

@@ -10,9 +10,6 @@
 #include <sys/ioctl.h>
 #endif
 #ifdef Q_OS_WIN
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #endif
 
