@@ -12,6 +12,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
+#include "download/Download.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -106,7 +107,17 @@ int RunCommand(const QStringList& arguments) {
                                    QStringLiteral("replace an existing data file"));
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("summary: one JSON object instead of lines"));
-    parser.addOptions({port, output, tsv, force, json});
+    const QCommandLineOption retries(
+        QStringLiteral("retries"),
+        QStringLiteral("download: send a request whose answer was refused again, up to N times "
+                       "(0 to 10, default 0)"),
+        QStringLiteral("N"), QStringLiteral("0"));
+    const QCommandLineOption resume(
+        QStringLiteral("resume"),
+        QStringLiteral("download: continue the download a partial data file holds; the complete "
+                       "file goes to -o, or over FILE with --force"),
+        QStringLiteral("FILE"));
+    parser.addOptions({port, output, tsv, force, json, retries, resume});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -130,6 +141,12 @@ int RunCommand(const QStringList& arguments) {
     options.csv = !parser.isSet(tsv);
     options.force = parser.isSet(force);
     options.json = parser.isSet(json);
+    options.resume = parser.value(resume);
+    bool number = false;
+    options.retries = parser.value(retries).toInt(&number);
+    if (!number || options.retries < 0 || options.retries > DownloadOptions::kMaxRetries) {
+        return UsageError(QStringLiteral("--retries takes 0 to 10"));
+    }
     return command->second.run(args, options);
 }
 

@@ -15,6 +15,8 @@ struct CommandOptions {
     bool csv = true;                        // download: commas (else tabs)
     bool force = false;                     // download: an existing file may be replaced
     bool json = false;                      // summary: one JSON object
+    int retries = 0;                        // download: requests sent again after a refusal
+    QString resume;                         // download: the partial data file to continue
 };
 
 // The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and

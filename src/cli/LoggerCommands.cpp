@@ -13,6 +13,10 @@
 #include "cli/Output.h"
 #include "cli/Progress.h"
 #include "datafile/DataFile.h"
+#include "datafile/DataFileReader.h"
+#include "datafile/Format.h"
+#include "datafile/PartialRun.h"
+#include "download/DownloadMeter.h"
 #include "serial/PortNames.h"
 #include "session/Session.h"
 #include "cli/Termination.h"
@@ -174,22 +178,20 @@ QString TargetRefusal(const QFileInfo& target, bool force) {
     return {};
 }
 
-int Download(Run& run, const QString& output, bool csv, bool force) {
-    const QFileInfo target(QDir::current().absoluteFilePath(output.isEmpty() ? DefaultFileName(csv)
-                                                                             : output));
-    const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
-    if (const QString refusal = TargetRefusal(target, force); !refusal.isEmpty()) {
-        Err(path + QStringLiteral(": ") + refusal);
-        return kExitFile;
-    }
+// Runs a download (a resume when the session holds a stopped one) and writes its data file at
+// `path`, partial when it ended early; the exit code.
+int DownloadInto(Run& run, const QString& path, bool csv, bool resume) {
     if (const int code = run.Open()) return code;
 
     ProgressPrinter progress(StderrIsTerminal());
     QObject::connect(&run.session(), &Session::downloadProgress,
                      [&](const DownloadProgress& p) { progress.Show(p); });
-    const DownloadOutcome outcome = QCoro::waitFor(run.session().download());
+    const DownloadOutcome outcome =
+        QCoro::waitFor(resume ? run.session().resume() : run.session().download());
     progress.Finish();
-    Err(outcome.text);
+    Err(outcome.text + RetriesText(outcome.retries));
+    // A logger that changed since: nothing was asked for, nothing is written.
+    if (outcome.text == kLoggerChangedText) return run.ExitOf(outcome);
 
     const RecordStore& store = run.session().store();
     if (store.mainCount() == 0) {
@@ -209,11 +211,54 @@ int Download(Run& run, const QString& output, bool csv, bool force) {
     return run.ExitOf(outcome);
 }
 
+// The target of a data file, checked before the port is opened; nullopt with the refusal told.
+std::optional<QString> Target(const QString& output, bool force) {
+    const QFileInfo target(QDir::current().absoluteFilePath(output));
+    const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
+    if (const QString refusal = TargetRefusal(target, force); !refusal.isEmpty()) {
+        Err(path + QStringLiteral(": ") + refusal);
+        return std::nullopt;
+    }
+    return path;
+}
+
+// `download --resume FILE`: the partial file's download continued, the complete file written at
+// OUT, or over FILE with --force.
+int Resume(Run& run, const CommandOptions& options) {
+    const DataFileReadResult read = ReadDataFileAt(options.resume);
+    if (!read.run) {
+        Err(read.errorText());
+        return kExitFile;
+    }
+    QString why;
+    const std::optional<PartialRun> partial = ReadPartialRun(*read.run, &why);
+    if (!partial) {
+        Err(options.resume + QStringLiteral(": ") + why);
+        return kExitFile;
+    }
+    if (options.output.isEmpty() && !options.force) {
+        Err(options.resume + QStringLiteral(": -o names the complete file; --force replaces this "
+                                            "one"));
+        return kExitFile;
+    }
+    const auto path = Target(options.output.isEmpty() ? options.resume : options.output,
+                             options.force);
+    if (!path) return kExitFile;
+    run.session().adoptStopped(partial->store, partial->stop);
+    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), true);
+}
+
 }  // namespace
 
 int DownloadCommand(const CommandOptions& options) {
     Run run(options.port);
-    return Download(run, options.output, options.csv, options.force);
+    run.session().setRetries(options.retries);
+    if (!options.resume.isEmpty()) return Resume(run, options);
+    const auto path = Target(options.output.isEmpty() ? DefaultFileName(options.csv)
+                                                      : options.output,
+                             options.force);
+    if (!path) return kExitFile;
+    return DownloadInto(run, *path, options.csv, false);
 }
 
 int CheckCommand(const CommandOptions& options) {

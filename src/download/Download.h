@@ -3,16 +3,22 @@
 //
 // It empties the store, reads the recording interval, then runs three stages in order (main data,
 // the temperatures when the logger has the option, laps), each a count request and one request
-// per record. Every answer is taken whole or not at all (download/Records.h): the first one
-// refused ends the download, and what was stored before it stays. So the store only ever holds
-// this download's records, each one as the logger sent it, and the interval they were recorded
-// at. It reports typed progress to whoever runs it and returns its outcome: the completion text,
-// the failure text of the request that failed, or the cancel text.
+// per record. Every answer is taken whole or not at all (download/Records.h): an answer refused
+// ends the download, and what was stored before it stays. So the store only ever holds this
+// download's records, each one as the logger sent it, and the interval they were recorded at. It
+// reports typed progress to whoever runs it and returns its outcome: the completion text, the
+// failure text of the request that failed, or the cancel text.
+//
+// With retries a refused answer costs one request instead of the download: the request is sent
+// again once the line has fallen quiet, up to the number of retries, before its stage fails. A
+// download that stopped early can be resumed: after checking that the logger still holds the
+// same run, only what is missing is asked for.
 
 #include <QString>
 
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <qcoro/qcorotask.h>
@@ -42,6 +48,7 @@ struct DownloadProgress {
     std::string answer;  // RecordStored: the answer as received, line end included
     SettingRead interval;
     int commandsDone = 0;  // command exchanges (each a fixed wait) done so far, of kCommandExchanges
+    int retries = 0;       // requests sent again so far
     std::chrono::steady_clock::duration elapsed{};  // since the download started
 };
 
@@ -54,15 +61,46 @@ std::size_t RecordLineChars(Stage stage);
 
 using ProgressSink = std::function<void(const DownloadProgress&)>;
 
+// Where a download that ended early stopped: with the store, what a resume needs.
+struct DownloadStop {
+    Stage stage = Stage::Main;  // the stage that was running; the stages before it finished
+    bool counted = false;       // its count had been accepted (its records from stored() on miss)
+    std::optional<bool> temperatureFitted;  // the temperature probe's verdict, once it was asked
+};
+
 struct DownloadOutcome : Outcome {
     Stage stage = Stage::Main;  // the stage that was running when it ended
+    DownloadStop stop;          // where it stopped, when it ended early
+    int retries = 0;            // requests sent again after a refused answer
 };
+
+struct DownloadOptions {
+    // How often a request whose answer was refused is sent again; 0: the first refusal fails.
+    int retries = 0;
+    static constexpr int kMaxRetries = 10;
+};
+
+// What a resume shows when the logger no longer holds the run that was stopped.
+inline const QString kLoggerChangedText =
+    QStringLiteral("ロガーのデータが変わっています。最初から読出してください。");
 
 // Runs the whole download on the open port. With the port closed: Refused with
 // "CommPort Not Open...", nothing sent, the store untouched. A cancel ends it before its next
 // request, leaving the store as a failure at that request would. Expected endings (a refused
 // answer, a lost port, a cancel) are outcomes; only a programming error throws.
-QCoro::Task<DownloadOutcome> Download(LineExchange& line, RecordStore& store, ProgressSink report);
+QCoro::Task<DownloadOutcome> Download(LineExchange& line, RecordStore& store, ProgressSink report,
+                                      DownloadOptions options = {});
+
+// Continues the download that stopped at `stop` and left `store`. It asks the interval again, the
+// count of every stage that had finished and of the stage where it stopped, and the last record
+// stored before the stop; when any differs from the store (or a finished stage now has records
+// where it had none), it ends Failed with kLoggerChangedText and the store as it was. Otherwise
+// it asks only for the missing records of the stopped stage, runs the stages after it in full,
+// and ends as a download ends. A stop before the main count was known is a download from the
+// start.
+QCoro::Task<DownloadOutcome> ResumeDownload(LineExchange& line, RecordStore& store,
+                                            DownloadStop stop, ProgressSink report,
+                                            DownloadOptions options = {});
 
 // What the message line shows once a stage's count is known: "データ１:16100個".
 QString StageCountText(Stage stage, int count);

@@ -24,6 +24,7 @@ bool DownloadMeter::take(const DownloadProgress& progress) {
     StageState& stage = stages_[Index(progress.stage)];
     bool due = true;
     commandsDone_ = progress.commandsDone;
+    retries_ = progress.retries;
     switch (progress.event) {
         case DownloadProgress::Event::IntervalRead:
             break;
@@ -55,6 +56,7 @@ MeterReading DownloadMeter::reading() const {
         lineDone += stage.done * RecordLineTime(s);
         lineLeft += (stage.count - stage.done) * RecordLineTime(s);
     }
+    r.retries = retries_;
     r.seconds = Seconds(elapsed_).count();
     if (r.seconds > 0) r.recordsPerSecond = r.done / r.seconds;
     if (stages_[Index(Stage::Main)].counted) {
@@ -62,6 +64,10 @@ MeterReading DownloadMeter::reading() const {
         r.secondsLeft = lineLeft.count() * pace;
     }
     return r;
+}
+
+QString RetriesText(int retries) {
+    return retries > 0 ? QStringLiteral("  再試行 %1 回").arg(retries) : QString();
 }
 
 QString TimeLeftText(double seconds) {
@@ -75,7 +81,7 @@ QString MeterText(const MeterReading& reading) {
                        .arg(reading.total)
                        .arg(std::lround(reading.recordsPerSecond));
     if (reading.secondsLeft) text += QStringLiteral("  ") + TimeLeftText(*reading.secondsLeft);
-    return text;
+    return text + RetriesText(reading.retries);
 }
 
 QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading) {
@@ -83,9 +89,10 @@ QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading
     if (outcome.ending == Ending::Done) ending = QStringLiteral("完了");
     if (outcome.ending == Ending::Cancelled) ending = QStringLiteral("中止");
     return QStringLiteral("%1  読出し %2 個  %3 秒")
-        .arg(ending)
-        .arg(reading.done)
-        .arg(reading.seconds, 0, 'f', 1);
+               .arg(ending)
+               .arg(reading.done)
+               .arg(reading.seconds, 0, 'f', 1) +
+           RetriesText(outcome.retries);
 }
 
 }  // namespace yb

@@ -26,6 +26,7 @@ struct MeterReading {
     double seconds = 0.0;
     double recordsPerSecond = 0.0;
     std::optional<double> secondsLeft;
+    int retries = 0;  // requests sent again after a refused answer
 };
 
 class DownloadMeter {
@@ -53,16 +54,20 @@ private:
 
     std::array<StageState, 3> stages_{};
     int commandsDone_ = 0;  // command exchanges of the download done
+    int retries_ = 0;
     Duration elapsed_{};
     std::optional<Duration> lastShown_;
 };
 
-// "1234 / 17650 個  160 個/秒  残り 1:23" (the time left once there is an estimate).
+// "1234 / 17650 個  160 個/秒  残り 1:23" (the time left once there is an estimate), and
+// "  再試行 2 回" once a request was sent again.
 QString MeterText(const MeterReading& reading);
+// "  再試行 n 回" for retries above 0, else nothing.
+QString RetriesText(int retries);
 // "残り m:ss", seconds rounded up.
 QString TimeLeftText(double seconds);
 // The line that stays once the download has ended, with how it ended (完了, 中止 or the failure
-// text): "完了  読出し 17650 個  105.3 秒".
+// text): "完了  読出し 17650 個  105.3 秒", and the retries as MeterText gives them.
 QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading);
 
 }  // namespace yb

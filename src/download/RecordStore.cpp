@@ -11,6 +11,20 @@ RecordStore::RecordStore()
     clear();
 }
 
+RecordStore::RecordStore(const RecordStore& other)
+    : counts_(other.counts_),
+      stored_(other.stored_),
+      interval_(other.interval_),
+      revision_(other.revision_),
+      main_(std::make_unique<std::array<MainRecord, kMainSlots>>(*other.main_)),
+      temperatures_(std::make_unique<std::array<std::int16_t, kTempSlots>>(*other.temperatures_)),
+      laps_(std::make_unique<std::array<LapRecord, kLapSlots>>(*other.laps_)) {}
+
+RecordStore& RecordStore::operator=(const RecordStore& other) {
+    if (this != &other) *this = RecordStore(other);
+    return *this;
+}
+
 std::size_t RecordStore::Checked(int slot, int size) {
     if (slot < 0 || slot >= size) {
         throw SlotRangeError("slot " + std::to_string(slot) + " outside 0.." +

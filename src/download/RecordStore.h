@@ -42,6 +42,10 @@ public:
                                                  kMainEmpty};
 
     RecordStore();
+    RecordStore(const RecordStore& other);
+    RecordStore& operator=(const RecordStore& other);
+    RecordStore(RecordStore&&) noexcept = default;
+    RecordStore& operator=(RecordStore&&) noexcept = default;
 
     // The count the logger gave for a kind of record (0 until then); the records held are slots
     // 0 to count - 1. A negative count holds none.

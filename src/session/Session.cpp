@@ -1,5 +1,7 @@
 #include "session/Session.h"
 
+#include <algorithm>
+
 #include "serial/ValueRules.h"
 
 namespace yb {
@@ -190,11 +192,42 @@ QCoro::Task<Outcome> Session::writeSetting(Setting setting, QString text) {
 }
 
 QCoro::Task<DownloadOutcome> Session::download() {
-    return run<DownloadOutcome>(Operation::Download, [this] {
-        return Download(*line_, store_, [this](const DownloadProgress& progress) {
-            emit downloadProgress(progress);
-        });
+    return run<DownloadOutcome>(Operation::Download, [this]() -> QCoro::Task<DownloadOutcome> {
+        const auto report = [this](const DownloadProgress& p) { emit downloadProgress(p); };
+        DownloadOutcome outcome = co_await Download(*line_, store_, report, options_);
+        co_return noteEnd(std::move(outcome));
     });
+}
+
+QCoro::Task<DownloadOutcome> Session::resume() {
+    return run<DownloadOutcome>(Operation::Download, [this]() -> QCoro::Task<DownloadOutcome> {
+        const auto report = [this](const DownloadProgress& p) { emit downloadProgress(p); };
+        const DownloadStop stop = stopped_.value_or(DownloadStop{});
+        DownloadOutcome outcome = co_await ResumeDownload(*line_, store_, stop, report, options_);
+        co_return noteEnd(std::move(outcome));
+    });
+}
+
+DownloadOutcome Session::noteEnd(DownloadOutcome outcome) {
+    if (outcome.done()) {
+        stopped_.reset();
+    } else if (outcome.ending != Ending::Refused) {
+        stopped_ = outcome.stop;
+    }
+    return outcome;
+}
+
+Outcome Session::adoptStopped(const RecordStore& store, const DownloadStop& stop) {
+    return runNow<Outcome>([&] {
+        store_ = store;
+        stopped_ = stop;
+        markSaved();  // what came from a file is saved there
+        return Outcome{};
+    });
+}
+
+void Session::setRetries(int retries) {
+    options_.retries = std::clamp(retries, 0, DownloadOptions::kMaxRetries);
 }
 
 }  // namespace yb

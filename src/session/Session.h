@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <qcoro/qcorotask.h>
@@ -73,6 +74,20 @@ public:
     QCoro::Task<SettingRead> readSetting(Setting setting);
     QCoro::Task<Outcome> writeSetting(Setting setting, QString text);
     QCoro::Task<DownloadOutcome> download();
+    // Continues the last download where it stopped (download/Download.h: ResumeDownload); only
+    // while canResume(). A download from the start when there is nothing to continue.
+    QCoro::Task<DownloadOutcome> resume();
+    // Puts a download that stopped elsewhere (a partial data file read back) in the store, so
+    // that resume() continues it. Refused while an operation runs.
+    Outcome adoptStopped(const RecordStore& store, const DownloadStop& stop);
+    // The last download ended early (a failure or a cancel) and can be continued.
+    bool canResume() const { return stopped_.has_value(); }
+    // Where the last download stopped, when it ended early.
+    const std::optional<DownloadStop>& stopped() const { return stopped_; }
+    // How often a download sends a request again after a refused answer (0 to
+    // DownloadOptions::kMaxRetries).
+    void setRetries(int retries);
+    int retries() const { return options_.retries; }
 
     Operation running() const { return running_; }
     bool busy() const { return running_ != Operation::None; }
@@ -111,7 +126,12 @@ private:
     PortOutcome open(const PortAddress& address);
     void onPortLost(const QString& reason);
 
+    // Notes how a download or resume ended: where it stopped, or that it completed.
+    DownloadOutcome noteEnd(DownloadOutcome outcome);
+
     RecordStore store_;
+    std::optional<DownloadStop> stopped_;
+    DownloadOptions options_;
     std::uint64_t savedRevision_ = store_.revision();
     CommPort port_;
     std::unique_ptr<LineExchange> line_;

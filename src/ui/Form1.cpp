@@ -15,6 +15,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -24,12 +25,12 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "version/Version.h"
 #include "datafile/SaveCommand.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
+#include "version/Version.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -77,6 +78,9 @@ const QString kUnsavedDownloadQuestion =
 const QString kOpenCaption = QStringLiteral("Open COM");
 const QString kCloseCaption = QStringLiteral("Close COM");
 const QString kClosedText = QStringLiteral("closed...");
+// The retries the menu's 再試行 gives a download, and where the choice is remembered.
+constexpr int kRetries = 3;
+const QString kRetriesKey = QStringLiteral("download/retries");
 
 }  // namespace
 
@@ -248,12 +252,13 @@ void Form1::AddItem(QMenu* menu, const char* name, const QString& text, const QK
     buttonItems_.emplace_back(item, button);
 }
 
-void Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
-                           const QKeySequence& key, void (Form1::*handler)()) {
+QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                               const QKeySequence& key, void (Form1::*handler)()) {
     QAction* item = menu->addAction(text);
     item->setObjectName(QLatin1String(name));
     item->setShortcut(key);
     connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+    return item;
 }
 
 void Form1::BuildMenus() {
@@ -268,6 +273,18 @@ void Form1::BuildMenus() {
     AddItem(comm, "mnuOpenCom", kOpenCaption, {}, OpenCommBtn);
     AddItem(comm, "mnuCheck", TBB->text(), {}, TBB);
     AddItem(comm, "mnuDownload", DownLoadBtn->text(), QKeySequence(Qt::Key_F5), DownLoadBtn);
+    mnuResume = AddHandlerItem(comm, "mnuResume", QStringLiteral("続きから読出"),
+                               QKeySequence(Qt::SHIFT | Qt::Key_F5), &Form1::mnuResume_Click);
+    // Off unless the user turned it on: a download stops at its first refused answer.
+    mnuRetries = comm->addAction(QStringLiteral("失敗した要求を再試行 (3回)"));
+    mnuRetries->setObjectName(QStringLiteral("mnuRetries"));
+    mnuRetries->setCheckable(true);
+    mnuRetries->setChecked(QSettings().value(kRetriesKey, false).toBool());
+    session_->setRetries(mnuRetries->isChecked() ? kRetries : 0);
+    connect(mnuRetries, &QAction::toggled, this, [this](bool on) {
+        session_->setRetries(on ? kRetries : 0);
+        QSettings().setValue(kRetriesKey, on);
+    });
     comm->addSeparator();
     AddItem(comm, "mnuCancel", CancelB->text(), QKeySequence(Qt::Key_Escape), CancelB);
 
@@ -293,6 +310,7 @@ void Form1::SyncMenus() {
         item->setEnabled(button->isEnabled() && !ignored);
         if (button == OpenCommBtn) item->setText(button->text());
     }
+    mnuResume->setEnabled(session_->canResume() && session_->portOpen() && !session_->busy());
 }
 
 void Form1::WireHandlers() {
@@ -488,10 +506,19 @@ void Form1::DownLoadBtn_Click() {
         !dialogs_->askYesNo(kUnsavedDownloadQuestion)) {
         return;
     }
-    Start(session_->download(), [this](const DownloadOutcome& outcome) {
-        ShowOutcome(outcome);
-        if (metering_) EndMeter(outcome);
-    });
+    Start(session_->download(),
+          [this](const DownloadOutcome& outcome) { ShowDownloadEnd(outcome); });
+}
+
+void Form1::mnuResume_Click() {
+    if (!session_->canResume() || !session_->portOpen()) return;
+    Start(session_->resume(), [this](const DownloadOutcome& outcome) { ShowDownloadEnd(outcome); });
+}
+
+void Form1::ShowDownloadEnd(const DownloadOutcome& outcome) {
+    ShowOutcome(outcome);
+    if (metering_) EndMeter(outcome);
+    SyncMenus();
 }
 
 void Form1::ShowProgress(const DownloadProgress& progress) {

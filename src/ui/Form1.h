@@ -18,9 +18,9 @@
 #include <utility>
 #include <vector>
 
+#include "datafile/Dialogs.h"
 #include "download/DownloadMeter.h"
 #include "session/Session.h"
-#include "datafile/Dialogs.h"
 
 class QAbstractButton;
 class QAction;
@@ -65,6 +65,7 @@ public:
     void Command8_Click();
     void Command7_Click();
     void CancelB_Click();
+    void mnuResume_Click();
     void mnuOpenFile_Click();
     void mnuGraph_Click();
     void mnuAbout_Click();
@@ -93,13 +94,15 @@ private:
     void AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
                  QAbstractButton* button);
     // A menu item with a handler of its own.
-    void AddHandlerItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
-                        void (Form1::*handler)());
+    QAction* AddHandlerItem(QMenu* menu, const char* name, const QString& text,
+                            const QKeySequence& key, void (Form1::*handler)());
     void WireHandlers();
     // Index of the chosen entry of the port list; -1 when the user typed a name.
     int ComboListIndex() const;
     void ShowPortClosed();
     void ShowProgress(const DownloadProgress& progress);
+    // A download or a resume has ended: its text, the status bar's line, the menus.
+    void ShowDownloadEnd(const DownloadOutcome& outcome);
     void ShowSettingRead(Setting setting, const SettingRead& read);
     void ShowOutcome(const Outcome& outcome);
     // A refusal because another operation runs: the click that asked for it is ignored.
@@ -165,6 +168,10 @@ private:
     QLabel* MeterLabel = nullptr;
     QProgressBar* MeterBar = nullptr;
     QPushButton* CancelB = nullptr;
+
+    // Menu items with a state of their own.
+    QAction* mnuResume = nullptr;
+    QAction* mnuRetries = nullptr;
 };
 
 }  // namespace yb

@@ -1,0 +1,30 @@
+#pragma once
+// A partial data file read back as the download that stopped: its records in a store and where
+// it stopped, so that the download can be resumed from the file.
+//
+// The program writes the rows a download did not fetch as empty rows (a lap row it did not fetch
+// holds the lap markers -1 and -1.0). So in a partial file the first section with an empty row is
+// where the download stopped: its rows before it hold values, every row from it on is empty, the
+// sections before it are complete and the sections after it are not there (not started).
+
+#include <QString>
+
+#include <optional>
+
+#include "datafile/RunData.h"
+#include "download/Download.h"
+#include "download/RecordStore.h"
+
+namespace yb {
+
+struct PartialRun {
+    RecordStore store;
+    DownloadStop stop;
+};
+
+// The stopped download a file shows; nullopt with *why set when it is not a partial data file
+// the program wrote (every row holds values, a row half filled, values after an empty row,
+// a section after the stopped one, a value no download can have).
+std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why);
+
+}  // namespace yb

@@ -1,0 +1,189 @@
+// Retries and resume on a fake line: a refused answer costs one request when retries are on, and
+// a stopped download continues with only what is missing, once the logger is shown to hold the
+// same run.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "download/Download.h"
+#include "support/FakeLine.h"
+#include "support/Stores.h"
+
+namespace yb::test {
+namespace {
+
+const QString kDone = QStringLiteral("データ読出し完了...");
+
+ybsim::Options Holding(long main, long temp, long laps, std::uint32_t seed = 1) {
+    ybsim::Options o;
+    o.seed = seed;
+    o.mainCount = main;
+    o.tempCount = temp;
+    o.lapCount = laps;
+    o.interval = 5;
+    return o;
+}
+
+// The answer of the first request of `command` replaced by what a bad line makes of it.
+using Spoil = std::function<Reply(const std::string& answer)>;
+const std::map<std::string, Spoil> kSpoiled{
+    {"silent", [](const std::string&) { return Reply{}; }},
+    // Noise before the answer and after its line end: the repeat waits for the line to be quiet.
+    {"longer", [](const std::string& a) { return Reply{{0ns, "7" + a + "77777777"}}; }},
+    {"letter", [](const std::string& a) { return Reply{{0ns, "G" + a.substr(1)}}; }},
+};
+
+class Resume : public ::testing::Test {
+protected:
+    void Logger(const ybsim::Options& options) {
+        peer = std::make_unique<LoggerPeer>(options);
+        time = nullptr;
+    }
+    // The first request of `command` gets `spoil`'s answer, the later ones the logger's.
+    void SpoilOnce(const std::string& command, Spoil spoil) {
+        auto asked = std::make_shared<int>(0);
+        peer->faults[command] = [asked, spoil](const std::string& answer) {
+            return (*asked)++ == 0 ? spoil(answer) : Reply{{0ns, answer}};
+        };
+    }
+    // Runs a download, or a resume of `stop`, on a fresh line to the same logger.
+    DownloadOutcome Run(int retries, std::optional<DownloadStop> stop = {}) {
+        auto clock = std::make_unique<FakeTime>();
+        time = clock.get();
+        line = std::make_unique<FakeLine>(*time, [this](const std::string& c) {
+            if (onCommand) onCommand(c);
+            return (*peer)(c);
+        });
+        exchange = std::make_unique<LineExchange>(*line, std::move(clock));
+        const DownloadOptions options{retries};
+        return stop ? RunFake(*time, ResumeDownload(*exchange, store, *stop, {}, options))
+                    : RunFake(*time, Download(*exchange, store, {}, options));
+    }
+    std::array<long, 3> Own() const { return OwnRecords(store, peer->logger); }
+    std::array<long, 3> All() const {
+        return {peer->logger.mainCount(), peer->logger.tempCount(), peer->logger.lapCount()};
+    }
+
+    std::unique_ptr<LoggerPeer> peer;
+    RecordStore store;
+    FakeTime* time = nullptr;
+    std::unique_ptr<FakeLine> line;
+    std::unique_ptr<LineExchange> exchange;
+    std::function<void(const std::string&)> onCommand;
+};
+
+// A bad answer of each kind to each kind of request: with retries on, one extra request and the
+// exact run; off, the failure it always was (the interval read goes on, the interval unknown).
+TEST_F(Resume, RetriesCostOneRequestPerBadAnswer) {
+    const std::pair<std::string, QString> requests[] = {
+        {"T??", kDone},
+        {"D1?", QStringLiteral("'D1?' コマンドエラー")},
+        {"D10002", QStringLiteral("'D1+nnnn' コマンドエラー")},
+        {"D2?", QStringLiteral("'D2?' コマンドエラー")},
+        {"D20001", QStringLiteral("'D2+nnnn' コマンドエラー")},
+        {"L?", QStringLiteral("'L2?' コマンドエラー")},
+        {"LD02", QStringLiteral("'LD+nn' コマンドエラー")}};
+    for (const auto& [command, failure] : requests) {
+        for (const auto& [kind, spoil] : kSpoiled) {
+            for (const int retries : {1, 0}) {
+                SCOPED_TRACE(command + " " + kind + " retries " + std::to_string(retries));
+                Logger(Holding(4, 3, 3));
+                SpoilOnce(command, spoil);
+                const DownloadOutcome outcome = Run(retries);
+                const auto asked = std::count(line->commands.begin(), line->commands.end(), command);
+                if (retries) {
+                    EXPECT_EQ(outcome.text, kDone);
+                    EXPECT_EQ(Own(), All());
+                    EXPECT_EQ(store.interval(), 5);
+                    EXPECT_EQ(std::tuple(asked, outcome.retries), std::tuple(2, 1));
+                    EXPECT_EQ(line->commands.size(), 5 + 4 + 3 + 3 + 1u);
+                } else {
+                    EXPECT_EQ(outcome.text, failure);
+                    EXPECT_EQ(std::tuple(asked, outcome.retries), std::tuple(1, 0));
+                    if (command == "T??") {
+                        EXPECT_EQ(store.interval(), 0);
+                    }
+                }
+            }
+        }
+    }
+    // A garbled count, and as many bad answers as there are retries.
+    Logger(Holding(4, 3, 3));
+    SpoilOnce("D2?", [](const std::string&) { return Reply{{0ns, "0X03\r"}}; });
+    EXPECT_EQ(Run(1).text, kDone);
+    Logger(Holding(4, 3, 3));
+    peer->faults["D10001"] = kSpoiled.at("letter");
+    EXPECT_EQ(Run(2).text, QStringLiteral("'D1+nnnn' コマンドエラー"));
+    EXPECT_EQ(std::count(line->commands.begin(), line->commands.end(), "D10001"), 3);
+}
+
+// Stopped in each stage (a failure, a cancel, a line that failed to answer), the download goes on
+// where it stopped: one request for the last record stored, then only what is missing.
+TEST_F(Resume, ContinuesWhereItStoppedAskingNothingTwiceButTheCheck) {
+    // where it stops, how, the check of the resume (the last record stored), and what it asks
+    const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
+        {"D10003", "silent", {"T??", "D1?", "D10002", "D10003", "D10004", "TMP?", "D2?"}},
+        {"D1?", "silent", {"T??", "D1?", "D10000"}},
+        {"TMP?", "cancel", {"T??", "D1?", "D10004", "TMP?", "D2?", "D20000"}},
+        {"D20001", "letter", {"T??", "D1?", "D2?", "D20000", "D20001", "D20002", "L?"}},
+        {"L?", "longer", {"T??", "D1?", "TMP?", "D2?", "D20002", "L?", "LD01"}},
+        {"LD03", "cancel", {"T??", "D1?", "TMP?", "D2?", "L?", "LD02", "LD03"}},
+    };
+    for (const auto& [at, how, resumed] : cases) {
+        SCOPED_TRACE(at + " " + how);
+        Logger(Holding(5, 3, 3));
+        if (how == "cancel") {
+            onCommand = [this, at = at](const std::string& c) {
+                if (c == at) exchange->cancel();
+            };
+        } else {
+            SpoilOnce(at, kSpoiled.at(how));
+        }
+        const DownloadOutcome stopped = Run(0);
+        ASSERT_NE(stopped.text, kDone);
+        onCommand = nullptr;
+        // The records the first run got an answer to: all but its last request.
+        const std::vector<std::string> first(line->commands.begin(), line->commands.end() - 1);
+        const DownloadOutcome outcome = Run(0, stopped.stop);
+        EXPECT_EQ(outcome.text, kDone);
+        EXPECT_EQ(Own(), All());
+        // Its first requests, in order, and no record asked for in both runs but the check.
+        const std::vector<std::string>& again = line->commands;
+        EXPECT_EQ(std::vector(again.begin(), again.begin() + long(resumed.size())), resumed);
+        int twice = 0;
+        for (const std::string& c : again) {
+            const bool record = c.size() > 3 && c.back() != '?';
+            twice += record && std::count(first.begin(), first.end(), c) > 0;
+        }
+        EXPECT_EQ(twice, at == "D1?" ? 0 : 1);
+    }
+}
+
+// A logger that holds another run now: the interval, a count or the checked record differ, and
+// nothing in the store changes.
+TEST_F(Resume, RefusedWhenTheLoggerHoldsAnotherRun) {
+    const std::tuple<std::string, std::string> changes[] = {
+        {"T??", "0A\r"}, {"D1?", "0006\r"}, {"D2?", "0004\r"}, {"L?", "04\r"}, {"record", ""}};
+    for (const auto& [command, answer] : changes) {
+        SCOPED_TRACE(command);
+        Logger(Holding(5, 3, 3));
+        SpoilOnce("LD02", kSpoiled.at("silent"));
+        const DownloadOutcome stopped = Run(0);
+        ASSERT_EQ(stopped.stop.stage, Stage::Laps);
+        if (command == "record") {
+            Logger(Holding(5, 3, 3, /*seed=*/9));  // another run of the same size
+        } else {
+            peer->faults[command] = [answer = answer](const std::string&) {
+                return Reply{{0ns, answer}};
+            };
+        }
+        const auto revision = store.revision();
+        const DownloadOutcome outcome = Run(0, stopped.stop);
+        EXPECT_EQ(outcome.text, kLoggerChangedText);
+        EXPECT_EQ(store.revision(), revision);
+        EXPECT_EQ(outcome.stop.stage, Stage::Laps);  // it may still be resumed
+    }
+}
+
+}  // namespace
+}  // namespace yb::test
