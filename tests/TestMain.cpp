@@ -1,11 +1,16 @@
-// Entry of every test binary: a QApplication on the offscreen platform, then GoogleTest.
+// Entry of every test binary: a QApplication on the offscreen platform, remembered settings in a
+// folder of the run's own, then GoogleTest.
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QTemporaryDir>
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM",
             qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    // What the program remembers (QSettings) never reaches the user's own configuration.
+    const QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

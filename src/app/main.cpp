@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
         QApplication::setWindowIcon(yb::ProgramIcon());
     }
     QCoreApplication::setApplicationName(QString::fromLatin1(yb::kProgramName));
+    QCoreApplication::setOrganizationName(QString::fromLatin1(yb::kProgramName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(yb::kProgramVersion));
     if (needs != yb::CommandNeeds::Window) return yb::RunCommandLine(QCoreApplication::arguments());
 

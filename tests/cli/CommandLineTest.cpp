@@ -149,6 +149,38 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
     }
 }
 
+// A partial file, CSV or TSV, continued where its download stopped: the file a whole download
+// writes, for one repeated request (the check of the last temperature stored) and what was
+// missing. A file that is not partial, or no place for the result, is refused before the port.
+TEST_F(CommandLine, ResumeCompletesAPartialFile) {
+    const auto logger = Holding(120, 12, 6);
+    for (const bool tsv : {false, true}) {
+        SCOPED_TRACE(tsv);
+        Start(logger, {Fault::silence("D2").onRecord(5)});
+        const QString partial = dir.filePath(tsv ? "partial.txt" : "partial.csv");
+        const QString full = dir.filePath(tsv ? "full.txt" : "full.csv");
+        QStringList args{"download", "--port", "PORT", "-o", partial};
+        if (tsv) args << "--tsv";
+        ASSERT_EQ(Program(args).exit, 1);
+        sim->clearReceived();
+        const Result r = Program({"download", "--port", "PORT", "--resume", partial, "-o", full});
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, !tsv, full));
+        EXPECT_EQ(Sent(*sim).substr(0, 25), "T?? D1? D2? D20004 D20005");
+        EXPECT_EQ(sim->commands().size(), 3u + 1 + 7 + 1 + 6);
+    }
+    const QString full = dir.filePath("full.csv");
+    const std::pair<QStringList, QString> refused[] = {
+        {{"download", "--resume", full, "-o", dir.filePath("again.csv")}, "every row holds values"},
+        {{"download", "--resume", dir.filePath("partial.csv")}, "--force replaces this one"},
+        {{"download", "--retries", "11"}, "--retries takes 0 to 10"}};
+    for (const auto& [args, message] : refused) {
+        const Result r = Program(args);
+        EXPECT_EQ(r.exit, args.contains("--retries") ? 2 : 3);
+        EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+    }
+}
+
 TEST_F(CommandLine, ExistingFileIsReplacedOnlyWithForce) {
     Start(Holding(5, 1, 1));
     const QString file = dir.filePath("old.csv");

@@ -258,7 +258,7 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     const QSize clientSize = window->centralWidget()->size();
     child<QPushButton>("DownLoadBtn")->click();
     for (const QString& name : loggerControls) EXPECT_FALSE(child(name)->isEnabled());
-    EXPECT_EQ(itemsOff(), QStringList({"mnuCheck", "mnuDownload", "mnuOpenCom"}));
+    EXPECT_EQ(itemsOff(), QStringList({"mnuCheck", "mnuDownload", "mnuOpenCom", "mnuResume"}));
     EXPECT_TRUE(child("CancelB")->isVisible() && bar->isVisible());
     ASSERT_TRUE(RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
     EXPECT_TRUE(label->text().contains("残り"));
@@ -270,7 +270,7 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     EXPECT_EQ(Shows("Status"), "データ読出し完了...");
     for (const QString& name : loggerControls) EXPECT_TRUE(child(name)->isEnabled());
-    EXPECT_EQ(itemsOff(), QStringList{"mnuCancel"});
+    EXPECT_EQ(itemsOff(), QStringList({"mnuCancel", "mnuResume"}));
     for (std::size_t i = 1; i < shown.size(); ++i) {
         EXPECT_TRUE(shown[i - 1].first <= shown[i].first && shown[i - 1].second <= shown[i].second);
     }
@@ -436,6 +436,36 @@ TEST_F(Window, EndingAsksForUnsavedDataAndStopsWhatRuns) {
     Idle(100);
     EXPECT_LE(sim->commands().size(), sentAtQuit + 1);
     EXPECT_GT(window->session().store().mainCount(), 0);
+}
+
+// A download that failed goes on from the menu (Shift+F5) with only what is missing; retries are
+// off until the user turns them on, and the choice is remembered.
+TEST_F(Window, ResumeAfterAFailureAndRetriesRemembered) {
+    Start(true, {Fault::silence("D1").onRecord(5)});
+    Activate();
+    Open();
+    EXPECT_FALSE(item("mnuRetries")->isChecked());
+    EXPECT_EQ(window->session().retries(), 0);
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    ASSERT_TRUE(RunUntil([&] { return Shows("Status") == "'D1+nnnn' コマンドエラー"; }));
+    ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
+    EXPECT_TRUE(item("mnuResume")->isEnabled());
+    sim->clearReceived();
+    QTest::keyClick(window.get(), Qt::Key_F5, Qt::ShiftModifier);
+    ASSERT_TRUE(RunUntil([&] { return !window->session().busy() && !sim->commands().empty(); }));
+    EXPECT_EQ(Shows("Status"), "データ読出し完了...");
+    EXPECT_EQ(sim->commands().at(2), "D10004");  // the check: the last record stored
+    EXPECT_EQ(sim->commands().at(3), "D10005");
+    EXPECT_EQ(window->session().store().stored(Stage::Main), 30);
+    EXPECT_FALSE(item("mnuResume")->isEnabled());
+
+    item("mnuRetries")->trigger();
+    EXPECT_EQ(window->session().retries(), 3);
+    window.reset();
+    Start();
+    EXPECT_TRUE(item("mnuRetries")->isChecked());
+    EXPECT_EQ(window->session().retries(), 3);
+    item("mnuRetries")->trigger();
 }
 
 // Asked to end from outside, the window ends at once: no question about the unsaved data, the
