@@ -181,39 +181,8 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
     }
 }
 
-TEST_F(CommandLine, ExistingFileIsReplacedOnlyWithForce) {
-    Start(Holding(5, 1, 1));
-    const QString file = dir.filePath("old.csv");
-    QFile f(file);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly) && f.write("old") == 3);
-    f.close();
-    EXPECT_EQ(Program({"download", "--port", "PORT", "-o", file}).exit, 3);
-    EXPECT_EQ(sim->received(), "");  // nothing downloaded, not even the port opened
-    EXPECT_EQ(Lines(file), QList<QByteArray>{"old"});
-    EXPECT_EQ(Program({"download", "--port", "PORT", "-o", file, "--force"}).exit, 0);
-    EXPECT_EQ(Lines(file).size(), 6 + 5 + 4 + 1 + 3 + 1 + 1);
-    EXPECT_EQ(Program({"download", "--port", "PORT", "-o", dir.filePath("no/such/dir.csv")}).exit, 3);
-}
-
-TEST_F(CommandLine, CtrlCEndsTheDownloadAndSavesWhatCame) {
-    Start(Holding(3000, 10, 5, /*instant=*/false));
-    const QString file = dir.filePath("cut.csv");
-    const Result r = Program({"download", "--port", "PORT", "-o", file}, [&](QProcess& p) {
-        RunUntil([&] { return sim->commands().size() > 100; }, 20000);
-        Send(p, SIGINT);
-    });
-    EXPECT_EQ(r.exit, 130);
-    EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出しを中止しました")));
-    const auto lines = Lines(file);
-    ASSERT_GT(lines.size(), 3000);
-    EXPECT_TRUE(lines[6].startsWith("1,") && lines[6].size() > 12);  // the first record came
-    EXPECT_EQ(lines[6 + 2999], "3000,,,,,,,\r");                     // the last one did not
-    Idle(100);
-    EXPECT_LT(sim->commands().size(), 3000u);
-}
-
-// SIGTERM and SIGHUP end a download in any stage as Ctrl+C does: the program cancels it, closes the
-// port and saves the logger's own rows up to there, empty rows after them.
+// Ctrl+C, SIGTERM and SIGHUP end a download in any stage: the program cancels it, closes the port
+// and saves the logger's own rows up to there, empty rows after them.
 TEST_F(CommandLine, TerminationEndsADownloadInEachStageAndSavesWhatCame) {
     struct Row {
         int signal, exit;
@@ -225,7 +194,8 @@ TEST_F(CommandLine, TerminationEndsADownloadInEachStageAndSavesWhatCame) {
     const QString file = dir.filePath("cut.csv");
     const QList<QByteArray> whole = WindowFile(logger, {}, true, file);
     for (const auto& [signal, exit, stage, first, emptyRow] :
-         {Row{SIGTERM, 143, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
+         {Row{SIGINT, 130, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
+          Row{SIGTERM, 143, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
           Row{SIGHUP, 129, "D1", 0, R"(^(\d+),,,,,,,\r$)"},
           Row{SIGTERM, 143, "D2", 0, R"(^(\d+),\r$)"}, Row{SIGHUP, 129, "D2", 0, R"(^(\d+),\r$)"},
           Row{SIGTERM, 143, "LD", 1, R"(^ (\d+),-1,-1\.0,\r$)"},
@@ -304,17 +274,26 @@ TEST_F(CommandLine, DownloadRefusesATargetBeforeAnythingIsSent) {
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
-    for (const auto& [target, message] : {std::pair<QString, QString>(dir.path(), "a folder"),
-                                          {DeviceNode(dir), "not a regular file"},
-                                          {pipe, "not a regular file"},
-                                          {readOnly, "read-only"}}) {
+    for (const auto& [target, force, message] :
+         {std::tuple<QString, bool, QString>(dir.path(), true, "a folder"),
+          {DeviceNode(dir), true, "not a regular file"},
+          {pipe, true, "not a regular file"},
+          {readOnly, true, "read-only"},
+          {readOnly, false, "the file exists; --force replaces it"},
+          {dir.filePath("no/such/dir.csv"), false, "the folder does not exist"}}) {
         if (target.isEmpty()) continue;
-        const Result r = Program({"download", "--port", "PORT", "-o", target, "--force"});
+        QStringList args{"download", "--port", "PORT", "-o", target};
+        if (force) args << "--force";
+        const Result r = Program(args);
         EXPECT_EQ(r.exit, 3);
         EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
         EXPECT_EQ(sim->received(), "");
     }
     EXPECT_EQ(Lines(readOnly), QList<QByteArray>{"old"});
+    // A file that may be written is replaced with --force.
+    ASSERT_TRUE(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
+    EXPECT_EQ(Program({"download", "--port", "PORT", "-o", readOnly, "--force"}).exit, 0);
+    EXPECT_EQ(Lines(readOnly).size(), 6 + 5 + 4 + 1 + 3 + 1 + 1);
 }
 
 // The viewer's commands on a downloaded file, without a display. Enough records that the report's

@@ -171,14 +171,5 @@ TEST_F(Download, AdapterLatencyAndStrayNoiseStillGiveTheExactRun) {
     ExpectHolds(20, 5, 3);
 }
 
-TEST_F(Download, LineDroppingMidwayKeepsTheRecordsBeforeClosedPortSendsNothing) {
-    Connect(Holding(60, 10, 5, /*instant=*/false), {Fault::hangUp("D1").onRecord(50)});
-    EXPECT_EQ(Run(), kD1Record);
-    EXPECT_EQ(sim->commands().back(), "D10032");
-    ExpectHolds(50, 0, 0);
-    EXPECT_FALSE(session.portOpen());
-    EXPECT_EQ(Run(), QStringLiteral("CommPort Not Open..."));
-}
-
 }  // namespace
 }  // namespace yb::test

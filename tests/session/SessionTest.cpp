@@ -99,26 +99,5 @@ TEST_F(SessionTest, ChoosingAnotherPortAndLosingTheLine) {
     EXPECT_TRUE(session.openNamed(QStringLiteral("COM1")).done());
 }
 
-TEST_F(SessionTest, ConnectionCheckWantsUpperCaseOKAtTheStart) {
-    const std::pair<std::string, bool> answers[] = {
-        {"OK\r", true}, {"OKAY", true}, {"ok\r", false}, {"O", false}, {"", false}};
-    for (const auto& [answer, ok] : answers) {
-        SCOPED_TRACE(answer);
-        sim->addFault(answer.empty() ? Fault::silence("?") : Fault::replace("?", answer));
-        const CheckOutcome outcome = Await(session.checkConnection());
-        EXPECT_EQ(outcome.text, ok ? QStringLiteral("YB 接続確認できました")
-                                   : QStringLiteral("YB 接続確認できませんでした"));
-        EXPECT_EQ(outcome.answer, answer);
-    }
-    // A late OK is no answer to the next check.
-    sim->addFault(Fault::late("?", 150));
-    EXPECT_FALSE(Await(session.checkConnection()).done());
-    sim->addFault(Fault::silence("?"));
-    Idle(100);
-    EXPECT_FALSE(Await(session.checkConnection()).done());
-    session.closePort();
-    EXPECT_EQ(Await(session.checkConnection()).text, QStringLiteral("CommPort Not Open..."));
-}
-
 }  // namespace
 }  // namespace yb::test
