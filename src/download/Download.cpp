@@ -1,5 +1,7 @@
 #include "download/Download.h"
 
+#include <algorithm>
+
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -292,15 +294,34 @@ QCoro::Task<DownloadOutcome> DownloadRun::fetchRecords(const DownloadStage& stag
     co_return end(Ending::Done, {});
 }
 
+// Any answer to the probe is a verdict, "OK" at its start a yes, except one that the line
+// spoiled: a byte no answer holds would make a noisy "OK" a no, and the temperature section would
+// silently go missing.
+bool IsProbeVerdict(const std::string& answer) {
+    return std::all_of(answer.begin(), answer.end(), [](char c) {
+        return IsLineEnd(c) || (c >= 0x20 && c <= 0x7E);
+    });
+}
+
 QCoro::Task<std::optional<bool>> DownloadRun::probe(DownloadOutcome& ended) {
     stop_ = DownloadStop{Stage::Temperature, false, std::nullopt};
-    Answer answer = co_await line_.settle();
-    if (!answer.interrupted()) answer = co_await ask("TMP?");
-    if (answer.interrupted()) {
-        ended = interrupted(answer, kProbeFailure);
+    const Answer settled = co_await line_.settle();
+    if (settled.interrupted()) {
+        ended = interrupted(settled, kProbeFailure);
         co_return std::nullopt;
     }
-    stop_.temperatureFitted = BeginsWithOK(answer.text);
+    // No answer at all is a verdict too: no option.
+    const auto send = [&]() -> QCoro::Task<Answer> {
+        Answer answer = co_await ask("TMP?");
+        if (answer.state == Answer::State::TimedOut) answer.state = Answer::State::Answered;
+        co_return answer;
+    };
+    const Reply reply = co_await request(send, IsProbeVerdict);
+    if (reply.answer.interrupted() || !reply.accepted) {
+        ended = interrupted(reply.answer, kProbeFailure);
+        co_return std::nullopt;
+    }
+    stop_.temperatureFitted = BeginsWithOK(reply.answer.text);
     co_return stop_.temperatureFitted;
 }
 

@@ -182,7 +182,7 @@ TEST_F(Framing, IntervalOnlyFromAWellFormedAnswer) {
 TEST_F(Framing, TemperatureProbe) {
     for (const auto& [answer, fitted] : {std::pair("OK\r", true), std::pair("OKAY", true),
                                          std::pair("ok\r", false), std::pair("O", false),
-                                         std::pair("", false)}) {
+                                         std::pair("", false), std::pair("NG\r", false)}) {
         SCOPED_TRACE(answer);
         Logger(Holding(2, 2, 2));
         peer->faults["TMP?"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
@@ -191,6 +191,11 @@ TEST_F(Framing, TemperatureProbe) {
         // T?? and D1?; TMP? and D2?; L?: what the status bar's time left counts on.
         EXPECT_EQ(commandsAtCount, (fitted ? std::vector{2, 4, 5} : std::vector{2, 4}));
     }
+    // A probe answer the line spoiled is no verdict: the download fails rather than leave the
+    // temperatures out.
+    Logger(Holding(2, 2, 2));
+    peer->faults["TMP?"] = [](const std::string&) { return Reply{{0ns, "O\xFFK\r"}}; };
+    EXPECT_EQ(Run().text, QStringLiteral("'TMP?' コマンドエラー"));
 }
 
 // A download that fails after a complete one: the store holds this run's records and empty rows,

@@ -22,6 +22,9 @@ struct Options {
     // A USB serial adapter's latency timer (FTDI: 16 ms by default): each answer is held until
     // this long after its first character and then arrives in one burst. 0: no adapter.
     int adapterLatencyMs = 0;
+    // A noisy line: one answer in this many (at random, from `seed`) arrives with a character
+    // spoiled (0xFF, as a framing error leaves it). 0: a clean line.
+    long badAnswerEvery = 0;
 };
 
 // Raw values of one main-data record, as the logger measured them.

@@ -52,6 +52,8 @@ bool Fault::matches(const std::string& cmd) const {
 LoggerSim::LoggerSim(const Options& options)
     : instant_(options.instant),
       latency_(std::chrono::milliseconds(std::max(0, options.adapterLatencyMs))),
+      badAnswerEvery_(std::max(0L, options.badAnswerEvery)),
+      noise_(options.seed ^ 0x5EEDu),
       logger_(options) {}
 
 LoggerSim::~LoggerSim() {
@@ -223,6 +225,11 @@ LoggerSim::Reply LoggerSim::handle(const std::string& cmd) {
     if (rule == faults_.end()) {
         reply.text = answer();
         reply.send = !cmd.empty();
+        // The line's noise: one character of the answer (never its line end) spoiled.
+        if (badAnswerEvery_ > 0 && reply.text.size() > 1 &&
+            noise_() % static_cast<unsigned long>(badAnswerEvery_) == 0) {
+            reply.text[noise_() % (reply.text.size() - 1)] = '\xFF';  // a framing error
+        }
         return reply;
     }
     Fault fault = *rule;

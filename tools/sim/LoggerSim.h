@@ -170,6 +170,8 @@ private:
 
     const bool instant_;
     const std::chrono::nanoseconds latency_;
+    const long badAnswerEvery_;
+    std::mt19937 noise_;  // under stateMutex_
     mutable std::mutex stateMutex_;  // logger_, faults_
     Logger logger_;
     std::vector<Fault> faults_;
