@@ -36,13 +36,13 @@
 #include <unistd.h>
 
 #include "session/Session.h"
+#include "LineTime.h"
 #include "sim/LoggerSim.h"
 #include "ui/Form1.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr double kCharSeconds = 10.0 / 38400.0;
 
 ybsim::Options Paced(long main, long temp, long laps, int adapterLatencyMs = 0) {
     ybsim::Options o;
@@ -51,23 +51,6 @@ ybsim::Options Paced(long main, long temp, long laps, int adapterLatencyMs = 0) 
     o.lapCount = laps;
     o.adapterLatencyMs = adapterLatencyMs;
     return o;
-}
-
-// The line-time limit of a full logger's download: 16100 main records (request and answer 7 + 17
-// characters), 1350 temperatures (7 + 3), 200 laps (5 + 9), the five count requests and their
-// answers, and their five 100 ms waits.
-constexpr double kFullLineTimeLimit =
-    (16100 * 24 + 1350 * 10 + 200 * 14 + (4 + 4 + 5 + 4 + 3) + (3 + 5 + 3 + 5 + 3)) * kCharSeconds +
-    5 * 0.100;
-
-// The line-time limit of a whole download from this logger, in seconds.
-double LineTimeLimit(const ybsim::LoggerSim& sim) {
-    std::size_t chars = sim.received().size();
-    chars += 3 + 5 + 3 + 5 + 3;  // answers of T??, D1?, TMP?, D2?, L?
-    for (long i = 0; i < sim.mainCount(); ++i) chars += sim.mainRecord(i).size();
-    for (long i = 0; i < sim.tempCount(); ++i) chars += sim.tempRecord(i).size();
-    for (long lap = 1; lap <= sim.lapCount(); ++lap) chars += sim.lapRecord(lap).size();
-    return static_cast<double>(chars) * kCharSeconds + 5 * 0.100;
 }
 
 // Sleeps between events as the program's own event loop does: whatever ends a run (the outcome,
