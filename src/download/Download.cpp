@@ -165,7 +165,6 @@ private:
         DownloadOutcome outcome;
         outcome.ending = ending;
         outcome.text = text;
-        outcome.stage = stop_.stage;
         outcome.stop = stop_;
         outcome.retries = retries_;
         return outcome;

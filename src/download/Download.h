@@ -69,8 +69,7 @@ struct DownloadStop {
 };
 
 struct DownloadOutcome : Outcome {
-    Stage stage = Stage::Main;  // the stage that was running when it ended
-    DownloadStop stop;          // where it stopped, when it ended early
+    DownloadStop stop;          // the stage running when it ended: where it stopped, if early
     int retries = 0;            // requests sent again after a refused answer
 };
 
