@@ -106,7 +106,18 @@ int RunCommand(const QStringList& arguments) {
                                    QStringLiteral("replace an existing data file"));
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("summary: one JSON object instead of lines"));
-    parser.addOptions({port, output, tsv, force, json});
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("summary, report: the window's start, minutes from the first record"),
+        QStringLiteral("MIN"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("summary, report: the window's end (exclusive)"),
+                                QStringLiteral("MIN"));
+    const QCommandLineOption lapStart(
+        QStringLiteral("lap-start"),
+        QStringLiteral("summary, report: the first lap starts MIN after the first record"),
+        QStringLiteral("MIN"));
+    parser.addOptions({port, output, tsv, force, json, from, to, lapStart});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -130,6 +141,9 @@ int RunCommand(const QStringList& arguments) {
     options.csv = !parser.isSet(tsv);
     options.force = parser.isSet(force);
     options.json = parser.isSet(json);
+    options.from = parser.value(from);
+    options.to = parser.value(to);
+    options.lapStart = parser.value(lapStart);
     return command->second.run(args, options);
 }
 

@@ -15,6 +15,11 @@ struct CommandOptions {
     bool csv = true;                        // download: commas (else tabs)
     bool force = false;                     // download: an existing file may be replaced
     bool json = false;                      // summary: one JSON object
+    // summary and report: a window of the run in minutes from the first record ([from, to)) and
+    // where the laps start, as typed (cli/RunOptions.h reads them).
+    QString from;
+    QString to;
+    QString lapStart;
 };
 
 // The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and
