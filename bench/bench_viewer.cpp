@@ -8,6 +8,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -57,6 +58,8 @@ int main(int argc, char** argv) {
         }
     });
     QApplication app(argc, argv);
+    const QTemporaryDir settings;  // the viewer's remembered layout: not the user's
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
     yb::RecordStore data;
     yb::bench::FillSimulatedRun(data, {5, 16100, 1350, 200});
