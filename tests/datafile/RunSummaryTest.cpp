@@ -43,6 +43,9 @@ const QString kFull = Edited({{"=,6", "=,4"},
                               {"3,\n", ""},
                               {"=,3\nNo,L", "=,2\nNo,L"},
                               {" 3,-1,-1.0,\n", ""}});
+const QString kEmptyLap =
+    QString(kFull).replace(QStringLiteral("=,2\nNo,L"), QStringLiteral("=,3\nNo,L")) +
+    QStringLiteral(" 3,-1,-1.0,\n");
 const QString kTsv10 = Edited({{"2秒", "10秒"}, {"1分", "2分"}, {",", "\t"}});
 const QString kUnknown = Edited({{"2秒間隔", "?秒間隔:不明"}});
 const QString kNoLaps =
@@ -106,6 +109,12 @@ TEST(RunSummary, HandWorkedFiguresWindowsAndLaps) {
          {},
          0,
          {4, 2, 8, 360 * h, 45, 72, 1978 * h, 96 * h, 97, 41, 2, 2, 2, 3.5, 0},
+         {lap1, lap2}},
+        {"only a lap row empty",
+         kEmptyLap,
+         {},
+         0,
+         {4, 2, 8, 360 * h, 45, 72, 1978 * h, 96 * h, 97, 41, 3, 2, 2, 3.5, 1},
          {lap1, lap2}},
         // 0.05 min = 3 s: lap 1 holds rows 2 and 3 (4 s, 6 s), lap 2 row 4 (8 s), which is empty.
         {"lap start",
