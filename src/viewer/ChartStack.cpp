@@ -270,9 +270,10 @@ void ChartStack::keyPressEvent(QKeyEvent* event) {
 }
 
 void ChartStack::setHiddenChannels(const QStringList& keys) {
+    const QStringList hidden = keys;  // `keys` may be hidden_ itself, which changes meanwhile
     for (const RunChart& chart : charts_) {
         for (const ChannelSpec& channel : chart.channels) {
-            setChannelShown(channel.key, !keys.contains(channel.key));
+            setChannelShown(channel.key, !hidden.contains(channel.key));
         }
     }
 }
@@ -288,6 +289,7 @@ void ChartStack::connectLegend() {
         for (std::size_t c = 0; c < chart.series.size(); ++c) {
             const QString key = chart.channels[c].key;
             for (QLegendMarker* marker : chart.chart->legend()->markers(chart.series[c])) {
+                disconnect(marker, &QLegendMarker::clicked, this, nullptr);  // once each
                 connect(marker, &QLegendMarker::clicked, this, [this, key] {
                     setChannelShown(key, hidden_.contains(key));
                     emit hiddenChannelsChanged(hidden_);

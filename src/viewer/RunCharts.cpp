@@ -273,6 +273,11 @@ void LapMarkers::setLaps(std::vector<std::pair<double, int>> laps) {
     update();
 }
 
+void LapMarkers::refresh() {
+    prepareGeometryChange();  // the chart's size may have changed, and the bounds with it
+    update();
+}
+
 QRectF LapMarkers::boundingRect() const {
     return QRectF(QPointF(0, 0), chart_->size());
 }
@@ -588,7 +593,7 @@ void ShowTimeRange(RunChart& chart, double min, double max, int pixels) {
     for (std::size_t s = 0; s < chart.comparison.size(); ++s) {
         chart.comparison[s]->replace(Thinned(chart.comparisonPoints[s], min, max, pixels));
     }
-    if (chart.markers) chart.markers->update();
+    if (chart.markers) chart.markers->refresh();
 }
 
 QString ChannelValueText(const RunData& run, const RunEnergy& energy, const RunTimeline& timeline,

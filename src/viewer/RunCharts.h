@@ -85,6 +85,8 @@ public:
     // Lap starts on the time axis and their lap numbers.
     void setLaps(std::vector<std::pair<double, int>> laps);
     const std::vector<std::pair<double, int>>& laps() const { return laps_; }
+    // Repaints after a change of the range or of the chart's size.
+    void refresh();
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*) override;
 

@@ -248,6 +248,10 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
         EXPECT_GT(chart.comparison[0]->pen().color().lightness(),
                   chart.series[0]->pen().color().lightness());
     }
+    ASSERT_TRUE(window->addComparison(path));  // again: replaces the first
+    const RunChart& speed = charts->charts()[3];
+    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
+    EXPECT_FALSE(speed.series[0]->isVisible() || speed.comparison[0]->isVisible());
     auto* overlay = static_cast<LapOverlay*>(window->compareLap(0));
     ASSERT_TRUE(overlay);
     for (int i = 0; i < 2; ++i) {
