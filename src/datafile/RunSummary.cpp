@@ -170,8 +170,7 @@ std::pair<int, int> RowsIn(double from, double to, double step, int rows) {
     return {first, end};
 }
 
-// The figures over main rows [first, end) and temperature rows [tFirst, tEnd), lap figures
-// aside.
+// The figures over the window's main and temperature rows, lap figures aside.
 RunSummary SummarizeRows(const RunData& run, const RowWindow& w) {
     RunSummary s;
     for (int i = w.mainFirst; i < w.mainEnd; ++i) {
