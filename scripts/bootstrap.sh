@@ -30,7 +30,7 @@ for group in "$@"; do
       )
       ;;
     # a virtual X display, `import` to grab it, xdotool to point and drag in it
-    screenshots) packages+=(xvfb imagemagick xdotool) ;;
+    screenshots) packages+=(xvfb imagemagick xdotool poppler-utils) ;;  # pdftoppm: a report page
     fuzz) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;  # libFuzzer, ASan, UBSan
     # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only; jq reads the
     # build's compile_commands.json

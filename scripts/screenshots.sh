@@ -3,7 +3,7 @@
 # each window at a fixed size and grabs the screen. Installs what is missing first.
 #
 #   scripts/screenshots.sh            every screenshot
-#   scripts/screenshots.sh window     only the ones named (viewer, window)
+#   scripts/screenshots.sh window     only the ones named (viewer, overlay, report, window)
 #
 # Each screenshot is one function below, shot_<name>; add a function to add one.
 set -euo pipefail
@@ -15,6 +15,11 @@ width=1600
 height=1000
 display=":${YB_SCREENSHOT_DISPLAY:-87}"
 work=$(mktemp -d)
+# What the viewer remembers stays in the run's folder: every shot starts from the first layout,
+# with a battery capacity typed in (30 Ah), so that the remaining charge shows.
+export XDG_CONFIG_HOME=$work/config
+mkdir -p "$XDG_CONFIG_HOME/yb-downloader"
+printf '[General]\nbatteryAh=30\n' >"$XDG_CONFIG_HOME/yb-downloader/viewer.conf"
 xvfb_pid=
 helpers=()  # background programs a shot needs besides the one it grabs
 cleanup() {
@@ -59,22 +64,53 @@ grab() {
   echo "screenshots: wrote $out"
 }
 
-# The data viewer on a simulated race that fills the logger: 16100 records at 2 s, a
-# temperature a minute, 200 laps.
+# The data file of a simulated race that fills the logger: 16100 records at 2 s, a temperature
+# a minute, 200 laps.
+sample_run() {
+  cmake --build "$build" --target yb-sample-run yb-downloader
+  [[ -f $work/YB_Data.csv ]] || "$build/yb-sample-run" "$work/YB_Data.csv"
+}
+
+# The data viewer on the simulated race, zoomed on the pit stop: the lap markers, the cursor's
+# values, the figures of the window shown beside the whole run's.
 shot_viewer() {
-  cmake --build "$build" --target yb-sample-run
-  local run="$work/YB_Data.csv"
-  DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-sample-run" "$run" \
-    --view -geometry "${width}x${height}+0+0" &
+  sample_run
+  DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-downloader" view "$work/YB_Data.csv" \
+    -geometry "${width}x${height}+0+0" &
   local pid=$!
   settle $pid
-  # Drag across the speed chart to zoom in on the middle of the race (the pit stop), then rest
-  # the pointer there so the cursor shows every channel's value.
-  pointer mousemove 430 640 mousedown 1
-  pointer mousemove 700 640
-  pointer mousemove 860 640 mouseup 1
-  pointer mousemove 700 700
+  # Drag across the speed chart around the middle of the race (the pit stop), then rest the
+  # pointer there so the cursor shows every channel's value.
+  pointer mousemove 520 565 mousedown 1
+  pointer mousemove 560 565
+  pointer mousemove 600 565 mouseup 1
+  pointer mousemove 575 590
   grab docs/viewer.png $pid
+}
+
+# A lap laid over the best lap: a double-click on a lap row of the viewer's lap table.
+shot_overlay() {
+  sample_run
+  DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-downloader" view "$work/YB_Data.csv" \
+    -geometry "${width}x${height}+0+0" &
+  local pid=$!
+  settle $pid
+  # Two rows below the best lap, which the table shows in its middle.
+  pointer mousemove 1267 630 click --repeat 2 --delay 80 1
+  sleep 1
+  local id
+  id=$(DISPLAY=$display xdotool search --onlyvisible --name "周回の比較" | head -n 1)
+  [[ -n $id ]] || { echo "screenshots: the lap overlay did not open" >&2; exit 1; }
+  grab docs/lap-overlay.png $pid "$id"
+}
+
+# The first page of the report of one hour of the race, as `report --from --to` writes it.
+shot_report() {
+  sample_run
+  "$build/yb-downloader" report "$work/YB_Data.csv" --from 240 --to 300 -o "$work/report.pdf"
+  pdftoppm -r 110 -f 1 -l 1 -png -singlefile "$work/report.pdf" "$work/report"
+  cp "$work/report.png" docs/report.png
+  echo "screenshots: wrote docs/report.png"
 }
 
 # The main window a while into a download from a full logger (16100/1350/200 records at the
@@ -102,7 +138,7 @@ shot_window() {
 }
 
 shots=("$@")
-((${#shots[@]})) || shots=(viewer window)
+((${#shots[@]})) || shots=(viewer overlay report window)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 start_display

@@ -117,7 +117,18 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("download: continue the download a partial data file holds; the complete "
                        "file goes to -o, or over FILE with --force"),
         QStringLiteral("FILE"));
-    parser.addOptions({port, output, tsv, force, json, retries, resume});
+    const QCommandLineOption from(
+        QStringLiteral("from"),
+        QStringLiteral("summary, report: the window's start, minutes from the first record"),
+        QStringLiteral("MIN"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("summary, report: the window's end (exclusive)"),
+                                QStringLiteral("MIN"));
+    const QCommandLineOption lapStart(
+        QStringLiteral("lap-start"),
+        QStringLiteral("summary, report: the first lap starts MIN after the first record"),
+        QStringLiteral("MIN"));
+    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -147,6 +158,9 @@ int RunCommand(const QStringList& arguments) {
     if (!number || options.retries < 0 || options.retries > DownloadOptions::kMaxRetries) {
         return UsageError(QStringLiteral("--retries takes 0 to 10"));
     }
+    options.from = parser.value(from);
+    options.to = parser.value(to);
+    options.lapStart = parser.value(lapStart);
     return command->second.run(args, options);
 }
 

@@ -8,8 +8,8 @@
 //   yb-downloader set  tyre|battery|interval VALUE      [--port PORT]
 //   yb-downloader ports
 //   yb-downloader view [FILE...]          (also: yb-downloader FILE...)
-//   yb-downloader report FILE [-o OUT]
-//   yb-downloader summary FILE [--json]
+//   yb-downloader report FILE [-o OUT] [--from MIN] [--to MIN] [--lap-start MIN]
+//   yb-downloader summary FILE [--json] [--from MIN] [--to MIN] [--lap-start MIN]
 //
 // Results go to stdout, messages and progress to stderr. Exit codes: cli/ExitCodes.h.
 

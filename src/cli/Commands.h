@@ -17,6 +17,11 @@ struct CommandOptions {
     bool json = false;                      // summary: one JSON object
     int retries = 0;                        // download: requests sent again after a refusal
     QString resume;                         // download: the partial data file to continue
+    // summary and report: a window of the run in minutes from the first record ([from, to)) and
+    // where the laps start, as typed (cli/RunOptions.h reads them).
+    QString from;
+    QString to;
+    QString lapStart;
 };
 
 // The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and

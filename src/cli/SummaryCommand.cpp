@@ -1,28 +1,41 @@
-// `summary FILE [--json]`: the run summary of a data file, without any widget or display.
+// `summary FILE [--json] [--from MIN] [--to MIN] [--lap-start MIN]`: the run summary of a data
+// file, or of a window of it, without any widget or display.
 #include <QString>
 
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
+#include "cli/RunOptions.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/RunSummary.h"
 
 namespace yb {
 
 int SummaryCommand(const QString& file, const CommandOptions& options) {
+    const std::optional<RunChoice> choice = ReadRunChoice(options, QStringLiteral("summary"));
+    if (!choice) return kExitUsage;
     const DataFileReadResult result = ReadDataFileAt(file);
     if (!result.run) {
         Err(result.errorText());
         return kExitFile;
     }
-    const RunSummary summary = SummarizeRun(*result.run);
+    RunSummary summary;
+    if (choice->windowed()) {
+        const std::optional<RowWindow> rows = WindowRows(*choice, *result.run, file);
+        if (!rows) return kExitUsage;
+        summary = SummarizeWindow(*result.run, *rows);
+    } else {
+        summary = SummarizeRun(*result.run, MinutesToSeconds(choice->lapStartMin));
+    }
     if (options.json) {
         Out(QString::fromUtf8(SummaryJson(summary)));
-    } else {
-        for (const SummaryLine& line : SummaryLines(summary)) {
-            Out(line.label + QStringLiteral(": ") + line.value);
-        }
+        return kExitSuccess;
     }
+    QString text = SummaryText(summary);
+    if (!summary.window && !summary.lapTable.empty())
+        text += u'\n' + LapTableText(summary.lapTable);
+    text.chop(1);
+    Out(text);
     return kExitSuccess;
 }
 

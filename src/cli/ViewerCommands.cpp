@@ -1,5 +1,6 @@
-// `view [FILE...]` and `report FILE [-o OUT]`: the data viewer and its report, which need an
-// application with widgets (a report draws on the offscreen platform without a display).
+// `view [FILE...]` and `report FILE [-o OUT] [--from MIN] [--to MIN] [--lap-start MIN]`: the data
+// viewer and its report, which need an application with widgets (a report draws on the offscreen
+// platform without a display).
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -7,6 +8,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
+#include "cli/RunOptions.h"
 #include "datafile/DataFileReader.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"
@@ -38,14 +40,12 @@ int ViewCommand(const QStringList& files) {
 }
 
 int ReportCommand(const QString& file, const CommandOptions& options) {
-    QString target = options.output;
-    if (target.isEmpty()) {
-        const QFileInfo info(file);
-        target = info.dir().filePath(info.completeBaseName() + QStringLiteral(".pdf"));
-    }
-    if (!target.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
-        !target.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return UsageError(QStringLiteral("report: ") + target +
+    const std::optional<RunChoice> choice = ReadRunChoice(options, QStringLiteral("report"));
+    if (!choice) return kExitUsage;
+    const QString& chosen = options.output;
+    if (!chosen.isEmpty() && !chosen.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
+        !chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        return UsageError(QStringLiteral("report: ") + chosen +
                           QStringLiteral(": the output must end with .pdf or .png"));
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
@@ -54,7 +54,21 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
         Err(result.errorText());
         return kExitFile;
     }
-    if (const QString error = WriteRunReport(*result.run, target); !error.isEmpty()) {
+    const RunData& run = *result.run;
+    ChartState state;
+    state.lapStartS = MinutesToSeconds(choice->lapStartMin);
+    if (choice->windowed()) {
+        if (!WindowRows(*choice, run, file)) return kExitUsage;
+        const RunTimeline timeline(run);
+        state.range = {choice->fromMin.value_or(timeline.start()),
+                       choice->toMin.value_or(timeline.end())};
+    }
+    // By default beside the data file, named after it and the window.
+    const QString target =
+        chosen.isEmpty()
+            ? QFileInfo(file).dir().filePath(ReportBaseName(run, state) + QStringLiteral(".pdf"))
+            : chosen;
+    if (const QString error = WriteRunReport(run, target, state); !error.isEmpty()) {
         Err(target + QStringLiteral(": ") + error);
         return kExitFile;
     }

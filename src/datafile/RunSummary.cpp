@@ -1,23 +1,31 @@
 #include "datafile/RunSummary.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <limits>
+#include <tuple>
 
 namespace yb {
 
 namespace {
 
-// Sum, minimum and maximum of the values present.
+const char* const kContext = "RunSummary";
+
+// Sum, minimum and maximum of the values present in rows [first, end).
 struct Stats {
     double sum = 0.0;
     std::optional<double> min;
     std::optional<double> max;
 
     template <typename Column>
-    explicit Stats(const Column& column) {
-        for (const auto& value : column) {
+    Stats(const Column& column, int first, int end) {
+        for (int i = std::max(first, 0); i < std::min<int>(end, static_cast<int>(column.size()));
+             ++i) {
+            const auto& value = column[static_cast<std::size_t>(i)];
             if (!value) continue;
             const double v = *value;
             sum += v;
@@ -25,18 +33,22 @@ struct Stats {
             max = max ? std::max(*max, v) : v;
         }
     }
+    template <typename Column>
+    explicit Stats(const Column& column) : Stats(column, 0, static_cast<int>(column.size())) {}
 };
 
-enum class Shown { Count, Fixed, Clock };
+enum class Shown { Count, Fixed, Clock, YesNo };
 
-// One summary item: its JSON key, how a person reads it, and where its value comes from.
+// One summary item: its JSON key, how a person reads it, and where its value comes from. Lap
+// items have no value in a window.
 struct Item {
     const char* key;
-    const char16_t* label;
+    const char* label;  // translated in the context "RunSummary"
     Shown shown;
     int decimals;
     const char16_t* unit;
     std::function<std::optional<double>(const RunSummary&)> value;
+    bool lapItem = false;
 };
 
 template <typename T>
@@ -46,48 +58,68 @@ std::optional<double> AsDouble(const std::optional<T>& value) {
 
 const std::vector<Item>& Items() {
     static const std::vector<Item> items = {
-        {"records", u"記録数", Shown::Count, 0, u"",
+        {"records", QT_TRANSLATE_NOOP("RunSummary", "記録数"), Shown::Count, 0, u"",
          [](auto& s) { return AsDouble(std::optional(s.records)); }},
-        {"interval_s", u"記録間隔", Shown::Fixed, 0, u"秒", [](auto& s) { return s.interval_s; }},
-        {"duration_s", u"記録時間", Shown::Clock, 0, u"", [](auto& s) { return s.duration_s; }},
-        {"distance_km", u"走行距離", Shown::Fixed, 2, u"km", [](auto& s) { return s.distance_km; }},
-        {"avg_speed_kmh", u"平均速度", Shown::Fixed, 1, u"km/h",
+        {"interval_s", QT_TRANSLATE_NOOP("RunSummary", "記録間隔"), Shown::Fixed, 0, u"秒",
+         [](auto& s) { return s.interval_s; }},
+        {"duration_s", QT_TRANSLATE_NOOP("RunSummary", "記録時間"), Shown::Clock, 0, u"",
+         [](auto& s) { return s.duration_s; }},
+        {"distance_km", QT_TRANSLATE_NOOP("RunSummary", "走行距離"), Shown::Fixed, 2, u"km",
+         [](auto& s) { return s.distance_km; }},
+        {"avg_speed_kmh", QT_TRANSLATE_NOOP("RunSummary", "平均速度"), Shown::Fixed, 1, u"km/h",
          [](auto& s) { return s.avg_speed_kmh; }},
-        {"max_speed_kmh", u"最高速度", Shown::Fixed, 0, u"km/h",
+        {"max_speed_kmh", QT_TRANSLATE_NOOP("RunSummary", "最高速度"), Shown::Fixed, 0, u"km/h",
          [](auto& s) { return s.max_speed_kmh; }},
-        {"solar_wh", u"ソーラー発電量", Shown::Fixed, 1, u"Wh", [](auto& s) { return s.solar_wh; }},
-        {"battery_wh", u"バッテリー電力量", Shown::Fixed, 1, u"Wh",
+        {"solar_wh", QT_TRANSLATE_NOOP("RunSummary", "ソーラー発電量"), Shown::Fixed, 1, u"Wh",
+         [](auto& s) { return s.solar_wh; }},
+        {"battery_wh", QT_TRANSLATE_NOOP("RunSummary", "バッテリー電力量"), Shown::Fixed, 1, u"Wh",
          [](auto& s) { return s.battery_wh; }},
-        {"min_main_v", u"最低メイン電圧", Shown::Fixed, 1, u"V",
+        {"min_main_v", QT_TRANSLATE_NOOP("RunSummary", "最低メイン電圧"), Shown::Fixed, 1, u"V",
          [](auto& s) { return s.min_main_v; }},
-        {"max_temp_c", u"最高温度", Shown::Fixed, 0, u"℃", [](auto& s) { return s.max_temp_c; }},
-        {"laps", u"周回数", Shown::Count, 0, u"",
-         [](auto& s) { return AsDouble(std::optional(s.laps)); }},
-        {"best_lap_s", u"ベストラップ", Shown::Clock, 0, u"", [](auto& s) { return s.best_lap_s; }},
-        {"best_lap_no", u"ベストラップの周回", Shown::Count, 0, u"",
-         [](auto& s) { return AsDouble(s.best_lap_no); }},
-        {"motor_wh", u"モーター電力量", Shown::Fixed, 1, u"Wh", [](auto& s) { return s.motor_wh; }},
+        {"max_temp_c", QT_TRANSLATE_NOOP("RunSummary", "最高温度"), Shown::Fixed, 0, u"℃",
+         [](auto& s) { return s.max_temp_c; }},
+        {"laps", QT_TRANSLATE_NOOP("RunSummary", "周回数"), Shown::Count, 0, u"",
+         [](auto& s) { return AsDouble(s.laps); }, true},
+        {"best_lap_s", QT_TRANSLATE_NOOP("RunSummary", "ベストラップ"), Shown::Clock, 0, u"",
+         [](auto& s) { return s.best_lap_s; }, true},
+        {"best_lap_no", QT_TRANSLATE_NOOP("RunSummary", "ベストラップの周回"), Shown::Count, 0, u"",
+         [](auto& s) { return AsDouble(s.best_lap_no); }, true},
+        {"motor_wh", QT_TRANSLATE_NOOP("RunSummary", "モーター電力量"), Shown::Fixed, 1, u"Wh",
+         [](auto& s) { return s.motor_wh; }, true},
+        {"partial", QT_TRANSLATE_NOOP("RunSummary", "部分データ"), Shown::YesNo, 0, u"",
+         [](auto& s) { return std::optional<double>(s.partial ? 1.0 : 0.0); }},
     };
     return items;
 }
 
+QString Unknown() {
+    return QCoreApplication::translate(kContext, "不明");
+}
+
+// A value rounded for reading, with its unit; a value that rounds to zero shows no minus sign.
+QString FixedText(std::optional<double> value, int decimals, const QString& unit = {}) {
+    if (!value) return Unknown();
+    const double scale = std::pow(10.0, decimals);
+    double rounded = std::round(*value * scale) / scale;
+    if (rounded == 0.0) rounded = 0.0;
+    const QString number = QString::number(rounded, 'f', decimals);
+    return unit.isEmpty() ? number : number + u' ' + unit;
+}
+
 QString ShownValue(const Item& item, std::optional<double> value) {
-    if (!value) return QStringLiteral("不明");
+    if (!value) return Unknown();
     switch (item.shown) {
         case Shown::Count:
             return QString::number(static_cast<long long>(*value));
         case Shown::Clock:
             return ClockText(*value);
+        case Shown::YesNo:
+            return *value != 0.0 ? QCoreApplication::translate(kContext, "はい (空の行あり)")
+                                 : QCoreApplication::translate(kContext, "いいえ");
         case Shown::Fixed:
             break;
     }
-    const QString unit = QString::fromUtf16(item.unit);
-    // Rounded for reading; a value that rounds to zero shows no minus sign.
-    const double scale = std::pow(10.0, item.decimals);
-    double rounded = std::round(*value * scale) / scale;
-    if (rounded == 0.0) rounded = 0.0;
-    const QString number = QString::number(rounded, 'f', item.decimals);
-    return unit.isEmpty() ? number : number + u' ' + unit;
+    return FixedText(value, item.decimals, QString::fromUtf16(item.unit));
 }
 
 QByteArray JsonNumber(double value) {
@@ -97,15 +129,64 @@ QByteArray JsonNumber(double value) {
     return QByteArray(buffer, static_cast<qsizetype>(result.ptr - buffer));
 }
 
-}  // namespace
+QByteArray JsonValue(std::optional<double> value) {
+    return value ? JsonNumber(*value) : QByteArray("null");
+}
 
-RunSummary SummarizeRun(const RunData& run) {
+QByteArray LapJson(const LapFigures& lap) {
+    const std::pair<const char*, std::optional<double>> fields[] = {
+        {"lap", lap.lap},
+        {"time_s", lap.time_s},
+        {"motor_wh", lap.motor_wh},
+        {"start_s", lap.start_s},
+        {"distance_km", lap.distance_km},
+        {"avg_speed_kmh", lap.avg_speed_kmh},
+        {"solar_wh", lap.solar_wh},
+        {"wh_per_km", lap.wh_per_km},
+    };
+    QByteArray json = "{";
+    for (const auto& [key, value] : fields) {
+        if (json.size() > 1) json += ", ";
+        json += '"' + QByteArray(key) + "\": " + JsonValue(value);
+    }
+    return json + '}';
+}
+
+// The first index i >= 0 with i x step >= from: the same products the window's rule compares.
+int FirstAtOrAfter(double from, double step) {
+    if (!(from > 0.0)) return 0;
+    const double estimate = std::ceil(from / step);
+    if (estimate > std::numeric_limits<int>::max() - 2) return std::numeric_limits<int>::max() - 2;
+    auto i = static_cast<int>(estimate);
+    while (i > 0 && (i - 1) * step >= from) --i;
+    while (i * step < from) ++i;
+    return i;
+}
+
+// Rows [first, end) of `rows` whose times i x step lie in [from, to).
+std::pair<int, int> RowsIn(double from, double to, double step, int rows) {
+    const int first = std::min(FirstAtOrAfter(from, step), rows);
+    const int end = std::clamp(FirstAtOrAfter(to, step), first, rows);
+    return {first, end};
+}
+
+// The figures over the window's main and temperature rows, lap figures aside.
+RunSummary SummarizeRows(const RunData& run, const RowWindow& w) {
     RunSummary s;
-    s.records = run.mainRows();
-    const Stats speed(run.channel(MainChannel::SpeedKmh));
+    for (int i = w.mainFirst; i < w.mainEnd; ++i) {
+        if (HoldsValues(run, i)) {
+            ++s.records;
+        } else {
+            s.partial = true;
+        }
+    }
+    for (int j = w.temperatureFirst; j < w.temperatureEnd; ++j) {
+        if (!run.temperatures[static_cast<std::size_t>(j)]) s.partial = true;
+    }
+    const Stats speed(run.channel(MainChannel::SpeedKmh), w.mainFirst, w.mainEnd);
     s.max_speed_kmh = speed.max;
-    s.min_main_v = Stats(run.channel(MainChannel::MainV)).min;
-    s.max_temp_c = Stats(run.temperatures).max;
+    s.min_main_v = Stats(run.channel(MainChannel::MainV), w.mainFirst, w.mainEnd).min;
+    s.max_temp_c = Stats(run.temperatures, w.temperatureFirst, w.temperatureEnd).max;
 
     if (run.intervalS) {
         const double interval = *run.intervalS;
@@ -113,14 +194,47 @@ RunSummary SummarizeRun(const RunData& run) {
         s.duration_s = s.records * interval;
         s.distance_km = speed.sum * interval / 3600.0;
         if (s.records > 0) s.avg_speed_kmh = *s.distance_km / (*s.duration_s / 3600.0);
-        s.solar_wh = Stats(run.channel(MainChannel::SolarW)).sum * interval / 3600.0;
-        s.battery_wh = Stats(run.channel(MainChannel::BatteryW)).sum * interval / 3600.0;
+        s.solar_wh =
+            Stats(run.channel(MainChannel::SolarW), w.mainFirst, w.mainEnd).sum * interval / 3600.0;
+        s.battery_wh = Stats(run.channel(MainChannel::BatteryW), w.mainFirst, w.mainEnd).sum *
+                       interval / 3600.0;
     }
+    return s;
+}
 
+}  // namespace
+
+bool HoldsValues(const RunData& run, int mainRow) {
+    const auto row = static_cast<std::size_t>(mainRow);
+    return std::any_of(run.main.begin(), run.main.end(),
+                       [row](const auto& column) { return column[row].has_value(); });
+}
+
+bool HoldsValues(const LapRow& lap) {
+    return lap.timeS != -1 || lap.motorWh != -1.0;
+}
+
+double MinutesToSeconds(double minutes) {
+    return std::round(minutes * 60.0 * 1e6) / 1e6;
+}
+
+std::optional<RowWindow> RowsBetween(const RunData& run, double fromS, double toS) {
+    if (!run.intervalS) return std::nullopt;
+    RowWindow w;
+    std::tie(w.mainFirst, w.mainEnd) = RowsIn(fromS, toS, *run.intervalS, run.mainRows());
+    std::tie(w.temperatureFirst, w.temperatureEnd) =
+        RowsIn(fromS, toS, run.temperatureIntervalS, static_cast<int>(run.temperatures.size()));
+    return w;
+}
+
+RunSummary SummarizeRun(const RunData& run, double lapStartS) {
+    RunSummary s =
+        SummarizeRows(run, {0, run.mainRows(), 0, static_cast<int>(run.temperatures.size())});
     s.laps = static_cast<int>(run.laps.size());
     if (!run.laps.empty()) {
         double motor = 0.0;
         for (const LapRow& lap : run.laps) {
+            if (!HoldsValues(lap)) s.partial = true;
             if (lap.motorWh >= 0.0) motor += lap.motorWh;
             if (lap.timeS > 0 && (!s.best_lap_s || lap.timeS < *s.best_lap_s)) {
                 s.best_lap_s = lap.timeS;
@@ -129,13 +243,64 @@ RunSummary SummarizeRun(const RunData& run) {
         }
         s.motor_wh = motor;
     }
+    s.lapTable = LapTable(run, lapStartS);
     return s;
+}
+
+RunSummary SummarizeWindow(const RunData& run, const RowWindow& rows) {
+    RowWindow w = rows;
+    w.mainEnd = std::clamp(w.mainEnd, 0, run.mainRows());
+    w.mainFirst = std::clamp(w.mainFirst, 0, w.mainEnd);
+    w.temperatureEnd = std::clamp(w.temperatureEnd, 0, static_cast<int>(run.temperatures.size()));
+    w.temperatureFirst = std::clamp(w.temperatureFirst, 0, w.temperatureEnd);
+    RunSummary s = SummarizeRows(run, w);
+    s.window = true;
+    return s;
+}
+
+std::vector<LapFigures> LapTable(const RunData& run, double lapStartS) {
+    std::vector<LapFigures> table;
+    std::optional<double> start = lapStartS;
+    for (const LapRow& row : run.laps) {
+        const std::optional<double> time =
+            row.timeS >= 0 ? std::optional<double>(row.timeS) : std::nullopt;
+        if (HoldsValues(row)) {
+            LapFigures lap;
+            lap.lap = row.number;
+            lap.time_s = time;
+            if (row.motorWh >= 0.0) lap.motor_wh = row.motorWh;
+            lap.start_s = start;
+            if (const auto rows = LapRows(run, lap)) {
+                const double hours = *run.intervalS / 3600.0;
+                lap.distance_km =
+                    Stats(run.channel(MainChannel::SpeedKmh), rows->first, rows->second).sum *
+                    hours;
+                lap.solar_wh =
+                    Stats(run.channel(MainChannel::SolarW), rows->first, rows->second).sum * hours;
+                if (*time > 0.0) lap.avg_speed_kmh = *lap.distance_km / (*time / 3600.0);
+                if (lap.motor_wh && *lap.distance_km != 0.0) {
+                    lap.wh_per_km = *lap.motor_wh / *lap.distance_km;
+                }
+            }
+            table.push_back(lap);
+        }
+        start = start && time ? std::optional(*start + *time) : std::nullopt;
+    }
+    return table;
+}
+
+std::optional<std::pair<int, int>> LapRows(const RunData& run, const LapFigures& lap) {
+    if (!lap.start_s || !lap.time_s || !run.intervalS) return std::nullopt;
+    return RowsIn(*lap.start_s, *lap.start_s + *lap.time_s, *run.intervalS, run.mainRows());
 }
 
 std::vector<SummaryLine> SummaryLines(const RunSummary& summary) {
     std::vector<SummaryLine> lines;
     for (const Item& item : Items()) {
-        lines.push_back({QString::fromUtf16(item.label), ShownValue(item, item.value(summary))});
+        const bool applies = !(summary.window && item.lapItem);
+        lines.push_back(
+            {QString::fromLatin1(item.key), QCoreApplication::translate(kContext, item.label),
+             applies ? ShownValue(item, item.value(summary)) : QStringLiteral("—"), applies});
     }
     return lines;
 }
@@ -143,7 +308,52 @@ std::vector<SummaryLine> SummaryLines(const RunSummary& summary) {
 QString SummaryText(const RunSummary& summary) {
     QString text;
     for (const SummaryLine& line : SummaryLines(summary)) {
-        text += line.label + QStringLiteral(": ") + line.value + u'\n';
+        if (line.applies) text += line.label + QStringLiteral(": ") + line.value + u'\n';
+    }
+    return text;
+}
+
+QString LapTableText(const std::vector<LapFigures>& laps) {
+    if (laps.empty()) return {};
+    const QStringList heads = {
+        QCoreApplication::translate(kContext, "周回"),
+        QCoreApplication::translate(kContext, "タイム"),
+        QCoreApplication::translate(kContext, "開始"),
+        QCoreApplication::translate(kContext, "距離[km]"),
+        QCoreApplication::translate(kContext, "平均[km/h]"),
+        QCoreApplication::translate(kContext, "モーター[Wh]"),
+        QCoreApplication::translate(kContext, "Wh/km"),
+        QCoreApplication::translate(kContext, "ソーラー[Wh]"),
+    };
+    const auto clock = [](std::optional<double> s) { return s ? ClockText(*s) : Unknown(); };
+    std::vector<QStringList> rows = {heads};
+    for (const LapFigures& lap : laps) {
+        rows.push_back({QString::number(lap.lap), clock(lap.time_s), clock(lap.start_s),
+                        FixedText(lap.distance_km, 3), FixedText(lap.avg_speed_kmh, 1),
+                        FixedText(lap.motor_wh, 1), FixedText(lap.wh_per_km, 1),
+                        FixedText(lap.solar_wh, 1)});
+    }
+    // Columns as a terminal shows them: Japanese characters take two cells.
+    const auto cells = [](const QString& text) {
+        qsizetype width = 0;
+        for (const QChar c : text) width += c.unicode() >= 0x1100 ? 2 : 1;
+        return width;
+    };
+    std::vector<qsizetype> widths(static_cast<std::size_t>(heads.size()), 0);
+    for (const QStringList& row : rows) {
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            auto& width = widths[static_cast<std::size_t>(c)];
+            width = std::max(width, cells(row[c]));
+        }
+    }
+    QString text;
+    for (const QStringList& row : rows) {
+        QString line;
+        for (qsizetype c = 0; c < row.size(); ++c) {
+            if (c > 0) line += QStringLiteral("  ");
+            line += QString(widths[static_cast<std::size_t>(c)] - cells(row[c]), u' ') + row[c];
+        }
+        text += line + u'\n';
     }
     return text;
 }
@@ -152,8 +362,23 @@ QByteArray SummaryJson(const RunSummary& summary) {
     QByteArray json = "{";
     for (const Item& item : Items()) {
         if (json.size() > 1) json += ", ";
-        const std::optional<double> value = item.value(summary);
-        json += '"' + QByteArray(item.key) + "\": " + (value ? JsonNumber(*value) : "null");
+        const QByteArray key = '"' + QByteArray(item.key) + "\": ";
+        if (item.shown == Shown::YesNo) {
+            json += key + (summary.partial ? "true" : "false");
+        } else {
+            json += key + JsonValue(item.value(summary));
+        }
+    }
+    json += ", \"lap_table\": ";
+    if (summary.window) {
+        json += "null";
+    } else {
+        json += '[';
+        for (std::size_t i = 0; i < summary.lapTable.size(); ++i) {
+            if (i > 0) json += ", ";
+            json += LapJson(summary.lapTable[i]);
+        }
+        json += ']';
     }
     return json + '}';
 }

@@ -1,52 +1,113 @@
 #pragma once
-// The figures of a run: how long, how far, how fast, how much energy, the best lap.
+// The figures of a run: how long, how far, how fast, how much energy, the best lap; the same
+// figures over a window of the run; and the figures of each lap.
 //
-// Computed from the main rows as the file shows them (empty fields are skipped), with the
-// recording interval I in seconds. Every figure that needs I is unknown when I is; a figure over
-// values that are all missing is unknown too.
+// Computed from the rows as the file shows them (empty fields are skipped), with the recording
+// interval I in seconds. Every figure that needs I is unknown when I is; a figure over values
+// that are all missing is unknown too.
+//
+// A download that ended early leaves empty rows behind the records it fetched (the logger's
+// counts are kept): such a run is partial, and only the rows that hold values count as records.
 
 #include <QByteArray>
 #include <QString>
 #include <optional>
+#include <vector>
 
 #include "datafile/RunData.h"
 
 namespace yb {
 
+// The figures of one lap row. The data holds no lap start: the laps are placed one after the
+// other from a lap start offset (by default the first record).
+struct LapFigures {
+    int lap = 0;
+    std::optional<double> time_s;         // unknown when the logger had none
+    std::optional<double> motor_wh;       // unknown when the logger had none
+    std::optional<double> start_s;        // offset + the earlier lap times; unknown after an
+                                          // unknown lap time
+    std::optional<double> distance_km;    // sum of Speed x I / 3600 over the lap's main rows
+    std::optional<double> avg_speed_kmh;  // distance / lap time (unknown for a time of 0)
+    std::optional<double> solar_wh;       // sum of Solar_Watt x I / 3600 over the lap's rows
+    std::optional<double> wh_per_km;      // motor_wh / distance; unknown for a distance of 0
+};
+
 struct RunSummary {
-    int records = 0;                      // main rows
+    int records = 0;                      // main rows that hold values
+    bool partial = false;                 // a row of some section is empty
     std::optional<double> interval_s;     // I
     std::optional<double> duration_s;     // records x I
     std::optional<double> distance_km;    // sum of Speed x I / 3600
-    std::optional<double> avg_speed_kmh;  // distance / duration in hours; unknown without rows
+    std::optional<double> avg_speed_kmh;  // distance / duration in hours; unknown without records
     std::optional<double> max_speed_kmh;  // max Speed
     std::optional<double> solar_wh;       // sum of Solar_Watt x I / 3600
     std::optional<double> battery_wh;     // sum of Battery_Watt x I / 3600
     std::optional<double> min_main_v;     // min Main_Volt
     std::optional<double> max_temp_c;     // max temperature; unknown without temperature rows
-    int laps = 0;                         // lap rows
+    std::optional<int> laps;              // lap rows; unknown in a window
     std::optional<double> best_lap_s;     // smallest lap time above 0, the first on a tie
     std::optional<int> best_lap_no;       // its lap number
-    std::optional<double> motor_wh;       // sum of the non-negative motor Wh; unknown w/o laps
+    std::optional<double> motor_wh;       // sum of the known motor Wh; unknown w/o laps
+    // Figures of a window of the run: no lap figures, and `partial` speaks of the window's rows.
+    bool window = false;
+    std::vector<LapFigures> lapTable;  // one per lap row that holds a value (whole runs)
 };
 
-RunSummary SummarizeRun(const RunData& run);
+// A part of a run as rows: main rows [mainFirst, mainEnd), temperature rows
+// [temperatureFirst, temperatureEnd).
+struct RowWindow {
+    int mainFirst = 0;
+    int mainEnd = 0;
+    int temperatureFirst = 0;
+    int temperatureEnd = 0;
+};
 
-// One item of the summary as a person reads it: a Japanese label and the value with its unit,
-// rounded for reading ("不明" when unknown).
+// The rows of the time window [fromS, toS), in seconds from the first record: main rows i with
+// fromS <= i x I < toS and temperature rows j with fromS <= j x T < toS (T: the temperature
+// interval). nullopt when I is unknown: then no row has a time.
+std::optional<RowWindow> RowsBetween(const RunData& run, double fromS, double toS);
+
+// A time in minutes as seconds, to the microsecond: 0.1 minutes is 6 s, not a hair above.
+double MinutesToSeconds(double minutes);
+
+RunSummary SummarizeRun(const RunData& run, double lapStartS = 0.0);
+RunSummary SummarizeWindow(const RunData& run, const RowWindow& rows);
+
+// The lap rows that hold a value, placed from `lapStartS` seconds after the first record.
+std::vector<LapFigures> LapTable(const RunData& run, double lapStartS);
+
+// The main rows of a lap: [first, end); nullopt while its start, its time or I is unknown.
+std::optional<std::pair<int, int>> LapRows(const RunData& run, const LapFigures& lap);
+
+// Whether a main row holds any value, whether a lap row does.
+bool HoldsValues(const RunData& run, int mainRow);
+bool HoldsValues(const LapRow& lap);
+
+// One item of the summary as a person reads it: its JSON key, a Japanese label and the value
+// with its unit, rounded for reading ("不明" when unknown). `applies` is false for the lap items
+// of a window, whose value is then "—".
 struct SummaryLine {
+    QString key;
     QString label;
     QString value;
+    bool applies = true;
 };
 std::vector<SummaryLine> SummaryLines(const RunSummary& summary);
 
-// The summary as labelled lines ("label: value"), each ended by a line feed.
+// The summary as labelled lines ("label: value"), each ended by a line feed; the items that do
+// not apply are left out.
 QString SummaryText(const RunSummary& summary);
 
+// The lap table as aligned text lines with a heading line, each ended by a line feed; empty
+// without laps.
+QString LapTableText(const std::vector<LapFigures>& laps);
+
 // One JSON object with the keys records, interval_s, duration_s, distance_km, avg_speed_kmh,
-// max_speed_kmh, solar_wh, battery_wh, min_main_v, max_temp_c, laps, best_lap_s, best_lap_no and
-// motor_wh, in that order: numbers unrounded (the shortest text that reads back as the same
-// double), null when unknown. No line end.
+// max_speed_kmh, solar_wh, battery_wh, min_main_v, max_temp_c, laps, best_lap_s, best_lap_no,
+// motor_wh, partial and lap_table, in that order: numbers unrounded (the shortest text that reads
+// back as the same double), null when unknown; lap_table an array of objects with the keys lap,
+// time_s, motor_wh, start_s, distance_km, avg_speed_kmh, solar_wh and wh_per_km, null in a
+// window. No line end.
 QByteArray SummaryJson(const RunSummary& summary);
 
 // A time in seconds as m:ss ("3:05"); h:mm:ss from an hour on.

@@ -5,6 +5,9 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
+#include <QKeyEvent>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
 #include <QMouseEvent>
 #include <QTimer>
@@ -20,6 +23,7 @@ namespace {
 
 constexpr int kMinimumDragPixels = 5;
 constexpr qreal kCursorZ = 20;
+constexpr double kPanStep = 0.1;  // of the range, per arrow key
 
 // The axis value under a horizontal position of the chart, and back.
 double ValueAtX(const QChart* chart, const QValueAxis* axis, qreal px) {
@@ -43,7 +47,8 @@ public:
         setRenderHint(QPainter::Antialiasing);
         viewport()->setMouseTracking(true);  // the cursor follows the pointer without a button
         setFrameShape(QFrame::NoFrame);
-        setMinimumHeight(120);
+        setMinimumHeight(70);
+        setFocusPolicy(Qt::ClickFocus);
         band_ = new QGraphicsRectItem(chart);
         band_->setBrush(QColor(0x2F, 0x6D, 0xB5, 40));
         band_->setPen(QPen(QColor(0x2F, 0x6D, 0xB5, 120), 0));
@@ -61,21 +66,32 @@ protected:
     void mousePressEvent(QMouseEvent* event) override {
         const QPointF p = ChartPoint(event->position());
         if (event->button() == Qt::LeftButton && chart()->plotArea().contains(p)) {
-            dragFrom_ = p.x();
+            // Shift+drag pans, a drag zooms.
+            if (event->modifiers() & Qt::ShiftModifier) {
+                panAt_ = p.x();
+            } else {
+                dragFrom_ = p.x();
+            }
             event->accept();
             return;
         }
-        QChartView::mousePressEvent(event);
+        QChartView::mousePressEvent(event);  // the legend's clicks
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         const QPointF p = ChartPoint(event->position());
         if (dragFrom_) stack_->showBand(index_, *dragFrom_, p.x());
+        if (panAt_) {
+            stack_->panPixels(index_, *panAt_ - p.x());
+            panAt_ = p.x();
+        }
         stack_->moveCursor(index_, p);
         event->accept();
     }
     void mouseReleaseEvent(QMouseEvent* event) override {
         const QPointF p = ChartPoint(event->position());
-        if (event->button() == Qt::LeftButton && dragFrom_) {
+        if (event->button() == Qt::LeftButton && panAt_) {
+            panAt_.reset();
+        } else if (event->button() == Qt::LeftButton && dragFrom_) {
             const qreal from = std::exchange(dragFrom_, std::nullopt).value();
             stack_->hideBand();
             if (std::abs(p.x() - from) >= kMinimumDragPixels)
@@ -96,6 +112,9 @@ protected:
         }
         event->accept();
     }
+    void keyPressEvent(QKeyEvent* event) override {
+        stack_->keyPressEvent(event);  // not the view's scrolling
+    }
     void leaveEvent(QEvent* event) override {
         QChartView::leaveEvent(event);
         stack_->hideCursor();
@@ -109,11 +128,17 @@ private:
     ChartStack* stack_;
     int index_;
     std::optional<qreal> dragFrom_;
+    std::optional<qreal> panAt_;
     QGraphicsRectItem* band_;
 };
 
 ChartStack::ChartStack(std::shared_ptr<const RunData> run, QWidget* parent)
-    : QWidget(parent), run_(std::move(run)), timeline_(*run_), charts_(BuildRunCharts(*run_)) {
+    : QWidget(parent),
+      run_(std::move(run)),
+      energy_(DeriveEnergy(*run_, std::nullopt)),
+      timeline_(*run_),
+      charts_(BuildRunCharts(*run_, energy_)) {
+    setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -150,6 +175,8 @@ ChartStack::ChartStack(std::shared_ptr<const RunData> run, QWidget* parent)
         connect(charts_[i].timeAxis, &QValueAxis::rangeChanged, this,
                 [this, index](qreal min, qreal max) { followRange(index, min, max); });
     }
+    setLapStart(0.0);
+    connectLegend();
     scheduleAlign();
 }
 
@@ -194,6 +221,140 @@ void ChartStack::followRange(int index, double min, double max) {
         if (charts_[i].sharesTime) refine(static_cast<int>(i));
     }
     hideCursor();
+    emit rangeChanged(min, max);
+}
+
+void ChartStack::setTimeRange(double min, double max) {
+    for (RunChart& chart : charts_) {
+        if (chart.sharesTime && max > min) {
+            chart.timeAxis->setRange(min, max);  // the others follow
+            return;
+        }
+    }
+}
+
+void ChartStack::pan(double fraction) {
+    const auto [min, max] = timeRange();
+    const double width = max - min;
+    const double start = std::clamp(min + fraction * width, timeline_.start(),
+                                    std::max(timeline_.start(), timeline_.end() - width));
+    setTimeRange(start, start + width);
+}
+
+void ChartStack::panPixels(int index, qreal pixels) {
+    const RunChart& chart = charts_.at(static_cast<std::size_t>(index));
+    const qreal width = chart.chart->plotArea().width();
+    if (width <= 0) return;
+    if (chart.sharesTime) {
+        pan(pixels / width);
+    } else {
+        const double span = chart.timeAxis->max() - chart.timeAxis->min();
+        const double shift = pixels / width * span;
+        chart.timeAxis->setRange(chart.timeAxis->min() + shift, chart.timeAxis->max() + shift);
+    }
+}
+
+void ChartStack::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Left:
+            pan(-kPanStep);
+            break;
+        case Qt::Key_Right:
+            pan(kPanStep);
+            break;
+        default:
+            QWidget::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+void ChartStack::setHiddenChannels(const QStringList& keys) {
+    const QStringList hidden = keys;  // `keys` may be hidden_ itself, which changes meanwhile
+    for (const RunChart& chart : charts_) {
+        for (const ChannelSpec& channel : chart.channels) {
+            setChannelShown(channel.key, !hidden.contains(channel.key));
+        }
+    }
+}
+
+void ChartStack::setChannelShown(const QString& key, bool shown) {
+    hidden_.removeAll(key);
+    if (!shown) hidden_.append(key);
+    ShowChannel(charts_, key, shown);
+}
+
+void ChartStack::connectLegend() {
+    for (RunChart& chart : charts_) {
+        for (std::size_t c = 0; c < chart.series.size(); ++c) {
+            const QString key = chart.channels[c].key;
+            for (QLegendMarker* marker : chart.chart->legend()->markers(chart.series[c])) {
+                disconnect(marker, &QLegendMarker::clicked, this, nullptr);  // once each
+                connect(marker, &QLegendMarker::clicked, this, [this, key] {
+                    setChannelShown(key, hidden_.contains(key));
+                    emit hiddenChannelsChanged(hidden_);
+                });
+            }
+        }
+    }
+    setHiddenChannels(hidden_);
+}
+
+void ChartStack::setLapStart(double seconds) {
+    lapStartS_ = seconds;
+    const auto marks = LapMarks(*run_, seconds);
+    for (RunChart& chart : charts_) {
+        chart.markers->setLaps(chart.sharesTime ? marks : decltype(marks){});
+    }
+}
+
+void ChartStack::setBatteryCapacity(std::optional<double> ampHours) {
+    batteryAh_ = ampHours;
+    energy_ = DeriveEnergy(*run_, ampHours);
+    for (std::size_t i = 0; i < charts_.size(); ++i) {
+        RunChart& chart = charts_[i];
+        for (std::size_t c = 0; c < chart.channels.size(); ++c) {
+            if (chart.channels[c].energy == EnergyChannel::RemainingAh) {
+                SetChannelPoints(chart, c, ChannelPoints(*run_, energy_, chart.channels[c]));
+            }
+        }
+    }
+    updateComparison();
+}
+
+void ChartStack::setComparison(std::shared_ptr<const RunData> other, double offset) {
+    comparison_ = std::move(other);
+    comparisonOffset_ = offset;
+    updateComparison();
+    connectLegend();
+}
+
+void ChartStack::setComparisonOffset(double offset) {
+    comparisonOffset_ = offset;
+    updateComparison();
+}
+
+void ChartStack::updateComparison() {
+    const bool had = !charts_.empty() && !charts_.front().comparison.empty();
+    if (!comparison_ && !had) {
+        for (int i = 0; i < count(); ++i) refine(i);
+        return;
+    }
+    SetComparison(charts_, comparison_.get(),
+                  comparison_ ? DeriveEnergy(*comparison_, batteryAh_) : RunEnergy{},
+                  comparisonOffset_);
+    for (int i = 0; i < count(); ++i) refine(i);
+}
+
+ChartState ChartStack::state() const {
+    ChartState state;
+    state.range = timeRange();
+    state.hidden = hidden_;
+    state.lapStartS = lapStartS_;
+    state.batteryAh = batteryAh_;
+    state.comparison = comparison_;
+    state.comparisonOffsetMin = comparisonOffset_;
+    return state;
 }
 
 void ChartStack::zoomBetween(int index, qreal fromX, qreal toX) {
@@ -274,8 +435,9 @@ void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
     qreal y = kPad;
     for (std::size_t c = 0; c < cursor.texts.size(); ++c) {
         const ChannelSpec& shown = chart.channels[c];
-        cursor.texts[c]->setText(shown.name + QStringLiteral("  ") +
-                                 ChannelValueText(*run_, timeline_, shown, x, temperatureAxis));
+        cursor.texts[c]->setText(
+            shown.name + QStringLiteral("  ") +
+            ChannelValueText(*run_, energy_, timeline_, shown, x, temperatureAxis));
         cursor.texts[c]->setPos(kPad + 2, y);
         const QRectF bounds = cursor.texts[c]->boundingRect();
         width = std::max(width, bounds.width());

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QChart>
 #include <QDateTime>
+#include <QFileInfo>
 #include <QGraphicsScene>
 #include <QImage>
 #include <QPainter>
@@ -11,6 +12,7 @@
 #include <QValueAxis>
 
 #include <cerrno>
+#include <cmath>
 
 #include "datafile/DiskSync.h"
 #include "datafile/RunSummary.h"
@@ -24,18 +26,42 @@ const QColor kInk(0x1F, 0x29, 0x37);
 const QColor kMuted(0x6B, 0x72, 0x80);
 const QColor kRule(0xD1, 0xD5, 0xDB);
 const QColor kBestLap(0xFF, 0xE8, 0xA3);
+const QColor kWarning(0xB9, 0x1C, 0x1C);
 
-// The run's charts in a scene of their own, stacked at `width` x `height` each (scene units),
-// plot areas lined up.
+QString Tr(const char* text) {
+    return QCoreApplication::translate("Report", text);
+}
+
+// The shared time range the state shows: its own, or the whole run.
+std::pair<double, double> Range(const RunData& run, const ChartState& state) {
+    const RunTimeline timeline(run);
+    return state.range.value_or(std::pair(timeline.start(), timeline.end()));
+}
+
+// The run's charts as the state shows them, in a scene of their own, stacked at `width` x
+// `height` each (scene units), plot areas lined up.
 class ChartScene {
 public:
-    ChartScene(const RunData& run, qreal width, qreal height) : charts_(BuildRunCharts(run)) {
+    ChartScene(const RunData& run, const ChartState& state, qreal width, qreal height)
+        : energy_(DeriveEnergy(run, state.batteryAh)), charts_(BuildRunCharts(run, energy_)) {
+        if (state.comparison) {
+            SetComparison(charts_, state.comparison.get(),
+                          DeriveEnergy(*state.comparison, state.batteryAh),
+                          state.comparisonOffsetMin);
+        }
+        for (const QString& key : state.hidden) ShowChannel(charts_, key, false);
+        const auto [min, max] = Range(run, state);
+        const auto laps = LapMarks(run, state.lapStartS);
         // Paper and images show finer detail than a screen: two columns per scene unit.
         constexpr qreal kColumnsPerUnit = 2;
         std::vector<QChart*> charts;
         qreal y = 0;
         for (RunChart& chart : charts_) {
             scene_.addItem(chart.chart);  // the scene owns the chart from here
+            if (chart.sharesTime) {
+                chart.timeAxis->setRange(min, max);
+                chart.markers->setLaps(laps);
+            }
             // The bottom chart carries the time labels.
             const qreal h = chart.timeAxis->labelsVisible() ? height * 1.25 : height;
             chart.chart->setGeometry(QRectF(0, y, width, h));
@@ -73,6 +99,7 @@ public:
 
 private:
     QGraphicsScene scene_;
+    RunEnergy energy_;
     std::vector<RunChart> charts_;
     std::vector<QRectF> rects_;
 };
@@ -84,12 +111,24 @@ QFont Font(qreal points, bool bold = false) {
     return font;
 }
 
-QString WritePng(const RunData& run, QIODevice& device) {
+// What the title says besides the run's name: the window shown (unless it is the whole run), a
+// compared run, and that the file is partial.
+QStringList TitleNotes(const RunData& run, const ChartState& state, bool partial) {
+    const RunTimeline timeline(run);
+    const auto [min, max] = Range(run, state);
+    QStringList notes;
+    if (!WholeRun(timeline, min, max)) notes << Tr("表示範囲 ") + RangeText(timeline, min, max);
+    if (state.comparison) notes << Tr("比較 ") + state.comparison->title + Tr(" (薄い色)");
+    if (partial) notes << Tr("部分データ");
+    return notes;
+}
+
+QString WritePng(const RunData& run, const ChartState& state, QIODevice& device) {
     constexpr qreal kWidth = 900;
     constexpr qreal kHeight = 210;
     constexpr qreal kTitle = 34;
     constexpr qreal kScale = 2;  // pixels per scene unit: sharp lines and text
-    ChartScene scene(run, kWidth, kHeight);
+    ChartScene scene(run, state, kWidth, kHeight);
     QImage image(QSize(static_cast<int>(kWidth * kScale),
                        static_cast<int>((scene.height() + kTitle) * kScale)),
                  QImage::Format_RGB32);
@@ -101,6 +140,9 @@ QString WritePng(const RunData& run, QIODevice& device) {
     painter.setFont(Font(11, true));
     QString title = run.title;
     if (!run.writtenAt.isEmpty()) title += QStringLiteral("   ") + run.writtenAt;
+    for (const QString& note : TitleNotes(run, state, SummarizeRun(run).partial)) {
+        title += QStringLiteral("   ") + note;
+    }
     painter.drawText(QRectF(12, 0, kWidth - 24, kTitle), Qt::AlignVCenter | Qt::AlignLeft, title);
     for (std::size_t i = 0; i < scene.rects().size(); ++i) {
         scene.render(painter, i, scene.rects()[i].translated(0, kTitle));
@@ -130,6 +172,9 @@ public:
     }
     void room(qreal mm) {
         if (y_ + mm <= height_) return;
+        newPage();
+    }
+    void newPage() {
         writer_.newPage();
         y_ = 0;
     }
@@ -160,9 +205,15 @@ private:
     qreal y_ = 0;
 };
 
-void DrawHeader(PdfReport& r, const RunData& run) {
+void DrawHeader(PdfReport& r, const RunData& run, const QStringList& notes) {
     r.text(0, r.width(), 9, run.title, Font(16, true), kInk);
     r.y() += 9;
+    if (!notes.isEmpty()) {
+        const bool partial = notes.back() == Tr("部分データ");
+        r.text(0, r.width(), 6, notes.join(QStringLiteral("    ")), Font(10, true),
+               partial ? kWarning : kInk);
+        r.y() += 6;
+    }
     QString about;
     if (!run.writtenAt.isEmpty()) about += QStringLiteral("保存日時 ") + run.writtenAt;
     if (!run.savedPath.isEmpty()) about += QStringLiteral("    保存先 ") + run.savedPath;
@@ -179,29 +230,35 @@ void DrawHeader(PdfReport& r, const RunData& run) {
     r.y() += 3;
 }
 
-void DrawSummary(PdfReport& r, const RunSummary& summary) {
-    const std::vector<SummaryLine> lines = SummaryLines(summary);
+void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary) {
+    std::vector<SummaryLine> lines;
+    for (const SummaryLine& line : SummaryLines(summary)) {
+        if (line.applies) lines.push_back(line);
+    }
     const int perColumn = static_cast<int>((lines.size() + 1) / 2);
     constexpr qreal kRow = 5.2;
-    r.text(0, r.width(), 7, QStringLiteral("概要"), Font(11, true), kInk);
+    r.room(7 + perColumn * kRow);
+    r.text(0, r.width(), 7, title, Font(11, true), kInk);
     r.y() += 7;
     const qreal column = r.width() / 2;
     for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
+        const SummaryLine& line = lines[static_cast<std::size_t>(i)];
         const qreal x = (i / perColumn) * column;
         const qreal saved = r.y();
         r.y() += (i % perColumn) * kRow;
-        r.text(x, column * 0.55, kRow, lines[static_cast<std::size_t>(i)].label, Font(9.5), kMuted);
-        r.text(x + column * 0.5, column * 0.42, kRow, lines[static_cast<std::size_t>(i)].value,
-               Font(9.5, true), kInk, Qt::AlignRight);
+        const bool warn = line.key == QLatin1String("partial") && summary.partial;
+        r.text(x, column * 0.55, kRow, line.label, Font(9.5), kMuted);
+        r.text(x + column * 0.5, column * 0.42, kRow, line.value, Font(9.5, true),
+               warn ? kWarning : kInk, Qt::AlignRight);
         r.y() = saved;
     }
     r.y() += perColumn * kRow + 4;
 }
 
-void DrawCharts(PdfReport& r, const RunData& run) {
+void DrawCharts(PdfReport& r, const RunData& run, const ChartState& state) {
     constexpr qreal kSceneWidth = 760;
     constexpr qreal kSceneHeight = 145;
-    ChartScene scene(run, kSceneWidth, kSceneHeight);
+    ChartScene scene(run, state, kSceneWidth, kSceneHeight);
     const qreal mmPerUnit = r.width() / kSceneWidth;
     r.room(7 + scene.rects().front().height() * mmPerUnit);
     r.text(0, r.width(), 7, QStringLiteral("グラフ"), Font(11, true), kInk);
@@ -215,62 +272,77 @@ void DrawCharts(PdfReport& r, const RunData& run) {
     r.y() += 4;
 }
 
-void DrawLaps(PdfReport& r, const RunData& run, const RunSummary& summary) {
+void DrawLaps(PdfReport& r, const RunSummary& summary) {
     constexpr qreal kRow = 4.6;
-    constexpr qreal kHead = 6;
-    const qreal columns[] = {12, 16, 20};  // lap, time, Wh
-    constexpr qreal kGroup = 12 + 16 + 20 + 6;
-    r.room(7 + kHead + 3 * kRow);
+    constexpr qreal kHead = 9;
+    constexpr int kColumns = 7;
+    const qreal widths[kColumns] = {9, 12, 12, 12, 13, 11, 13};
+    constexpr qreal kGroup = 9 + 12 + 12 + 12 + 13 + 11 + 13 + 5;
+    const std::vector<LapFigures>& laps = summary.lapTable;
+    r.room(7 + kHead + kFewestLapRows * kRow);
     const QString title = summary.best_lap_no ? QStringLiteral("周回  (ベスト %1周目 %2)")
                                                     .arg(*summary.best_lap_no)
                                                     .arg(ClockText(*summary.best_lap_s))
                                               : QStringLiteral("周回");
     r.text(0, r.width(), 7, title, Font(11, true), kInk);
     r.y() += 7;
-    if (run.laps.empty()) {
+    if (laps.empty()) {
         r.text(0, r.width(), kRow, QStringLiteral("周回データはありません"), Font(9), kMuted);
         return;
     }
+    const QString heads[kColumns] = {QStringLiteral("周回"), QStringLiteral("タイム"),
+                                     Tr("距離\nkm"),         Tr("平均\nkm/h"),
+                                     Tr("モーター\nWh"),     Tr("Wh/km"),
+                                     Tr("ソーラー\nWh")};
+    const auto fixed = [](std::optional<double> value, int decimals) {
+        return value ? QString::number(*value, 'f', decimals) : QStringLiteral("—");
+    };
     const int groups = std::max(1, static_cast<int>(r.width() / kGroup));
+    const int firstRows = static_cast<int>((r.height() - r.y() - kHead) / kRow);
+    const int pageRows = static_cast<int>((r.height() - kHead) / kRow);
+    const std::vector<int> pages =
+        LapTablePages(static_cast<int>(laps.size()), groups, firstRows, pageRows);
     std::size_t next = 0;
-    while (next < run.laps.size()) {
-        const int rowsPerGroup = std::max(1, static_cast<int>((r.height() - r.y() - kHead) / kRow));
+    for (std::size_t page = 0; page < pages.size(); ++page) {
+        if (page > 0 || firstRows < pages.front()) r.newPage();
+        const int perGroup = pages[page];
         const qreal top = r.y();
         qreal bottom = top;
-        for (int g = 0; g < groups && next < run.laps.size(); ++g) {
+        for (int g = 0; g < groups && next < laps.size(); ++g) {
             const qreal x0 = g * kGroup;
             r.y() = top;
-            const QString heads[] = {QStringLiteral("周回"), QStringLiteral("タイム"),
-                                     QStringLiteral("モーター Wh")};
             qreal x = x0;
-            for (int c = 0; c < 3; ++c) {
-                r.text(x, columns[c], kHead, heads[c], Font(8, true), kMuted, Qt::AlignRight);
-                x += columns[c];
+            for (int c = 0; c < kColumns; ++c) {
+                r.text(x, widths[c], kHead, heads[c], Font(7.5, true), kMuted, Qt::AlignRight);
+                x += widths[c];
             }
             r.y() += kHead;
-            for (int i = 0; i < rowsPerGroup && next < run.laps.size(); ++i, ++next) {
-                const LapRow& lap = run.laps[next];
-                const bool best = summary.best_lap_no == lap.number;
+            for (int i = 0; i < perGroup && next < laps.size(); ++i, ++next) {
+                const LapFigures& lap = laps[next];
+                const bool best = summary.best_lap_no == lap.lap;
                 if (best) r.fill(x0, kGroup - 4, kRow, kBestLap);
-                const QString cells[] = {
-                    QString::number(lap.number),
-                    lap.timeS >= 0 ? ClockText(lap.timeS) : QStringLiteral("—"),
-                    lap.motorWh >= 0 ? QString::number(lap.motorWh, 'f', 1) : QStringLiteral("—")};
+                const QString cells[kColumns] = {
+                    QString::number(lap.lap),
+                    lap.time_s ? ClockText(*lap.time_s) : QStringLiteral("—"),
+                    fixed(lap.distance_km, 2),
+                    fixed(lap.avg_speed_kmh, 1),
+                    fixed(lap.motor_wh, 1),
+                    fixed(lap.wh_per_km, 1),
+                    fixed(lap.solar_wh, 1)};
                 x = x0;
-                for (int c = 0; c < 3; ++c) {
-                    r.text(x, columns[c], kRow, cells[c], Font(8.5, best), kInk, Qt::AlignRight);
-                    x += columns[c];
+                for (int c = 0; c < kColumns; ++c) {
+                    r.text(x, widths[c], kRow, cells[c], Font(8, best), kInk, Qt::AlignRight);
+                    x += widths[c];
                 }
                 r.y() += kRow;
             }
             bottom = std::max(bottom, r.y());
         }
         r.y() = bottom;
-        if (next < run.laps.size()) r.room(r.height());  // a new page for the rest
     }
 }
 
-QString WritePdf(const RunData& run, QIODevice& device) {
+QString WritePdf(const RunData& run, const ChartState& state, QIODevice& device) {
     QPdfWriter writer(&device);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -279,13 +351,67 @@ QString WritePdf(const RunData& run, QIODevice& device) {
     writer.setCreator(QStringLiteral("yb-downloader"));
     PdfReport report(writer);
     if (!report.isActive()) return QStringLiteral("the PDF could not be written");
-    const RunSummary summary = SummarizeRun(run);
-    DrawHeader(report, run);
-    DrawSummary(report, summary);
-    DrawCharts(report, run);
-    DrawLaps(report, run, summary);
+    const RunSummary summary = SummarizeRun(run, state.lapStartS);
+    const RunTimeline timeline(run);
+    const auto [min, max] = Range(run, state);
+    DrawHeader(report, run, TitleNotes(run, state, summary.partial));
+    DrawSummary(report, QStringLiteral("概要"), summary);
+    if (!WholeRun(timeline, min, max)) {
+        DrawSummary(report, Tr("表示範囲の概要  ") + RangeText(timeline, min, max),
+                    SummarizeWindow(run, RowsShown(run, min, max)));
+    }
+    DrawCharts(report, run, state);
+    DrawLaps(report, summary);
     return report.finish() ? QString() : QStringLiteral("the PDF could not be written");
 }
+
+}  // namespace
+
+std::vector<int> LapTablePages(int laps, int columns, int firstPageRows, int pageRows) {
+    std::vector<int> pages;
+    columns = std::max(columns, 1);
+    pageRows = std::max(pageRows, kFewestLapRows);
+    // Too little room left on the first page: the table starts on the next one.
+    int rows = firstPageRows >= kFewestLapRows ? firstPageRows : pageRows;
+    int left = laps;
+    while (left > 0) {
+        // All that is left, balanced over the columns; or the page full, less what the next page
+        // needs so that it does not hold only a few rows.
+        int perColumn = (left + columns - 1) / columns;
+        if (perColumn > rows) {
+            const int after = left - rows * columns;
+            const int missing = kFewestLapRows * columns - after;
+            perColumn = missing <= 0
+                            ? rows
+                            : std::max(kFewestLapRows, rows - (missing + columns - 1) / columns);
+        }
+        pages.push_back(perColumn);
+        left -= perColumn * columns;
+        rows = pageRows;
+    }
+    return pages;
+}
+
+QString ReportBaseName(const RunData& run, const ChartState& state) {
+    const QFileInfo source(run.title);
+    const QString base = source.suffix().isEmpty() ? run.title : source.completeBaseName();
+    const RunTimeline timeline(run);
+    const auto [min, max] = Range(run, state);
+    if (WholeRun(timeline, min, max)) return base;
+    if (!timeline.minutes()) {
+        return base + QStringLiteral("_rec%1-%2").arg(std::llround(min)).arg(std::llround(max));
+    }
+    // 0h10m, 0h40m30s: no characters a file system refuses.
+    const auto time = [](double minutes) {
+        const long long s = std::llround(std::max(0.0, minutes) * 60.0);
+        QString text = QStringLiteral("%1h%2m").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar(u'0'));
+        if (s % 60 != 0) text += QStringLiteral("%1s").arg(s % 60, 2, 10, QChar(u'0'));
+        return text;
+    };
+    return base + u'_' + time(min) + u'-' + time(max);
+}
+
+namespace {
 
 // A QSaveFile that notices a write cut short. QFileDevice tells a write that a full disk cut short
 // only by its count, and QPdfWriter and QImageWriter do not look at the count.
@@ -310,7 +436,7 @@ private:
 
 }  // namespace
 
-QString WriteRunReport(const RunData& run, const QString& path) {
+QString WriteRunReport(const RunData& run, const QString& path, const ChartState& state) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return QStringLiteral("drawing the charts needs a QApplication");
     }
@@ -325,7 +451,7 @@ QString WriteRunReport(const RunData& run, const QString& path) {
     if (!file.open(QIODevice::WriteOnly)) {
         return QStringLiteral("cannot create the file: ") + file.errorString();
     }
-    const QString drawn = pdf ? WritePdf(run, file) : WritePng(run, file);
+    const QString drawn = pdf ? WritePdf(run, state, file) : WritePng(run, state, file);
     const auto failed = [&file](const QString& reason) {
         file.cancelWriting();
         return reason;

@@ -22,9 +22,11 @@ QWidget* OpenViewer(QWidget* parent) {
     return window;
 }
 
-QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent) {
+QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
+                           std::optional<double> batteryAh) {
     ViewerWindow* window = NewWindow(parent);
     window->showRun(RunDataFromStore(store, QStringLiteral("ダウンロードしたデータ")));
+    if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;
 }
@@ -36,7 +38,7 @@ QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error) 
         return nullptr;
     }
     ViewerWindow* window = NewWindow(parent);
-    window->showRun(std::move(*result.run));
+    window->showRun(std::move(*result.run), path);
     window->show();
     return window;
 }

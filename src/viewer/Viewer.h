@@ -3,6 +3,7 @@
 // viewer/Report.h).
 
 #include <QString>
+#include <optional>
 
 #include "download/RecordStore.h"
 
@@ -17,8 +18,10 @@ QWidget* OpenViewer(QWidget* parent = nullptr);
 
 // Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
 // copies what it shows: the store may change afterwards. With a parent the window closes with it.
-// The window deletes itself when closed.
-QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr);
+// The window deletes itself when closed. `batteryAh`: the logger's battery capacity setting,
+// when it is known (it fills the viewer's capacity box).
+QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr,
+                           std::optional<double> batteryAh = std::nullopt);
 
 // Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
 // refused; then *error (if given) holds "FILE:LINE: message".

@@ -2,22 +2,35 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTableWidget>
+#include <QTimer>
+#include <QToolBar>
 #include <QVBoxLayout>
+#include <cmath>
 
 #include "datafile/DataFileReader.h"
-#include "datafile/RunSummary.h"
 #include "viewer/ChartStack.h"
+#include "viewer/LapOverlay.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"
 
@@ -26,6 +39,18 @@ namespace yb {
 namespace {
 
 const QColor kBestLap(0xFF, 0xE8, 0xA3);
+const QColor kMuted(0x6b, 0x72, 0x80);
+const QColor kWarning(0xB9, 0x1C, 0x1C);
+constexpr int kRecentFiles = 8;
+// The size a viewer first asks for; less when the screen's free area is smaller.
+constexpr QSize kFirstSize(1280, 820);
+
+// What every viewer window remembers: its size and splitters, the channels hidden, the recent
+// files and the battery's capacity (in ~/.config/yb-downloader/viewer.conf, on Windows the
+// registry).
+std::unique_ptr<QSettings> Remembered() {
+    return std::make_unique<QSettings>(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
+}
 
 QLabel* Label(const QString& text, int pointSize, bool bold, const QColor& color = {}) {
     auto* label = new QLabel(text);
@@ -52,17 +77,50 @@ QTableWidgetItem* Cell(const QString& text, bool best) {
     return item;
 }
 
+QString Fixed(std::optional<double> value, int decimals) {
+    return value ? QString::number(*value, 'f', decimals) : QStringLiteral("—");
+}
+
+QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
+    auto* box = new QDoubleSpinBox;
+    box->setRange(0.0, max);
+    box->setDecimals(2);
+    box->setSuffix(suffix);
+    box->setKeyboardTracking(false);
+    return box;
+}
+
 }  // namespace
 
 ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
+    setAcceptDrops(true);
     setWindowTitle(QStringLiteral("グラフ"));
-    resize(1280, 820);
+    const auto remembered = Remembered();
+    if (!restoreGeometry(remembered->value(QStringLiteral("geometry")).toByteArray())) {
+        // The first size fits the screen's free area (a 1366 x 768 laptop shows all of it).
+        const QRect free =
+            (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+        const QSize size = kFirstSize.boundedTo(free.size() - QSize(16, 40));
+        resize(size);
+        move(free.center() - QPoint(size.width() / 2, size.height() / 2 + 10));
+    }
 
     QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
     QAction* open =
         file->addAction(QStringLiteral("データファイルを開く(&O)…"), this, &ViewerWindow::openFile);
     open->setShortcut(QKeySequence::Open);
+    recent_ = file->addMenu(tr("最近使ったファイル(&R)"));
+    connect(recent_, &QMenu::aboutToShow, this, &ViewerWindow::fillRecentMenu);
+    runActions_ << file->addAction(tr("比較するファイルを重ねる(&M)…"), this,
+                                   [this] { addComparison(); });
+    dropComparison_ = file->addAction(tr("比較をやめる"), this, [this] {
+        charts_->setComparison(nullptr, 0.0);
+        comparisonName_->setText(tr("なし"));
+        offset_->setEnabled(false);
+        dropComparison_->setEnabled(false);
+    });
+    dropComparison_->setEnabled(false);
     file->addSeparator();
     runActions_ << file->addAction(QStringLiteral("レポートを書き出す (PDF)(&R)…"), this,
                                    [this] { exportRun(QStringLiteral("pdf")); });
@@ -78,11 +136,15 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
         if (charts_) charts_->resetZoom();
     });
     runActions_.back()->setShortcut(QKeySequence(Qt::Key_Home));
+    runActions_ << view->addAction(tr("選んだ周回をベストラップと重ねる(&L)"), this, [this] {
+        if (laps_ && laps_->currentRow() >= 0) compareLap(laps_->currentRow());
+    });
     for (QAction* action : runActions_) action->setEnabled(false);
 
     auto* hint =
-        new QLabel(QStringLiteral("ドラッグで拡大 · ホイールで拡大縮小 · 右クリックで縮小 · "
-                                  "ダブルクリックまたは Home で全体"));
+        new QLabel(tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
+                      "右クリックで縮小 · ダブルクリックまたは Home で全体 · "
+                      "凡例クリックで表示切替"));
     hint->setStyleSheet(QStringLiteral("color: #6b7280"));
     cursorLabel_ = new QLabel;
     cursorLabel_->setMinimumWidth(140);
@@ -91,121 +153,364 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
 
     auto* empty = Label(
         QStringLiteral("ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。"),
-        11, false, QColor(0x6b, 0x72, 0x80));
+        11, false, kMuted);
     empty->setAlignment(Qt::AlignCenter);
+    empty->setWordWrap(true);
     setCentralWidget(empty);
 }
 
-void ViewerWindow::showRun(RunData run) {
+void ViewerWindow::showRun(RunData run, const QString& path) {
     run_ = std::make_shared<const RunData>(std::move(run));
-    setWindowTitle(run_->title);
+    summary_ = SummarizeRun(*run_);
+    setWindowTitle(summary_.partial ? run_->title + tr(" — 部分データ") : run_->title);
+    const auto remembered = Remembered();
+    if (!path.isEmpty()) {
+        QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
+        const QString absolute = QFileInfo(path).absoluteFilePath();
+        recent.removeAll(absolute);
+        recent.prepend(absolute);
+        remembered->setValue(QStringLiteral("recent"), recent.mid(0, kRecentFiles));
+    }
 
-    auto* splitter = new QSplitter(Qt::Horizontal);
-    charts_ = new ChartStack(run_, splitter);
+    splitter_ = new QSplitter(Qt::Horizontal);
+    charts_ = new ChartStack(run_, splitter_);
     connect(charts_, &ChartStack::cursorMoved, cursorLabel_, &QLabel::setText);
-    splitter->addWidget(charts_);
-    splitter->addWidget(buildSidePanel());
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 0);
-    splitter->setCollapsible(0, false);
-    setCentralWidget(splitter);
+    connect(charts_, &ChartStack::rangeChanged, this, &ViewerWindow::updateWindowFigures);
+    connect(charts_, &ChartStack::hiddenChannelsChanged, this, [](const QStringList& keys) {
+        Remembered()->setValue(QStringLiteral("hidden"), keys);
+    });
+    buildControls();
+    splitter_->addWidget(charts_);
+    splitter_->addWidget(buildSidePanel());
+    splitter_->setStretchFactor(0, 1);
+    splitter_->setStretchFactor(1, 0);
+    splitter_->setCollapsible(0, false);
+    setCentralWidget(splitter_);
+    splitter_->restoreState(remembered->value(QStringLiteral("splitter")).toByteArray());
+    sideSplitter_->restoreState(remembered->value(QStringLiteral("sideSplitter")).toByteArray());
+    charts_->setHiddenChannels(remembered->value(QStringLiteral("hidden")).toStringList());
+    const double ampHours = remembered->value(QStringLiteral("batteryAh"), 0.0).toDouble();
+    if (ampHours > 0.0) capacity_->setValue(ampHours);
     for (QAction* action : runActions_) action->setEnabled(true);
+    const auto [min, max] = charts_->timeRange();
+    updateWindowFigures(min, max);
 }
 
 QWidget* ViewerWindow::buildSidePanel() {
-    const RunSummary summary = SummarizeRun(*run_);
-    auto* panel = new QWidget;
-    panel->setMinimumWidth(310);
-    panel->setMaximumWidth(400);
-    auto* layout = new QVBoxLayout(panel);
-    layout->setContentsMargins(8, 8, 8, 8);
-
+    // Figures and settings scroll when the screen is short; the lap table takes the rest.
+    auto* top = new QWidget;
+    auto* layout = new QVBoxLayout(top);
+    layout->setContentsMargins(8, 8, 8, 4);
     auto* title = Label(run_->title, 13, true);
     title->setWordWrap(true);
     layout->addWidget(title);
-    if (!run_->writtenAt.isEmpty()) {
-        layout->addWidget(Label(QStringLiteral("保存日時  ") + run_->writtenAt, 9, false,
-                                QColor(0x6b, 0x72, 0x80)));
+    if (summary_.partial) {
+        auto* partial = Label(tr("部分データ: 空の行があります (読出しが途中で終わったファイル)。"
+                                 "記録数と記録時間は値のある行だけのものです。"),
+                              9, true, kWarning);
+        partial->setWordWrap(true);
+        layout->addWidget(partial);
     }
+    if (!run_->writtenAt.isEmpty()) {
+        layout->addWidget(Label(QStringLiteral("保存日時  ") + run_->writtenAt, 9, false, kMuted));
+    }
+    layout->addWidget(buildFigures());
+    layout->addStretch(1);
+    auto* scroll = new QScrollArea;
+    scroll->setWidget(top);
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
+    sideSplitter_ = new QSplitter(Qt::Vertical);
+    sideSplitter_->addWidget(scroll);
+    sideSplitter_->addWidget(buildLaps());
+    sideSplitter_->setStretchFactor(0, 0);
+    sideSplitter_->setStretchFactor(1, 1);
+    sideSplitter_->setMinimumWidth(400);
+    sideSplitter_->setMaximumWidth(560);
+    // The figures whole, as far as the height allows; the lap table below them.
+    sideSplitter_->setSizes({top->sizeHint().height(), 10000});
+    return sideSplitter_;
+}
+
+// The summary of the whole run beside the same figures of the visible window.
+QWidget* ViewerWindow::buildFigures() {
     auto* figures = new QGroupBox(QStringLiteral("概要"));
     auto* grid = new QGridLayout(figures);
-    grid->setVerticalSpacing(3);
-    int row = 0;
-    for (const SummaryLine& line : SummaryLines(summary)) {
+    grid->setVerticalSpacing(2);
+    grid->setColumnStretch(0, 1);
+    windowTimes_ = Label(QString(), 8, false, kMuted);
+    grid->addWidget(windowTimes_, 0, 0, 1, 3, Qt::AlignRight);
+    grid->addWidget(Label(tr("全体"), 8, true, kMuted), 1, 1, Qt::AlignRight);
+    grid->addWidget(Label(tr("表示範囲"), 8, true, kMuted), 1, 2, Qt::AlignRight);
+    int row = 2;
+    windowFigures_.clear();
+    for (const SummaryLine& line : SummaryLines(summary_)) {
         grid->addWidget(Label(line.label, 9, false, QColor(0x4b, 0x55, 0x63)), row, 0);
-        QLabel* value = Label(line.value, 9, true);
-        value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        grid->addWidget(value, row++, 1);
+        QLabel* whole =
+            Label(line.value, 9, true,
+                  line.key == QLatin1String("partial") && summary_.partial ? kWarning : QColor());
+        grid->addWidget(whole, row, 1, Qt::AlignRight);
+        QLabel* window = Label(QString(), 9, true, QColor(0x1d, 0x4e, 0x89));
+        grid->addWidget(window, row++, 2, Qt::AlignRight);
+        windowFigures_.emplace_back(line.key, window);
     }
-    layout->addWidget(figures);
+    return figures;
+}
 
-    auto* lapBox = new QGroupBox(summary.best_lap_no ? QStringLiteral("周回  (ベスト %1周目 %2)")
-                                                           .arg(*summary.best_lap_no)
-                                                           .arg(ClockText(*summary.best_lap_s))
-                                                     : QStringLiteral("周回"));
+// The lap start, the battery's capacity and the compared run, in a tool bar above the charts.
+void ViewerWindow::buildControls() {
+    QToolBar* bar = addToolBar(tr("設定"));
+    bar->setObjectName(QStringLiteral("settings"));
+    bar->setMovable(false);
+    const auto caption = [bar](const QString& text) {
+        auto* label = new QLabel(text);
+        label->setContentsMargins(10, 0, 4, 0);
+        bar->addWidget(label);
+    };
+
+    lapStart_ = SpinBox(24 * 60, tr(" 分"));
+    lapStart_->setToolTip(
+        tr("データに周回の開始時刻はありません。最初の記録から何分後に"
+           "第1周が始まったかを入れると、周回の位置が移ります。"));
+    connect(lapStart_, &QDoubleSpinBox::valueChanged, this, [this](double minutes) {
+        charts_->setLapStart(MinutesToSeconds(minutes));
+        summary_.lapTable = LapTable(*run_, MinutesToSeconds(minutes));
+        fillLapTable();
+    });
+    caption(tr("周回開始"));
+    bar->addWidget(lapStart_);
+
+    capacity_ = SpinBox(99.99, QStringLiteral(" Ah"));
+    capacity_->setSpecialValueText(tr("未設定"));
+    capacity_->setToolTip(
+        tr("ロガーに設定したバッテリー初期容量。バッテリー残量の計算に使います。"));
+    connect(capacity_, &QDoubleSpinBox::valueChanged, this, [this](double ampHours) {
+        charts_->setBatteryCapacity(ampHours > 0.0 ? std::optional(ampHours) : std::nullopt);
+        Remembered()->setValue(QStringLiteral("batteryAh"), ampHours);
+    });
+    caption(tr("バッテリー初期容量"));
+    bar->addWidget(capacity_);
+
+    caption(tr("比較"));
+    comparisonName_ = new QLabel(tr("なし"));
+    comparisonName_->setStyleSheet(QStringLiteral("color: %1").arg(kMuted.name()));
+    bar->addWidget(comparisonName_);
+    offset_ = SpinBox(24 * 60, tr(" 分"));
+    offset_->setMinimum(-24 * 60);
+    offset_->setEnabled(false);
+    offset_->setToolTip(tr("比較するファイルを時間軸に沿って動かします。"));
+    connect(offset_, &QDoubleSpinBox::valueChanged, this,
+            [this](double minutes) { charts_->setComparisonOffset(minutes); });
+    caption(tr("時間差"));
+    bar->addWidget(offset_);
+}
+
+QWidget* ViewerWindow::buildLaps() {
+    auto* lapBox = new QGroupBox(summary_.best_lap_no ? QStringLiteral("周回  (ベスト %1周目 %2)")
+                                                            .arg(*summary_.best_lap_no)
+                                                            .arg(ClockText(*summary_.best_lap_s))
+                                                      : QStringLiteral("周回"));
     auto* lapLayout = new QVBoxLayout(lapBox);
-    laps_ = new QTableWidget(static_cast<int>(run_->laps.size()), 3);
-    laps_->setHorizontalHeaderLabels(
-        {QStringLiteral("周回"), QStringLiteral("タイム"), QStringLiteral("モーター Wh")});
+    laps_ = new QTableWidget(0, 7);
+    laps_->setHorizontalHeaderLabels({QStringLiteral("周回"), QStringLiteral("タイム"),
+                                      tr("距離\nkm"), tr("平均\nkm/h"), tr("モーター\nWh"),
+                                      tr("Wh/km"), tr("ソーラー\nWh")});
     laps_->verticalHeader()->hide();
     laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    laps_->horizontalHeader()->setMinimumSectionSize(30);
     laps_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     laps_->verticalHeader()->setDefaultSectionSize(laps_->fontMetrics().height() + 6);
     laps_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    laps_->setSelectionMode(QAbstractItemView::SingleSelection);
     laps_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     laps_->setAlternatingRowColors(true);
-    int bestRow = -1;
-    for (int i = 0; i < static_cast<int>(run_->laps.size()); ++i) {
-        const LapRow& lap = run_->laps[static_cast<std::size_t>(i)];
-        const bool best = summary.best_lap_no == lap.number;
-        if (best) bestRow = i;
-        laps_->setItem(i, 0, Cell(QString::number(lap.number), best));
-        laps_->setItem(i, 1,
-                       Cell(lap.timeS >= 0 ? ClockText(lap.timeS) : QStringLiteral("—"), best));
-        laps_->setItem(
-            i, 2,
-            Cell(lap.motorWh >= 0 ? QString::number(lap.motorWh, 'f', 1) : QStringLiteral("—"),
-                 best));
-    }
-    if (bestRow >= 0) laps_->scrollToItem(laps_->item(bestRow, 0));
+    laps_->setMinimumHeight(80);
+    laps_->setToolTip(tr("クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示"));
+    connect(laps_, &QTableWidget::cellClicked, this, [this](int row, int) { zoomToLap(row); });
+    connect(laps_, &QTableWidget::currentCellChanged, this,
+            [this](int row, int, int previous, int) {
+                if (row != previous) zoomToLap(row);
+            });
+    connect(laps_, &QTableWidget::cellDoubleClicked, this,
+            [this](int row, int) { compareLap(row); });
+    fillLapTable();
     lapLayout->addWidget(laps_);
-    layout->addWidget(lapBox, 1);
-    return panel;
+    auto* overlay = new QPushButton(tr("選んだ周回をベストラップと重ねる"));
+    connect(overlay, &QPushButton::clicked, this,
+            [this] { compareLap(laps_->currentRow() >= 0 ? laps_->currentRow() : 0); });
+    overlay->setEnabled(!summary_.lapTable.empty() && run_->intervalS.has_value());
+    lapLayout->addWidget(overlay);
+    return lapBox;
+}
+
+void ViewerWindow::fillLapTable() {
+    const QSignalBlocker quiet(laps_);
+    laps_->setRowCount(static_cast<int>(summary_.lapTable.size()));
+    int bestRow = -1;
+    for (int i = 0; i < laps_->rowCount(); ++i) {
+        const LapFigures& lap = summary_.lapTable[static_cast<std::size_t>(i)];
+        const bool best = summary_.best_lap_no == lap.lap;
+        if (best) bestRow = i;
+        const QString cells[] = {
+            QString::number(lap.lap),  lap.time_s ? ClockText(*lap.time_s) : QStringLiteral("—"),
+            Fixed(lap.distance_km, 2), Fixed(lap.avg_speed_kmh, 1),
+            Fixed(lap.motor_wh, 1),    Fixed(lap.wh_per_km, 1),
+            Fixed(lap.solar_wh, 1),
+        };
+        for (int c = 0; c < 7; ++c) laps_->setItem(i, c, Cell(cells[c], best));
+    }
+    if (bestRow >= 0) {
+        // Once the table has its size: the best lap in the middle of the view.
+        QTimer::singleShot(0, laps_, [this, bestRow] {
+            laps_->scrollToItem(laps_->item(bestRow, 0), QAbstractItemView::PositionAtCenter);
+        });
+    }
+}
+
+void ViewerWindow::zoomToLap(int row) {
+    if (!charts_ || row < 0 || row >= static_cast<int>(summary_.lapTable.size())) return;
+    const LapFigures& lap = summary_.lapTable[static_cast<std::size_t>(row)];
+    if (!run_->intervalS || !lap.start_s || !lap.time_s || *lap.time_s <= 0) return;
+    charts_->setTimeRange(*lap.start_s / 60.0, (*lap.start_s + *lap.time_s) / 60.0);
+}
+
+QWidget* ViewerWindow::compareLap(int row) {
+    if (!run_ || row < 0 || row >= static_cast<int>(summary_.lapTable.size())) return nullptr;
+    auto* overlay = new LapOverlay(run_, summary_.lapTable, summary_.best_lap_no,
+                                   summary_.lapTable[static_cast<std::size_t>(row)].lap, this);
+    overlay->show();
+    return overlay;
+}
+
+QString ViewerWindow::windowFigure(const QString& key) const {
+    for (const auto& [name, label] : windowFigures_) {
+        if (name == key) return label->text();
+    }
+    return {};
+}
+
+void ViewerWindow::updateWindowFigures(double min, double max) {
+    const RunSummary window = SummarizeWindow(*run_, RowsShown(*run_, min, max));
+    const std::vector<SummaryLine> lines = SummaryLines(window);
+    for (std::size_t i = 0; i < lines.size() && i < windowFigures_.size(); ++i) {
+        windowFigures_[i].second->setText(lines[i].value);
+    }
+    windowTimes_->setText(tr("表示範囲 ") + RangeText(charts_->timeline(), min, max));
+}
+
+void ViewerWindow::setBatteryCapacity(double ampHours) {
+    if (capacity_) capacity_->setValue(ampHours);
 }
 
 void ViewerWindow::openFile() {
     const QString path = QFileDialog::getOpenFileName(
         this, QStringLiteral("データファイルを開く"), QString(),
         QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
-    if (path.isEmpty()) return;
-    const DataFileReadResult result = ReadDataFileAt(path);
+    if (!path.isEmpty()) openPath(path);
+}
+
+bool ViewerWindow::openPath(const QString& path) {
+    DataFileReadResult result = ReadDataFileAt(path);
     if (!result.run) {
         QMessageBox::warning(this, windowTitle(), result.errorText());
-        return;
+        return false;
     }
     if (!run_) {
-        showRun(*result.run);
-        return;
+        showRun(std::move(*result.run), path);
+        return true;
     }
     auto* other = new ViewerWindow(parentWidget());
     if (parentWidget()) other->setWindowFlag(Qt::Window);
-    other->showRun(*result.run);
+    other->showRun(std::move(*result.run), path);
     other->show();
+    return true;
+}
+
+bool ViewerWindow::addComparison(const QString& chosen) {
+    if (!run_) return false;
+    const QString path =
+        chosen.isEmpty()
+            ? QFileDialog::getOpenFileName(
+                  this, tr("比較するファイルを開く"), QString(),
+                  QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"))
+            : chosen;
+    if (path.isEmpty()) return false;
+    DataFileReadResult result = ReadDataFileAt(path);
+    if (!result.run) {
+        QMessageBox::warning(this, windowTitle(), result.errorText());
+        return false;
+    }
+    if (result.run->intervalS.has_value() != run_->intervalS.has_value()) {
+        QMessageBox::warning(
+            this, windowTitle(),
+            tr("記録間隔が不明なファイルと分かっているファイルは重ねられません。"));
+        return false;
+    }
+    comparisonName_->setText(result.run->title + tr(" (薄い色)"));
+    charts_->setComparison(std::make_shared<const RunData>(std::move(*result.run)),
+                           offset_->value());
+    offset_->setEnabled(true);
+    dropComparison_->setEnabled(true);
+    return true;
+}
+
+void ViewerWindow::fillRecentMenu() {
+    recent_->clear();
+    const QStringList files = Remembered()->value(QStringLiteral("recent")).toStringList();
+    for (const QString& file : files) {
+        recent_->addAction(QFileInfo(file).fileName(), this, [this, file] { openPath(file); })
+            ->setToolTip(file);
+    }
+    if (files.isEmpty()) recent_->addAction(tr("(なし)"))->setEnabled(false);
+    recent_->addSeparator();
+    recent_->addAction(tr("履歴を消去"), this,
+                       [] { Remembered()->remove(QStringLiteral("recent")); });
+}
+
+void ViewerWindow::dragEnterEvent(QDragEnterEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (std::any_of(urls.begin(), urls.end(), [](const QUrl& url) { return url.isLocalFile(); })) {
+        event->acceptProposedAction();
+    }
+}
+
+void ViewerWindow::dropEvent(QDropEvent* event) {
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile()) openPath(url.toLocalFile());
+    }
+    event->acceptProposedAction();
+}
+
+void ViewerWindow::closeEvent(QCloseEvent* event) {
+    saveLayout();
+    QMainWindow::closeEvent(event);
+}
+
+void ViewerWindow::saveLayout() const {
+    const auto remembered = Remembered();
+    remembered->setValue(QStringLiteral("geometry"), saveGeometry());
+    if (splitter_) remembered->setValue(QStringLiteral("splitter"), splitter_->saveState());
+    if (sideSplitter_) {
+        remembered->setValue(QStringLiteral("sideSplitter"), sideSplitter_->saveState());
+    }
+}
+
+QString ViewerWindow::exportName(const QString& suffix) const {
+    return ReportBaseName(*run_, charts_->state()) + u'.' + suffix;
 }
 
 void ViewerWindow::exportRun(const QString& suffix) {
     if (!run_) return;
-    const QFileInfo source(run_->title);
-    const QString proposal =
-        (source.suffix().isEmpty() ? run_->title : source.completeBaseName()) + u'.' + suffix;
     const QString filter = suffix == QStringLiteral("pdf") ? QStringLiteral("PDF (*.pdf)")
                                                            : QStringLiteral("PNG 画像 (*.png)");
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("書き出す"), proposal, filter);
+    QString path =
+        QFileDialog::getSaveFileName(this, QStringLiteral("書き出す"), exportName(suffix), filter);
     if (path.isEmpty()) return;
     if (!path.endsWith(u'.' + suffix, Qt::CaseInsensitive)) path += u'.' + suffix;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = WriteRunReport(*run_, path);
+    const QString error = WriteRunReport(*run_, path, charts_->state());
     QApplication::restoreOverrideCursor();
     if (!error.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), path + QStringLiteral(": ") + error);

@@ -1,15 +1,23 @@
 #pragma once
-// The viewer window: the charts of one run stacked on the left, its summary and lap table on the
-// right; opening files, exporting the report and the image from its menu. Each window holds its
-// own copy of the run, so several can be open side by side to compare runs.
+// The viewer window: the charts of one run stacked on the left; on the right its summary beside
+// the figures of the visible window, the lap start, the battery's capacity, a compared run and
+// the lap table (a click zooms every chart to that lap). Opening files (also dropped ones and
+// recent ones), exporting the report and the image of what is shown, from its menu. Each window
+// holds its own copy of the run, so several can be open side by side. Its size, splitters and
+// hidden channels are remembered.
 
 #include <QMainWindow>
 #include <memory>
+#include <optional>
 
 #include "datafile/RunData.h"
+#include "datafile/RunSummary.h"
 
 QT_BEGIN_NAMESPACE
+class QDoubleSpinBox;
 class QLabel;
+class QMenu;
+class QSplitter;
 class QTableWidget;
 QT_END_NAMESPACE
 
@@ -23,24 +31,64 @@ public:
     // An empty viewer, waiting for a file.
     explicit ViewerWindow(QWidget* parent = nullptr);
 
-    void showRun(RunData run);
+    // Shows a run; `path` (the file it was read from, if any) goes to the recent files.
+    void showRun(RunData run, const QString& path = {});
     const RunData* run() const { return run_.get(); }
     ChartStack* charts() const { return charts_; }
     QTableWidget* lapTable() const { return laps_; }
+    // The visible window's figure of a summary key (RunSummary's JSON keys), as shown.
+    QString windowFigure(const QString& key) const;
+    QDoubleSpinBox* lapStartBox() const { return lapStart_; }
+    QDoubleSpinBox* capacityBox() const { return capacity_; }
 
     // Opens a data file chosen in a dialog: in this window while it is empty, else in a new one.
     void openFile();
-    // Asks for a file name and writes the report (.pdf) or the charts (.png).
+    // Opens the data file at `path` as openFile does; a refused file is told in a message box.
+    bool openPath(const QString& path);
+    // Lays the run of another data file over this one (a dialog chooses it when `path` is empty).
+    bool addComparison(const QString& path = {});
+    // The battery's initial capacity in Ah (the logger's setting, when known).
+    void setBatteryCapacity(double ampHours);
+    // Zooms every chart to the lap of the lap table's row.
+    void zoomToLap(int row);
+    // Opens the lap of the row laid over the best lap.
+    QWidget* compareLap(int row);
+    // Asks for a file name and writes the report (.pdf) or the charts (.png) of what is shown.
     void exportRun(const QString& suffix);
+    // The name proposed for an export: the data file's name and the visible window.
+    QString exportName(const QString& suffix) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QWidget* buildSidePanel();
+    QWidget* buildFigures();
+    void buildControls();
+    QWidget* buildLaps();
+    void fillLapTable();
+    void updateWindowFigures(double min, double max);
+    void fillRecentMenu();
+    void saveLayout() const;
 
     std::shared_ptr<const RunData> run_;
+    RunSummary summary_;
     ChartStack* charts_ = nullptr;
+    QSplitter* splitter_ = nullptr;
+    QSplitter* sideSplitter_ = nullptr;
     QTableWidget* laps_ = nullptr;
     QLabel* cursorLabel_ = nullptr;
+    QLabel* windowTimes_ = nullptr;
+    std::vector<std::pair<QString, QLabel*>> windowFigures_;
+    QDoubleSpinBox* lapStart_ = nullptr;
+    QDoubleSpinBox* capacity_ = nullptr;
+    QDoubleSpinBox* offset_ = nullptr;
+    QLabel* comparisonName_ = nullptr;
+    QMenu* recent_ = nullptr;
     QList<QAction*> runActions_;
+    QAction* dropComparison_ = nullptr;
 };
 
 }  // namespace yb

@@ -1,66 +1,91 @@
 // The viewer on the offscreen platform: its charts hold the file's values, a drag on one chart
-// zooms them all, the lap table marks the best lap; and the three commands with their exit codes.
+// zooms them all, a lap row zooms them to the lap and the window's figures follow, the lap table
+// shows the best lap, a legend click hides a channel and the window remembers it, a second run
+// and a lap overlay; the exported image's plot areas line up; the report's lap table pages; and
+// the three commands with their exit codes.
 
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
+#include <QDoubleSpinBox>
+#include <QLegend>
+#include <QLegendMarker>
 #include <QLineSeries>
+#include <QMimeData>
 #include <QMouseEvent>
+#include <QScreen>
+#include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTest>
 #include <QValueAxis>
 #include <memory>
 
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "datafile/DataFile.h"
+#include "datafile/DataFileReader.h"
 #include "datafile/ShiftJis.h"
 #include "support/Stores.h"
 #include "viewer/ChartStack.h"
+#include "viewer/LapOverlay.h"
+#include "viewer/Report.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
 
 namespace yb::test {
 namespace {
 
-// 600 records every 2 s (20 minutes); record i has speed i % 90 and solar current i / 100 A;
-// record 5 is empty. Two temperatures; three laps, the best of them the third.
+// 4000 records every 2 s (133 minutes); record i has speed i % 90 and solar current i / 100 A;
+// record 5 is empty. Two temperatures. 40 laps of 183 s, but lap 2 of 0 s, lap 3 of 179 s and
+// the best, lap 35, of 170 s.
 void FillStore(RecordStore& data) {
-    Shape(data, 2, 600, 2, 3);
-    for (int i = 0; i < 600; ++i) {
+    Shape(data, 2, 4000, 2, 40);
+    for (int i = 0; i < 4000; ++i) {
         if (i == 5) continue;
-        data.storeMain(i, {static_cast<float>(i) / 100.0f, -1.5f, 98.5f, 12.3f,
-                           static_cast<float>(i % 90)});
+        data.storeMain(
+            i, {static_cast<float>(i) / 100.0f, -1.5f, 98.5f, 12.3f, static_cast<float>(i % 90)});
     }
     data.storeTemperature(0, 25);
     data.storeTemperature(1, -3);
-    const std::int16_t times[] = {183, 0, 179};
-    for (int i = 0; i < 3; ++i) data.storeLap(i, {times[i], 12.5f});
+    for (int i = 0; i < 40; ++i) {
+        const std::int16_t time = i == 1 ? 0 : i == 2 ? 179 : i == 34 ? 170 : 183;
+        data.storeLap(i, {time, 12.5f});
+    }
+}
+
+void WriteFile(const QString& path, const RecordStore& data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(*EncodeShiftJis(*RenderDataFile(data, u',', path, QDateTime::currentDateTime())));
+}
+
+void Settle() {
+    for (int i = 0; i < 10; ++i) QApplication::processEvents();
 }
 
 class Viewer : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
+        // What the viewer remembers goes to the test's folder.
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
         FillStore(data);
         path = dir.filePath(QStringLiteral("run 1.csv"));
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(
-            *EncodeShiftJis(*RenderDataFile(data, u',', path, QDateTime::currentDateTime())));
+        WriteFile(path, data);
     }
     // Opens the file and lets the window lay itself out.
-    ViewerWindow* Open() {
+    ViewerWindow* Open(bool resize = true) {
         QString error;
         window.reset(static_cast<ViewerWindow*>(OpenViewerOnFile(path, nullptr, &error)));
         EXPECT_TRUE(window) << error.toStdString();
         if (window) {
             window->setAttribute(Qt::WA_DeleteOnClose, false);
-            window->resize(1200, 800);
+            if (resize) window->resize(1200, 800);
         }
-        for (int i = 0; i < 10; ++i) QApplication::processEvents();
+        Settle();
         return window.get();
     }
     void Mouse(QWidget* viewport, QEvent::Type type, qreal x, Qt::MouseButton button,
@@ -68,6 +93,20 @@ protected:
         const QPointF at(x, viewport->height() / 2.0);
         QMouseEvent event(type, at, viewport->mapToGlobal(at), button, buttons, Qt::NoModifier);
         QApplication::sendEvent(viewport, &event);
+    }
+    // The shared time range of every chart.
+    std::vector<std::pair<double, double>> Ranges() const {
+        std::vector<std::pair<double, double>> r;
+        for (const RunChart& chart : window->charts()->charts())
+            r.emplace_back(chart.timeAxis->min(), chart.timeAxis->max());
+        return r;
+    }
+    void ClickLap(int row) {
+        QTableWidget* laps = window->lapTable();
+        laps->scrollToItem(laps->item(row, 0));
+        QTest::mouseClick(laps->viewport(), Qt::LeftButton, {},
+                          laps->visualItemRect(laps->item(row, 1)).center());
+        Settle();
     }
 
     QTemporaryDir dir;
@@ -78,33 +117,27 @@ protected:
 
 TEST_F(Viewer, SeriesHoldTheFilesValues) {
     ChartStack* charts = Open()->charts();
-    EXPECT_EQ(window->windowTitle(), QStringLiteral("run 1.csv"));
-    ASSERT_EQ(charts->count(), 5);
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("run 1.csv — 部分データ"));  // record 5
+    ASSERT_EQ(charts->count(), 6);
     const auto points = [charts](int chart, int series) {
         return charts->charts()[static_cast<std::size_t>(chart)]
-            .series[static_cast<std::size_t>(series)]
-            ->points();
+            .points[static_cast<std::size_t>(series)];
     };
-    // Solar current: 599 points (record 5 is empty), x in minutes, values as the file shows them.
+    // Solar current: 3999 points (record 5 is empty), x in minutes, values as the file shows them.
     const QList<QPointF> solar = points(0, 0);
-    ASSERT_EQ(solar.size(), 599);
+    ASSERT_EQ(solar.size(), 3999);
     EXPECT_EQ(solar[4], QPointF(4 * 2 / 60.0, 0.04));
     EXPECT_EQ(solar[5], QPointF(6 * 2 / 60.0, 0.06));
     EXPECT_DOUBLE_EQ(points(1, 1)[1].y(), -147.8);  // battery W: -1.5 A x 98.5 V, as written
     EXPECT_EQ(points(3, 0)[95], QPointF(96 * 2 / 60.0, 6));
-    EXPECT_EQ(points(4, 0), (QList<QPointF>{{0, 25}, {1, -3}}));  // one temperature a minute
+    EXPECT_DOUBLE_EQ(points(4, 1)[1].y(), -147.8 * 2 * 2 / 3600);  // battery energy, two rows
+    EXPECT_EQ(points(5, 0), (QList<QPointF>{{0, 25}, {1, -3}}));   // one temperature a minute
 }
 
 TEST_F(Viewer, DragZoomsEveryChartAndDoubleClickResets) {
     ChartStack* charts = Open()->charts();
-    const auto ranges = [charts] {
-        std::vector<std::pair<double, double>> r;
-        for (const RunChart& chart : charts->charts())
-            r.emplace_back(chart.timeAxis->min(), chart.timeAxis->max());
-        return r;
-    };
-    const auto whole = ranges();
-    EXPECT_EQ(whole.front(), std::pair(0.0, 599 * 2 / 60.0));
+    const auto whole = Ranges();
+    EXPECT_EQ(whole.front(), std::pair(0.0, 3999 * 2 / 60.0));
 
     QWidget* viewport = charts->view(2)->viewport();
     const QRectF area = charts->charts()[2].chart->plotArea();
@@ -113,39 +146,218 @@ TEST_F(Viewer, DragZoomsEveryChartAndDoubleClickResets) {
     Mouse(viewport, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
     Mouse(viewport, QEvent::MouseMove, to, Qt::NoButton, Qt::LeftButton);
     Mouse(viewport, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
-    const auto zoomed = ranges();
-    EXPECT_NEAR(zoomed.front().first, whole.front().second * 0.25, 0.05);
-    EXPECT_NEAR(zoomed.front().second, whole.front().second * 0.5, 0.05);
+    const auto zoomed = Ranges();
+    const double pixel = whole.front().second / area.width();
+    EXPECT_NEAR(zoomed.front().first, whole.front().second * 0.25, pixel);
+    EXPECT_NEAR(zoomed.front().second, whole.front().second * 0.5, pixel);
     for (const auto& range : zoomed) EXPECT_EQ(range, zoomed.front());
     // Zooming in on one axis from outside moves the others too.
-    charts->charts()[4].timeAxis->setRange(1.0, 2.0);
-    EXPECT_EQ(ranges().front(), std::pair(1.0, 2.0));
+    charts->charts()[5].timeAxis->setRange(1.0, 2.0);
+    EXPECT_EQ(Ranges().front(), std::pair(1.0, 2.0));
 
     Mouse(viewport, QEvent::MouseButtonDblClick, to, Qt::LeftButton, Qt::LeftButton);
-    EXPECT_EQ(ranges(), whole);
+    EXPECT_EQ(Ranges(), whole);
 }
 
-TEST_F(Viewer, LapTableMarksTheBestLap) {
+// Laps lie one after the other from the lap start: lap 1 over [0 s, 183 s), records 0 to 91
+// (record 5 empty: 91 records, partial); lap 2 of 0 s; lap 3 over [183 s, 362 s), records 92
+// to 180.
+TEST_F(Viewer, LapRowZoomsEveryChartAndTheWindowsFiguresFollow) {
+    Open();
+    EXPECT_EQ(window->windowFigure("records"), QStringLiteral("3999"));  // the whole run
+    for (const RunChart& chart : window->charts()->charts()) {
+        ASSERT_GE(chart.markers->laps().size(), 3u);
+        EXPECT_EQ(chart.markers->laps()[0], std::pair(0.0, 1));
+        EXPECT_EQ(chart.markers->laps()[2], std::pair(3.05, 3));
+    }
+    const struct {
+        int row;
+        std::pair<double, double> range;
+        const char* records;
+        const char* partial;
+    } laps[] = {{0, {0.0, 3.05}, "91", "はい (空の行あり)"},
+                {2, {3.05, 362 / 60.0}, "89", "いいえ"}};
+    for (const auto& lap : laps) {
+        ClickLap(lap.row);
+        for (const auto& range : Ranges()) {
+            EXPECT_DOUBLE_EQ(range.first, lap.range.first);
+            EXPECT_DOUBLE_EQ(range.second, lap.range.second);
+        }
+        EXPECT_EQ(window->windowFigure("records"), QString::fromUtf8(lap.records));
+        EXPECT_EQ(window->windowFigure("partial"), QString::fromUtf8(lap.partial));
+        EXPECT_EQ(window->windowFigure("laps"), QStringLiteral("—"));
+    }
+    // → pans by a tenth of the window, and the figures follow: [200.9 s, 379.9 s).
+    const QString solar = window->windowFigure("solar_wh");
+    QTest::keyClick(window->charts()->view(0), Qt::Key_Right);
+    EXPECT_NEAR(Ranges().front().first, 3.05 + 0.1 * (362 / 60.0 - 3.05), 1e-9);
+    EXPECT_NEAR(Ranges().back().second - Ranges().back().first, 362 / 60.0 - 3.05, 1e-9);
+    EXPECT_NE(window->windowFigure("solar_wh"), solar);
+    // A lap start of one minute moves the markers and the laps.
+    window->lapStartBox()->setValue(1.0);
+    EXPECT_EQ(window->charts()->charts()[0].markers->laps()[0], std::pair(1.0, 1));
+    ClickLap(0);
+    EXPECT_DOUBLE_EQ(Ranges().front().second, 4.05);
+}
+
+TEST_F(Viewer, LapTableShowsTheBestLapInView) {
     QTableWidget* laps = Open()->lapTable();
-    ASSERT_EQ(laps->rowCount(), 3);
-    for (int row = 0; row < 3; ++row) {
-        const bool best = row == 2;  // 179 s beats 183 s; a time of 0 is no lap time
-        for (int column = 0; column < 3; ++column) {
+    ASSERT_EQ(laps->rowCount(), 40);
+    for (int row = 0; row < 40; ++row) {
+        const bool best = row == 34;  // 170 s; a time of 0 is no lap time
+        for (int column = 0; column < 7; ++column) {
             EXPECT_EQ(laps->item(row, column)->font().bold(), best) << row << " " << column;
             EXPECT_EQ(laps->item(row, column)->background().style() != Qt::NoBrush, best);
         }
     }
-    EXPECT_EQ(laps->item(2, 1)->text(), QStringLiteral("2:59"));
+    EXPECT_TRUE(laps->viewport()->rect().contains(laps->visualItemRect(laps->item(34, 0))));
+    // Lap 1: speeds 0..89, 0, 1 less the empty record's 5, every 2 s: 4001 x 2 / 3600 km.
+    QStringList cells;
+    for (int column = 0; column < 7; ++column) cells << laps->item(0, column)->text();
+    EXPECT_EQ(cells.mid(0, 6), (QStringList{"1", "3:03", "2.22", "43.7", "12.5", "5.6"}));
 }
 
-TEST_F(Viewer, StoreViewerKeepsItsOwnCopy) {
-    std::unique_ptr<QWidget> viewer(OpenViewerOnStore(data));
+TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembers) {
+    Open(false);
+    const QRect free = window->screen()->availableGeometry();
+    EXPECT_TRUE(free.contains(window->frameGeometry())) << free.width() << "x" << free.height();
+    EXPECT_TRUE(window->minimumSizeHint().width() <= free.width() &&
+                window->minimumSizeHint().height() <= free.height());
+
+    const RunChart& speed = window->charts()->charts()[3];
+    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
+    EXPECT_FALSE(speed.series[0]->isVisible());
+    window->resize(760, 560);
+    window->close();
+    Open(false);
+    EXPECT_FALSE(window->charts()->charts()[3].series[0]->isVisible());
+    EXPECT_TRUE(window->charts()->charts()[3].chart->legend()->markers().front()->isVisible());
+    EXPECT_EQ(window->size(), QSize(760, 560));
+    const QSettings remembered(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
+    EXPECT_EQ(remembered.value("recent").toStringList(), QStringList{path});
+}
+
+TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
+    Open();
+    ASSERT_TRUE(window->addComparison(path));
+    ChartStack* charts = window->charts();
+    charts->setComparisonOffset(2.0);
+    for (const RunChart& chart : charts->charts()) {
+        ASSERT_EQ(chart.comparison.size(), chart.series.size());
+        EXPECT_EQ(chart.comparisonPoints[0].front().x(), chart.points[0].front().x() + 2.0);
+        EXPECT_GT(chart.comparison[0]->pen().color().lightness(),
+                  chart.series[0]->pen().color().lightness());
+    }
+    ASSERT_TRUE(window->addComparison(path));  // again: replaces the first
+    const RunChart& speed = charts->charts()[3];
+    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
+    EXPECT_FALSE(speed.series[0]->isVisible() || speed.comparison[0]->isVisible());
+    auto* overlay = static_cast<LapOverlay*>(window->compareLap(0));
+    ASSERT_TRUE(overlay);
+    for (int i = 0; i < 2; ++i) {
+        const auto series = overlay->chart(i)->series();
+        ASSERT_EQ(series.size(), 2);  // lap 35, lap 1
+        for (QAbstractSeries* s : series) {
+            ASSERT_FALSE(static_cast<QLineSeries*>(s)->points().empty());
+            // The first record of each lap, less than an interval after its start.
+            EXPECT_LT(static_cast<QLineSeries*>(s)->points().front().x(), 2.0);
+        }
+    }
+    EXPECT_TRUE(overlay->differenceText().endsWith(QStringLiteral("= +0:13")));
+
+    ViewerWindow empty;
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&empty, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &files, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&empty, &drop);
+    ASSERT_TRUE(empty.run());
+    EXPECT_EQ(empty.run()->mainRows(), 4000);
+}
+
+TEST_F(Viewer, StoreViewerKeepsItsOwnCopyAndTakesTheBatteryCapacity) {
+    std::unique_ptr<QWidget> viewer(OpenViewerOnStore(data, nullptr, 12.5));
     viewer->setAttribute(Qt::WA_DeleteOnClose, false);
-    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("ダウンロードしたデータ"));
+    EXPECT_EQ(viewer->windowTitle(), QStringLiteral("ダウンロードしたデータ — 部分データ"));
     data.clear();
-    const RunData* run = static_cast<ViewerWindow*>(viewer.get())->run();
-    EXPECT_EQ(run->mainRows(), 600);
-    EXPECT_EQ(run->laps.size(), 3u);
+    auto* store = static_cast<ViewerWindow*>(viewer.get());
+    EXPECT_EQ(store->run()->mainRows(), 4000);
+    EXPECT_EQ(store->capacityBox()->value(), 12.5);
+    const QList<QPointF> remaining = store->charts()->charts()[4].points[3];
+    ASSERT_EQ(remaining.size(), 3999);
+    EXPECT_DOUBLE_EQ(remaining[0].y(), 12.5 + 1.5 * 2 / 3600);
+}
+
+// The exported image of a run whose values are constant: every chart's plot area (its tinted
+// background) has the same left and right edge, and every line runs from edge to edge.
+TEST_F(Viewer, ExportedImageLinesUpItsPlotAreas) {
+    Shape(data, 10, 13, 2, 0);
+    for (int i = 0; i < 13; ++i) data.storeMain(i, {5.0f, 2.0f, 100.0f, 12.0f, 50.0f});
+    data.storeTemperature(0, 30);
+    data.storeTemperature(1, 30);
+    WriteFile(path, data);
+    const QString png = dir.filePath(QStringLiteral("charts.png"));
+    ChartState state;
+    state.hidden = QStringList{"solar_wh", "battery_wh", "motor_wh"};  // not constant
+    ASSERT_EQ(WriteRunReport(*ReadDataFileAt(path).run, png, state), QString());
+    const QImage image(png);
+    ASSERT_FALSE(image.isNull());
+    struct Band {
+        int top, left, right;
+    };
+    std::vector<Band> bands;
+    std::vector<std::pair<int, int>> lines;  // a long run of a line's colour: its ends
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* row = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        int left = image.width(), right = -1, run = 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c(row[x]);
+            if (c.rgb() == kPlotAreaColor.rgb()) {
+                left = std::min(left, x);
+                right = x;
+            }
+            const int spread =
+                std::max({c.red(), c.green(), c.blue()}) - std::min({c.red(), c.green(), c.blue()});
+            run = spread > 60 ? run + 1 : 0;
+            if (run == 300) lines.emplace_back(x - 299, x);
+            if (run > 300) lines.back().second = x;
+        }
+        if (right < 0) continue;
+        if (bands.empty() || y > bands.back().top + 4) bands.push_back({y, left, right});
+        bands.back().top = y;
+        bands.back().left = std::min(bands.back().left, left);
+        bands.back().right = std::max(bands.back().right, right);
+    }
+    ASSERT_EQ(bands.size(), 6u);
+    ASSERT_GE(lines.size(), 7u);  // two currents, two powers, two voltages, speed, temperature
+    for (const Band& band : bands) {
+        EXPECT_NEAR(band.left, bands.front().left, 1);
+        EXPECT_NEAR(band.right, bands.front().right, 1);
+    }
+    for (const auto& [from, to] : lines) {
+        EXPECT_NEAR(from, bands.front().left, 3);
+        EXPECT_NEAR(to, bands.front().right, 3);
+    }
+}
+
+TEST(Report, LapTablePagesLeaveNoFewRowsAlone) {
+    const struct {
+        int laps, columns, first, page;
+        std::vector<int> pages;
+    } cases[] = {
+        {10, 2, 40, 56, {5}},            // balanced over the columns
+        {1, 2, 40, 56, {1}},             //
+        {200, 2, 29, 56, {29, 56, 15}},  // fills pages
+        {118, 2, 29, 56, {29, 30}},      //
+        {60, 2, 28, 56, {24, 6}},        // 4 rows would be left: the first page gives up 8
+        {61, 2, 28, 56, {24, 7}},        //
+        {10, 2, 3, 56, {5}},             // no room on the first page: on the next
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(LapTablePages(c.laps, c.columns, c.first, c.page), c.pages) << c.laps;
+    }
 }
 
 TEST_F(Viewer, CommandsAndTheirExitCodes) {
@@ -159,15 +371,22 @@ TEST_F(Viewer, CommandsAndTheirExitCodes) {
     EXPECT_EQ(error, damaged + QStringLiteral(":2: the file ends after line 1"));
 
     const QString png = dir.filePath(QStringLiteral("charts.PNG"));
-    const auto to = [](const QString& output) {
+    const auto to = [](const QString& output, const char* from = "", const char* until = "") {
         CommandOptions options;
         options.output = output;
+        options.from = QString::fromUtf8(from);
+        options.to = QString::fromUtf8(until);
         return options;
     };
     const std::pair<int, int> cases[] = {
         {SummaryCommand(path, to({})), kExitSuccess},
+        {SummaryCommand(path, to({}, "1", "2.5")), kExitSuccess},
+        {SummaryCommand(path, to({}, "2", "1")), kExitUsage},
+        {SummaryCommand(path, to({}, "-1")), kExitUsage},
+        {SummaryCommand(path, to({}, "", "abc")), kExitUsage},
         {SummaryCommand(damaged, to({})), kExitFile},
         {ReportCommand(path, to({})), kExitSuccess},
+        {ReportCommand(path, to({}, "1", "2.5")), kExitSuccess},
         {ReportCommand(path, to(png)), kExitSuccess},
         {ReportCommand(path, to(dir.filePath(QStringLiteral("x.svg")))), kExitUsage},
         {ReportCommand(damaged, to({})), kExitFile},
@@ -179,6 +398,7 @@ TEST_F(Viewer, CommandsAndTheirExitCodes) {
         return f.open(QIODevice::ReadOnly) && f.read(magic.size()) == magic;
     };
     EXPECT_TRUE(starts(dir.filePath(QStringLiteral("run 1.pdf")), "%PDF"));
+    EXPECT_TRUE(starts(dir.filePath(QStringLiteral("run 1_0h01m-0h02m30s.pdf")), "%PDF"));
     EXPECT_TRUE(starts(png, "\x89PNG"));
 }
 

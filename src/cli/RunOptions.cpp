@@ -1,0 +1,49 @@
+#include "cli/RunOptions.h"
+
+#include <cmath>
+
+#include "cli/Output.h"
+
+namespace yb {
+
+std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QString& command) {
+    RunChoice choice;
+    const auto minutes = [&command](const QString& name, const QString& text,
+                                    std::optional<double>& out) {
+        if (text.isEmpty()) return true;
+        bool ok = false;
+        const double value = text.trimmed().toDouble(&ok);
+        if (!ok || !std::isfinite(value) || value < 0.0) {
+            UsageError(command + QStringLiteral(": --") + name + QStringLiteral(" ") + text +
+                       QStringLiteral(": minutes, a number of 0 or more"));
+            return false;
+        }
+        out = value;
+        return true;
+    };
+    std::optional<double> lapStart;
+    if (!minutes(QStringLiteral("from"), options.from, choice.fromMin) ||
+        !minutes(QStringLiteral("to"), options.to, choice.toMin) ||
+        !minutes(QStringLiteral("lap-start"), options.lapStart, lapStart)) {
+        return std::nullopt;
+    }
+    if (choice.toMin && *choice.toMin <= choice.fromMin.value_or(0.0)) {
+        UsageError(command + QStringLiteral(": --to must lie after --from"));
+        return std::nullopt;
+    }
+    choice.lapStartMin = lapStart.value_or(0.0);
+    return choice;
+}
+
+std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
+                                    const QString& file) {
+    const auto rows = RowsBetween(run, MinutesToSeconds(choice.fromMin.value_or(0.0)),
+                                  choice.toMin ? MinutesToSeconds(*choice.toMin) : INFINITY);
+    if (!rows) {
+        UsageError(file + QStringLiteral(": the recording interval is unknown, so --from and --to "
+                                         "cannot be placed"));
+    }
+    return rows;
+}
+
+}  // namespace yb

@@ -1,0 +1,162 @@
+#include "viewer/LapOverlay.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLegend>
+#include <QLineSeries>
+#include <QScreen>
+#include <QVBoxLayout>
+#include <QValueAxis>
+#include <algorithm>
+#include <cmath>
+
+#include "datafile/RunEnergy.h"
+
+namespace yb {
+
+namespace {
+
+const QColor kChosen(0xD1, 0x3B, 0x3B);
+const QColor kBest(0x9C, 0xA3, 0xAF);
+
+// (seconds since the lap's start, value) for each main row of the lap that holds a value.
+QList<QPointF> LapPoints(const RunData& run, const LapFigures& lap, bool power) {
+    QList<QPointF> points;
+    const auto rows = LapRows(run, lap);
+    if (!rows) return points;
+    for (int i = rows->first; i < rows->second; ++i) {
+        const std::optional<double> value =
+            power ? MotorWatts(run, i)
+                  : run.channel(MainChannel::SpeedKmh)[static_cast<std::size_t>(i)];
+        if (value) points.append(QPointF(i * *run.intervalS - *lap.start_s, *value));
+    }
+    return points;
+}
+
+QLineSeries* Series(const QString& name, const QColor& color, qreal width) {
+    auto* series = new QLineSeries;
+    series->setName(name);
+    QPen pen(color);
+    pen.setWidthF(width);
+    pen.setCosmetic(true);
+    series->setPen(pen);
+    return series;
+}
+
+}  // namespace
+
+LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigures> laps,
+                       std::optional<int> bestLap, int lap, QWidget* parent)
+    : QWidget(parent), run_(std::move(run)), laps_(std::move(laps)), bestLap_(bestLap) {
+    setWindowFlag(Qt::Window);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setWindowTitle(tr("周回の比較 — %1").arg(run_->title));
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    top->addWidget(new QLabel(tr("周回")));
+    choice_ = new QComboBox;
+    for (const LapFigures& figures : laps_) {
+        if (figures.time_s && *figures.time_s > 0) {
+            choice_->addItem(tr("第%1周").arg(figures.lap), figures.lap);
+        }
+    }
+    top->addWidget(choice_);
+    difference_ = new QLabel;
+    QFont bold = difference_->font();
+    bold.setBold(true);
+    difference_->setFont(bold);
+    top->addWidget(difference_, 1);
+    layout->addLayout(top);
+
+    const QString titles[] = {tr("速度 [km/h]"), tr("モーター電力 [W]")};
+    for (int i = 0; i < 2; ++i) {
+        charts_[i] = new QChart;
+        charts_[i]->setBackgroundRoundness(0);
+        charts_[i]->legend()->setAlignment(Qt::AlignTop);
+        auto* time = new QValueAxis;
+        time->setTitleText(tr("周回開始からの時間 [秒]"));
+        time->setLabelFormat(QStringLiteral("%.0f"));
+        auto* value = new QValueAxis;
+        value->setTitleText(titles[i]);
+        value->setLabelFormat(QStringLiteral("%g"));
+        charts_[i]->addAxis(time, Qt::AlignBottom);
+        charts_[i]->addAxis(value, Qt::AlignLeft);
+        auto* view = new QChartView(charts_[i]);
+        view->setRenderHint(QPainter::Antialiasing);
+        view->setMinimumHeight(160);
+        layout->addWidget(view, 1);
+    }
+    connect(choice_, &QComboBox::currentIndexChanged, this,
+            [this](int index) { showLap(choice_->itemData(index).toInt()); });
+    const QRect free =
+        (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
+    resize(QSize(960, 620).boundedTo(free.size() - QSize(16, 40)));
+    if (const int index = choice_->findData(lap); index >= 0) {
+        const QSignalBlocker quiet(choice_);
+        choice_->setCurrentIndex(index);
+    }
+    showLap(lap);
+}
+
+const LapFigures* LapOverlay::find(int lap) const {
+    const auto it = std::find_if(laps_.begin(), laps_.end(),
+                                 [lap](const LapFigures& f) { return f.lap == lap; });
+    return it == laps_.end() ? nullptr : &*it;
+}
+
+void LapOverlay::showLap(int lap) {
+    lap_ = lap;
+    const LapFigures* chosen = find(lap);
+    const LapFigures* best = bestLap_ ? find(*bestLap_) : nullptr;
+    for (int i = 0; i < 2; ++i) {
+        QChart* chart = charts_[i];
+        chart->removeAllSeries();
+        double low = 0.0;
+        double high = 1.0;
+        double longest = 1.0;
+        const auto add = [&](const LapFigures* figures, const QString& name, const QColor& color,
+                             qreal width) {
+            if (!figures) return;
+            const QList<QPointF> points = LapPoints(*run_, *figures, i == 1);
+            QLineSeries* series = Series(name, color, width);
+            series->replace(points);
+            chart->addSeries(series);
+            for (QAbstractAxis* axis : chart->axes()) series->attachAxis(axis);
+            for (const QPointF& p : points) {
+                low = std::min(low, p.y());
+                high = std::max(high, p.y());
+            }
+            longest = std::max(longest, figures->time_s.value_or(0.0));
+        };
+        if (best && best != chosen) {
+            add(best, tr("第%1周 (ベスト)").arg(best->lap), kBest, 2.0);
+        }
+        if (chosen) add(chosen, tr("第%1周").arg(chosen->lap), kChosen, 1.4);
+        auto* time = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).front());
+        time->setRange(0.0, longest);
+        time->applyNiceNumbers();
+        auto* value = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
+        value->setRange(low, high + (high - low) * 0.05);
+        value->applyNiceNumbers();
+    }
+    difference_->setText(differenceText());
+}
+
+QString LapOverlay::differenceText() const {
+    const LapFigures* chosen = find(lap_);
+    const LapFigures* best = bestLap_ ? find(*bestLap_) : nullptr;
+    if (!chosen || !best || !chosen->time_s || !best->time_s) return {};
+    const double difference = *chosen->time_s - *best->time_s;
+    return tr("第%1周 %2 − ベスト 第%3周 %4 = %5")
+        .arg(chosen->lap)
+        .arg(ClockText(*chosen->time_s))
+        .arg(best->lap)
+        .arg(ClockText(*best->time_s))
+        .arg((difference >= 0 ? QStringLiteral("+") : QString()) + ClockText(difference));
+}
+
+}  // namespace yb
