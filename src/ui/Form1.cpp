@@ -560,7 +560,7 @@ void Form1::mnuOpenFile_Click() {
 }
 
 void Form1::mnuGraph_Click() {
-    OpenViewerOnStore(session_->store(), this);
+    OpenViewerOnStore(session_->store(), this, batteryAh_);
 }
 
 void Form1::mnuAbout_Click() {
@@ -638,6 +638,10 @@ QLineEdit* Form1::SettingBox(Setting setting) const {
 
 void Form1::ShowSettingRead(Setting setting, const SettingRead& read) {
     if (read.box) SettingBox(setting)->setText(*read.box);
+    // The capacity the logger holds starts the viewer's remaining-charge line.
+    if (setting == Setting::BatteryCapacity && read.done() && read.value) {
+        batteryAh_ = *read.value / 100.0;
+    }
     ShowOutcome(read);
 }
 

@@ -15,6 +15,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -135,6 +136,7 @@ private:
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
     QString portLoss_;  // why the port was lost during the running operation
+    std::optional<double> batteryAh_;  // the battery capacity last read from the logger
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
     QLineEdit* Status = nullptr;
