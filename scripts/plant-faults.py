@@ -8,6 +8,9 @@ text back. Writes the table of docs/planted-faults.md from what it saw.
 
     scripts/plant-faults.py [--only ID ...] [--out FILE] [--keep DIR]
 
+With --only, the rows of those faults are planted again and replaced in an existing table (the
+counts at its top follow).
+
 A fault whose text is not found exactly once, or whose tree does not build, is reported as such
 and counts as not caught: the table must be fixed, not the result.
 """
@@ -120,15 +123,24 @@ def main():
         rows.append((fault, result))
     run(build_cmd, tree)
 
-    caught = sum(1 for _, r in rows if r and not r[0].startswith("**"))
-    lines = [PREAMBLE.format(planted=len(rows), caught=caught).rstrip(), "",
-             "| # | where | fault | caught by |", "|---|---|---|---|"]
-    for fault, result in rows:
+    def row(fault, result):
         names = ", ".join(f"`{r}`" if not r.startswith("**") else r for r in result)
-        lines.append(f"| {fault['id']} | `{fault['file']}` | {fault['what']} | "
-                     f"{names or '**none**'} |")
-    if not args.only:
-        pathlib.Path(args.out).write_text("\n".join(lines) + "\n")
+        return f"| {fault['id']} | `{fault['file']}` | {fault['what']} | {names or '**none**'} |"
+
+    out = pathlib.Path(args.out)
+    if args.only and out.exists():
+        # Replace the rows planted again, keep the others.
+        table = {line.split("|")[1].strip(): line for line in out.read_text().splitlines()
+                 if line.startswith("| ") and not line.startswith("| #")}
+        table.update({fault["id"]: row(fault, result) for fault, result in rows})
+        rows_text = [table[f["id"]] for f in FAULTS if f["id"] in table]
+    else:
+        rows_text = [row(fault, result) for fault, result in rows]
+    caught = sum(1 for line in rows_text if not line.rstrip(" |").endswith(("**none**", "build**"))
+                 and "**not planted**" not in line)
+    lines = [PREAMBLE.format(planted=len(rows_text), caught=caught).rstrip(), "",
+             "| # | where | fault | caught by |", "|---|---|---|---|", *rows_text]
+    out.write_text("\n".join(lines) + "\n")
     if not args.keep:
         run(["git", "worktree", "remove", "--force", str(tree)], ROOT)
 

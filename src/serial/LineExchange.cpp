@@ -125,7 +125,6 @@ QCoro::Task<Answer> LineExchange::settle() {
         co_await waitUntil(std::min(quiet, giveUp));
     }
     clock_->stopWake();
-    line_.discardInput();
     co_return settled;
 }
 

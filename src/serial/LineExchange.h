@@ -114,8 +114,8 @@ public:
     QCoro::Task<Answer> askRecord(std::string command, std::chrono::milliseconds deadline,
                                   std::function<void()> whileWaiting = {});
 
-    // Waits until nothing has arrived for two character times (at most kSettleLimit) and throws
-    // away what came. Answered (with the discarded text), Cancelled or PortLost.
+    // Waits until nothing has arrived for two character times (at most kSettleLimit), taking and
+    // throwing away what came. Answered (with that text), Cancelled or PortLost.
     QCoro::Task<Answer> settle();
 
     bool portOpen() const { return line_.portOpen(); }

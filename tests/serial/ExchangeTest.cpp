@@ -66,6 +66,7 @@ TEST_F(Exchange, RecordIsCompleteAtItsLineEndNeverEarlier) {
         {{{0ns, digits}, {16ms, "\r"}}, kRecord, 24 * kCharTime + 16ms},
         {{{0ns, "7" + digits}, {4ms, "\r"}}, "7" + kRecord, 25 * kCharTime + 4ms},
         {{{0ns, kRecord + "7"}}, kRecord, 24 * kCharTime},
+        {{{0ns, kRecord + "7", true}}, kRecord, 25 * kCharTime},  // in one burst with the next
         {{{0ns, digits + "\n"}}, digits + "\n", 24 * kCharTime},
         {{{350ms, kRecord}}, kRecord, 24 * kCharTime + 350ms},  // late, within its 500 ms
     };

@@ -87,10 +87,12 @@ T RunFake(FakeTime& time, QCoro::Task<T>&& task) {
 }
 
 // What comes back for a command: pieces of text, each starting `after` the end of the piece
-// before it (the first: after the command has left the line), one character per character time.
+// before it (the first: after the command has left the line), one character per character time,
+// or all at once when `burst` (as a USB adapter hands on what it held).
 struct Piece {
     std::chrono::nanoseconds after{0};
     std::string text;
+    bool burst = false;
 };
 using Reply = std::vector<Piece>;
 
@@ -116,9 +118,14 @@ public:
             auto start = time_.now() + kCharTime * static_cast<long>(command.size() + 1);
             for (const Piece& piece : peer_(command)) {
                 start += piece.after;
+                if (piece.burst) {
+                    start += kCharTime * static_cast<long>(piece.text.size());
+                    time_.at(start, [this, text = piece.text] { arrive(text); });
+                    continue;
+                }
                 for (char answered : piece.text) {
                     start += kCharTime;
-                    time_.at(start, [this, answered] { arrive(answered); });
+                    time_.at(start, [this, answered] { arrive(std::string(1, answered)); });
                 }
             }
         }
@@ -135,9 +142,9 @@ public:
     std::vector<std::string> commands;
 
 private:
-    void arrive(char c) {
+    void arrive(const std::string& text) {
         if (!open_) return;
-        buffer_ += c;
+        buffer_ += text;
         emit readyRead();
     }
 
