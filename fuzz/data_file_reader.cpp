@@ -66,6 +66,14 @@ bool ToStore(const RunData& run, RecordStore& store) {
     return true;
 }
 
+// The main columns read from the file's values and the decimals the file writes them with.
+struct Column {
+    C channel;
+    int decimals;
+};
+constexpr Column kColumns[] = {
+    {C::SolarA, 2}, {C::BatteryA, 2}, {C::MainV, 1}, {C::SubV, 1}, {C::SpeedKmh, 0}};
+
 // Read and re-read values agree within half the column's last digit (and float precision).
 bool Near(std::optional<double> a, std::optional<double> b, int decimals) {
     if (!a || !b) return !a && !b;

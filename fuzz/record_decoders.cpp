@@ -44,9 +44,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto main = yb::DecodeMainRecord(answer);
     CHECK(main.has_value() == Shaped(answer, 16));
     if (main) {
-        CHECK(Within(main->solar, -327.68f, 327.67f) && Within(main->battery, -327.68f, 327.67f));
-        CHECK(Within(main->mainVolt, -3276.8f, 3276.7f));
-        CHECK(Within(main->subVolt, 0.0f, 25.5f) && Within(main->speed, 0.0f, 255.0f));
+        CHECK(Within(main->solarAmps, -327.68f, 327.67f) && Within(main->batteryAmps, -327.68f, 327.67f));
+        CHECK(Within(main->mainVolts, -3276.8f, 3276.7f));
+        CHECK(Within(main->subVolts, 0.0f, 25.5f) && Within(main->speedKmh, 0.0f, 255.0f));
     }
 
     const auto temperature = yb::DecodeTempRecord(answer);
