@@ -20,6 +20,7 @@ import concurrent.futures
 import json
 import os
 import pathlib
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -88,7 +89,12 @@ def main():
     else:
         run(["git", "checkout", "--detach", "--force", run(["git", "rev-parse", "HEAD"], ROOT).stdout.strip()], tree, check=True)
     build = tree / "build"
-    run(["cmake", "-S", ".", "-B", "build", "-G", "Ninja", "-DCMAKE_BUILD_TYPE=RelWithDebInfo"],
+    # Optimised without debug information and linked by lld: one fault's rebuild is mostly
+    # linking the test binaries again.
+    # Optimised without debug information, and linked by lld when it is there: one fault's
+    # rebuild is mostly linking the test binaries again.
+    linker = ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else []
+    run(["cmake", "-S", ".", "-B", "build", "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release", *linker],
         tree, check=True)
     # Every GoogleTest binary is a target of the test's own name; the shell tests need the
     # programs. Commands are only known once the binaries exist.
@@ -104,7 +110,28 @@ def main():
     if clean:
         sys.exit("the clean tree fails: " + ", ".join(clean))
 
-    rows = []
+    def row(fault, result):
+        names = ", ".join(f"`{r}`" if not r.startswith("**") else r for r in result)
+        return f"| {fault['id']} | `{fault['file']}` | {fault['what']} | {names or '**none**'} |"
+
+    out = pathlib.Path(args.out)
+    commit = run(["git", "rev-parse", "--short", "HEAD"], tree).stdout.strip()
+    table = {}
+    if args.only and out.exists():
+        # Replace the rows planted again, keep the others.
+        table = {line.split("|")[1].strip(): line for line in out.read_text().splitlines()
+                 if line.startswith("| ") and not line.startswith("| #")}
+
+    def write_table():
+        # Written after every fault, so that a run cut short keeps what it found.
+        rows_text = [table[f["id"]] for f in FAULTS if f["id"] in table]
+        caught = sum(1 for line in rows_text
+                     if not line.rstrip(" |").endswith(("**none**", "build**"))
+                     and "**not planted**" not in line)
+        lines = [PREAMBLE.format(planted=len(rows_text), caught=caught, commit=commit).rstrip(), "",
+                 "| # | where | fault | caught by |", "|---|---|---|---|", *rows_text]
+        out.write_text("\n".join(lines) + "\n")
+
     for fault in FAULTS:
         if args.only and fault["id"] not in args.only:
             continue
@@ -120,27 +147,9 @@ def main():
                       else ["**does not build**"])
             path.write_text(original)
         print(f"{fault['id']}: {', '.join(result) or 'NOT CAUGHT'}", flush=True)
-        rows.append((fault, result))
+        table[fault["id"]] = row(fault, result)
+        write_table()
     run(build_cmd, tree)
-
-    def row(fault, result):
-        names = ", ".join(f"`{r}`" if not r.startswith("**") else r for r in result)
-        return f"| {fault['id']} | `{fault['file']}` | {fault['what']} | {names or '**none**'} |"
-
-    out = pathlib.Path(args.out)
-    if args.only and out.exists():
-        # Replace the rows planted again, keep the others.
-        table = {line.split("|")[1].strip(): line for line in out.read_text().splitlines()
-                 if line.startswith("| ") and not line.startswith("| #")}
-        table.update({fault["id"]: row(fault, result) for fault, result in rows})
-        rows_text = [table[f["id"]] for f in FAULTS if f["id"] in table]
-    else:
-        rows_text = [row(fault, result) for fault, result in rows]
-    caught = sum(1 for line in rows_text if not line.rstrip(" |").endswith(("**none**", "build**"))
-                 and "**not planted**" not in line)
-    lines = [PREAMBLE.format(planted=len(rows_text), caught=caught).rstrip(), "",
-             "| # | where | fault | caught by |", "|---|---|---|---|", *rows_text]
-    out.write_text("\n".join(lines) + "\n")
     if not args.keep:
         run(["git", "worktree", "remove", "--force", str(tree)], ROOT)
 
