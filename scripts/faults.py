@@ -13,7 +13,7 @@ fault was taken out again. The last column lists every test that failed. "Hangs 
 test binary ran into the script's time limit, which is how a missing guard against a second
 exchange shows: the second operation never ends.
 
-**{planted} planted, {caught} caught** (on commit `{commit}`).
+**{planted} planted, {caught} caught** (on commit {commit}).
 """
 
 

@@ -20,6 +20,7 @@ import concurrent.futures
 import json
 import os
 import pathlib
+import re
 import shutil
 import subprocess
 import sys
@@ -115,12 +116,16 @@ def main():
         return f"| {fault['id']} | `{fault['file']}` | {fault['what']} | {names or '**none**'} |"
 
     out = pathlib.Path(args.out)
-    commit = run(["git", "rev-parse", "--short", "HEAD"], tree).stdout.strip()
+    commit = "`" + run(["git", "rev-parse", "--short", "HEAD"], tree).stdout.strip() + "`"
     table = {}
     if args.only and out.exists():
-        # Replace the rows planted again, keep the others.
-        table = {line.split("|")[1].strip(): line for line in out.read_text().splitlines()
+        # Replace the rows planted again, keep the others, and say which commit each run saw.
+        text = out.read_text()
+        table = {line.split("|")[1].strip(): line for line in text.splitlines()
                  if line.startswith("| ") and not line.startswith("| #")}
+        before = re.search(r"\(on commit (.*)\)\.", text)
+        if before:
+            commit = f"{before.group(1)}; {', '.join(args.only)} again on {commit}"
 
     def write_table():
         # Written after every fault, so that a run cut short keeps what it found.
