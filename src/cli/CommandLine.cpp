@@ -8,11 +8,12 @@
 #include <functional>
 #include <map>
 
-#include "version/Version.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
 #include "download/Download.h"
+#include "language/Language.h"
+#include "version/Version.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -128,7 +129,13 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("lap-start"),
         QStringLiteral("summary, report: the first lap starts MIN after the first record"),
         QStringLiteral("MIN"));
-    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart});
+    // Taken before the command is parsed (language/Language.h); listed here for --help.
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("the language of messages and of the window: ja or en (default: YB_LANG, "
+                       "else the system's language)"),
+        QStringLiteral("LANG"));
+    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart, lang});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -171,7 +178,10 @@ int RunCommandLine(const QStringList& arguments) {
 }
 
 CommandNeeds PrepareForCommand(int argc, char** argv) {
-    if (argc < 2) return CommandNeeds::Window;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    arguments = WithoutLanguageOption(arguments);
+    if (arguments.size() < 2) return CommandNeeds::Window;
 #ifdef Q_OS_WIN
     // A window program has no console of its own: write to the one it was started from.
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -179,7 +189,7 @@ CommandNeeds PrepareForCommand(int argc, char** argv) {
         std::freopen("CONOUT$", "w", stderr);
     }
 #endif
-    const QString first = QString::fromLocal8Bit(argv[1]);
+    const QString& first = arguments[1];
     if (first == QLatin1String("report") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

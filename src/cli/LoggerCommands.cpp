@@ -191,16 +191,17 @@ int DownloadInto(Run& run, const QString& path, bool csv, bool resume) {
     progress.Finish();
     Err(outcome.text + RetriesText(outcome.retries));
     // A logger that changed since: nothing was asked for, nothing is written.
-    if (outcome.text == kLoggerChangedText) return run.ExitOf(outcome);
+    if (outcome.loggerChanged) return run.ExitOf(outcome);
 
     const RecordStore& store = run.session().store();
     if (store.mainCount() == 0) {
-        Err(QStringLiteral("データ１がありません: no data file written"));
+        Err(QCoreApplication::translate("LoggerCommands",
+                                        "データ１がありません: no data file written"));
         return run.ExitOf(outcome);
     }
     const WriteOutcome written = WriteDataFile(store, csv, path);
     if (!written.ok) {
-        Err(kSaveFailedText + QStringLiteral(": ") + written.reason);
+        Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
         return kExitFile;
     }
     if (!outcome.done()) {

@@ -1,5 +1,6 @@
 #include "datafile/DataFile.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 #include <charconv>
 #include <cmath>
@@ -219,6 +220,10 @@ std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
     std::optional<Rendered> r = Render(store, delimiter, path, now);
     if (!r) return std::nullopt;
     return std::move(r->text);
+}
+
+QString SaveFailedText() {
+    return QCoreApplication::translate("DataFile", "データファイルを保存出来ませんでした");
 }
 
 WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& path,

@@ -261,7 +261,8 @@ TEST_F(FailedWrite, SyncToDiskFails) {
 class SaveCommand : public DataFile {
 protected:
     void Click(bool csv) {
-        if (auto shown = SaveDataWithDialog(data, csv, dialogs, kProgramDir, Written)) status = *shown;
+        if (auto shown = SaveDataWithDialog(data, csv, dialogs, kProgramDir, Written))
+            status = shown->message;
     }
     QString Status() const { return status; }
     QString status;
@@ -277,7 +278,7 @@ TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfresh
     const QString path = PathOf("a.txt");
     dialogs.chosenFiles = {FakeDialogs::kCancel, QString(), PathOf("no/a.csv"), path};
     for (int i = 0; i < 3; ++i) Click(true);
-    EXPECT_EQ(dialogs.messages.back(), kSaveFailedText);
+    EXPECT_EQ(dialogs.messages.back(), SaveFailedText());
     EXPECT_TRUE(Status().isEmpty());
     Click(false);
     EXPECT_EQ(Status(), QStringLiteral("データファイルに保存しました : ") + path);
