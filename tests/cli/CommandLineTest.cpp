@@ -71,7 +71,13 @@ protected:
         }
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "YB_LANG",
+                                 "LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+            env.remove(name);
+        }
+        env.insert("LANG", "C");  // no language set: Japanese
+        for (const QString& setting : language)
+            env.insert(setting.section('=', 0, 0), setting.section('=', 1));
         if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
@@ -124,6 +130,7 @@ protected:
     rlim_t fileSizeLimit = 0;
     QString stdoutFile;
     bool window = false;
+    QStringList language;  // NAME=value of the language's variables for the programs run
 };
 
 // A download saves exactly what the window would save of the same store, whole or partial.
@@ -380,6 +387,44 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         EXPECT_TRUE(r.err.contains(row.err)) << r.err.toStdString();
         EXPECT_EQ(Sent(*sim), row.sent);
     }
+}
+
+// Messages follow the system's language (none set is Japanese), YB_LANG over it and --lang over
+// both; the data file and the summary's JSON are the same bytes in either language.
+TEST_F(CommandLine, MessagesFollowTheLanguageAndFilesDoNot) {
+    const QStringList check{"check", "--port", "PORT"}, get{"get", "tyre", "--port", "PORT"};
+    const QString ja = "YB 接続確認できました", en = "YB connection confirmed";
+    const std::vector<std::tuple<QStringList, QStringList, QString>> rows{
+        {{}, check, ja},
+        {{"LANG=ja_JP.UTF-8"}, check, ja},
+        {{"LANG=en_GB.UTF-8"}, check, en},
+        {{"LANG=de_DE.UTF-8"}, check, en},
+        {{"LANG=de_DE.UTF-8", "YB_LANG=ja"}, check, ja},
+        {{"YB_LANG=en"}, check, en},
+        {{"YB_LANG=en"}, QStringList{"--lang", "ja"} + check, ja},
+        {{"LANG=ja_JP.UTF-8"}, check + QStringList{"--lang=en"}, en},
+        {{}, get, "タイヤ周長の読出しに失敗しました。"},
+        {{"YB_LANG=en"}, get, "Reading the tyre circumference failed."},
+    };
+    for (const auto& [variables, args, shown] : rows) {
+        SCOPED_TRACE((variables + args).join(' ').toStdString());
+        Start(Holding(1, 1, 1), {Fault::silence("T?")});
+        language = variables;
+        const Result r = Program(args);
+        EXPECT_TRUE((r.out + r.err).contains(shown)) << (r.out + r.err).toStdString();
+    }
+    QList<QByteArray> file[2];
+    QString json[2];
+    for (int i = 0; i < 2; ++i) {
+        language = {i == 0 ? "YB_LANG=ja" : "YB_LANG=en"};
+        Start(Holding(40, 4, 3));
+        ASSERT_EQ(Program({"download", "--port", "PORT", "-o", "run.csv", "--force"}).exit, 0);
+        file[i] = Lines(dir.filePath("run.csv"));
+        json[i] = Program({"summary", "run.csv", "--json"}).out;
+    }
+    EXPECT_EQ(file[0], file[1]);
+    EXPECT_EQ(json[0], json[1]);
+    EXPECT_TRUE(json[0].contains("\"records\"")) << json[0].toStdString();
 }
 
 }  // namespace

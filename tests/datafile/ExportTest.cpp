@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "datafile/DataFile.h"
@@ -268,6 +269,19 @@ protected:
     QString status;
     FakeDialogs dialogs;
 };
+
+// The save dialog opens where a file can be made: the program's folder, else the folder saved
+// to last, else the documents folder (the home folder without one); the probe leaves nothing.
+TEST(SaveDialogFolder, ProgramFolderThenLastSavedThenDocuments) {
+    QTemporaryDir program, last;
+    const QString missing = program.filePath("missing");
+    EXPECT_EQ(SaveDialogFolder(program.path(), last.path()), program.path());
+    EXPECT_EQ(SaveDialogFolder(missing, last.path()), last.path());
+    const QString fallback = SaveDialogFolder(missing, missing);
+    EXPECT_TRUE(fallback == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) ||
+                fallback == QDir::homePath());
+    EXPECT_TRUE(QDir(program.path()).isEmpty());
+}
 
 TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfreshEachTime) {
     data.setCount(Stage::Main, 0);
