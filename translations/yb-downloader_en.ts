@@ -9,10 +9,183 @@
     </message>
 </context>
 <context>
+    <name>CommPort</name>
+    <message>
+        <source>invalid port number %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM%1: no such serial port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (in use by another program, or the user is not in the dialout group)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the port refuses the line settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>%1: the setting is tyre, battery or interval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrong arguments for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--retries takes 0 to 10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--lang %1: the language is ja or en</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>DataFile</name>
     <message>
         <source>データファイルを保存出来ませんでした</source>
         <translation>The data file could not be saved</translation>
+    </message>
+    <message>
+        <source>the store holds more records than it has room for</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no Shift-JIS converter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DataFileReader</name>
+    <message>
+        <source>no Shift-JIS decoder on this system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>neither Shift-JIS nor UTF-8 text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a YB data file: the first line is not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no comma or tab after %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>nothing may follow the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected the lap section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected the temperature or lap section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file ends after line %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 fields where %2 has %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 heads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected the column head %1 where %2 stands</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a count after %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row number %1 where %2 was expected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>more rows in %1 than the count of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 ends after %2 of %3 rows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 under %2 is not a number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown recording interval %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the main data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown temperature interval %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>larger than %1 MiB: no data file of the logger is that large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file (a device, a pipe or a socket)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a folder, not a data file</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -109,6 +282,88 @@
     <message>
         <source>データ１がありません: no data file written</source>
         <translation>No main data: no data file written</translation>
+    </message>
+    <message>
+        <source>a folder: the data file needs a file name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file: no data file is written there</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file exists; --force replaces it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is read-only: it is not replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder does not exist or cannot be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>partial data file: the download ended early; the file holds what was fetched until then</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: -o names the complete file; --force replaces this one</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Output</name>
+    <message>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>stdout: the results could not be written: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PartialRun</name>
+    <message>
+        <source>the main data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a partial data file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 follows the stopped section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has too many rows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row %1 of %2 is half empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row %1 of %2 holds values after an empty row</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row %1 of %2 holds a value no download has</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>every row holds values</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -212,6 +467,34 @@ Wh</translation>
         <source>表示範囲の概要  </source>
         <translation>Summary of the range shown  </translation>
     </message>
+    <message>
+        <source>cannot write: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the PDF could not be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the image could not be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>drawing the charts needs a QApplication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the output must end with .pdf or .png</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot create the file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot replace the file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RunCharts</name>
@@ -310,6 +593,21 @@ Wh</translation>
     <message>
         <source>温度の経過時間 [時:分]</source>
         <translation>Temperature elapsed time [h:min]</translation>
+    </message>
+</context>
+<context>
+    <name>RunOptions</name>
+    <message>
+        <source>%1: --%2 %3: minutes, a number of 0 or more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: --to must lie after --from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -468,6 +766,14 @@ Wh</translation>
         <source>YB 接続確認できませんでした</source>
         <translation>YB connection not confirmed</translation>
     </message>
+    <message>
+        <source>the port does not take what is written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>port number out of range</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Settings</name>
@@ -525,6 +831,17 @@ Wh</translation>
     <message>
         <source>ダウンロードしたデータ</source>
         <translation>Downloaded data</translation>
+    </message>
+</context>
+<context>
+    <name>ViewerCommands</name>
+    <message>
+        <source>%1: needs a QApplication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>report: %1: the output must end with .pdf or .png</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -31,6 +31,7 @@ int main(int argc, char** argv) {
     // After the names above: the window's remembered language is in the program's settings.
     const QStringList arguments = QCoreApplication::arguments();
     yb::UseLanguage(yb::StartLanguage(arguments, needs == yb::CommandNeeds::Window));
+    if (const int refused = yb::RefusedLanguageOption(arguments)) return refused;
     if (needs != yb::CommandNeeds::Window) {
         return yb::RunCommandLine(yb::WithoutLanguageOption(arguments));
     }

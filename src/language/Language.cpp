@@ -111,8 +111,8 @@ bool UseLanguage(Language language) {
     for (const char* catalogue : {"qtbase", "qtserialport"}) {
         install(QLatin1String(catalogue) + u'_' + code, qtFolder);
     }
-    // The sources hold the Japanese texts.
-    if (language == Language::Japanese) return true;
+    // The sources hold most texts in Japanese, the command line's and the data file reader's
+    // messages in English: each catalogue translates the texts of the other language.
     return install(QStringLiteral("yb-downloader_") + code, QStringLiteral(":/i18n"));
 }
 

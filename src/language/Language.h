@@ -1,13 +1,15 @@
 #pragma once
-// The interface's language: Japanese, the texts as the sources hold them, or English, their
-// translations (translations/yb-downloader_en.ts, built into the program).
+// The interface's language: Japanese or English. Most texts are Japanese in the sources, the
+// command line's and the data file reader's messages English; each language's catalogue
+// (translations/yb-downloader_ja.ts, _en.ts, built into the program) translates the others.
 //
 // The program starts in the language the option --lang names (ja or en), else the one the
 // environment variable YB_LANG names, else (the window only) the one last chosen in its menu,
 // else the system's preferred interface language: Japanese when that is Japanese or when none is
-// set (the C or POSIX locale of servers and CI), English for any other.
+// set (the C or POSIX locale of servers and CI), English for any other. A YB_LANG that names
+// no language is passed over; such a --lang is a usage error of the command line.
 //
-// UseLanguage installs the program's catalogue (none for Japanese) and Qt's own for its dialogs,
+// UseLanguage installs the program's catalogue of the language and Qt's own for its dialogs,
 // message box buttons and serial port errors (qtbase and qtserialport, from Qt's translations
 // folder); widgets are then sent QEvent::LanguageChange and retranslate themselves. The data file
 // and what scripts read (summary --json keys, exit codes) are the same in either language.

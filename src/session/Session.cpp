@@ -120,7 +120,7 @@ PortOutcome Session::open(const PortAddress& address) {
             // A fresh line: nothing stale in the buffer, and one empty command line.
             port_.discardInput();
             ready = port_.output("\r");
-            if (!ready) outcome.reason = QStringLiteral("the port does not take what is written");
+            if (!ready) outcome.reason = QCoreApplication::translate("Session", "the port does not take what is written");
         } catch (const PortError& e) {
             outcome.reason = QString::fromStdString(e.what());
         }
@@ -147,7 +147,7 @@ PortOutcome Session::openNamed(const QString& name) {
         PortOutcome failed;
         failed.ending = Ending::Failed;
         failed.text = kSettingErrorText;
-        failed.reason = QStringLiteral("port number out of range");
+        failed.reason = QCoreApplication::translate("Session", "port number out of range");
         return failed;
     }
     return open(PortAddress{*number, {}});

@@ -29,11 +29,11 @@ const QColor kBestLap(0xFF, 0xE8, 0xA3);
 const QColor kWarning(0xB9, 0x1C, 0x1C);
 
 QString CannotWrite(const QString& reason) {
-    return QStringLiteral("cannot write: ") + reason;
+    return QCoreApplication::translate("Report", "cannot write: %1").arg(reason);
 }
 
 QString PdfFailedText() {
-    return QStringLiteral("the PDF could not be written");
+    return QCoreApplication::translate("Report", "the PDF could not be written");
 }
 
 // The shared time range the state shows: its own, or the whole run.
@@ -156,7 +156,7 @@ QString WritePng(const RunData& run, const ChartState& state, QIODevice& device)
     }
     painter.end();
     return image.save(&device, "PNG") ? QString()
-                                      : QStringLiteral("the image could not be written");
+                                      : QCoreApplication::translate("Report", "the image could not be written");
 }
 
 // Lays out the A4 report top to bottom in millimetres, starting a page where a block does not
@@ -454,18 +454,18 @@ private:
 
 QString WriteRunReport(const RunData& run, const QString& path, const ChartState& state) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return QStringLiteral("drawing the charts needs a QApplication");
+        return QCoreApplication::translate("Report", "drawing the charts needs a QApplication");
     }
     const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return QStringLiteral("the output must end with .pdf or .png");
+        return QCoreApplication::translate("Report", "the output must end with .pdf or .png");
     }
     // Written beside the target under a temporary name, flushed and synced, and renamed over it
     // only when all of it is on the disk: a full disk or a refused write leaves an existing report
     // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
     ReportFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("cannot create the file: ") + file.errorString();
+        return QCoreApplication::translate("Report", "cannot create the file: %1").arg(file.errorString());
     }
     const QString drawn = pdf ? WritePdf(run, state, file) : WritePng(run, state, file);
     const auto failed = [&file](const QString& reason) {
@@ -484,7 +484,8 @@ QString WriteRunReport(const RunData& run, const QString& path, const ChartState
     }
     if (!drawn.isEmpty()) return failed(drawn);
     if (!SyncToDisk(file)) return failed(CannotWrite(qt_error_string()));
-    if (!file.commit()) return QStringLiteral("cannot replace the file: ") + file.errorString();
+    if (!file.commit()) return QCoreApplication::translate("Report", "cannot replace the file: %1")
+                                     .arg(file.errorString());
     return {};
 }
 
