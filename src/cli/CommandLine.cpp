@@ -39,7 +39,8 @@ struct Command {
 int WithSetting(const QString& name, const std::function<int(Setting)>& run) {
     const auto setting = kSettingNames.find(name);
     if (setting == kSettingNames.end()) {
-        return UsageError(QCoreApplication::translate("CommandLine", "%1: the setting is tyre, battery or interval")
+        return UsageError(QCoreApplication::translate(
+                              "CommandLine", "%1: the setting is tyre, battery or interval")
                               .arg(name));
     }
     return run(setting->second);
@@ -148,11 +149,14 @@ int RunCommand(const QStringList& arguments) {
     }
     QStringList args = parser.positionalArguments();
     if (!args.isEmpty() && IsFileToView(args[0])) args.prepend(QStringLiteral("view"));
-    if (args.isEmpty()) return UsageError(QCoreApplication::translate("CommandLine", "no command given"));
+    if (args.isEmpty()) {
+        return UsageError(QCoreApplication::translate("CommandLine", "no command given"));
+    }
     const auto command = Commands().find(args[0]);
     if (command == Commands().end() ||
         (command->second.arguments >= 0 && args.size() != command->second.arguments)) {
-        return UsageError(QCoreApplication::translate("CommandLine", "wrong arguments for %1").arg(args[0]));
+        return UsageError(
+            QCoreApplication::translate("CommandLine", "wrong arguments for %1").arg(args[0]));
     }
     CommandOptions options;
     options.port = parser.value(port);
@@ -178,7 +182,8 @@ int RefusedLanguageOption(const QStringList& arguments) {
     const std::optional<QString> option = LanguageOption(arguments);
     if (!option || LanguageNamed(*option)) return 0;
     return UsageError(
-        QCoreApplication::translate("CommandLine", "--lang %1: the language is ja or en").arg(*option));
+        QCoreApplication::translate("CommandLine", "--lang %1: the language is ja or en")
+            .arg(*option));
 }
 
 int RunCommandLine(const QStringList& arguments) {

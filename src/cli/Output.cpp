@@ -34,9 +34,10 @@ void Err(const QString& text) {
 
 int UsageError(const QString& message) {
     Err(message);
-    Err(QCoreApplication::translate("Output", "usage: yb-downloader "
-                                                  "download|check|get|set|ports|view|report|summary "
-                                                  "[options]; yb-downloader --help lists them"));
+    Err(QCoreApplication::translate("Output",
+                                    "usage: yb-downloader "
+                                    "download|check|get|set|ports|view|report|summary "
+                                    "[options]; yb-downloader --help lists them"));
     return kExitUsage;
 }
 

@@ -16,7 +16,8 @@ std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QStr
         bool ok = false;
         const double value = text.trimmed().toDouble(&ok);
         if (!ok || !std::isfinite(value) || value < 0.0) {
-            UsageError(QCoreApplication::translate("RunOptions", "%1: --%2 %3: minutes, a number of 0 or more")
+            UsageError(QCoreApplication::translate("RunOptions",
+                                                   "%1: --%2 %3: minutes, a number of 0 or more")
                            .arg(command, name, text));
             return false;
         }
@@ -30,7 +31,8 @@ std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QStr
         return std::nullopt;
     }
     if (choice.toMin && *choice.toMin <= choice.fromMin.value_or(0.0)) {
-        UsageError(QCoreApplication::translate("RunOptions", "%1: --to must lie after --from").arg(command));
+        UsageError(QCoreApplication::translate("RunOptions", "%1: --to must lie after --from")
+                       .arg(command));
         return std::nullopt;
     }
     choice.lapStartMin = lapStart.value_or(0.0);
@@ -42,7 +44,8 @@ std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
     const auto rows = RowsBetween(run, MinutesToSeconds(choice.fromMin.value_or(0.0)),
                                   choice.toMin ? MinutesToSeconds(*choice.toMin) : INFINITY);
     if (!rows) {
-        UsageError(QCoreApplication::translate("RunOptions", "%1: the recording interval is unknown, so "
+        UsageError(QCoreApplication::translate("RunOptions",
+                                               "%1: the recording interval is unknown, so "
                                                "--from and --to cannot be placed")
                        .arg(file));
     }

@@ -45,9 +45,9 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
     const QString& chosen = options.output;
     if (!chosen.isEmpty() && !chosen.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
         !chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return UsageError(
-            QCoreApplication::translate("ViewerCommands", "report: %1: the output must end with .pdf or .png")
-                .arg(chosen));
+        return UsageError(QCoreApplication::translate(
+                              "ViewerCommands", "report: %1: the output must end with .pdf or .png")
+                              .arg(chosen));
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
     const DataFileReadResult result = ReadDataFileAt(file);

@@ -45,7 +45,9 @@ const char* const kSectionNames[] = {QT_TRANSLATE_NOOP("PartialRun", "the main d
 
 std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
     const auto refuse = [why](const QString& reason) -> std::optional<PartialRun> {
-        if (why) *why = QCoreApplication::translate("PartialRun", "not a partial data file: %1").arg(reason);
+        if (why)
+            *why = QCoreApplication::translate("PartialRun", "not a partial data file: %1")
+                       .arg(reason);
         return std::nullopt;
     };
     const std::size_t rows[] = {static_cast<std::size_t>(run.mainRows()), run.temperatures.size(),
@@ -62,15 +64,23 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
         const auto s = static_cast<std::size_t>(stage);
         const QString section = QCoreApplication::translate("PartialRun", kSectionNames[s]);
         if (stopped) {
-            if (rows[s] > 0) return refuse(QCoreApplication::translate("PartialRun", "%1 follows the stopped section").arg(section));
+            if (rows[s] > 0)
+                return refuse(
+                    QCoreApplication::translate("PartialRun", "%1 follows the stopped section")
+                        .arg(section));
             continue;
         }
-        if (rows[s] > limits[s]) return refuse(QCoreApplication::translate("PartialRun", "%1 has too many rows").arg(section));
+        if (rows[s] > limits[s])
+            return refuse(
+                QCoreApplication::translate("PartialRun", "%1 has too many rows").arg(section));
         store.setCount(stage, static_cast<std::int16_t>(rows[s]));
         for (std::size_t i = 0; i < rows[s]; ++i) {
             const Row row = rowOf[s](run, i);
             if (row == Row::Mixed) {
-                return refuse(QCoreApplication::translate("PartialRun", "row %1 of %2 is half empty").arg(i + 1).arg(section));
+                return refuse(
+                    QCoreApplication::translate("PartialRun", "row %1 of %2 is half empty")
+                        .arg(i + 1)
+                        .arg(section));
             }
             if (row == Row::Empty) {
                 if (!stopped) partial.stop = DownloadStop{stage, true, std::nullopt};
@@ -78,7 +88,8 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
                 continue;
             }
             if (stopped) {
-                return refuse(QCoreApplication::translate("PartialRun", "row %1 of %2 holds values after an empty row")
+                return refuse(QCoreApplication::translate(
+                                  "PartialRun", "row %1 of %2 holds values after an empty row")
                                   .arg(i + 1)
                                   .arg(section));
             }
@@ -90,9 +101,11 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
                                main = at(MainChannel::MainV), sub = at(MainChannel::SubV),
                                speed = at(MainChannel::SpeedKmh);
                     if (!solar || !battery || !main || !sub || !speed) {
-                        return refuse(QCoreApplication::translate("PartialRun", "row %1 of %2 holds a value no download has")
-                                          .arg(i + 1)
-                                          .arg(section));
+                        return refuse(
+                            QCoreApplication::translate(
+                                "PartialRun", "row %1 of %2 holds a value no download has")
+                                .arg(i + 1)
+                                .arg(section));
                     }
                     store.storeMain(slot, {*solar, *battery, *main, *sub, *speed});
                     break;
@@ -100,17 +113,21 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
                 case Stage::Temperature:
                     // Two hexadecimal digits of an 8-bit two's-complement value.
                     if (*run.temperatures[i] < -128 || *run.temperatures[i] > 127) {
-                        return refuse(QCoreApplication::translate("PartialRun", "row %1 of %2 holds a value no download has")
-                                          .arg(i + 1)
-                                          .arg(section));
+                        return refuse(
+                            QCoreApplication::translate(
+                                "PartialRun", "row %1 of %2 holds a value no download has")
+                                .arg(i + 1)
+                                .arg(section));
                     }
                     store.storeTemperature(slot, static_cast<std::int16_t>(*run.temperatures[i]));
                     break;
                 case Stage::Laps:
                     if (run.laps[i].timeS < -32768 || run.laps[i].timeS > 32767) {
-                        return refuse(QCoreApplication::translate("PartialRun", "row %1 of %2 holds a value no download has")
-                                          .arg(i + 1)
-                                          .arg(section));
+                        return refuse(
+                            QCoreApplication::translate(
+                                "PartialRun", "row %1 of %2 holds a value no download has")
+                                .arg(i + 1)
+                                .arg(section));
                     }
                     store.storeLap(slot, {static_cast<std::int16_t>(run.laps[i].timeS),
                                           static_cast<float>(run.laps[i].motorWh)});
@@ -118,7 +135,8 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
             }
         }
     }
-    if (!stopped) return refuse(QCoreApplication::translate("PartialRun", "every row holds values"));
+    if (!stopped)
+        return refuse(QCoreApplication::translate("PartialRun", "every row holds values"));
     return partial;
 }
 

@@ -73,7 +73,9 @@ void CommPort::open(const PortAddress& address, const LineSettings& settings) {
     std::optional<QString> device = address.device;
     if (address.device.isEmpty()) {
         if (address.number < 1 || address.number > kMaxPortNumber) {
-            throw PortError(QCoreApplication::translate("CommPort", "invalid port number %1").arg(address.number).toStdString());
+            throw PortError(QCoreApplication::translate("CommPort", "invalid port number %1")
+                                .arg(address.number)
+                                .toStdString());
         }
         device = ResolveComPort(address.number);
         if (!device) {
@@ -98,8 +100,10 @@ void CommPort::open(const PortAddress& address, const LineSettings& settings) {
         QString reason = *device + QStringLiteral(": ") + serial_.errorString();
 #ifdef Q_OS_UNIX
         if (serial_.error() == QSerialPort::PermissionError) {
-            reason = QCoreApplication::translate("CommPort", "%1 (in use by another program, or the user is not in the "
-                                                "dialout group)")
+            reason = QCoreApplication::translate(
+                         "CommPort",
+                         "%1 (in use by another program, or the user is not in the "
+                         "dialout group)")
                          .arg(reason);
         }
 #endif
@@ -107,9 +111,10 @@ void CommPort::open(const PortAddress& address, const LineSettings& settings) {
     }
     if (serial_.baudRate() != settings.baud) {
         serial_.close();
-        throw PortError(QCoreApplication::translate("CommPort", "%1: the port refuses the line settings")
-                            .arg(*device)
-                            .toStdString());
+        throw PortError(
+            QCoreApplication::translate("CommPort", "%1: the port refuses the line settings")
+                .arg(*device)
+                .toStdString());
     }
     // A refusal changes nothing: the port works as it is.
     lowLatency_ = lowLatencyRequest_ && lowLatencyRequest_(serial_.handle());

@@ -120,7 +120,9 @@ PortOutcome Session::open(const PortAddress& address) {
             // A fresh line: nothing stale in the buffer, and one empty command line.
             port_.discardInput();
             ready = port_.output("\r");
-            if (!ready) outcome.reason = QCoreApplication::translate("Session", "the port does not take what is written");
+            if (!ready)
+                outcome.reason = QCoreApplication::translate(
+                    "Session", "the port does not take what is written");
         } catch (const PortError& e) {
             outcome.reason = QString::fromStdString(e.what());
         }

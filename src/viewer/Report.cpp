@@ -155,8 +155,9 @@ QString WritePng(const RunData& run, const ChartState& state, QIODevice& device)
         scene.render(painter, i, scene.rects()[i].translated(0, kTitle));
     }
     painter.end();
-    return image.save(&device, "PNG") ? QString()
-                                      : QCoreApplication::translate("Report", "the image could not be written");
+    return image.save(&device, "PNG")
+               ? QString()
+               : QCoreApplication::translate("Report", "the image could not be written");
 }
 
 // Lays out the A4 report top to bottom in millimetres, starting a page where a block does not
@@ -465,7 +466,8 @@ QString WriteRunReport(const RunData& run, const QString& path, const ChartState
     // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
     ReportFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return QCoreApplication::translate("Report", "cannot create the file: %1").arg(file.errorString());
+        return QCoreApplication::translate("Report", "cannot create the file: %1")
+            .arg(file.errorString());
     }
     const QString drawn = pdf ? WritePdf(run, state, file) : WritePng(run, state, file);
     const auto failed = [&file](const QString& reason) {
@@ -484,8 +486,9 @@ QString WriteRunReport(const RunData& run, const QString& path, const ChartState
     }
     if (!drawn.isEmpty()) return failed(drawn);
     if (!SyncToDisk(file)) return failed(CannotWrite(qt_error_string()));
-    if (!file.commit()) return QCoreApplication::translate("Report", "cannot replace the file: %1")
-                                     .arg(file.errorString());
+    if (!file.commit())
+        return QCoreApplication::translate("Report", "cannot replace the file: %1")
+            .arg(file.errorString());
     return {};
 }
 
