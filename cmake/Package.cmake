@@ -1,5 +1,5 @@
 # The Debian package (scripts/package.sh: `cpack -G DEB` in a release build). Its files are the
-# install rules' files under /usr; its dependencies come from dpkg-shlibdeps.
+# install rules' files under /usr; its dependencies come from dpkg-shlibdeps, and Qt's translations.
 set(CPACK_PACKAGE_NAME yb-downloader)
 set(CPACK_PACKAGE_VENDOR "The yb-downloader developers")
 set(CPACK_PACKAGE_CONTACT "${YB_MAINTAINER}")
@@ -15,7 +15,7 @@ interval) and checks the connection.
 
 Its viewer shows a run from a download or a saved data file as charts, with
 a lap table and an energy summary. The same operations run from scripts
-without a display. The window and its messages are in Japanese.")
+without a display. The window and its messages are in Japanese or English.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -25,6 +25,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${YB_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Qt's own dialogs and buttons in the interface's language; added to what dpkg-shlibdeps finds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
 # The window and the data file's texts are Japanese: a font that has them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

@@ -12,6 +12,8 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-serialport-dev      # Qt 6 Widgets and SerialPort
   qt6-charts-dev                        # the data viewer's charts
+  qt6-tools-dev qt6-l10n-tools          # Qt Linguist's CMake package, lupdate and lrelease
+  qt6-translations-l10n                 # Qt's own dialogs in the interface's language
   qcoro-qt6-dev                         # coroutines on the Qt event loop
   libgtest-dev                          # unit and integration tests
   fonts-ipafont-gothic                  # Japanese fixed-pitch and proportional fonts

@@ -1,14 +1,15 @@
 #!/usr/bin/env bash
 # Keeps the layers of src/ in one order: a file includes headers of its own layer or of the layers
 # below it, never of one above. From the bottom:
-#   serial < settings < download < datafile < session < viewer < cli < ui < app
-# (the viewer and the command line are shells beside the window; the command line opens the
+#   serial < settings < download < datafile < session < viewer < language < cli < ui < app
+# (the language unit chooses the interface's language and installs its catalogues for the shells
+# above it; the viewer and the command line are shells beside the window; the command line opens the
 # viewer for `view` and `report`, the window never runs a command). Headers of no layer, such as
 # the generated version/Version.h, may be included anywhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-layers=(serial settings download datafile session viewer cli ui app)
+layers=(serial settings download datafile session viewer language cli ui app)
 declare -A rank
 for i in "${!layers[@]}"; do rank[${layers[$i]}]=$i; done
 

@@ -3,7 +3,8 @@
 # each window at a fixed size and grabs the screen. Installs what is missing first.
 #
 #   scripts/screenshots.sh            every screenshot
-#   scripts/screenshots.sh window     only the ones named (viewer, overlay, report, window)
+#   scripts/screenshots.sh window     only the ones named (viewer, overlay, report, window,
+#                                     window_en)
 #
 # Each screenshot is one function below, shot_<name>; add a function to add one.
 set -euo pipefail
@@ -115,30 +116,35 @@ shot_report() {
 
 # The main window a while into a download from a full logger (16100/1350/200 records at the
 # line's pace): the progress bar, the rate, the time left and 中止 in the status bar.
-shot_window() {
+# window_during_download <out.png> <ja|en>: the main window in that language during a download.
+window_during_download() {
+  local out=$1 language=$2
   cmake --build "$build" --target yb-downloader yb-logger-sim
-  "$build/yb-logger-sim" --main 16100 --temp 1350 --laps 200 >"$work/sim.out" &
+  "$build/yb-logger-sim" --main 16100 --temp 1350 --laps 200 >"$work/sim-$language.out" &
   helpers+=($!)
   local device=
   for _ in $(seq 50); do
-    device=$(head -n 1 "$work/sim.out")
+    device=$(head -n 1 "$work/sim-$language.out")
     [[ -n $device ]] && break
     sleep 0.1
   done
   [[ -n $device ]] || { echo "screenshots: the simulated logger did not start" >&2; exit 1; }
-  DISPLAY=$display QT_QPA_PLATFORM=xcb YB_COM1=$device "$build/yb-downloader" &
+  DISPLAY=$display QT_QPA_PLATFORM=xcb YB_COM1=$device YB_LANG=$language "$build/yb-downloader" &
   local pid=$!
   settle $pid
   local id
   id=$(DISPLAY=$display xdotool search --onlyvisible --name "YB DownLoader" | head -n 1)
-  # 通信 → Open COM, then F5 (データ読出).
+  # 通信 (Communication) → Open COM, then F5 (データ読出, Download).
   DISPLAY=$display xdotool windowfocus --sync "$id" key --delay 500 alt+c Return F5
   sleep 20
-  grab docs/window.png $pid "$id"
+  grab "$out" $pid "$id"
 }
 
+shot_window() { window_during_download docs/window.png ja; }
+shot_window_en() { window_during_download docs/window-en.png en; }
+
 shots=("$@")
-((${#shots[@]})) || shots=(viewer overlay report window)
+((${#shots[@]})) || shots=(viewer overlay report window window_en)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 start_display

@@ -1,16 +1,19 @@
 // yb-downloader: downloads a YB data logger over a serial line and saves its data.
 //
-// Without arguments the window opens; with a command the program runs it (see cli/CommandLine.h):
-// the logger's commands and the summary without any widget or display, the viewer's with them.
+// The interface's language comes from --lang, YB_LANG, the window's remembered choice or the
+// system (language/Language.h). Without arguments the window opens; with a command the program runs
+// it (see cli/CommandLine.h): the logger's commands and the summary without any widget or display,
+// the viewer's with them.
 #include <QApplication>
 
 #include <memory>
 
-#include "version/Version.h"
 #include "cli/CommandLine.h"
 #include "cli/Termination.h"
+#include "language/Language.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
+#include "version/Version.h"
 
 int main(int argc, char** argv) {
     const yb::CommandNeeds needs = yb::PrepareForCommand(argc, argv);
@@ -25,7 +28,13 @@ int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QString::fromLatin1(yb::kProgramName));
     QCoreApplication::setOrganizationName(QString::fromLatin1(yb::kProgramName));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(yb::kProgramVersion));
-    if (needs != yb::CommandNeeds::Window) return yb::RunCommandLine(QCoreApplication::arguments());
+    // After the names above: the window's remembered language is in the program's settings.
+    const QStringList arguments = QCoreApplication::arguments();
+    yb::UseLanguage(yb::StartLanguage(arguments, needs == yb::CommandNeeds::Window));
+    if (const int refused = yb::RefusedLanguageOption(arguments)) return refused;
+    if (needs != yb::CommandNeeds::Window) {
+        return yb::RunCommandLine(yb::WithoutLanguageOption(arguments));
+    }
 
     // Made before the window, so that it outlives the window's closing of the port.
     yb::Termination termination;

@@ -8,11 +8,12 @@
 #include <functional>
 #include <map>
 
-#include "version/Version.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
 #include "download/Download.h"
+#include "language/Language.h"
+#include "version/Version.h"
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -38,7 +39,9 @@ struct Command {
 int WithSetting(const QString& name, const std::function<int(Setting)>& run) {
     const auto setting = kSettingNames.find(name);
     if (setting == kSettingNames.end()) {
-        return UsageError(name + QStringLiteral(": the setting is tyre, battery or interval"));
+        return UsageError(QCoreApplication::translate(
+                              "CommandLine", "%1: the setting is tyre, battery or interval")
+                              .arg(name));
     }
     return run(setting->second);
 }
@@ -128,7 +131,13 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("lap-start"),
         QStringLiteral("summary, report: the first lap starts MIN after the first record"),
         QStringLiteral("MIN"));
-    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart});
+    // Taken before the command is parsed (language/Language.h); listed here for --help.
+    const QCommandLineOption lang(
+        QStringLiteral("lang"),
+        QStringLiteral("the language of messages and of the window: ja or en (default: YB_LANG, "
+                       "else the system's language)"),
+        QStringLiteral("LANG"));
+    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart, lang});
     if (!parser.parse(arguments)) return UsageError(parser.errorText());
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -140,11 +149,14 @@ int RunCommand(const QStringList& arguments) {
     }
     QStringList args = parser.positionalArguments();
     if (!args.isEmpty() && IsFileToView(args[0])) args.prepend(QStringLiteral("view"));
-    if (args.isEmpty()) return UsageError(QStringLiteral("no command given"));
+    if (args.isEmpty()) {
+        return UsageError(QCoreApplication::translate("CommandLine", "no command given"));
+    }
     const auto command = Commands().find(args[0]);
     if (command == Commands().end() ||
         (command->second.arguments >= 0 && args.size() != command->second.arguments)) {
-        return UsageError(QStringLiteral("wrong arguments for ") + args[0]);
+        return UsageError(
+            QCoreApplication::translate("CommandLine", "wrong arguments for %1").arg(args[0]));
     }
     CommandOptions options;
     options.port = parser.value(port);
@@ -156,7 +168,7 @@ int RunCommand(const QStringList& arguments) {
     bool number = false;
     options.retries = parser.value(retries).toInt(&number);
     if (!number || options.retries < 0 || options.retries > DownloadOptions::kMaxRetries) {
-        return UsageError(QStringLiteral("--retries takes 0 to 10"));
+        return UsageError(QCoreApplication::translate("CommandLine", "--retries takes 0 to 10"));
     }
     options.from = parser.value(from);
     options.to = parser.value(to);
@@ -166,12 +178,26 @@ int RunCommand(const QStringList& arguments) {
 
 }  // namespace
 
+int RefusedLanguageOption(const QStringList& arguments) {
+    const std::optional<QString> option = LanguageOption(arguments);
+    if (!option || LanguageNamed(*option)) return 0;
+    return UsageError(
+        QCoreApplication::translate("CommandLine", "--lang %1: the language is ja or en")
+            .arg(*option));
+}
+
 int RunCommandLine(const QStringList& arguments) {
     return StdoutExit(RunCommand(arguments));
 }
 
 CommandNeeds PrepareForCommand(int argc, char** argv) {
-    if (argc < 2) return CommandNeeds::Window;
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    // A --lang that names no language is refused before any window or display is needed.
+    const std::optional<QString> language = LanguageOption(arguments);
+    const bool refused = language && !LanguageNamed(*language);
+    arguments = WithoutLanguageOption(arguments);
+    if (arguments.size() < 2 && !refused) return CommandNeeds::Window;
 #ifdef Q_OS_WIN
     // A window program has no console of its own: write to the one it was started from.
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -179,7 +205,8 @@ CommandNeeds PrepareForCommand(int argc, char** argv) {
         std::freopen("CONOUT$", "w", stderr);
     }
 #endif
-    const QString first = QString::fromLocal8Bit(argv[1]);
+    if (refused) return CommandNeeds::Core;
+    const QString& first = arguments[1];
     if (first == QLatin1String("report") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
         qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {

@@ -11,7 +11,10 @@
 //   yb-downloader report FILE [-o OUT] [--from MIN] [--to MIN] [--lap-start MIN]
 //   yb-downloader summary FILE [--json] [--from MIN] [--to MIN] [--lap-start MIN]
 //
-// Results go to stdout, messages and progress to stderr. Exit codes: cli/ExitCodes.h.
+// Results go to stdout, messages and progress to stderr. Exit codes: cli/ExitCodes.h. Every
+// command also takes --lang ja|en (language/Language.h): its results and messages are then in
+// that language; what scripts read (the data file, the summary's JSON keys, exit codes) is the
+// same in both. Any other value of --lang is a usage error.
 
 #include <QStringList>
 
@@ -24,11 +27,17 @@ enum class CommandNeeds {
     Core,     // a logger or summary command: no widget, no display
 };
 
-// Looks at the arguments. A report with no display at all is drawn on the offscreen platform.
-// On Windows a command attaches to the console it was started from.
+// Looks at the arguments (--lang and its value aside; one that names no language needs no more
+// than the core to be refused). A report with no display at all is drawn on
+// the offscreen platform. On Windows a command attaches to the console it was started from.
 CommandNeeds PrepareForCommand(int argc, char** argv);
 
-// Runs the command the arguments name (the application object exists); its exit code.
+// The usage exit code, with the error told, when --lang names no language (an empty value
+// included); 0 when it names one or is not given. Told in the language chosen without it.
+int RefusedLanguageOption(const QStringList& arguments);
+
+// Runs the command the arguments name (the application object exists, the language chosen,
+// --lang taken out of the arguments); its exit code.
 int RunCommandLine(const QStringList& arguments);
 
 }  // namespace yb

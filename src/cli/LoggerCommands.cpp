@@ -159,21 +159,30 @@ bool StderrIsTerminal() {
 // opened, so that a download is never made for a file that cannot take it.
 QString TargetRefusal(const QFileInfo& target, bool force) {
     if (target.exists()) {
-        if (target.isDir()) return QStringLiteral("a folder: the data file needs a file name");
+        if (target.isDir()) {
+            return QCoreApplication::translate("LoggerCommands",
+                                               "a folder: the data file needs a file name");
+        }
         // A device or a pipe would be written to, or (as root) replaced by a data file.
         if (!target.isFile()) {
-            return QStringLiteral("not a regular file: no data file is written there");
+            return QCoreApplication::translate("LoggerCommands",
+                                               "not a regular file: no data file is written there");
         }
-        if (!force) return QStringLiteral("the file exists; --force replaces it");
+        if (!force) {
+            return QCoreApplication::translate("LoggerCommands",
+                                               "the file exists; --force replaces it");
+        }
         // Read-only by its permissions even for root, who may write it all the same.
         constexpr auto kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
         if (!target.isWritable() || !(target.permissions() & kWrite)) {
-            return QStringLiteral("the file is read-only: it is not replaced");
+            return QCoreApplication::translate("LoggerCommands",
+                                               "the file is read-only: it is not replaced");
         }
     }
     const QFileInfo folder(target.absolutePath());
     if (!folder.isDir() || !folder.isWritable()) {
-        return QStringLiteral("the folder does not exist or cannot be written");
+        return QCoreApplication::translate("LoggerCommands",
+                                           "the folder does not exist or cannot be written");
     }
     return {};
 }
@@ -191,21 +200,23 @@ int DownloadInto(Run& run, const QString& path, bool csv, bool resume) {
     progress.Finish();
     Err(outcome.text + RetriesText(outcome.retries));
     // A logger that changed since: nothing was asked for, nothing is written.
-    if (outcome.text == kLoggerChangedText) return run.ExitOf(outcome);
+    if (outcome.loggerChanged) return run.ExitOf(outcome);
 
     const RecordStore& store = run.session().store();
     if (store.mainCount() == 0) {
-        Err(QStringLiteral("データ１がありません: no data file written"));
+        Err(QCoreApplication::translate("LoggerCommands",
+                                        "データ１がありません: no data file written"));
         return run.ExitOf(outcome);
     }
     const WriteOutcome written = WriteDataFile(store, csv, path);
     if (!written.ok) {
-        Err(kSaveFailedText + QStringLiteral(": ") + written.reason);
+        Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
         return kExitFile;
     }
     if (!outcome.done()) {
-        Err(QStringLiteral("partial data file: the download ended early; the file holds what was "
-                           "fetched until then"));
+        Err(QCoreApplication::translate("LoggerCommands",
+                                        "partial data file: the download ended early; the "
+                                        "file holds what was fetched until then"));
     }
     Out(path);
     return run.ExitOf(outcome);
@@ -237,8 +248,10 @@ int Resume(Run& run, const CommandOptions& options) {
         return kExitFile;
     }
     if (options.output.isEmpty() && !options.force) {
-        Err(options.resume + QStringLiteral(": -o names the complete file; --force replaces this "
-                                            "one"));
+        Err(QCoreApplication::translate("LoggerCommands",
+                                        "%1: -o names the complete file; --force replaces "
+                                        "this one")
+                .arg(options.resume));
         return kExitFile;
     }
     const auto path = Target(options.output.isEmpty() ? options.resume : options.output,

@@ -1,5 +1,7 @@
 #include "cli/Output.h"
 
+#include <QCoreApplication>
+
 #include <cerrno>
 #include <cstdio>
 
@@ -32,8 +34,10 @@ void Err(const QString& text) {
 
 int UsageError(const QString& message) {
     Err(message);
-    Err(QStringLiteral("usage: yb-downloader download|check|get|set|ports|view|report|summary "
-                       "[options]; yb-downloader --help lists them"));
+    Err(QCoreApplication::translate("Output",
+                                    "usage: yb-downloader "
+                                    "download|check|get|set|ports|view|report|summary "
+                                    "[options]; yb-downloader --help lists them"));
     return kExitUsage;
 }
 
@@ -42,7 +46,8 @@ int StdoutExit(int code) {
     // succeed. A request to end keeps its own code; a file error has told its reason already.
     if (std::fflush(stdout) != 0 || std::ferror(stdout)) NoteStdoutFailure();
     if (gStdoutFailure.isEmpty() || code == kExitFile || code >= kExitHungUp) return code;
-    Err(QStringLiteral("stdout: the results could not be written: ") + gStdoutFailure);
+    Err(QCoreApplication::translate("Output", "stdout: the results could not be written: %1")
+            .arg(gStdoutFailure));
     return kExitFile;
 }
 

@@ -1,5 +1,7 @@
 #include "cli/Progress.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 
 namespace yb {
@@ -9,19 +11,20 @@ namespace {
 const char* StageName(Stage stage) {
     switch (stage) {
         case Stage::Main:
-            return "データ１";
+            return QT_TRANSLATE_NOOP("Progress", "データ１");
         case Stage::Temperature:
-            return "温度データ";
+            return QT_TRANSLATE_NOOP("Progress", "温度データ");
         case Stage::Laps:
             break;
     }
-    return "周回データ";
+    return QT_TRANSLATE_NOOP("Progress", "周回データ");
 }
 
 }  // namespace
 
 QString ProgressPrinter::Line(Stage stage) const {
-    return QString::fromUtf8(StageName(stage)) + QStringLiteral("  ") + MeterText(meter_.reading());
+    return QCoreApplication::translate("Progress", StageName(stage)) + QStringLiteral("  ") +
+           MeterText(meter_.reading());
 }
 
 void ProgressPrinter::Show(const DownloadProgress& progress) {

@@ -1,5 +1,7 @@
 #include "cli/RunOptions.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 #include "cli/Output.h"
@@ -14,8 +16,9 @@ std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QStr
         bool ok = false;
         const double value = text.trimmed().toDouble(&ok);
         if (!ok || !std::isfinite(value) || value < 0.0) {
-            UsageError(command + QStringLiteral(": --") + name + QStringLiteral(" ") + text +
-                       QStringLiteral(": minutes, a number of 0 or more"));
+            UsageError(QCoreApplication::translate("RunOptions",
+                                                   "%1: --%2 %3: minutes, a number of 0 or more")
+                           .arg(command, name, text));
             return false;
         }
         out = value;
@@ -28,7 +31,8 @@ std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QStr
         return std::nullopt;
     }
     if (choice.toMin && *choice.toMin <= choice.fromMin.value_or(0.0)) {
-        UsageError(command + QStringLiteral(": --to must lie after --from"));
+        UsageError(QCoreApplication::translate("RunOptions", "%1: --to must lie after --from")
+                       .arg(command));
         return std::nullopt;
     }
     choice.lapStartMin = lapStart.value_or(0.0);
@@ -40,8 +44,10 @@ std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
     const auto rows = RowsBetween(run, MinutesToSeconds(choice.fromMin.value_or(0.0)),
                                   choice.toMin ? MinutesToSeconds(*choice.toMin) : INFINITY);
     if (!rows) {
-        UsageError(file + QStringLiteral(": the recording interval is unknown, so --from and --to "
-                                         "cannot be placed"));
+        UsageError(QCoreApplication::translate("RunOptions",
+                                               "%1: the recording interval is unknown, so "
+                                               "--from and --to cannot be placed")
+                       .arg(file));
     }
     return rows;
 }

@@ -19,7 +19,7 @@ namespace {
 
 bool HaveWidgets(const QString& command) {
     if (qobject_cast<QApplication*>(QCoreApplication::instance())) return true;
-    Err(command + QStringLiteral(": needs a QApplication"));
+    Err(QCoreApplication::translate("ViewerCommands", "%1: needs a QApplication").arg(command));
     return false;
 }
 
@@ -45,8 +45,9 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
     const QString& chosen = options.output;
     if (!chosen.isEmpty() && !chosen.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive) &&
         !chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return UsageError(QStringLiteral("report: ") + chosen +
-                          QStringLiteral(": the output must end with .pdf or .png"));
+        return UsageError(QCoreApplication::translate(
+                              "ViewerCommands", "report: %1: the output must end with .pdf or .png")
+                              .arg(chosen));
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
     const DataFileReadResult result = ReadDataFileAt(file);

@@ -1,5 +1,6 @@
 #include "datafile/DataFile.h"
 
+#include <QCoreApplication>
 #include <QSaveFile>
 #include <charconv>
 #include <cmath>
@@ -221,6 +222,10 @@ std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
     return std::move(r->text);
 }
 
+QString SaveFailedText() {
+    return QCoreApplication::translate("DataFile", "データファイルを保存出来ませんでした");
+}
+
 WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& path,
                            const Clock& clock) {
     const auto failed = [](const QString& reason) { return WriteOutcome{false, reason}; };
@@ -230,14 +235,17 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     const std::optional<Rendered> r =
         Render(store, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
-    if (!r) return failed(QStringLiteral("the store holds more records than it has room for"));
+    if (!r)
+        return failed(QCoreApplication::translate(
+            "DataFile", "the store holds more records than it has room for"));
     // Only the path can hold characters that Shift-JIS lacks, and those are encoded one by one:
     // it is encoded on its own, the rest of the file in one pass each side of it.
     const QStringView text(r->text);
     const std::optional<QByteArray> head = EncodeShiftJis(text.first(r->pathAt));
     const std::optional<QByteArray> line = EncodeShiftJis(text.sliced(r->pathAt, path.size()));
     const std::optional<QByteArray> rest = EncodeShiftJis(text.sliced(r->pathAt + path.size()));
-    if (!head || !line || !rest) return failed(QStringLiteral("no Shift-JIS converter"));
+    if (!head || !line || !rest)
+        return failed(QCoreApplication::translate("DataFile", "no Shift-JIS converter"));
     const QByteArray bytes = *head + *line + *rest;
 
     // QSaveFile writes beside the target and renames over it on commit; an uncommitted file is
@@ -246,20 +254,24 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     // shows in write()'s count. commit() ignores a failed flush or sync, so both are done here.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return failed(QStringLiteral("cannot create %1: %2").arg(path, file.errorString()));
+        return failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
+                          .arg(path, file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, file.errorString());
+        const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
+                                   .arg(path, file.errorString());
         file.cancelWriting();
         return failed(reason);
     }
     if (!SyncToDisk(file)) {
-        const QString reason = QStringLiteral("cannot write %1: %2").arg(path, qt_error_string());
+        const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
+                                   .arg(path, qt_error_string());
         file.cancelWriting();
         return failed(reason);
     }
     if (!file.commit()) {
-        return failed(QStringLiteral("cannot replace %1: %2").arg(path, file.errorString()));
+        return failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
+                          .arg(path, file.errorString()));
     }
     return {};
 }

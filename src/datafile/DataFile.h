@@ -17,8 +17,9 @@ namespace yb {
 // The local date and time at the moment of writing; replaceable so tests can fix it.
 using Clock = std::function<QDateTime()>;
 
-// Shown whenever a data file could not be written.
-inline const QString kSaveFailedText = QStringLiteral("データファイルを保存出来ませんでした");
+// Shown whenever a data file could not be written, in the interface's language:
+// "データファイルを保存出来ませんでした".
+QString SaveFailedText();
 
 // A single-precision value with exactly `decimals` decimals (0 to 2 in the file), a full stop as
 // decimal separator, no thousands separator.

@@ -1,5 +1,6 @@
 #include "datafile/DataFileReader.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringDecoder>
@@ -46,7 +47,9 @@ QString DecodeText(const QByteArray& bytes) {
     QString text = utf8.decode(bytes);
     if (!utf8.hasError()) return text;
 
-    if (!HaveShiftJis()) Refuse(1, QStringLiteral("no Shift-JIS decoder on this system"));
+    if (!HaveShiftJis())
+        Refuse(1, QCoreApplication::translate("DataFileReader",
+                                              "no Shift-JIS decoder on this system"));
     if (std::optional<QString> sjis = DecodeShiftJis(bytes)) return *sjis;
     // Line feeds never occur inside a Shift-JIS character, so each line decodes on its own.
     int line = 1;
@@ -56,7 +59,7 @@ QString DecodeText(const QByteArray& bytes) {
         if (!DecodeShiftJis(QByteArrayView(bytes).sliced(start, end - start))) break;
         start = end + 1;
     }
-    Refuse(line, QStringLiteral("neither Shift-JIS nor UTF-8 text"));
+    Refuse(line, QCoreApplication::translate("DataFileReader", "neither Shift-JIS nor UTF-8 text"));
 }
 
 // ---- Numbers ----------------------------------------------------------------------------------
@@ -136,11 +139,12 @@ public:
 
     RunData Parse() {
         RunData run;
-        if (lines_.empty()) Refuse(1, QStringLiteral("empty file"));
+        if (lines_.empty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
         if (Loose(Take()) != kFileTitle) {
-            Refuse(
-                number_,
-                QStringLiteral("not a YB data file: the first line is not \"%1\"").arg(kFileTitle));
+            Refuse(number_,
+                   QCoreApplication::translate("DataFileReader",
+                                               "not a YB data file: the first line is not \"%1\"")
+                       .arg(kFileTitle));
         }
         run.writtenAt = Loose(Take()).toString();
         run.savedPath = Loose(Take()).toString();
@@ -151,7 +155,9 @@ public:
         QStringView afterLabel = intervalLine.sliced(kIntervalLabel.size());
         while (afterLabel.startsWith(u' ')) afterLabel = afterLabel.sliced(1);
         if (afterLabel.isEmpty() || (afterLabel[0] != u',' && afterLabel[0] != u'\t')) {
-            Refuse(number_, QStringLiteral("no comma or tab after %1").arg(kIntervalLabel));
+            Refuse(number_,
+                   QCoreApplication::translate("DataFileReader", "no comma or tab after %1")
+                       .arg(kIntervalLabel));
         }
         delimiter_ = afterLabel[0];
         run.delimiter = delimiter_;
@@ -169,10 +175,13 @@ public:
                 laps = true;
                 ReadLapSection(run, line);
             } else {
-                Refuse(number_, laps ? QStringLiteral("nothing may follow the lap data")
-                                : temperatures
-                                    ? QStringLiteral("expected the lap section")
-                                    : QStringLiteral("expected the temperature or lap section"));
+                Refuse(number_, laps ? QCoreApplication::translate(
+                                           "DataFileReader", "nothing may follow the lap data")
+                                : temperatures ? QCoreApplication::translate(
+                                                     "DataFileReader", "expected the lap section")
+                                               : QCoreApplication::translate(
+                                                     "DataFileReader",
+                                                     "expected the temperature or lap section"));
             }
         }
         return run;
@@ -182,7 +191,9 @@ private:
     // The next line; refused when the file ends here.
     QStringView Take() {
         if (next_ >= lines_.size()) {
-            Refuse(LineAt(next_), QStringLiteral("the file ends after line %1").arg(next_));
+            Refuse(LineAt(next_),
+                   QCoreApplication::translate("DataFileReader", "the file ends after line %1")
+                       .arg(next_));
         }
         number_ = static_cast<int>(next_) + 1;
         return lines_[static_cast<std::size_t>(next_++)];
@@ -228,30 +239,35 @@ private:
             fields_.pop_back();
         }
         if (static_cast<qsizetype>(fields_.size()) != expected) {
-            Refuse(number_, QStringLiteral("%1 fields where %2 has %3")
-                                .arg(fields_.size())
-                                .arg(what)
-                                .arg(expected));
+            Refuse(number_,
+                   QCoreApplication::translate("DataFileReader", "%1 fields where %2 has %3")
+                       .arg(fields_.size())
+                       .arg(what)
+                       .arg(expected));
         }
         return fields_;
     }
 
     [[noreturn]] void Expected(const QString& what) {
-        Refuse(number_, QStringLiteral("expected %1").arg(what));
+        Refuse(number_, QCoreApplication::translate("DataFileReader", "expected %1").arg(what));
     }
 
     // The value of a "label=" D value line.
     QStringView LabelledValue(QStringView line, const QString& label) {
-        const auto& fields = Fields(line, 2, label + QStringLiteral(" line"));
+        const auto& fields =
+            Fields(line, 2, QCoreApplication::translate("DataFileReader", "%1 line").arg(label));
         if (fields[0] != label) Expected(label);
         return fields[1];
     }
 
     void ExpectHeads(const QStringList& heads, const QString& what) {
-        const auto& fields = Fields(Take(), heads.size(), what + QStringLiteral(" heads"));
+        const auto& fields =
+            Fields(Take(), heads.size(),
+                   QCoreApplication::translate("DataFileReader", "%1 heads").arg(what));
         for (qsizetype i = 0; i < heads.size(); ++i) {
             if (fields[static_cast<std::size_t>(i)] != heads[i]) {
-                Refuse(number_, QStringLiteral("expected the column head %1 where %2 stands")
+                Refuse(number_, QCoreApplication::translate(
+                                    "DataFileReader", "expected the column head %1 where %2 stands")
                                     .arg(heads[i], Quoted(fields[static_cast<std::size_t>(i)])));
             }
         }
@@ -261,7 +277,9 @@ private:
     int Count(QStringView value, const QString& label) {
         const std::optional<int> count = ParseInteger(value);
         if (!count) {
-            Refuse(number_, QStringLiteral("%1 is not a count after %2").arg(Quoted(value), label));
+            Refuse(number_,
+                   QCoreApplication::translate("DataFileReader", "%1 is not a count after %2")
+                       .arg(Quoted(value), label));
         }
         return std::max(*count, 0);  // the writer prints a negative count and no rows
     }
@@ -275,19 +293,25 @@ private:
             const auto& fields = Fields(Take(), fieldCount, what);
             const std::optional<int> number = ParseInteger(fields[0]);
             if (number != n + 1) {
-                Refuse(number_, QStringLiteral("row number %1 where %2 was expected")
+                Refuse(number_, QCoreApplication::translate("DataFileReader",
+                                                            "row number %1 where %2 was expected")
                                     .arg(Quoted(fields[0]))
                                     .arg(n + 1));
             }
             if (n == count) {
-                Refuse(number_,
-                       QStringLiteral("more rows in %1 than the count of %2").arg(what).arg(count));
+                Refuse(number_, QCoreApplication::translate("DataFileReader",
+                                                            "more rows in %1 than the count of %2")
+                                    .arg(what)
+                                    .arg(count));
             }
             readRow(fields, ++n);
         }
         if (n < count) {
             Refuse(LineAt(next_),
-                   QStringLiteral("%1 ends after %2 of %3 rows").arg(what).arg(n).arg(count));
+                   QCoreApplication::translate("DataFileReader", "%1 ends after %2 of %3 rows")
+                       .arg(what)
+                       .arg(n)
+                       .arg(count));
         }
     }
 
@@ -304,20 +328,23 @@ private:
         return *value;
     }
     [[noreturn]] void NotANumber(QStringView field, const QString& head) {
-        Refuse(number_, QStringLiteral("%1 under %2 is not a number").arg(Quoted(field), head));
+        Refuse(number_, QCoreApplication::translate("DataFileReader", "%1 under %2 is not a number")
+                            .arg(Quoted(field), head));
     }
 
     std::optional<int> IntervalSeconds(QStringView text) {
         std::optional<int> seconds;
         if (!ReadIntervalText(text, seconds)) {
-            Refuse(number_, QStringLiteral("unknown recording interval %1").arg(Quoted(text)));
+            Refuse(number_,
+                   QCoreApplication::translate("DataFileReader", "unknown recording interval %1")
+                       .arg(Quoted(text)));
         }
         return seconds;
     }
 
     void ReadMainSection(RunData& run) {
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
-        const QString what = QStringLiteral("the main data");
+        const QString what = QCoreApplication::translate("DataFileReader", "the main data");
         ExpectHeads(kMainHeads, what);
         for (auto& column : run.main) column.reserve(static_cast<std::size_t>(count));
         ReadRows(count, kMainHeads.size(), what, [&](const auto& fields, int) {
@@ -333,11 +360,12 @@ private:
         const std::optional<int> seconds = ReadTemperatureIntervalText(interval);
         if (!seconds) {
             Refuse(number_,
-                   QStringLiteral("unknown temperature interval %1").arg(Quoted(interval)));
+                   QCoreApplication::translate("DataFileReader", "unknown temperature interval %1")
+                       .arg(Quoted(interval)));
         }
         run.temperatureIntervalS = *seconds;
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
-        const QString what = QStringLiteral("the temperature data");
+        const QString what = QCoreApplication::translate("DataFileReader", "the temperature data");
         ExpectHeads(kTemperatureHeads, what);
         ReadRows(count, kTemperatureHeads.size(), what, [&](const auto& fields, int) {
             run.temperatures.push_back(fields[1].isEmpty() ? std::nullopt
@@ -348,7 +376,7 @@ private:
 
     void ReadLapSection(RunData& run, QStringView line) {
         const int count = Count(LabelledValue(line, kLapCountLabel), kLapCountLabel);
-        const QString what = QStringLiteral("the lap data");
+        const QString what = QCoreApplication::translate("DataFileReader", "the lap data");
         ExpectHeads(kLapHeads, what);
         ReadRows(count, kLapHeads.size(), what, [&](const auto& fields, int n) {
             const int timeS = RequiredInteger(fields[1], kLapHeads[1]);
@@ -378,7 +406,7 @@ DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
     DataFileReadResult result;
     result.name = name;
     try {
-        if (bytes.isEmpty()) Refuse(1, QStringLiteral("empty file"));
+        if (bytes.isEmpty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
         const QString text = DecodeText(bytes);
         Parser parser(text);
         result.run = parser.Parse();
@@ -397,14 +425,17 @@ DataFileReadResult ReadDataFileAt(const QString& path) {
         return result;
     };
     const QString tooLarge =
-        QStringLiteral("larger than %1 MiB: no data file of the logger is that large")
+        QCoreApplication::translate("DataFileReader",
+                                    "larger than %1 MiB: no data file of the logger is that large")
             .arg(kMaxDataFileBytes / (1024 * 1024));
-    const QString notRegular = QStringLiteral("not a regular file (a device, a pipe or a socket)");
+    const QString notRegular = QCoreApplication::translate(
+        "DataFileReader", "not a regular file (a device, a pipe or a socket)");
 
     // Only a regular file is opened at all: opening a pipe waits for a writer, a device may never
     // end, opening either may act on it.
     const QFileInfo info(path);
-    if (info.isDir()) return refused(QStringLiteral("a folder, not a data file"));
+    if (info.isDir())
+        return refused(QCoreApplication::translate("DataFileReader", "a folder, not a data file"));
     if (info.exists() && !info.isFile()) return refused(notRegular);
     if (info.size() > kMaxDataFileBytes) return refused(tooLarge);
 

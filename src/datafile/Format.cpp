@@ -20,10 +20,6 @@ bool ReadIntervalText(QStringView text, std::optional<int>& seconds) {
     return text == IntervalText(0);
 }
 
-int TemperatureIntervalSeconds(int recordingSeconds) {
-    return recordingSeconds == 10 ? 120 : 60;
-}
-
 QString TemperatureIntervalText(int recordingSeconds) {
     return QStringLiteral("%1分間隔").arg(TemperatureIntervalSeconds(recordingSeconds) / 60);
 }

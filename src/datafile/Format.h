@@ -18,6 +18,8 @@
 
 #include <optional>
 
+#include "settings/Settings.h"  // the intervals, and TemperatureIntervalSeconds
+
 namespace yb {
 
 inline const QString kFileTitle = QStringLiteral("YB Download Data");
@@ -43,9 +45,6 @@ QString IntervalText(int seconds);
 // The interval a text names; nullopt for "?秒間隔:不明". False when the text is neither.
 bool ReadIntervalText(QStringView text, std::optional<int>& seconds);
 
-// The logger records a temperature every minute, every two minutes at the 10-second interval
-// (also while the interval is unknown: every minute).
-int TemperatureIntervalSeconds(int recordingSeconds);
 // "1分間隔" or "2分間隔".
 QString TemperatureIntervalText(int recordingSeconds);
 // The seconds a temperature interval text names; nullopt for any other text.

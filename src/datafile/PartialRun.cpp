@@ -1,5 +1,7 @@
 #include "datafile/PartialRun.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 
 namespace yb {
@@ -35,13 +37,17 @@ std::optional<float> AsStored(const std::optional<double>& value) {
     return static_cast<float>(*value);
 }
 
-const char* const kSectionNames[] = {"the main data", "the temperature data", "the lap data"};
+const char* const kSectionNames[] = {QT_TRANSLATE_NOOP("PartialRun", "the main data"),
+                                     QT_TRANSLATE_NOOP("PartialRun", "the temperature data"),
+                                     QT_TRANSLATE_NOOP("PartialRun", "the lap data")};
 
 }  // namespace
 
 std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
     const auto refuse = [why](const QString& reason) -> std::optional<PartialRun> {
-        if (why) *why = QStringLiteral("not a partial data file: ") + reason;
+        if (why)
+            *why = QCoreApplication::translate("PartialRun", "not a partial data file: %1")
+                       .arg(reason);
         return std::nullopt;
     };
     const std::size_t rows[] = {static_cast<std::size_t>(run.mainRows()), run.temperatures.size(),
@@ -56,17 +62,25 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
     std::optional<Stage> stopped;
     for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
         const auto s = static_cast<std::size_t>(stage);
-        const QString section = QString::fromLatin1(kSectionNames[s]);
+        const QString section = QCoreApplication::translate("PartialRun", kSectionNames[s]);
         if (stopped) {
-            if (rows[s] > 0) return refuse(section + QStringLiteral(" follows the stopped section"));
+            if (rows[s] > 0)
+                return refuse(
+                    QCoreApplication::translate("PartialRun", "%1 follows the stopped section")
+                        .arg(section));
             continue;
         }
-        if (rows[s] > limits[s]) return refuse(section + QStringLiteral(" has too many rows"));
+        if (rows[s] > limits[s])
+            return refuse(
+                QCoreApplication::translate("PartialRun", "%1 has too many rows").arg(section));
         store.setCount(stage, static_cast<std::int16_t>(rows[s]));
         for (std::size_t i = 0; i < rows[s]; ++i) {
             const Row row = rowOf[s](run, i);
             if (row == Row::Mixed) {
-                return refuse(QStringLiteral("row %1 of %2 is half empty").arg(i + 1).arg(section));
+                return refuse(
+                    QCoreApplication::translate("PartialRun", "row %1 of %2 is half empty")
+                        .arg(i + 1)
+                        .arg(section));
             }
             if (row == Row::Empty) {
                 if (!stopped) partial.stop = DownloadStop{stage, true, std::nullopt};
@@ -74,7 +88,8 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
                 continue;
             }
             if (stopped) {
-                return refuse(QStringLiteral("row %1 of %2 holds values after an empty row")
+                return refuse(QCoreApplication::translate(
+                                  "PartialRun", "row %1 of %2 holds values after an empty row")
                                   .arg(i + 1)
                                   .arg(section));
             }
@@ -86,9 +101,11 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
                                main = at(MainChannel::MainV), sub = at(MainChannel::SubV),
                                speed = at(MainChannel::SpeedKmh);
                     if (!solar || !battery || !main || !sub || !speed) {
-                        return refuse(QStringLiteral("row %1 of %2 holds a value no download has")
-                                          .arg(i + 1)
-                                          .arg(section));
+                        return refuse(
+                            QCoreApplication::translate(
+                                "PartialRun", "row %1 of %2 holds a value no download has")
+                                .arg(i + 1)
+                                .arg(section));
                     }
                     store.storeMain(slot, {*solar, *battery, *main, *sub, *speed});
                     break;
@@ -96,17 +113,21 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
                 case Stage::Temperature:
                     // Two hexadecimal digits of an 8-bit two's-complement value.
                     if (*run.temperatures[i] < -128 || *run.temperatures[i] > 127) {
-                        return refuse(QStringLiteral("row %1 of %2 holds a value no download has")
-                                          .arg(i + 1)
-                                          .arg(section));
+                        return refuse(
+                            QCoreApplication::translate(
+                                "PartialRun", "row %1 of %2 holds a value no download has")
+                                .arg(i + 1)
+                                .arg(section));
                     }
                     store.storeTemperature(slot, static_cast<std::int16_t>(*run.temperatures[i]));
                     break;
                 case Stage::Laps:
                     if (run.laps[i].timeS < -32768 || run.laps[i].timeS > 32767) {
-                        return refuse(QStringLiteral("row %1 of %2 holds a value no download has")
-                                          .arg(i + 1)
-                                          .arg(section));
+                        return refuse(
+                            QCoreApplication::translate(
+                                "PartialRun", "row %1 of %2 holds a value no download has")
+                                .arg(i + 1)
+                                .arg(section));
                     }
                     store.storeLap(slot, {static_cast<std::int16_t>(run.laps[i].timeS),
                                           static_cast<float>(run.laps[i].motorWh)});
@@ -114,7 +135,8 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
             }
         }
     }
-    if (!stopped) return refuse(QStringLiteral("every row holds values"));
+    if (!stopped)
+        return refuse(QCoreApplication::translate("PartialRun", "every row holds values"));
     return partial;
 }
 

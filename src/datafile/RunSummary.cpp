@@ -46,7 +46,7 @@ struct Item {
     const char* label;  // translated in the context "RunSummary"
     Shown shown;
     int decimals;
-    const char16_t* unit;
+    const char* unit;  // translated: 秒 is "s" in English
     std::function<std::optional<double>(const RunSummary&)> value;
     bool lapItem = false;
 };
@@ -58,42 +58,42 @@ std::optional<double> AsDouble(const std::optional<T>& value) {
 
 const std::vector<Item>& Items() {
     static const std::vector<Item> items = {
-        {"records", QT_TRANSLATE_NOOP("RunSummary", "記録数"), Shown::Count, 0, u"",
+        {"records", QT_TRANSLATE_NOOP("RunSummary", "記録数"), Shown::Count, 0, "",
          [](auto& s) { return AsDouble(std::optional(s.records)); }},
-        {"interval_s", QT_TRANSLATE_NOOP("RunSummary", "記録間隔"), Shown::Fixed, 0, u"秒",
-         [](auto& s) { return s.interval_s; }},
-        {"duration_s", QT_TRANSLATE_NOOP("RunSummary", "記録時間"), Shown::Clock, 0, u"",
+        {"interval_s", QT_TRANSLATE_NOOP("RunSummary", "記録間隔"), Shown::Fixed, 0,
+         QT_TRANSLATE_NOOP("RunSummary", "秒"), [](auto& s) { return s.interval_s; }},
+        {"duration_s", QT_TRANSLATE_NOOP("RunSummary", "記録時間"), Shown::Clock, 0, "",
          [](auto& s) { return s.duration_s; }},
-        {"distance_km", QT_TRANSLATE_NOOP("RunSummary", "走行距離"), Shown::Fixed, 2, u"km",
+        {"distance_km", QT_TRANSLATE_NOOP("RunSummary", "走行距離"), Shown::Fixed, 2, "km",
          [](auto& s) { return s.distance_km; }},
-        {"avg_speed_kmh", QT_TRANSLATE_NOOP("RunSummary", "平均速度"), Shown::Fixed, 1, u"km/h",
+        {"avg_speed_kmh", QT_TRANSLATE_NOOP("RunSummary", "平均速度"), Shown::Fixed, 1, "km/h",
          [](auto& s) { return s.avg_speed_kmh; }},
-        {"max_speed_kmh", QT_TRANSLATE_NOOP("RunSummary", "最高速度"), Shown::Fixed, 0, u"km/h",
+        {"max_speed_kmh", QT_TRANSLATE_NOOP("RunSummary", "最高速度"), Shown::Fixed, 0, "km/h",
          [](auto& s) { return s.max_speed_kmh; }},
-        {"solar_wh", QT_TRANSLATE_NOOP("RunSummary", "ソーラー発電量"), Shown::Fixed, 1, u"Wh",
+        {"solar_wh", QT_TRANSLATE_NOOP("RunSummary", "ソーラー発電量"), Shown::Fixed, 1, "Wh",
          [](auto& s) { return s.solar_wh; }},
-        {"battery_wh", QT_TRANSLATE_NOOP("RunSummary", "バッテリー電力量"), Shown::Fixed, 1, u"Wh",
+        {"battery_wh", QT_TRANSLATE_NOOP("RunSummary", "バッテリー電力量"), Shown::Fixed, 1, "Wh",
          [](auto& s) { return s.battery_wh; }},
-        {"min_main_v", QT_TRANSLATE_NOOP("RunSummary", "最低メイン電圧"), Shown::Fixed, 1, u"V",
+        {"min_main_v", QT_TRANSLATE_NOOP("RunSummary", "最低メイン電圧"), Shown::Fixed, 1, "V",
          [](auto& s) { return s.min_main_v; }},
-        {"max_temp_c", QT_TRANSLATE_NOOP("RunSummary", "最高温度"), Shown::Fixed, 0, u"℃",
+        {"max_temp_c", QT_TRANSLATE_NOOP("RunSummary", "最高温度"), Shown::Fixed, 0, "℃",
          [](auto& s) { return s.max_temp_c; }},
-        {"laps", QT_TRANSLATE_NOOP("RunSummary", "周回数"), Shown::Count, 0, u"",
+        {"laps", QT_TRANSLATE_NOOP("RunSummary", "周回数"), Shown::Count, 0, "",
          [](auto& s) { return AsDouble(s.laps); }, true},
-        {"best_lap_s", QT_TRANSLATE_NOOP("RunSummary", "ベストラップ"), Shown::Clock, 0, u"",
+        {"best_lap_s", QT_TRANSLATE_NOOP("RunSummary", "ベストラップ"), Shown::Clock, 0, "",
          [](auto& s) { return s.best_lap_s; }, true},
-        {"best_lap_no", QT_TRANSLATE_NOOP("RunSummary", "ベストラップの周回"), Shown::Count, 0, u"",
+        {"best_lap_no", QT_TRANSLATE_NOOP("RunSummary", "ベストラップの周回"), Shown::Count, 0, "",
          [](auto& s) { return AsDouble(s.best_lap_no); }, true},
-        {"motor_wh", QT_TRANSLATE_NOOP("RunSummary", "モーター電力量"), Shown::Fixed, 1, u"Wh",
+        {"motor_wh", QT_TRANSLATE_NOOP("RunSummary", "モーター電力量"), Shown::Fixed, 1, "Wh",
          [](auto& s) { return s.motor_wh; }, true},
-        {"partial", QT_TRANSLATE_NOOP("RunSummary", "部分データ"), Shown::YesNo, 0, u"",
+        {"partial", QT_TRANSLATE_NOOP("RunSummary", "部分データ"), Shown::YesNo, 0, "",
          [](auto& s) { return std::optional<double>(s.partial ? 1.0 : 0.0); }},
     };
     return items;
 }
 
 QString Unknown() {
-    return QCoreApplication::translate(kContext, "不明");
+    return QCoreApplication::translate("RunSummary", "不明");
 }
 
 // A value rounded for reading, with its unit; a value that rounds to zero shows no minus sign.
@@ -114,12 +114,12 @@ QString ShownValue(const Item& item, std::optional<double> value) {
         case Shown::Clock:
             return ClockText(*value);
         case Shown::YesNo:
-            return *value != 0.0 ? QCoreApplication::translate(kContext, "はい (空の行あり)")
-                                 : QCoreApplication::translate(kContext, "いいえ");
+            return *value != 0.0 ? QCoreApplication::translate("RunSummary", "はい (空の行あり)")
+                                 : QCoreApplication::translate("RunSummary", "いいえ");
         case Shown::Fixed:
             break;
     }
-    return FixedText(value, item.decimals, QString::fromUtf16(item.unit));
+    return FixedText(value, item.decimals, QCoreApplication::translate(kContext, item.unit));
 }
 
 QByteArray JsonNumber(double value) {
@@ -316,14 +316,14 @@ QString SummaryText(const RunSummary& summary) {
 QString LapTableText(const std::vector<LapFigures>& laps) {
     if (laps.empty()) return {};
     const QStringList heads = {
-        QCoreApplication::translate(kContext, "周回"),
-        QCoreApplication::translate(kContext, "タイム"),
-        QCoreApplication::translate(kContext, "開始"),
-        QCoreApplication::translate(kContext, "距離[km]"),
-        QCoreApplication::translate(kContext, "平均[km/h]"),
-        QCoreApplication::translate(kContext, "モーター[Wh]"),
-        QCoreApplication::translate(kContext, "Wh/km"),
-        QCoreApplication::translate(kContext, "ソーラー[Wh]"),
+        QCoreApplication::translate("RunSummary", "周回"),
+        QCoreApplication::translate("RunSummary", "タイム"),
+        QCoreApplication::translate("RunSummary", "開始"),
+        QCoreApplication::translate("RunSummary", "距離[km]"),
+        QCoreApplication::translate("RunSummary", "平均[km/h]"),
+        QCoreApplication::translate("RunSummary", "モーター[Wh]"),
+        QCoreApplication::translate("RunSummary", "Wh/km"),
+        QCoreApplication::translate("RunSummary", "ソーラー[Wh]"),
     };
     const auto clock = [](std::optional<double> s) { return s ? ClockText(*s) : Unknown(); };
     std::vector<QStringList> rows = {heads};

@@ -1,43 +1,70 @@
 #include "datafile/SaveCommand.h"
 
+#include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include "datafile/Dialogs.h"
 
 namespace yb {
+
+namespace {
+
+// Whether a file can be made in `folder`: tried, as permissions alone do not tell (access
+// control lists, read-only file systems, Windows' protected folders).
+bool CanMakeFileIn(const QString& folder) {
+    if (folder.isEmpty() || !QFileInfo(folder).isDir()) return false;
+    QTemporaryFile probe(QDir(folder).filePath(QStringLiteral("yb-downloader-XXXXXX.tmp")));
+    return probe.open();
+}
+
+}  // namespace
 
 bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dialogs& dialogs,
                   const Clock& clock) {
     // Only a file with content is worth a question; an empty one is simply written.
     const QFileInfo existing(fname);
     if (existing.isFile() && existing.size() > 0 &&
-        !dialogs.askYesNo(fname + QStringLiteral(" に上書きしますか？"))) {
+        !dialogs.askYesNo(
+            QCoreApplication::translate("SaveCommand", "%1 に上書きしますか？").arg(fname))) {
         return false;
     }
     if (WriteDataFile(store, csv, fname, clock).ok) return true;
-    dialogs.message(kSaveFailedText);
+    dialogs.message(SaveFailedText());
     return false;
 }
 
-std::optional<QString> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
-                                          const QString& programDir, const Clock& clock) {
+QString SaveDialogFolder(const QString& programDir, const QString& lastSavedDir) {
+    for (const QString& folder : {programDir, lastSavedDir}) {
+        if (CanMakeFileIn(folder)) return folder;
+    }
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
+                                            const QString& folder, const Clock& clock) {
     if (store.mainCount() == 0) {
-        dialogs.message(QStringLiteral("データ１がありません"));
+        dialogs.message(QCoreApplication::translate("SaveCommand", "データ１がありません"));
         return std::nullopt;
     }
 
     // Set up afresh on every press: no folder or name of an earlier press is carried over.
     SaveDialogSetup setup;
-    setup.filter = csv ? QStringLiteral("(CSVファイル) | *.csv")
-                       : QStringLiteral("(テキストファイル) | *.txt");
+    setup.filter = csv ? QCoreApplication::translate("SaveCommand", "(CSVファイル) | *.csv")
+                       : QCoreApplication::translate("SaveCommand", "(テキストファイル) | *.txt");
     setup.fileName = csv ? QStringLiteral("YB_Data.csv") : QStringLiteral("YB_Data.txt");
-    setup.title = QStringLiteral("データファイル");
-    setup.initialDir = programDir;
+    setup.title = QCoreApplication::translate("SaveCommand", "データファイル");
+    setup.initialDir = folder;
 
     const std::optional<QString> chosen = dialogs.askSaveFileName(setup);
     if (!chosen || chosen->isEmpty()) return std::nullopt;
     if (!SaveDataFile(store, csv, *chosen, dialogs, clock)) return std::nullopt;
-    return QStringLiteral("データファイルに保存しました : ") + *chosen;
+    return SavedFile{*chosen,
+                     QCoreApplication::translate("SaveCommand", "データファイルに保存しました : %1")
+                         .arg(*chosen)};
 }
 
 }  // namespace yb

@@ -15,15 +15,27 @@ class Dialogs;
 // Writes the data file at `fname` (commas when `csv`, tabs otherwise). A file that already holds
 // data is only replaced after the user said Yes to "<fname> に上書きしますか？". True when the
 // file was written; false when the user declined (nothing touched) or the write failed (then
-// kSaveFailedText has been shown).
+// SaveFailedText() has been shown).
 bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dialogs& dialogs,
                   const Clock& clock = {});
 
+// The folder the save dialog opens in: the program's folder when a file can be made there (the
+// installed program's /usr/bin cannot take one), else the folder saved to last in this run of the
+// program (when there is one and a file can be made there), else the user's documents folder
+// (the home folder when there is none).
+QString SaveDialogFolder(const QString& programDir, const QString& lastSavedDir);
+
+struct SavedFile {
+    QString path;     // the file written
+    QString message;  // for the user: "データファイルに保存しました : " and the path
+};
+
 // Saves the store where the user chooses. Refuses when no main data is held (the main count is 0;
-// a negative count goes on), lets the user choose a file starting in `programDir` with the
-// proposal that follows the CSV choice, saves, and on success returns the message for the user ("データファイルに保存しました : " and the path); nullopt otherwise. The
-// delimiter follows `csv`, never the extension of the chosen name.
-std::optional<QString> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
-                                          const QString& programDir, const Clock& clock = {});
+// a negative count goes on), lets the user choose a file starting in `folder` with the proposal
+// that follows the CSV choice, saves, and on success returns what was saved; nullopt otherwise.
+// The delimiter follows `csv`, never the extension of the chosen name. The texts are in the
+// interface's language.
+std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
+                                            const QString& folder, const Clock& clock = {});
 
 }  // namespace yb

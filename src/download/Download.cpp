@@ -1,5 +1,7 @@
 #include "download/Download.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include <cstdint>
@@ -26,7 +28,7 @@ struct DownloadStage {
     std::int16_t limit;               // a higher count ends the download and is not stored
     const char* countLengthFailure;   // count answer refused (or none)
     const char* countLimitFailure;    // count above the limit
-    const char* label;                // message line: label, count in decimal, "個"
+    const char* countText;            // message line once the count is known (%1: the count)
     const char* recordPrefix;         // record command: prefix and number text
     int numberWidth;                  // hexadecimal digits of the number text
     int numberBase;                   // number of the first record (laps count from 1)
@@ -59,45 +61,45 @@ const DownloadStage kStages[] = {
         .stage = Stage::Main,
         .countCommand = "D1?",
         .limit = RecordStore::kMainLimit,
-        .countLengthFailure = "'D1?' コマンドエラー",
-        .countLimitFailure = "'D1?' コマンドエラー",
-        .label = "データ１:",
+        .countLengthFailure = QT_TRANSLATE_NOOP("Download", "'D1?' コマンドエラー"),
+        .countLimitFailure = QT_TRANSLATE_NOOP("Download", "'D1?' コマンドエラー"),
+        .countText = QT_TRANSLATE_NOOP("Download", "データ１:%1個"),
         .recordPrefix = "D1",
         .numberWidth = 4,
         .numberBase = 0,
         .answerChars = kMainRecordChars,
         .deadline = kMainRecordDeadline,
-        .recordFailure = "'D1+nnnn' コマンドエラー",
+        .recordFailure = QT_TRANSLATE_NOOP("Download", "'D1+nnnn' コマンドエラー"),
         .store = &StoreMain,
     },
     {
         .stage = Stage::Temperature,
         .countCommand = "D2?",
         .limit = RecordStore::kTempLimit,
-        .countLengthFailure = "'D2?' コマンドエラー",
-        .countLimitFailure = "'D2?' コマンドエラー",
-        .label = "温度データ:",
+        .countLengthFailure = QT_TRANSLATE_NOOP("Download", "'D2?' コマンドエラー"),
+        .countLimitFailure = QT_TRANSLATE_NOOP("Download", "'D2?' コマンドエラー"),
+        .countText = QT_TRANSLATE_NOOP("Download", "温度データ:%1個"),
         .recordPrefix = "D2",
         .numberWidth = 4,
         .numberBase = 0,
         .answerChars = kTempRecordChars,
         .deadline = kTempRecordDeadline,
-        .recordFailure = "'D2+nnnn' コマンドエラー",
+        .recordFailure = QT_TRANSLATE_NOOP("Download", "'D2+nnnn' コマンドエラー"),
         .store = &StoreTemp,
     },
     {
         .stage = Stage::Laps,
         .countCommand = "L?",
         .limit = RecordStore::kLapLimit,
-        .countLengthFailure = "'L2?' コマンドエラー",
-        .countLimitFailure = "'L?' コマンドエラー",
-        .label = "周回データ:",
+        .countLengthFailure = QT_TRANSLATE_NOOP("Download", "'L2?' コマンドエラー"),
+        .countLimitFailure = QT_TRANSLATE_NOOP("Download", "'L?' コマンドエラー"),
+        .countText = QT_TRANSLATE_NOOP("Download", "周回データ:%1個"),
         .recordPrefix = "LD",
         .numberWidth = 2,
         .numberBase = 1,
         .answerChars = kLapRecordChars,
         .deadline = kLapRecordDeadline,
-        .recordFailure = "'LD+nn' コマンドエラー",
+        .recordFailure = QT_TRANSLATE_NOOP("Download", "'LD+nn' コマンドエラー"),
         .store = &StoreLap,
     },
 };
@@ -106,7 +108,12 @@ const DownloadStage& StageOf(Stage stage) {
     return kStages[static_cast<int>(stage)];
 }
 
-const char* const kProbeFailure = "'TMP?' コマンドエラー";
+const char* const kProbeFailure = QT_TRANSLATE_NOOP("Download", "'TMP?' コマンドエラー");
+
+// A text of the stage table in the interface's language.
+QString Message(const char* text) {
+    return QCoreApplication::translate("Download", text);
+}
 
 // One download run, from the start or resumed: the stages share the line, the store, the
 // progress sink, the clock and the retries.
@@ -150,7 +157,7 @@ private:
     // The stages from `first` on, each in full.
     QCoro::Task<DownloadOutcome> runStagesFrom(Stage first);
     // Whether the logger still holds the run the store holds up to `stop`: Done, Failed with
-    // kLoggerChangedText, or how the line ended the check.
+    // LoggerChangedText(), or how the line ended the check.
     QCoro::Task<DownloadOutcome> checkUnchanged(const DownloadStop& stop);
 
     void report(DownloadProgress progress) {
@@ -169,11 +176,16 @@ private:
         outcome.retries = retries_;
         return outcome;
     }
-    DownloadOutcome failed(const char* text) { return end(Ending::Failed, QString::fromUtf8(text)); }
+    DownloadOutcome failed(const char* text) { return end(Ending::Failed, Message(text)); }
+    DownloadOutcome changed() {
+        DownloadOutcome outcome = end(Ending::Failed, LoggerChangedText());
+        outcome.loggerChanged = true;
+        return outcome;
+    }
     // How the download ends when the line is interrupted: cancelled, or failed with `failure`.
     DownloadOutcome interrupted(const Answer& answer, const char* failure) {
         if (answer.state == Answer::State::Cancelled) {
-            return end(Ending::Cancelled, kDownloadCancelledText);
+            return end(Ending::Cancelled, DownloadCancelledText());
         }
         return failed(failure);
     }
@@ -337,7 +349,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::runStagesFrom(Stage first) {
         if (outcome.done()) outcome = co_await fetchRecords(StageOf(stage), 0);
         if (!outcome.done()) co_return outcome;
     }
-    co_return end(Ending::Done, kDownloadDoneText);
+    co_return end(Ending::Done, DownloadDoneText());
 }
 
 QCoro::Task<DownloadOutcome> DownloadRun::run() {
@@ -347,15 +359,15 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
     // The store keeps the interval only from a well-formed answer: a garbled one would put a
     // wrong time base under every record.
     const std::optional<std::int16_t> interval = co_await readInterval();
-    if (!interval) co_return end(Ending::Cancelled, kDownloadCancelledText);
+    if (!interval) co_return end(Ending::Cancelled, DownloadCancelledText());
     store_.setInterval(*interval);
     co_return co_await runStagesFrom(Stage::Main);
 }
 
 QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& stop) {
     const std::optional<std::int16_t> interval = co_await readInterval();
-    if (!interval) co_return end(Ending::Cancelled, kDownloadCancelledText);
-    if (*interval != store_.interval()) co_return end(Ending::Failed, kLoggerChangedText);
+    if (!interval) co_return end(Ending::Cancelled, DownloadCancelledText());
+    if (*interval != store_.interval()) co_return changed();
 
     // The counts of the stages that finished, and of the stopped one when it was counted.
     for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
@@ -369,17 +381,17 @@ QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& sto
             const std::optional<bool> fitted = co_await probe(ended);
             if (!fitted) co_return ended;
             if (stop.temperatureFitted && *fitted != *stop.temperatureFitted) {
-                co_return end(Ending::Failed, kLoggerChangedText);
+                co_return changed();
             }
             if (!*fitted) {
-                if (store_.tempCount() != 0) co_return end(Ending::Failed, kLoggerChangedText);
+                if (store_.tempCount() != 0) co_return changed();
                 continue;
             }
         }
         auto count = co_await askCount(StageOf(stage));
         if (auto* ended = std::get_if<DownloadOutcome>(&count)) co_return *ended;
         if (std::get<std::int16_t>(count) != store_.count(stage)) {
-            co_return end(Ending::Failed, kLoggerChangedText);
+            co_return changed();
         }
     }
 
@@ -404,7 +416,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& sto
                           : stage == Stage::Temperature ? asked.temperature(slot) ==
                                                               store_.temperature(slot)
                                                         : asked.lap(slot) == store_.lap(slot);
-        if (!same) co_return end(Ending::Failed, kLoggerChangedText);
+        if (!same) co_return changed();
         break;
     }
     co_return end(Ending::Done, {});
@@ -461,8 +473,20 @@ std::size_t RecordLineChars(Stage stage) {
 }
 
 QString StageCountText(Stage stage, int count) {
-    return QString::fromUtf8(StageOf(stage).label) + QString::number(count) +
-           QStringLiteral("個");
+    return Message(StageOf(stage).countText).arg(count);
+}
+
+QString DownloadDoneText() {
+    return QCoreApplication::translate("Download", "データ読出し完了...");
+}
+
+QString DownloadCancelledText() {
+    return QCoreApplication::translate("Download", "データ読出しを中止しました");
+}
+
+QString LoggerChangedText() {
+    return QCoreApplication::translate(
+        "Download", "ロガーのデータが変わっています。最初から読出してください。");
 }
 
 QString RecordLine(const DownloadProgress& stored) {

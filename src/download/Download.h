@@ -31,8 +31,10 @@
 
 namespace yb {
 
-inline const QString kDownloadDoneText = QStringLiteral("データ読出し完了...");
-inline const QString kDownloadCancelledText = QStringLiteral("データ読出しを中止しました");
+// The texts a download ends with, in the interface's language: "データ読出し完了...",
+// "データ読出しを中止しました".
+QString DownloadDoneText();
+QString DownloadCancelledText();
 
 struct DownloadProgress {
     enum class Event {
@@ -71,6 +73,7 @@ struct DownloadStop {
 struct DownloadOutcome : Outcome {
     DownloadStop stop;          // the stage running when it ended: where it stopped, if early
     int retries = 0;            // requests sent again after a refused answer
+    bool loggerChanged = false;  // a resume found another run on the logger: nothing was asked for
 };
 
 struct DownloadOptions {
@@ -79,9 +82,9 @@ struct DownloadOptions {
     static constexpr int kMaxRetries = 10;
 };
 
-// What a resume shows when the logger no longer holds the run that was stopped.
-inline const QString kLoggerChangedText =
-    QStringLiteral("ロガーのデータが変わっています。最初から読出してください。");
+// What a resume shows when the logger no longer holds the run that was stopped:
+// "ロガーのデータが変わっています。最初から読出してください。".
+QString LoggerChangedText();
 
 // Runs the whole download on the open port. With the port closed: Refused with
 // "CommPort Not Open...", nothing sent, the store untouched. A cancel ends it before its next
@@ -93,7 +96,8 @@ QCoro::Task<DownloadOutcome> Download(LineExchange& line, RecordStore& store, Pr
 // Continues the download that stopped at `stop` and left `store`. It asks the interval again, the
 // count of every stage that had finished and of the stage where it stopped, and the last record
 // stored before the stop; when any differs from the store (or a finished stage now has records
-// where it had none), it ends Failed with kLoggerChangedText and the store as it was. Otherwise
+// where it had none), it ends Failed with LoggerChangedText(), loggerChanged set and the store
+// as it was. Otherwise
 // it asks only for the missing records of the stopped stage, runs the stages after it in full,
 // and ends as a download ends. A stop before the main count was known is a download from the
 // start.

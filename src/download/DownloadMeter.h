@@ -8,7 +8,12 @@
 // come (T??, D1?, TMP?, D2?, L?: 100 ms each). Pace: the time taken so far divided by the line
 // time of the requests already done; a USB adapter that holds each answer for its latency timer
 // makes it about 3, and the estimate follows. A stage's records count once its count is known,
-// so the total grows stage by stage; until the main count is known there is no estimate.
+// so the total grows stage by stage; until the main count is known there is no estimate. The
+// temperatures, not counted yet, are estimated from the main count and the recording interval
+// (a temperature a minute, two at the 10-second interval), as long as the logger may have them.
+//
+// The progress bar's fraction is the line time done over all of it, estimates included; it never
+// goes back (a lap count that comes in adds a little line time, and the bar waits for it).
 
 #include <QString>
 
@@ -27,6 +32,7 @@ struct MeterReading {
     double recordsPerSecond = 0.0;
     std::optional<double> secondsLeft;
     int retries = 0;  // requests sent again after a refused answer
+    double fraction = 0.0;  // of the whole download, 0 to 1; never less than an earlier reading's
 };
 
 class DownloadMeter {
@@ -50,15 +56,23 @@ private:
         int count = 0;
         int done = 0;
     };
+    // Line time done and still to come, estimates included.
+    struct LineTime {
+        std::chrono::duration<double> done{}, left{};
+    };
     static int Index(Stage stage) { return static_cast<int>(stage); }
+    LineTime lineTime() const;
 
     std::array<StageState, 3> stages_{};
     int commandsDone_ = 0;  // command exchanges of the download done
     int retries_ = 0;
+    std::optional<int> interval_;  // the recording interval read, seconds
     Duration elapsed_{};
     std::optional<Duration> lastShown_;
+    double fraction_ = 0.0;
 };
 
+// The texts below are in the interface's language.
 // "1234 / 17650 個  160 個/秒  残り 1:23" (the time left once there is an estimate), and
 // "  再試行 2 回" once a request was sent again.
 QString MeterText(const MeterReading& reading);

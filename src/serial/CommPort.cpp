@@ -1,5 +1,6 @@
 #include "serial/CommPort.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -72,11 +73,15 @@ void CommPort::open(const PortAddress& address, const LineSettings& settings) {
     std::optional<QString> device = address.device;
     if (address.device.isEmpty()) {
         if (address.number < 1 || address.number > kMaxPortNumber) {
-            throw PortError("invalid port number " + std::to_string(address.number));
+            throw PortError(QCoreApplication::translate("CommPort", "invalid port number %1")
+                                .arg(address.number)
+                                .toStdString());
         }
         device = ResolveComPort(address.number);
         if (!device) {
-            throw PortError("COM" + std::to_string(address.number) + ": no such serial port");
+            throw PortError(QCoreApplication::translate("CommPort", "COM%1: no such serial port")
+                                .arg(address.number)
+                                .toStdString());
         }
     }
     // The port lock is named after the device: a link must not make a second name for it.
@@ -92,17 +97,24 @@ void CommPort::open(const PortAddress& address, const LineSettings& settings) {
     serial_.setStopBits(settings.stopBits);
     serial_.setFlowControl(QSerialPort::NoFlowControl);
     if (!serial_.open(QIODevice::ReadWrite)) {
-        std::string reason = device->toStdString() + ": " + serial_.errorString().toStdString();
+        QString reason = *device + QStringLiteral(": ") + serial_.errorString();
 #ifdef Q_OS_UNIX
         if (serial_.error() == QSerialPort::PermissionError) {
-            reason += " (in use by another program, or the user is not in the dialout group)";
+            reason = QCoreApplication::translate(
+                         "CommPort",
+                         "%1 (in use by another program, or the user is not in the "
+                         "dialout group)")
+                         .arg(reason);
         }
 #endif
-        throw PortError(reason);
+        throw PortError(reason.toStdString());
     }
     if (serial_.baudRate() != settings.baud) {
         serial_.close();
-        throw PortError(device->toStdString() + ": the port refuses the line settings");
+        throw PortError(
+            QCoreApplication::translate("CommPort", "%1: the port refuses the line settings")
+                .arg(*device)
+                .toStdString());
     }
     // A refusal changes nothing: the port works as it is.
     lowLatency_ = lowLatencyRequest_ && lowLatencyRequest_(serial_.handle());

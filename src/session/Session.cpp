@@ -1,5 +1,7 @@
 #include "session/Session.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 
 #include "serial/ValueRules.h"
@@ -7,7 +9,20 @@
 namespace yb {
 
 QString PortLostText(const QString& reason) {
-    return QStringLiteral("シリアルポートが使用できなくなりました: ") + reason;
+    return QCoreApplication::translate("Session", "シリアルポートが使用できなくなりました: %1")
+        .arg(reason);
+}
+
+QString ComNameErrorText() {
+    return QCoreApplication::translate("Session", "COM 設定エラー");
+}
+
+QString ConnectedText() {
+    return QCoreApplication::translate("Session", "YB 接続確認できました");
+}
+
+QString NotConnectedText() {
+    return QCoreApplication::translate("Session", "YB 接続確認できませんでした");
 }
 
 // Marks an operation as running for as long as it is in scope.
@@ -105,7 +120,9 @@ PortOutcome Session::open(const PortAddress& address) {
             // A fresh line: nothing stale in the buffer, and one empty command line.
             port_.discardInput();
             ready = port_.output("\r");
-            if (!ready) outcome.reason = QStringLiteral("the port does not take what is written");
+            if (!ready)
+                outcome.reason = QCoreApplication::translate(
+                    "Session", "the port does not take what is written");
         } catch (const PortError& e) {
             outcome.reason = QString::fromStdString(e.what());
         }
@@ -124,7 +141,7 @@ PortOutcome Session::openNamed(const QString& name) {
     if (!name.startsWith(QLatin1String("COM"))) {
         PortOutcome refused;
         refused.ending = Ending::Refused;
-        refused.text = kComNameErrorText;
+        refused.text = ComNameErrorText();
         return refused;
     }
     const auto number = RoundToInt16(LeadingNumberValue(name.mid(3).toStdString()));
@@ -132,7 +149,7 @@ PortOutcome Session::openNamed(const QString& name) {
         PortOutcome failed;
         failed.ending = Ending::Failed;
         failed.text = kSettingErrorText;
-        failed.reason = QStringLiteral("port number out of range");
+        failed.reason = QCoreApplication::translate("Session", "port number out of range");
         return failed;
     }
     return open(PortAddress{*number, {}});
@@ -175,7 +192,7 @@ QCoro::Task<CheckOutcome> Session::checkConnection() {
         outcome.answer = answer.text;
         const bool ok = answer.answered() && BeginsWithOK(answer.text);
         outcome.ending = ok ? Ending::Done : Ending::Failed;
-        outcome.text = ok ? kConnectedText : kNotConnectedText;
+        outcome.text = ok ? ConnectedText() : NotConnectedText();
         co_return outcome;
     });
 }

@@ -26,12 +26,16 @@
 
 namespace yb {
 
-inline const QString kComNameErrorText = QStringLiteral("COM 設定エラー");
+// The same in every language, as the serial status texts are.
 inline const QString kSettingErrorText = QStringLiteral("Setting Error");
-inline const QString kConnectedText = QStringLiteral("YB 接続確認できました");
-inline const QString kNotConnectedText = QStringLiteral("YB 接続確認できませんでした");
+// In the interface's language: "COM 設定エラー", "YB 接続確認できました",
+// "YB 接続確認できませんでした".
+QString ComNameErrorText();
+QString ConnectedText();
+QString NotConnectedText();
 
-// The message for a port that failed underneath (adapter unplugged, I/O error).
+// The message for a port that failed underneath (adapter unplugged, I/O error), in the
+// interface's language.
 QString PortLostText(const QString& reason);
 
 enum class Operation { None, CheckConnection, ReadSetting, WriteSetting, Download };

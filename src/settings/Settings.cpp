@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include <cstddef>
@@ -26,6 +27,11 @@ struct SettingRule {
     const char* writeSucceeded;  // message when the logger answers "OK"
     const char* writeFailed;     // message otherwise
 };
+
+// A message of the rule table in the interface's language.
+QString Message(const char* text) {
+    return QCoreApplication::translate("Settings", text);
+}
 
 double ValueOf(const QString& text) {
     return LeadingNumberValue(text.toStdString());
@@ -66,39 +72,43 @@ const SettingRule& RuleOf(Setting setting) {
         .answerChars = 4,
         .decimals = 0,
         .placeholder = "----",
-        .readFailed = "タイヤ周長の読出しに失敗しました。",
+        .readFailed = QT_TRANSLATE_NOOP("Settings", "タイヤ周長の読出しに失敗しました。"),
         .accepts = IsTyreCircumference,
-        .invalidText = "タイヤ周長は 256～65535[mm] の値にしてください",
+        .invalidText =
+            QT_TRANSLATE_NOOP("Settings", "タイヤ周長は 256～65535[mm] の値にしてください"),
         .writeCommand = "T",
         .padBelow = 4,
-        .writeSucceeded = "タイヤ周長の書込みに成功しました。",
-        .writeFailed = "タイヤ周長の書込みに失敗しました。",
+        .writeSucceeded = QT_TRANSLATE_NOOP("Settings", "タイヤ周長の書込みに成功しました。"),
+        .writeFailed = QT_TRANSLATE_NOOP("Settings", "タイヤ周長の書込みに失敗しました。"),
     };
     static const SettingRule kBattery{
         .readCommand = "BAh?",
         .answerChars = 4,
         .decimals = 2,
         .placeholder = "--.--",
-        .readFailed = "バッテリ初期値の読出しに失敗しました。",
+        .readFailed = QT_TRANSLATE_NOOP("Settings", "バッテリ初期値の読出しに失敗しました。"),
         .accepts = IsBatteryCapacity,
-        .invalidText = "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください",
+        .invalidText =
+            QT_TRANSLATE_NOOP("Settings", "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください"),
         .writeCommand = "BAh",
         .padBelow = 4,
-        .writeSucceeded = "バッテリ初期値の書込みに成功しました。",
-        .writeFailed = "バッテリ初期値の書込みに失敗しました。",
+        .writeSucceeded = QT_TRANSLATE_NOOP("Settings", "バッテリ初期値の書込みに成功しました。"),
+        .writeFailed = QT_TRANSLATE_NOOP("Settings", "バッテリ初期値の書込みに失敗しました。"),
     };
     static const SettingRule kInterval{
         .readCommand = "T??",
         .answerChars = 2,
         .decimals = 0,
         .placeholder = "?",
-        .readFailed = "データ記録時間間隔の読出しに失敗しました。",
+        .readFailed = QT_TRANSLATE_NOOP("Settings", "データ記録時間間隔の読出しに失敗しました。"),
         .accepts = IsLoggerInterval,
-        .invalidText = "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
+        .invalidText = QT_TRANSLATE_NOOP(
+            "Settings", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"),
         .writeCommand = "T",
         .padBelow = 0,  // always a single digit: T1, T2, T5, TA
-        .writeSucceeded = "データ記録時間間隔の書込みに成功しました。",
-        .writeFailed = "データ記録時間間隔の書込みに失敗しました。",
+        .writeSucceeded =
+            QT_TRANSLATE_NOOP("Settings", "データ記録時間間隔の書込みに成功しました。"),
+        .writeFailed = QT_TRANSLATE_NOOP("Settings", "データ記録時間間隔の書込みに失敗しました。"),
     };
     switch (setting) {
         case Setting::TyreCircumference:
@@ -130,13 +140,13 @@ double Scale(int decimals) {
 SettingRead ReadFailure(const SettingRule& rule) {
     SettingRead read;
     read.ending = Ending::Failed;
-    read.text = QString::fromUtf8(rule.readFailed);
+    read.text = Message(rule.readFailed);
     read.box = QString::fromUtf8(rule.placeholder);
     return read;
 }
 
 Outcome WriteFailure(const SettingRule& rule) {
-    return {Ending::Failed, QString::fromUtf8(rule.writeFailed)};
+    return {Ending::Failed, Message(rule.writeFailed)};
 }
 
 }  // namespace
@@ -159,7 +169,7 @@ std::variant<std::string, Outcome> SettingWriteCommand(Setting setting, const QS
     const SettingRule& rule = RuleOf(setting);
     try {
         if (!rule.accepts(text)) {
-            return Outcome{Ending::Refused, QString::fromUtf8(rule.invalidText)};
+            return Outcome{Ending::Refused, Message(rule.invalidText)};
         }
         auto parameter = ParameterText(ValueOf(text) * Scale(rule.decimals));
         if (!parameter) return WriteFailure(rule);
@@ -178,7 +188,7 @@ QCoro::Task<Outcome> WriteSetting(Setting setting, QString text, LineExchange& l
     const Answer answer = co_await line.ask(std::get<std::string>(command));
     if (answer.state == Answer::State::Cancelled) co_return Outcome{Ending::Cancelled, {}};
     if (!answer.answered() || !BeginsWithOK(answer.text)) co_return WriteFailure(rule);
-    co_return Outcome{Ending::Done, QString::fromUtf8(rule.writeSucceeded)};
+    co_return Outcome{Ending::Done, Message(rule.writeSucceeded)};
 }
 
 }  // namespace yb

@@ -30,6 +30,12 @@ constexpr bool IsRecordingInterval(double seconds) {
     return false;
 }
 
+// The logger records a temperature every minute, every two minutes at the 10-second interval
+// (also while the interval is unknown: every minute).
+constexpr int TemperatureIntervalSeconds(int recordingSeconds) {
+    return recordingSeconds == 10 ? 120 : 60;
+}
+
 struct SettingRead : Outcome {
     std::optional<QString> box;         // the setting's box shows this now
     std::optional<std::int32_t> value;  // the value the logger reported

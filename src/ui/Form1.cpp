@@ -1,15 +1,18 @@
 #include "ui/Form1.h"
 
+#include <QActionGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFont>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
@@ -26,6 +29,7 @@
 #include <qcoro/qcorotask.h>
 
 #include "datafile/SaveCommand.h"
+#include "language/Language.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
@@ -71,10 +75,9 @@ public:
     }
 };
 
-const QString kUnsavedQuestion = QStringLiteral("データを保存していません。このまま終了しますか？");
-// A download starts from an empty store: data not yet saved would be gone.
-const QString kUnsavedDownloadQuestion =
-    QStringLiteral("データを保存していません。このまま読出しますか？");
+// The progress bar's steps: tenths of a percent.
+constexpr int kMeterSteps = 1000;
+
 const QString kOpenCaption = QStringLiteral("Open COM");
 const QString kCloseCaption = QStringLiteral("Close COM");
 const QString kClosedText = QStringLiteral("closed...");
@@ -84,10 +87,31 @@ const QString kRetriesKey = QStringLiteral("download/retries");
 
 }  // namespace
 
+// A line of the status bar that never widens the window: a text wider than its room is cut with
+// an ellipsis, all of it in the tooltip.
+class StatusLine : public QLabel {
+public:
+    using QLabel::QLabel;
+    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
+    void showText(const QString& text) {
+        setText(text);
+        setToolTip(text);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QRect room = contentsRect();
+        painter.drawText(room, int(alignment()),
+                         fontMetrics().elidedText(text(), Qt::ElideRight, room.width()));
+    }
+};
+
 Form1::Form1(QWidget* parent, std::unique_ptr<Dialogs> dialogs)
     : QMainWindow(parent), session_(new Session(this)), dialogs_(std::move(dialogs)) {
     if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>(this);
     setObjectName(QStringLiteral("Form1"));
+    // The same in every language.
     setWindowTitle(QStringLiteral("YB DownLoader v3 / 38.4k baud"));
 
     auto* client = new ClientArea(this);
@@ -96,6 +120,7 @@ Form1::Form1(QWidget* parent, std::unique_ptr<Dialogs> dialogs)
     BuildControls(client);
     BuildStatusBar();
     BuildMenus();
+    Retranslate();
     // The form's size, grown by the menu bar above it and the status bar below it.
     resize(sizeHint());
     WireHandlers();
@@ -157,16 +182,13 @@ void Form1::BuildControls(QWidget* client) {
     ComboCommPort->lineEdit()->installEventFilter(this);
 
     OpenCommBtn = Add<QPushButton>(client, "OpenCommBtn", {5760, 1740, 1215, 435});
-    TBB = Add<QPushButton>(client, "TBB", {5760, 2220, 1215, 435}, QStringLiteral("接続確認"));
-    DownLoadBtn = Add<QPushButton>(client, "DownLoadBtn", {5760, 2700, 1215, 435},
-                                   QStringLiteral("データ読出"));
-    Command1 =
-        Add<QPushButton>(client, "Command1", {5760, 3180, 1215, 435}, QStringLiteral("データ保存"));
-    Check_CSV = Add<QCheckBox>(client, "Check_CSV", {5580, 3780, 1695, 315},
-                               QStringLiteral("CSV形式で保存"));
-    Check_Temp =
-        Add<QCheckBox>(client, "Check_Temp", {5580, 4200, 1575, 315}, QStringLiteral("温度センサ"));
-    QuitB = Add<QPushButton>(client, "QuitB", {5760, 4740, 1215, 435}, QStringLiteral("終了"));
+    // The captions in the interface's language come from Retranslate.
+    TBB = Add<QPushButton>(client, "TBB", {5760, 2220, 1215, 435});
+    DownLoadBtn = Add<QPushButton>(client, "DownLoadBtn", {5760, 2700, 1215, 435});
+    Command1 = Add<QPushButton>(client, "Command1", {5760, 3180, 1215, 435});
+    Check_CSV = Add<QCheckBox>(client, "Check_CSV", {5580, 3780, 1695, 315});
+    Check_Temp = Add<QCheckBox>(client, "Check_Temp", {5580, 4200, 1575, 315});
+    QuitB = Add<QPushButton>(client, "QuitB", {5760, 4740, 1215, 435});
 
     BuildSettingFrames(client);
 
@@ -189,62 +211,61 @@ void Form1::BuildSettingFrames(QWidget* client) {
         QLineEdit* Form1::*box;
         QPushButton* Form1::*write;
         const char* names[4];  // frame, read, box, write
-        const char* caption;
         const char* placeholder;
         int top;
     };
     // clang-format off
     static const SettingFrame kFrames[] = {
         {&Form1::Frame1, &Form1::Command4, &Form1::Text5, &Form1::Command3,
-         {"Frame1", "Command4", "Text5", "Command3"}, "タイヤ周長 [mm]", "----", 2400},
+         {"Frame1", "Command4", "Text5", "Command3"}, "----", 2400},
         {&Form1::Frame2, &Form1::Command5, &Form1::Text6, &Form1::Command6,
-         {"Frame2", "Command5", "Text6", "Command6"}, "バッテリ初期値 [Ah]", "--.--", 3360},
+         {"Frame2", "Command5", "Text6", "Command6"}, "--.--", 3360},
         {&Form1::Frame3, &Form1::Command8, &Form1::Text7, &Form1::Command7,
-         {"Frame3", "Command8", "Text7", "Command7"}, "データ記録時間間隔 [秒]", "-", 4320},
+         {"Frame3", "Command8", "Text7", "Command7"}, "-", 4320},
     };
     // clang-format on
     const QFont settingFont = JapaneseFont(false);
     for (const SettingFrame& f : kFrames) {
         QGroupBox* frame = this->*f.frame =
-                               Add<QGroupBox>(client, f.names[0], {360, f.top, 4695, 855},
-                                              QString::fromUtf8(f.caption));
-        this->*f.read =
-            Add<QPushButton>(frame, f.names[1], {360, 360, 1155, 375}, QStringLiteral("読出し"));
+                               Add<QGroupBox>(client, f.names[0], {360, f.top, 4695, 855});
+        this->*f.read = Add<QPushButton>(frame, f.names[1], {360, 360, 1155, 375});
         this->*f.box = Add<QLineEdit>(frame, f.names[2], {1680, 360, 1215, 375},
                                       QString::fromUtf8(f.placeholder));
         (this->*f.box)->setFont(settingFont);
-        this->*f.write =
-            Add<QPushButton>(frame, f.names[3], {3120, 360, 1155, 375}, QStringLiteral("書込み"));
+        this->*f.write = Add<QPushButton>(frame, f.names[3], {3120, 360, 1155, 375});
     }
 }
 
 void Form1::BuildStatusBar() {
     QStatusBar* bar = statusBar();
-    MeterLabel = new QLabel(bar);
+    // The window keeps the form's size: the status bar fits in it.
+    bar->setSizeGripEnabled(false);
+    MeterLabel = new StatusLine(bar);
     MeterLabel->setObjectName(QStringLiteral("MeterLabel"));
     MeterBar = new QProgressBar(bar);
     MeterBar->setObjectName(QStringLiteral("MeterBar"));
-    MeterBar->setFixedWidth(Px(2400));
-    CancelB = new QPushButton(QStringLiteral("中止"), bar);
+    MeterBar->setFixedWidth(Px(1200));
+    MeterBar->setRange(0, kMeterSteps);
+    CancelB = new QPushButton(bar);
     CancelB->setObjectName(QStringLiteral("CancelB"));
     CancelB->setToolTip(QStringLiteral("Esc"));
     bar->addWidget(MeterLabel, 1);
     bar->addPermanentWidget(MeterBar);
     bar->addPermanentWidget(CancelB);
-    // The bar and the button keep their room while hidden: the status bar, and so the client
-    // area, keep their height when a download starts and ends.
-    for (QWidget* w : std::initializer_list<QWidget*>{MeterBar, CancelB}) {
-        QSizePolicy policy = w->sizePolicy();
-        policy.setRetainSizeWhenHidden(true);
-        w->setSizePolicy(policy);
-        w->hide();
-    }
+    // The button, the tallest, keeps its room while hidden: the status bar, and so the client
+    // area, keep their height when a download starts and ends. The bar's room goes to the text
+    // once the download has ended.
+    QSizePolicy policy = CancelB->sizePolicy();
+    policy.setRetainSizeWhenHidden(true);
+    CancelB->setSizePolicy(policy);
+    MeterBar->hide();
+    CancelB->hide();
     CancelB->setEnabled(false);
 }
 
-void Form1::AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
+void Form1::AddItem(QMenu* menu, const char* name, const QKeySequence& key,
                     QAbstractButton* button) {
-    QAction* item = menu->addAction(text);
+    QAction* item = menu->addAction(button->text());
     item->setObjectName(QLatin1String(name));
     item->setShortcut(key);
     // A disabled button ignores the click, as it ignores the mouse.
@@ -252,9 +273,9 @@ void Form1::AddItem(QMenu* menu, const char* name, const QString& text, const QK
     buttonItems_.emplace_back(item, button);
 }
 
-QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& text,
-                               const QKeySequence& key, void (Form1::*handler)()) {
-    QAction* item = menu->addAction(text);
+QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QKeySequence& key,
+                               void (Form1::*handler)()) {
+    QAction* item = menu->addAction(QString());
     item->setObjectName(QLatin1String(name));
     item->setShortcut(key);
     connect(item, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
@@ -262,21 +283,21 @@ QAction* Form1::AddHandlerItem(QMenu* menu, const char* name, const QString& tex
 }
 
 void Form1::BuildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    AddHandlerItem(file, "mnuOpenFile", QStringLiteral("データファイルを開く…"),
-                   QKeySequence(Qt::CTRL | Qt::Key_O), &Form1::mnuOpenFile_Click);
-    AddItem(file, "mnuSave", Command1->text(), QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
+    QMenu* file = mnuFile = menuBar()->addMenu(QString());
+    mnuOpenFile = AddHandlerItem(file, "mnuOpenFile", QKeySequence(Qt::CTRL | Qt::Key_O),
+                                 &Form1::mnuOpenFile_Click);
+    AddItem(file, "mnuSave", QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
     file->addSeparator();
-    AddItem(file, "mnuQuit", QuitB->text(), QKeySequence(Qt::CTRL | Qt::Key_Q), QuitB);
+    AddItem(file, "mnuQuit", QKeySequence(Qt::CTRL | Qt::Key_Q), QuitB);
 
-    QMenu* comm = menuBar()->addMenu(QStringLiteral("通信(&C)"));
-    AddItem(comm, "mnuOpenCom", kOpenCaption, {}, OpenCommBtn);
-    AddItem(comm, "mnuCheck", TBB->text(), {}, TBB);
-    AddItem(comm, "mnuDownload", DownLoadBtn->text(), QKeySequence(Qt::Key_F5), DownLoadBtn);
-    mnuResume = AddHandlerItem(comm, "mnuResume", QStringLiteral("続きから読出"),
-                               QKeySequence(Qt::SHIFT | Qt::Key_F5), &Form1::mnuResume_Click);
+    QMenu* comm = mnuComm = menuBar()->addMenu(QString());
+    AddItem(comm, "mnuOpenCom", {}, OpenCommBtn);
+    AddItem(comm, "mnuCheck", {}, TBB);
+    AddItem(comm, "mnuDownload", QKeySequence(Qt::Key_F5), DownLoadBtn);
+    mnuResume = AddHandlerItem(comm, "mnuResume", QKeySequence(Qt::SHIFT | Qt::Key_F5),
+                               &Form1::mnuResume_Click);
     // Off unless the user turned it on: a download stops at its first refused answer.
-    mnuRetries = comm->addAction(QStringLiteral("失敗した要求を再試行 (3回)"));
+    mnuRetries = comm->addAction(QString());
     mnuRetries->setObjectName(QStringLiteral("mnuRetries"));
     mnuRetries->setCheckable(true);
     mnuRetries->setChecked(QSettings().value(kRetriesKey, false).toBool());
@@ -286,18 +307,73 @@ void Form1::BuildMenus() {
         QSettings().setValue(kRetriesKey, on);
     });
     comm->addSeparator();
-    AddItem(comm, "mnuCancel", CancelB->text(), QKeySequence(Qt::Key_Escape), CancelB);
+    AddItem(comm, "mnuCancel", QKeySequence(Qt::Key_Escape), CancelB);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    AddHandlerItem(view, "mnuGraph", QStringLiteral("グラフ…"), QKeySequence(Qt::CTRL | Qt::Key_G),
-                   &Form1::mnuGraph_Click);
+    QMenu* view = mnuView = menuBar()->addMenu(QString());
+    mnuGraph = AddHandlerItem(view, "mnuGraph", QKeySequence(Qt::CTRL | Qt::Key_G),
+                              &Form1::mnuGraph_Click);
+    // Each language under its own name, so that it is found whatever the window shows now.
+    mnuLanguage = view->addMenu(QString());
+    auto* languages = new QActionGroup(this);
+    for (const auto& [name, language, text] :
+         {std::tuple("mnuJapanese", Language::Japanese, QStringLiteral("日本語")),
+          std::tuple("mnuEnglish", Language::English, QStringLiteral("English"))}) {
+        QAction* item = mnuLanguage->addAction(text);
+        item->setObjectName(QLatin1String(name));
+        item->setCheckable(true);
+        item->setChecked(CurrentLanguage() == language);
+        languages->addAction(item);
+        connect(item, &QAction::triggered, this, [language] {
+            if (language == CurrentLanguage()) return;
+            UseLanguage(language);
+            RememberLanguage(language);
+        });
+    }
 
-    QMenu* help = menuBar()->addMenu(QStringLiteral("ヘルプ(&H)"));
-    AddHandlerItem(help, "mnuAbout", QStringLiteral("バージョン情報"), {}, &Form1::mnuAbout_Click);
+    QMenu* help = mnuHelp = menuBar()->addMenu(QString());
+    mnuAbout = AddHandlerItem(help, "mnuAbout", {}, &Form1::mnuAbout_Click);
 
     for (QMenu* menu : {file, comm, view, help}) {
         connect(menu, &QMenu::aboutToShow, this, &Form1::SyncMenus);
     }
+}
+
+void Form1::Retranslate() {
+    // "Clear", "Open COM" and "Close COM" are the same in every language.
+    TBB->setText(tr("接続確認"));
+    DownLoadBtn->setText(tr("データ読出"));
+    Command1->setText(tr("データ保存"));
+    Check_CSV->setText(tr("CSV形式で保存"));
+    Check_Temp->setText(tr("温度センサ"));
+    QuitB->setText(tr("終了"));
+    Frame1->setTitle(tr("タイヤ周長 [mm]"));
+    Frame2->setTitle(tr("バッテリ初期値 [Ah]"));
+    Frame3->setTitle(tr("データ記録時間間隔 [秒]"));
+    for (QPushButton* read : {Command4, Command5, Command8}) read->setText(tr("読出し"));
+    for (QPushButton* write : {Command3, Command6, Command7}) write->setText(tr("書込み"));
+    CancelB->setText(tr("中止"));
+
+    mnuFile->setTitle(tr("ファイル(&F)"));
+    mnuOpenFile->setText(tr("データファイルを開く…"));
+    mnuComm->setTitle(tr("通信(&C)"));
+    mnuResume->setText(tr("続きから読出"));
+    mnuRetries->setText(tr("失敗した要求を再試行 (%1回)").arg(kRetries));
+    mnuView->setTitle(tr("表示(&V)"));
+    mnuGraph->setText(tr("グラフ…"));
+    mnuLanguage->setTitle(tr("言語"));
+    mnuHelp->setTitle(tr("ヘルプ(&H)"));
+    mnuAbout->setText(tr("バージョン情報"));
+    for (const auto& [item, button] : buttonItems_) item->setText(button->text());
+    for (QAction* item : mnuLanguage->actions()) {
+        item->setChecked(item->objectName() == (CurrentLanguage() == Language::English
+                                                    ? QLatin1String("mnuEnglish")
+                                                    : QLatin1String("mnuJapanese")));
+    }
+}
+
+void Form1::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) Retranslate();
+    QMainWindow::changeEvent(event);
 }
 
 void Form1::SyncMenus() {
@@ -337,7 +413,7 @@ void Form1::WireHandlers() {
     connect(session_, &Session::portLost, this, [this](const QString& text) {
         ShowPortClosed();
         portLoss_ = text;
-        MeterLabel->setText(text);
+        MeterLabel->showText(text);
         if (!session_->busy()) Status->setText(text);
     });
     connect(session_, &Session::operationChanged, this, [this](Operation running) {
@@ -389,10 +465,10 @@ void Form1::EnableLoggerControls(bool enabled) {
 
 void Form1::StartMeter() {
     meter_ = DownloadMeter();
+    portReasonShown_ = false;
     portLoss_.clear();
     downloadStarted_ = std::chrono::steady_clock::now();
     metering_ = true;
-    MeterBar->setRange(0, 1);
     MeterBar->setValue(0);
     MeterBar->show();
     CancelB->show();
@@ -401,10 +477,8 @@ void Form1::StartMeter() {
 
 void Form1::ShowMeter() {
     const MeterReading reading = meter_.reading();
-    // Maximum first: the value never exceeds it.
-    MeterBar->setMaximum(std::max(reading.total, 1));
-    MeterBar->setValue(reading.done);
-    MeterLabel->setText(MeterText(reading));
+    MeterBar->setValue(static_cast<int>(std::lround(reading.fraction * kMeterSteps)));
+    MeterLabel->showText(MeterText(reading));
 }
 
 void Form1::EndMeter(const DownloadOutcome& outcome) {
@@ -414,7 +488,7 @@ void Form1::EndMeter(const DownloadOutcome& outcome) {
     CancelB->hide();
     QString summary = MeterSummary(outcome, meter_.reading());
     if (!portLoss_.isEmpty()) summary += QStringLiteral("  ") + portLoss_;
-    MeterLabel->setText(summary);
+    MeterLabel->showText(summary);
 }
 
 int Form1::ComboListIndex() const {
@@ -456,7 +530,19 @@ void Form1::ComboCommPort_Click() {
     if (outcome.ending == Ending::Failed) {
         ShowPortClosed();
         Status->setText(outcome.text);
-        Status->setToolTip(outcome.reason);
+    }
+    ShowPortReason(outcome);
+}
+
+void Form1::ShowPortReason(const PortOutcome& outcome) {
+    Status->setToolTip(outcome.reason);
+    if (!outcome.reason.isEmpty()) {
+        MeterLabel->showText(tr("ポートを開けません: %1").arg(outcome.reason));
+        portReasonShown_ = true;
+    } else if (portReasonShown_) {
+        // An open that worked: the reason of an earlier failure no longer holds.
+        MeterLabel->showText(QString());
+        portReasonShown_ = false;
     }
 }
 
@@ -469,7 +555,7 @@ void Form1::OpenCommBtn_Click() {
             const PortOutcome outcome = session_->openNamed(name);
             if (Refused(outcome)) return;
             ShowOutcome(outcome);
-            Status->setToolTip(outcome.reason);
+            ShowPortReason(outcome);
         }
         if (session_->portOpen()) {
             ComStatus->setText(session_->lineSettings());
@@ -502,8 +588,9 @@ void Form1::TBB_Click() {
 
 void Form1::DownLoadBtn_Click() {
     // No question while the click would be ignored anyway.
+    // A download starts from an empty store: data not yet saved would be gone.
     if (!session_->busy() && session_->portOpen() && session_->unsaved() &&
-        !dialogs_->askYesNo(kUnsavedDownloadQuestion)) {
+        !dialogs_->askYesNo(tr("データを保存していません。このまま読出しますか？"))) {
         return;
     }
     Start(session_->download(),
@@ -552,8 +639,7 @@ void Form1::CancelB_Click() {
 
 void Form1::mnuOpenFile_Click() {
     const auto path = dialogs_->askOpenFileName(
-        QStringLiteral("データファイルを開く"),
-        QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
+        tr("データファイルを開く"), tr("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
     if (!path) return;
     QString error;
     if (!OpenViewerOnFile(*path, this, &error)) dialogs_->message(error);
@@ -564,18 +650,20 @@ void Form1::mnuGraph_Click() {
 }
 
 void Form1::mnuAbout_Click() {
-    dialogs_->message(QStringLiteral("%1 %2\nQt %3\nライセンス: GPL-3.0-or-later")
+    dialogs_->message(tr("%1 %2\nQt %3\nライセンス: GPL-3.0-or-later")
                           .arg(QString::fromLatin1(kProgramName),
                                QString::fromLatin1(kProgramVersion),
                                QString::fromLatin1(qVersion())));
 }
 
 void Form1::Command1_Click() {
-    const auto saved = SaveDataWithDialog(session_->store(), Check_CSV->isChecked(), *dialogs_,
-                                          QCoreApplication::applicationDirPath());
+    const auto saved = SaveDataWithDialog(
+        session_->store(), Check_CSV->isChecked(), *dialogs_,
+        SaveDialogFolder(QCoreApplication::applicationDirPath(), lastSavedFolder_));
     if (!saved) return;
     session_->markSaved();
-    Status->setText(*saved);
+    lastSavedFolder_ = QFileInfo(saved->path).absolutePath();
+    Status->setText(saved->message);
 }
 
 void Form1::ClearB_Click() {
@@ -584,7 +672,8 @@ void Form1::ClearB_Click() {
 }
 
 bool Form1::ConfirmEnd() {
-    return !session_->unsaved() || dialogs_->askYesNo(kUnsavedQuestion);
+    return !session_->unsaved() ||
+           dialogs_->askYesNo(tr("データを保存していません。このまま終了しますか？"));
 }
 
 void Form1::EndProgram() {

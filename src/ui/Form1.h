@@ -37,6 +37,8 @@ class QPushButton;
 
 namespace yb {
 
+class StatusLine;
+
 class Form1 : public QMainWindow {
     Q_OBJECT
 public:
@@ -82,6 +84,7 @@ signals:
     void programEnded();
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     // Fills the port box's tooltip with what each COM entry means right when it is shown.
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,16 +94,19 @@ private:
     void BuildSettingFrames(QWidget* client);
     void BuildStatusBar();
     void BuildMenus();
-    // A menu item that clicks `button`.
-    void AddItem(QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
-                 QAbstractButton* button);
+    // Every caption and menu text in the interface's language; on each change of it.
+    void Retranslate();
+    // A menu item that clicks `button`, captioned as the button is.
+    void AddItem(QMenu* menu, const char* name, const QKeySequence& key, QAbstractButton* button);
     // A menu item with a handler of its own.
-    QAction* AddHandlerItem(QMenu* menu, const char* name, const QString& text,
-                            const QKeySequence& key, void (Form1::*handler)());
+    QAction* AddHandlerItem(QMenu* menu, const char* name, const QKeySequence& key,
+                            void (Form1::*handler)());
     void WireHandlers();
     // Index of the chosen entry of the port list; -1 when the user typed a name.
     int ComboListIndex() const;
     void ShowPortClosed();
+    // Why the port could not be opened, in the status bar beside Status's "Setting Error".
+    void ShowPortReason(const PortOutcome& outcome);
     void ShowProgress(const DownloadProgress& progress);
     // A download or a resume has ended: its text, the status bar's line, the menus.
     void ShowDownloadEnd(const DownloadOutcome& outcome);
@@ -136,6 +142,8 @@ private:
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
     QString portLoss_;  // why the port was lost during the running operation
+    bool portReasonShown_ = false;     // the status bar says why the port could not be opened
+    QString lastSavedFolder_;          // where the data file was saved last in this run
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
@@ -167,13 +175,21 @@ private:
     QPushButton* Command7 = nullptr;
 
     // The status bar: the download's progress and its cancel button.
-    QLabel* MeterLabel = nullptr;
+    StatusLine* MeterLabel = nullptr;
     QProgressBar* MeterBar = nullptr;
     QPushButton* CancelB = nullptr;
 
-    // Menu items with a state of their own.
+    // The menus, and the items that are not a button's.
+    QMenu* mnuFile = nullptr;
+    QMenu* mnuComm = nullptr;
+    QMenu* mnuView = nullptr;
+    QMenu* mnuLanguage = nullptr;
+    QMenu* mnuHelp = nullptr;
+    QAction* mnuOpenFile = nullptr;
     QAction* mnuResume = nullptr;
     QAction* mnuRetries = nullptr;
+    QAction* mnuGraph = nullptr;
+    QAction* mnuAbout = nullptr;
 };
 
 }  // namespace yb

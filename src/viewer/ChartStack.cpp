@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QCoreApplication>
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
 #include <QGraphicsSimpleTextItem>
@@ -414,7 +415,8 @@ void ChartStack::moveCursor(int index, QPointF point) {
         }
     }
     emit cursorMoved(source.sharesTime ? timeline_.instantText(x)
-                                       : QStringLiteral("温度 ") + RunTimeline::ClockOfMinutes(x));
+                                       : QCoreApplication::translate("ChartStack", "温度 %1")
+                                             .arg(RunTimeline::ClockOfMinutes(x)));
 }
 
 void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {

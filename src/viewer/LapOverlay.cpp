@@ -54,15 +54,13 @@ LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigure
     : QWidget(parent), run_(std::move(run)), laps_(std::move(laps)), bestLap_(bestLap) {
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(tr("周回の比較 — %1").arg(run_->title));
     auto* layout = new QVBoxLayout(this);
     auto* top = new QHBoxLayout;
-    top->addWidget(new QLabel(tr("周回")));
+    lapLabel_ = new QLabel;
+    top->addWidget(lapLabel_);
     choice_ = new QComboBox;
     for (const LapFigures& figures : laps_) {
-        if (figures.time_s && *figures.time_s > 0) {
-            choice_->addItem(tr("第%1周").arg(figures.lap), figures.lap);
-        }
+        if (figures.time_s && *figures.time_s > 0) choice_->addItem(QString(), figures.lap);
     }
     top->addWidget(choice_);
     difference_ = new QLabel;
@@ -72,16 +70,13 @@ LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigure
     top->addWidget(difference_, 1);
     layout->addLayout(top);
 
-    const QString titles[] = {tr("速度 [km/h]"), tr("モーター電力 [W]")};
     for (int i = 0; i < 2; ++i) {
         charts_[i] = new QChart;
         charts_[i]->setBackgroundRoundness(0);
         charts_[i]->legend()->setAlignment(Qt::AlignTop);
         auto* time = new QValueAxis;
-        time->setTitleText(tr("周回開始からの時間 [秒]"));
         time->setLabelFormat(QStringLiteral("%.0f"));
         auto* value = new QValueAxis;
-        value->setTitleText(titles[i]);
         value->setLabelFormat(QStringLiteral("%g"));
         charts_[i]->addAxis(time, Qt::AlignBottom);
         charts_[i]->addAxis(value, Qt::AlignLeft);
@@ -99,7 +94,27 @@ LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigure
         const QSignalBlocker quiet(choice_);
         choice_->setCurrentIndex(index);
     }
-    showLap(lap);
+    lap_ = lap;
+    retranslate();
+}
+
+void LapOverlay::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) retranslate();
+    QWidget::changeEvent(event);
+}
+
+void LapOverlay::retranslate() {
+    setWindowTitle(tr("周回の比較 — %1").arg(run_->title));
+    lapLabel_->setText(tr("周回"));
+    for (int i = 0; i < choice_->count(); ++i) {
+        choice_->setItemText(i, tr("第%1周").arg(choice_->itemData(i).toInt()));
+    }
+    const QString titles[] = {tr("速度 [km/h]"), tr("モーター電力 [W]")};
+    for (int i = 0; i < 2; ++i) {
+        charts_[i]->axes(Qt::Horizontal).front()->setTitleText(tr("周回開始からの時間 [秒]"));
+        charts_[i]->axes(Qt::Vertical).front()->setTitleText(titles[i]);
+    }
+    showLap(lap_);  // the series' names
 }
 
 const LapFigures* LapOverlay::find(int lap) const {
@@ -152,11 +167,9 @@ QString LapOverlay::differenceText() const {
     if (!chosen || !best || !chosen->time_s || !best->time_s) return {};
     const double difference = *chosen->time_s - *best->time_s;
     return tr("第%1周 %2 − ベスト 第%3周 %4 = %5")
-        .arg(chosen->lap)
-        .arg(ClockText(*chosen->time_s))
-        .arg(best->lap)
-        .arg(ClockText(*best->time_s))
-        .arg((difference >= 0 ? QStringLiteral("+") : QString()) + ClockText(difference));
+        .arg(QString::number(chosen->lap), ClockText(*chosen->time_s), QString::number(best->lap),
+             ClockText(*best->time_s),
+             (difference >= 0 ? QStringLiteral("+") : QString()) + ClockText(difference));
 }
 
 }  // namespace yb

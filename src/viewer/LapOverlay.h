@@ -30,13 +30,19 @@ public:
     QChart* chart(int index) const { return charts_[index]; }
     QString differenceText() const;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     const LapFigures* find(int lap) const;
+    // Every text in the interface's language.
+    void retranslate();
 
     std::shared_ptr<const RunData> run_;
     std::vector<LapFigures> laps_;
     std::optional<int> bestLap_;
     int lap_ = 0;
+    QLabel* lapLabel_ = nullptr;
     QComboBox* choice_ = nullptr;
     QLabel* difference_ = nullptr;
     QChart* charts_[2] = {nullptr, nullptr};

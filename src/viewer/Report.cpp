@@ -28,8 +28,12 @@ const QColor kRule(0xD1, 0xD5, 0xDB);
 const QColor kBestLap(0xFF, 0xE8, 0xA3);
 const QColor kWarning(0xB9, 0x1C, 0x1C);
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("Report", text);
+QString CannotWrite(const QString& reason) {
+    return QCoreApplication::translate("Report", "cannot write: %1").arg(reason);
+}
+
+QString PdfFailedText() {
+    return QCoreApplication::translate("Report", "the PDF could not be written");
 }
 
 // The shared time range the state shows: its own, or the whole run.
@@ -117,9 +121,12 @@ QStringList TitleNotes(const RunData& run, const ChartState& state, bool partial
     const RunTimeline timeline(run);
     const auto [min, max] = Range(run, state);
     QStringList notes;
-    if (!WholeRun(timeline, min, max)) notes << Tr("表示範囲 ") + RangeText(timeline, min, max);
-    if (state.comparison) notes << Tr("比較 ") + state.comparison->title + Tr(" (薄い色)");
-    if (partial) notes << Tr("部分データ");
+    if (!WholeRun(timeline, min, max))
+        notes << QCoreApplication::translate("Report", "表示範囲 ") + RangeText(timeline, min, max);
+    if (state.comparison)
+        notes << QCoreApplication::translate("Report", "比較 ") + state.comparison->title +
+                     QCoreApplication::translate("Report", " (薄い色)");
+    if (partial) notes << QCoreApplication::translate("Report", "部分データ");
     return notes;
 }
 
@@ -148,8 +155,9 @@ QString WritePng(const RunData& run, const ChartState& state, QIODevice& device)
         scene.render(painter, i, scene.rects()[i].translated(0, kTitle));
     }
     painter.end();
-    return image.save(&device, "PNG") ? QString()
-                                      : QStringLiteral("the image could not be written");
+    return image.save(&device, "PNG")
+               ? QString()
+               : QCoreApplication::translate("Report", "the image could not be written");
 }
 
 // Lays out the A4 report top to bottom in millimetres, starting a page where a block does not
@@ -209,20 +217,22 @@ void DrawHeader(PdfReport& r, const RunData& run, const QStringList& notes) {
     r.text(0, r.width(), 9, run.title, Font(16, true), kInk);
     r.y() += 9;
     if (!notes.isEmpty()) {
-        const bool partial = notes.back() == Tr("部分データ");
+        const bool partial = notes.back() == QCoreApplication::translate("Report", "部分データ");
         r.text(0, r.width(), 6, notes.join(QStringLiteral("    ")), Font(10, true),
                partial ? kWarning : kInk);
         r.y() += 6;
     }
     QString about;
-    if (!run.writtenAt.isEmpty()) about += QStringLiteral("保存日時 ") + run.writtenAt;
-    if (!run.savedPath.isEmpty()) about += QStringLiteral("    保存先 ") + run.savedPath;
+    if (!run.writtenAt.isEmpty())
+        about += QCoreApplication::translate("Report", "保存日時 ") + run.writtenAt;
+    if (!run.savedPath.isEmpty())
+        about += QCoreApplication::translate("Report", "    保存先 ") + run.savedPath;
     if (!about.isEmpty()) {
         r.text(0, r.width(), 5, about, Font(8.5), kMuted);
         r.y() += 5;
     }
     r.text(0, r.width(), 5,
-           QStringLiteral("レポート作成 ") +
+           QCoreApplication::translate("Report", "レポート作成 ") +
                QDateTime::currentDateTime().toString(QStringLiteral("yyyy/MM/dd H:mm")),
            Font(8.5), kMuted);
     r.y() += 7;
@@ -261,7 +271,7 @@ void DrawCharts(PdfReport& r, const RunData& run, const ChartState& state) {
     ChartScene scene(run, state, kSceneWidth, kSceneHeight);
     const qreal mmPerUnit = r.width() / kSceneWidth;
     r.room(7 + scene.rects().front().height() * mmPerUnit);
-    r.text(0, r.width(), 7, QStringLiteral("グラフ"), Font(11, true), kInk);
+    r.text(0, r.width(), 7, QCoreApplication::translate("Report", "グラフ"), Font(11, true), kInk);
     r.y() += 7;
     for (std::size_t i = 0; i < scene.rects().size(); ++i) {
         const qreal h = scene.rects()[i].height() * mmPerUnit;
@@ -280,20 +290,25 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
     constexpr qreal kGroup = 9 + 12 + 12 + 12 + 13 + 11 + 13 + 5;
     const std::vector<LapFigures>& laps = summary.lapTable;
     r.room(7 + kHead + kFewestLapRows * kRow);
-    const QString title = summary.best_lap_no ? QStringLiteral("周回  (ベスト %1周目 %2)")
-                                                    .arg(*summary.best_lap_no)
-                                                    .arg(ClockText(*summary.best_lap_s))
-                                              : QStringLiteral("周回");
+    const QString title =
+        summary.best_lap_no
+            ? QCoreApplication::translate("Report", "周回  (ベスト %1周目 %2)")
+                  .arg(QString::number(*summary.best_lap_no), ClockText(*summary.best_lap_s))
+            : QCoreApplication::translate("Report", "周回");
     r.text(0, r.width(), 7, title, Font(11, true), kInk);
     r.y() += 7;
     if (laps.empty()) {
-        r.text(0, r.width(), kRow, QStringLiteral("周回データはありません"), Font(9), kMuted);
+        r.text(0, r.width(), kRow, QCoreApplication::translate("Report", "周回データはありません"),
+               Font(9), kMuted);
         return;
     }
-    const QString heads[kColumns] = {QStringLiteral("周回"), QStringLiteral("タイム"),
-                                     Tr("距離\nkm"),         Tr("平均\nkm/h"),
-                                     Tr("モーター\nWh"),     Tr("Wh/km"),
-                                     Tr("ソーラー\nWh")};
+    const QString heads[kColumns] = {QCoreApplication::translate("Report", "周回"),
+                                     QCoreApplication::translate("Report", "タイム"),
+                                     QCoreApplication::translate("Report", "距離\nkm"),
+                                     QCoreApplication::translate("Report", "平均\nkm/h"),
+                                     QCoreApplication::translate("Report", "モーター\nWh"),
+                                     QCoreApplication::translate("Report", "Wh/km"),
+                                     QCoreApplication::translate("Report", "ソーラー\nWh")};
     const auto fixed = [](std::optional<double> value, int decimals) {
         return value ? QString::number(*value, 'f', decimals) : QStringLiteral("—");
     };
@@ -350,19 +365,21 @@ QString WritePdf(const RunData& run, const ChartState& state, QIODevice& device)
     writer.setTitle(run.title);
     writer.setCreator(QStringLiteral("yb-downloader"));
     PdfReport report(writer);
-    if (!report.isActive()) return QStringLiteral("the PDF could not be written");
+    if (!report.isActive()) return PdfFailedText();
     const RunSummary summary = SummarizeRun(run, state.lapStartS);
     const RunTimeline timeline(run);
     const auto [min, max] = Range(run, state);
     DrawHeader(report, run, TitleNotes(run, state, summary.partial));
-    DrawSummary(report, QStringLiteral("概要"), summary);
+    DrawSummary(report, QCoreApplication::translate("Report", "概要"), summary);
     if (!WholeRun(timeline, min, max)) {
-        DrawSummary(report, Tr("表示範囲の概要  ") + RangeText(timeline, min, max),
+        DrawSummary(report,
+                    QCoreApplication::translate("Report", "表示範囲の概要  ") +
+                        RangeText(timeline, min, max),
                     SummarizeWindow(run, RowsShown(run, min, max)));
     }
     DrawCharts(report, run, state);
     DrawLaps(report, summary);
-    return report.finish() ? QString() : QStringLiteral("the PDF could not be written");
+    return report.finish() ? QString() : PdfFailedText();
 }
 
 }  // namespace
@@ -438,18 +455,19 @@ private:
 
 QString WriteRunReport(const RunData& run, const QString& path, const ChartState& state) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return QStringLiteral("drawing the charts needs a QApplication");
+        return QCoreApplication::translate("Report", "drawing the charts needs a QApplication");
     }
     const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return QStringLiteral("the output must end with .pdf or .png");
+        return QCoreApplication::translate("Report", "the output must end with .pdf or .png");
     }
     // Written beside the target under a temporary name, flushed and synced, and renamed over it
     // only when all of it is on the disk: a full disk or a refused write leaves an existing report
     // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
     ReportFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("cannot create the file: ") + file.errorString();
+        return QCoreApplication::translate("Report", "cannot create the file: %1")
+            .arg(file.errorString());
     }
     const QString drawn = pdf ? WritePdf(run, state, file) : WritePng(run, state, file);
     const auto failed = [&file](const QString& reason) {
@@ -460,15 +478,17 @@ QString WriteRunReport(const RunData& run, const QString& path, const ChartState
     const bool flushed = file.flush();
     const QString flushFailure = flushed ? QString() : qt_error_string(errno);
     if (!file.shortWrite().isEmpty()) {
-        return failed(QStringLiteral("cannot write: ") + file.shortWrite());
+        return failed(CannotWrite(file.shortWrite()));
     }
-    if (!flushed) return failed(QStringLiteral("cannot write: ") + flushFailure);
+    if (!flushed) return failed(CannotWrite(flushFailure));
     if (file.error() != QFileDevice::NoError) {
-        return failed(QStringLiteral("cannot write: ") + file.errorString());
+        return failed(CannotWrite(file.errorString()));
     }
     if (!drawn.isEmpty()) return failed(drawn);
-    if (!SyncToDisk(file)) return failed(QStringLiteral("cannot write: ") + qt_error_string());
-    if (!file.commit()) return QStringLiteral("cannot replace the file: ") + file.errorString();
+    if (!SyncToDisk(file)) return failed(CannotWrite(qt_error_string()));
+    if (!file.commit())
+        return QCoreApplication::translate("Report", "cannot replace the file: %1")
+            .arg(file.errorString());
     return {};
 }
 

@@ -37,10 +37,6 @@ const QColor kMarker(0x6B, 0x72, 0x80);
 constexpr int kDefaultPixels = 1200;
 constexpr qreal kMarkerZ = 15;
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("RunCharts", text);
-}
-
 struct ChartSpec {
     QString title;  // the value axis title
     std::vector<ChannelSpec> channels;
@@ -63,31 +59,41 @@ std::vector<ChartSpec> ChartSpecs() {
         return ChannelSpec{QLatin1String(key), name, unit, 1, color, right, {}, channel};
     };
     return {
-        {Tr("電流 [A]"),
-         {main("solar_a", Tr("ソーラー電流"), amps, 2, kSolar, false, M::SolarA),
-          main("battery_a", Tr("バッテリー電流"), amps, 2, kBattery, false, M::BatteryA)},
+        {QCoreApplication::translate("RunCharts", "電流 [A]"),
+         {main("solar_a", QCoreApplication::translate("RunCharts", "ソーラー電流"), amps, 2, kSolar,
+               false, M::SolarA),
+          main("battery_a", QCoreApplication::translate("RunCharts", "バッテリー電流"), amps, 2,
+               kBattery, false, M::BatteryA)},
          {}},
-        {Tr("電力 [W]"),
-         {main("solar_w", Tr("ソーラー電力"), watts, 1, kSolar, false, M::SolarW),
-          main("battery_w", Tr("バッテリー電力"), watts, 1, kBattery, false, M::BatteryW)},
+        {QCoreApplication::translate("RunCharts", "電力 [W]"),
+         {main("solar_w", QCoreApplication::translate("RunCharts", "ソーラー電力"), watts, 1,
+               kSolar, false, M::SolarW),
+          main("battery_w", QCoreApplication::translate("RunCharts", "バッテリー電力"), watts, 1,
+               kBattery, false, M::BatteryW)},
          {}},
-        {Tr("メイン電圧 [V]"),
-         {main("main_v", Tr("メイン電圧"), volts, 1, kMainVolt, false, M::MainV),
-          main("sub_v", Tr("サブ電圧"), volts, 1, kSubVolt, true, M::SubV)},
-         Tr("サブ電圧 [V]")},
-        {Tr("速度 [km/h]"),
-         {main("speed_kmh", Tr("速度"), QStringLiteral("km/h"), 0, kSpeed, false, M::SpeedKmh)},
+        {QCoreApplication::translate("RunCharts", "メイン電圧 [V]"),
+         {main("main_v", QCoreApplication::translate("RunCharts", "メイン電圧"), volts, 1,
+               kMainVolt, false, M::MainV),
+          main("sub_v", QCoreApplication::translate("RunCharts", "サブ電圧"), volts, 1, kSubVolt,
+               true, M::SubV)},
+         QCoreApplication::translate("RunCharts", "サブ電圧 [V]")},
+        {QCoreApplication::translate("RunCharts", "速度 [km/h]"),
+         {main("speed_kmh", QCoreApplication::translate("RunCharts", "速度"),
+               QStringLiteral("km/h"), 0, kSpeed, false, M::SpeedKmh)},
          {}},
-        {Tr("電力量 [Wh]"),
-         {energy("solar_wh", Tr("ソーラー積算"), wh, kSolar, false, E::SolarWh),
-          energy("battery_wh", Tr("バッテリー積算"), wh, kBattery, false, E::BatteryWh),
-          energy("motor_wh", Tr("モーター積算"), wh, kMotor, false, E::MotorWh),
-          energy("remaining_ah", Tr("バッテリー残量"), QStringLiteral("Ah"), kMainVolt, true,
-                 E::RemainingAh)},
-         Tr("残量 [Ah]")},
-        {Tr("温度 [℃]"),
+        {QCoreApplication::translate("RunCharts", "電力量 [Wh]"),
+         {energy("solar_wh", QCoreApplication::translate("RunCharts", "ソーラー積算"), wh, kSolar,
+                 false, E::SolarWh),
+          energy("battery_wh", QCoreApplication::translate("RunCharts", "バッテリー積算"), wh,
+                 kBattery, false, E::BatteryWh),
+          energy("motor_wh", QCoreApplication::translate("RunCharts", "モーター積算"), wh, kMotor,
+                 false, E::MotorWh),
+          energy("remaining_ah", QCoreApplication::translate("RunCharts", "バッテリー残量"),
+                 QStringLiteral("Ah"), kMainVolt, true, E::RemainingAh)},
+         QCoreApplication::translate("RunCharts", "残量 [Ah]")},
+        {QCoreApplication::translate("RunCharts", "温度 [℃]"),
          {{QStringLiteral("temperature"),
-           Tr("温度"),
+           QCoreApplication::translate("RunCharts", "温度"),
            QStringLiteral("℃"),
            0,
            kTemperature,
@@ -210,7 +216,8 @@ RunTimeline::RunTimeline(const RunData& run)
       temperatureRows_(static_cast<int>(run.temperatures.size())) {}
 
 QString RunTimeline::axisTitle() const {
-    return minutes() ? Tr("経過時間 [時:分]") : QStringLiteral("記録番号 (記録間隔不明)");
+    return minutes() ? QCoreApplication::translate("RunCharts", "経過時間 [時:分]")
+                     : QCoreApplication::translate("RunCharts", "記録番号 (記録間隔不明)");
 }
 
 double RunTimeline::mainX(int row) const {
@@ -250,7 +257,8 @@ std::optional<int> RunTimeline::temperatureRowAt(double x) const {
 }
 
 QString RunTimeline::instantText(double x) const {
-    return minutes() ? ClockOfMinutes(x) : QStringLiteral("記録 %1").arg(std::llround(x));
+    return minutes() ? ClockOfMinutes(x)
+                     : QCoreApplication::translate("RunCharts", "記録 %1").arg(std::llround(x));
 }
 
 QString RunTimeline::ClockOfMinutes(double minutes) {
@@ -396,7 +404,8 @@ RunChart BuildChart(const RunData& run, const RunEnergy& energy, const RunTimeli
     } else {
         const int last = static_cast<int>(run.temperatures.size()) - 1;
         rc.timeAxis->setRange(0.0, std::max(1.0, timeline.temperatureX(last)));
-        rc.timeAxis->setTitleText(Tr("温度の経過時間 [時:分]"));
+        rc.timeAxis->setTitleText(
+            QCoreApplication::translate("RunCharts", "温度の経過時間 [時:分]"));
     }
 
     rc.valueAxes[0] = MakeValueAxis(design.title, design.channels.front().color.darker(130));

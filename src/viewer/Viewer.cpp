@@ -1,5 +1,7 @@
 #include "viewer/Viewer.h"
 
+#include <QCoreApplication>
+
 #include "datafile/DataFileReader.h"
 #include "viewer/ViewerWindow.h"
 
@@ -25,7 +27,8 @@ QWidget* OpenViewer(QWidget* parent) {
 QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
                            std::optional<double> batteryAh) {
     ViewerWindow* window = NewWindow(parent);
-    window->showRun(RunDataFromStore(store, QStringLiteral("ダウンロードしたデータ")));
+    window->showRun(
+        RunDataFromStore(store, QCoreApplication::translate("Viewer", "ダウンロードしたデータ")));
     if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;

@@ -42,6 +42,12 @@ const QColor kBestLap(0xFF, 0xE8, 0xA3);
 const QColor kMuted(0x6b, 0x72, 0x80);
 const QColor kWarning(0xB9, 0x1C, 0x1C);
 constexpr int kRecentFiles = 8;
+// The files the open dialogs offer.
+QString DataFileFilter() {
+    return QCoreApplication::translate("yb::ViewerWindow",
+                                       "データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)");
+}
+
 // The size a viewer first asks for; less when the screen's free area is smaller.
 constexpr QSize kFirstSize(1280, 820);
 
@@ -72,7 +78,7 @@ QTableWidgetItem* Cell(const QString& text, bool best) {
         QFont font = item->font();
         font.setBold(true);
         item->setFont(font);
-        item->setToolTip(QStringLiteral("ベストラップ"));
+        item->setToolTip(QCoreApplication::translate("yb::ViewerWindow", "ベストラップ"));
     }
     return item;
 }
@@ -95,7 +101,7 @@ QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
 ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
-    setWindowTitle(QStringLiteral("グラフ"));
+    setWindowTitle(tr("グラフ"));
     const auto remembered = Remembered();
     if (!restoreGeometry(remembered->value(QStringLiteral("geometry")).toByteArray())) {
         // The first size fits the screen's free area (a 1366 x 768 laptop shows all of it).
@@ -106,9 +112,25 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
         move(free.center() - QPoint(size.width() / 2, size.height() / 2 + 10));
     }
 
-    QMenu* file = menuBar()->addMenu(QStringLiteral("ファイル(&F)"));
-    QAction* open =
-        file->addAction(QStringLiteral("データファイルを開く(&O)…"), this, &ViewerWindow::openFile);
+    buildMenus();
+    hint_ = new QLabel;
+    hint_->setStyleSheet(QStringLiteral("color: #6b7280"));
+    cursorLabel_ = new QLabel;
+    cursorLabel_->setMinimumWidth(140);
+    statusBar()->addWidget(cursorLabel_);
+    statusBar()->addPermanentWidget(hint_);
+
+    empty_ = Label(QString(), 11, false, kMuted);
+    empty_->setAlignment(Qt::AlignCenter);
+    empty_->setWordWrap(true);
+    setCentralWidget(empty_);
+    retranslateFrame();
+}
+
+void ViewerWindow::buildMenus() {
+    runActions_.clear();
+    QMenu* file = menuBar()->addMenu(tr("ファイル(&F)"));
+    QAction* open = file->addAction(tr("データファイルを開く(&O)…"), this, &ViewerWindow::openFile);
     open->setShortcut(QKeySequence::Open);
     recent_ = file->addMenu(tr("最近使ったファイル(&R)"));
     connect(recent_, &QMenu::aboutToShow, this, &ViewerWindow::fillRecentMenu);
@@ -120,58 +142,84 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
         offset_->setEnabled(false);
         dropComparison_->setEnabled(false);
     });
-    dropComparison_->setEnabled(false);
+    dropComparison_->setEnabled(charts_ && charts_->state().comparison);
     file->addSeparator();
-    runActions_ << file->addAction(QStringLiteral("レポートを書き出す (PDF)(&R)…"), this,
+    runActions_ << file->addAction(tr("レポートを書き出す (PDF)(&R)…"), this,
                                    [this] { exportRun(QStringLiteral("pdf")); });
     runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    runActions_ << file->addAction(QStringLiteral("グラフを画像で書き出す (PNG)(&I)…"), this,
+    runActions_ << file->addAction(tr("グラフを画像で書き出す (PNG)(&I)…"), this,
                                    [this] { exportRun(QStringLiteral("png")); });
     file->addSeparator();
-    QAction* close = file->addAction(QStringLiteral("閉じる(&C)"), this, &QWidget::close);
+    QAction* close = file->addAction(tr("閉じる(&C)"), this, &QWidget::close);
     close->setShortcut(QKeySequence::Close);
 
-    QMenu* view = menuBar()->addMenu(QStringLiteral("表示(&V)"));
-    runActions_ << view->addAction(QStringLiteral("全体を表示(&A)"), this, [this] {
+    QMenu* view = menuBar()->addMenu(tr("表示(&V)"));
+    runActions_ << view->addAction(tr("全体を表示(&A)"), this, [this] {
         if (charts_) charts_->resetZoom();
     });
     runActions_.back()->setShortcut(QKeySequence(Qt::Key_Home));
     runActions_ << view->addAction(tr("選んだ周回をベストラップと重ねる(&L)"), this, [this] {
         if (laps_ && laps_->currentRow() >= 0) compareLap(laps_->currentRow());
     });
-    for (QAction* action : runActions_) action->setEnabled(false);
+    for (QAction* action : runActions_) action->setEnabled(run_ != nullptr);
+}
 
-    auto* hint =
-        new QLabel(tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
-                      "右クリックで縮小 · ダブルクリックまたは Home で全体 · "
-                      "凡例クリックで表示切替"));
-    hint->setStyleSheet(QStringLiteral("color: #6b7280"));
-    cursorLabel_ = new QLabel;
-    cursorLabel_->setMinimumWidth(140);
-    statusBar()->addWidget(cursorLabel_);
-    statusBar()->addPermanentWidget(hint);
+// The texts around the run: the title, the menus, the status bar's hint, the empty window's note.
+void ViewerWindow::retranslateFrame() {
+    if (!run_) setWindowTitle(tr("グラフ"));
+    menuBar()->clear();
+    buildMenus();
+    hint_->setText(
+        tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
+           "右クリックで縮小 · ダブルクリックまたは Home で全体 · "
+           "凡例クリックで表示切替"));
+    empty_->setText(tr("ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。"));
+}
 
-    auto* empty = Label(
-        QStringLiteral("ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。"),
-        11, false, kMuted);
-    empty->setAlignment(Qt::AlignCenter);
-    empty->setWordWrap(true);
-    setCentralWidget(empty);
+void ViewerWindow::changeEvent(QEvent* event) {
+    // Each catalogue installed or removed sends one: the window is built again once, after all.
+    if (event->type() == QEvent::LanguageChange && !retranslating_) {
+        retranslating_ = true;
+        QTimer::singleShot(0, this, [this] {
+            retranslating_ = false;
+            retranslate();
+        });
+    }
+    QMainWindow::changeEvent(event);
+}
+
+void ViewerWindow::retranslate() {
+    retranslateFrame();
+    if (!run_) return;
+    // The run's window is built again in the new language, showing what it showed.
+    const ChartState state = charts_->state();
+    saveLayout();
+    removeToolBar(settingsBar_);
+    settingsBar_->deleteLater();
+    buildRun();
+    lapStart_->setValue(state.lapStartS / 60.0);
+    if (state.batteryAh) capacity_->setValue(*state.batteryAh);
+    if (state.comparison) showComparison(state.comparison, state.comparisonOffsetMin);
+    if (state.range) charts_->setTimeRange(state.range->first, state.range->second);
 }
 
 void ViewerWindow::showRun(RunData run, const QString& path) {
     run_ = std::make_shared<const RunData>(std::move(run));
     summary_ = SummarizeRun(*run_);
-    setWindowTitle(summary_.partial ? run_->title + tr(" — 部分データ") : run_->title);
-    const auto remembered = Remembered();
     if (!path.isEmpty()) {
+        const auto remembered = Remembered();
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
         const QString absolute = QFileInfo(path).absoluteFilePath();
         recent.removeAll(absolute);
         recent.prepend(absolute);
         remembered->setValue(QStringLiteral("recent"), recent.mid(0, kRecentFiles));
     }
+    buildRun();
+}
 
+void ViewerWindow::buildRun() {
+    setWindowTitle(summary_.partial ? run_->title + tr(" — 部分データ") : run_->title);
+    const auto remembered = Remembered();
     splitter_ = new QSplitter(Qt::Horizontal);
     charts_ = new ChartStack(run_, splitter_);
     connect(charts_, &ChartStack::cursorMoved, cursorLabel_, &QLabel::setText);
@@ -212,7 +260,7 @@ QWidget* ViewerWindow::buildSidePanel() {
         layout->addWidget(partial);
     }
     if (!run_->writtenAt.isEmpty()) {
-        layout->addWidget(Label(QStringLiteral("保存日時  ") + run_->writtenAt, 9, false, kMuted));
+        layout->addWidget(Label(tr("保存日時  ") + run_->writtenAt, 9, false, kMuted));
     }
     layout->addWidget(buildFigures());
     layout->addStretch(1);
@@ -236,7 +284,7 @@ QWidget* ViewerWindow::buildSidePanel() {
 
 // The summary of the whole run beside the same figures of the visible window.
 QWidget* ViewerWindow::buildFigures() {
-    auto* figures = new QGroupBox(QStringLiteral("概要"));
+    auto* figures = new QGroupBox(tr("概要"));
     auto* grid = new QGridLayout(figures);
     grid->setVerticalSpacing(2);
     grid->setColumnStretch(0, 1);
@@ -261,7 +309,7 @@ QWidget* ViewerWindow::buildFigures() {
 
 // The lap start, the battery's capacity and the compared run, in a tool bar above the charts.
 void ViewerWindow::buildControls() {
-    QToolBar* bar = addToolBar(tr("設定"));
+    QToolBar* bar = settingsBar_ = addToolBar(tr("設定"));
     bar->setObjectName(QStringLiteral("settings"));
     bar->setMovable(false);
     const auto caption = [bar](const QString& text) {
@@ -308,15 +356,15 @@ void ViewerWindow::buildControls() {
 }
 
 QWidget* ViewerWindow::buildLaps() {
-    auto* lapBox = new QGroupBox(summary_.best_lap_no ? QStringLiteral("周回  (ベスト %1周目 %2)")
-                                                            .arg(*summary_.best_lap_no)
-                                                            .arg(ClockText(*summary_.best_lap_s))
-                                                      : QStringLiteral("周回"));
+    auto* lapBox =
+        new QGroupBox(summary_.best_lap_no ? tr("周回  (ベスト %1周目 %2)")
+                                                 .arg(QString::number(*summary_.best_lap_no),
+                                                      ClockText(*summary_.best_lap_s))
+                                           : tr("周回"));
     auto* lapLayout = new QVBoxLayout(lapBox);
     laps_ = new QTableWidget(0, 7);
-    laps_->setHorizontalHeaderLabels({QStringLiteral("周回"), QStringLiteral("タイム"),
-                                      tr("距離\nkm"), tr("平均\nkm/h"), tr("モーター\nWh"),
-                                      tr("Wh/km"), tr("ソーラー\nWh")});
+    laps_->setHorizontalHeaderLabels({tr("周回"), tr("タイム"), tr("距離\nkm"), tr("平均\nkm/h"),
+                                      tr("モーター\nWh"), tr("Wh/km"), tr("ソーラー\nWh")});
     laps_->verticalHeader()->hide();
     laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     laps_->horizontalHeader()->setMinimumSectionSize(30);
@@ -405,9 +453,8 @@ void ViewerWindow::setBatteryCapacity(double ampHours) {
 }
 
 void ViewerWindow::openFile() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("データファイルを開く"), QString(),
-        QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"));
+    const QString path =
+        QFileDialog::getOpenFileName(this, tr("データファイルを開く"), QString(), DataFileFilter());
     if (!path.isEmpty()) openPath(path);
 }
 
@@ -430,12 +477,10 @@ bool ViewerWindow::openPath(const QString& path) {
 
 bool ViewerWindow::addComparison(const QString& chosen) {
     if (!run_) return false;
-    const QString path =
-        chosen.isEmpty()
-            ? QFileDialog::getOpenFileName(
-                  this, tr("比較するファイルを開く"), QString(),
-                  QStringLiteral("データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)"))
-            : chosen;
+    const QString path = chosen.isEmpty()
+                             ? QFileDialog::getOpenFileName(this, tr("比較するファイルを開く"),
+                                                            QString(), DataFileFilter())
+                             : chosen;
     if (path.isEmpty()) return false;
     DataFileReadResult result = ReadDataFileAt(path);
     if (!result.run) {
@@ -448,12 +493,16 @@ bool ViewerWindow::addComparison(const QString& chosen) {
             tr("記録間隔が不明なファイルと分かっているファイルは重ねられません。"));
         return false;
     }
-    comparisonName_->setText(result.run->title + tr(" (薄い色)"));
-    charts_->setComparison(std::make_shared<const RunData>(std::move(*result.run)),
-                           offset_->value());
+    showComparison(std::make_shared<const RunData>(std::move(*result.run)), offset_->value());
+    return true;
+}
+
+void ViewerWindow::showComparison(std::shared_ptr<const RunData> other, double offsetMin) {
+    comparisonName_->setText(other->title + tr(" (薄い色)"));
+    offset_->setValue(offsetMin);
+    charts_->setComparison(std::move(other), offsetMin);
     offset_->setEnabled(true);
     dropComparison_->setEnabled(true);
-    return true;
 }
 
 void ViewerWindow::fillRecentMenu() {
@@ -503,10 +552,9 @@ QString ViewerWindow::exportName(const QString& suffix) const {
 
 void ViewerWindow::exportRun(const QString& suffix) {
     if (!run_) return;
-    const QString filter = suffix == QStringLiteral("pdf") ? QStringLiteral("PDF (*.pdf)")
-                                                           : QStringLiteral("PNG 画像 (*.png)");
-    QString path =
-        QFileDialog::getSaveFileName(this, QStringLiteral("書き出す"), exportName(suffix), filter);
+    const QString filter =
+        suffix == QStringLiteral("pdf") ? QStringLiteral("PDF (*.pdf)") : tr("PNG 画像 (*.png)");
+    QString path = QFileDialog::getSaveFileName(this, tr("書き出す"), exportName(suffix), filter);
     if (path.isEmpty()) return;
     if (!path.endsWith(u'.' + suffix, Qt::CaseInsensitive)) path += u'.' + suffix;
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -515,7 +563,7 @@ void ViewerWindow::exportRun(const QString& suffix) {
     if (!error.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), path + QStringLiteral(": ") + error);
     } else {
-        statusBar()->showMessage(QStringLiteral("書き出しました: ") + path, 5000);
+        statusBar()->showMessage(tr("書き出しました: %1").arg(path), 5000);
     }
 }
 

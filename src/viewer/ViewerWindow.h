@@ -4,7 +4,8 @@
 // the lap table (a click zooms every chart to that lap). Opening files (also dropped ones and
 // recent ones), exporting the report and the image of what is shown, from its menu. Each window
 // holds its own copy of the run, so several can be open side by side. Its size, splitters and
-// hidden channels are remembered.
+// hidden channels are remembered. When the interface's language changes, the window is built
+// again in it, showing what it showed.
 
 #include <QMainWindow>
 #include <memory>
@@ -19,6 +20,7 @@ class QLabel;
 class QMenu;
 class QSplitter;
 class QTableWidget;
+class QToolBar;
 QT_END_NAMESPACE
 
 namespace yb {
@@ -59,11 +61,18 @@ public:
     QString exportName(const QString& suffix) const;
 
 protected:
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
 private:
+    void buildMenus();
+    void retranslateFrame();
+    void retranslate();
+    // The charts, the side panel and the tool bar of the run.
+    void buildRun();
+    void showComparison(std::shared_ptr<const RunData> other, double offsetMin);
     QWidget* buildSidePanel();
     QWidget* buildFigures();
     void buildControls();
@@ -80,6 +89,10 @@ private:
     QSplitter* sideSplitter_ = nullptr;
     QTableWidget* laps_ = nullptr;
     QLabel* cursorLabel_ = nullptr;
+    QLabel* hint_ = nullptr;
+    QLabel* empty_ = nullptr;
+    QToolBar* settingsBar_ = nullptr;
+    bool retranslating_ = false;
     QLabel* windowTimes_ = nullptr;
     std::vector<std::pair<QString, QLabel*>> windowFigures_;
     QDoubleSpinBox* lapStart_ = nullptr;

@@ -13,10 +13,12 @@
 #include <sys/sysmacros.h>
 #include <unistd.h>
 
+#include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/SaveCommand.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
+#include "support/Stores.h"
 
 namespace yb::test {
 namespace {
@@ -71,7 +73,13 @@ protected:
         }
         QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "YB_LANG",
+                                 "LANGUAGE", "LC_ALL", "LC_MESSAGES"}) {
+            env.remove(name);
+        }
+        env.insert("LANG", "C");  // no language set: Japanese
+        for (const QString& setting : language)
+            env.insert(setting.section('=', 0, 0), setting.section('=', 1));
         if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
@@ -124,6 +132,7 @@ protected:
     rlim_t fileSizeLimit = 0;
     QString stdoutFile;
     bool window = false;
+    QStringList language;  // NAME=value of the language's variables for the programs run
 };
 
 // A download saves exactly what the window would save of the same store, whole or partial.
@@ -145,7 +154,7 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
         EXPECT_EQ(Lines(file, file), WindowFile(logger, faults, !tsv, file));
         EXPECT_EQ(Lines(file)[2], QDir::toNativeSeparators(file).toUtf8() + '\r');  // absolute path
         EXPECT_EQ(r.err.contains(QStringLiteral("'D1+nnnn' コマンドエラー")), exit == 1);
-        EXPECT_EQ(r.err.contains(QStringLiteral("partial")), exit == 1);
+        EXPECT_EQ(r.err.contains(QStringLiteral("部分データのファイルです")), exit == 1);
     }
 }
 
@@ -153,6 +162,7 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
 // writes, for one repeated request (the check of the last temperature stored) and what was
 // missing. A file that is not partial, or no place for the result, is refused before the port.
 TEST_F(CommandLine, ResumeCompletesAPartialFile) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
     const auto logger = Holding(120, 12, 6);
     for (const bool tsv : {false, true}) {
         SCOPED_TRACE(tsv);
@@ -226,7 +236,7 @@ TEST_F(CommandLine, TerminationEndsADownloadInEachStageAndSavesWhatCame) {
         EXPECT_EQ(r.exit, exit);
         EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出しを中止しました")))
             << r.err.toStdString();
-        EXPECT_TRUE(r.err.contains(QStringLiteral("partial")));
+        EXPECT_TRUE(r.err.contains(QStringLiteral("部分データのファイルです")));
         // The logger's own lines up to the stage's first record not fetched, then empty rows up to
         // the stage's count, and nothing after them.
         const QList<QByteArray> lines = Lines(file, file);
@@ -257,6 +267,7 @@ TEST_F(CommandLine, TerminationEndsTheWindow) {
 // Only a regular file of at most 64 MiB is read: a pipe (which would wait for a writer), a device
 // and a folder are not even opened, a larger file is refused before a byte is read.
 TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
     const QString pipe = dir.filePath("pipe.csv"), folder = dir.filePath("folder.csv"),
                   big = dir.filePath("big.csv");
     ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
@@ -276,6 +287,7 @@ TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
 
 // A target that cannot take the data file is refused before the port is opened.
 TEST_F(CommandLine, DownloadRefusesATargetBeforeAnythingIsSent) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
     Start(Holding(5, 1, 1));
     const QString pipe = dir.filePath("pipe.csv"), readOnly = dir.filePath("old.csv");
     ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
@@ -358,25 +370,75 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
     const std::vector<Row> rows{
         {{}, {"check", "--port", "PORT"}, 0, "YB 接続確認できました", "", "?"},
         {{Fault::silence("?")}, {"check", "--port", "PORT"}, 1, "answer: \"\"", "", "?"},
-        {{Fault::replace("?", "ok\r")}, {"check", "--port", "PORT"}, 1, "answer: \"ok\\r\"", "", "?"},
+        {{Fault::replace("?", "ok\r")},
+         {"check", "--port", "PORT"},
+         1,
+         "answer: \"ok\\r\"",
+         "",
+         "?"},
         {{}, {"get", "tyre", "--port", "PORT"}, 0, "1800", "", "T?"},
         {{}, {"get", "battery", "--port", "PORT"}, 0, "12.50", "", "BAh?"},
         {{}, {"get", "interval", "--port", "PORT"}, 0, "1", "", "T??"},
-        {{Fault::silence("T?")}, {"get", "tyre", "--port", "PORT"}, 1, "", "タイヤ周長の読出しに失敗しました。", "T?"},
-        {{}, {"set", "interval", "5", "--port", "PORT"}, 0, "データ記録時間間隔の書込みに成功しました。", "", "T5"},
-        {{}, {"set", "battery", "20.00", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh07D0"},
-        {{}, {"set", "battery", "12.5", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh04E2"},
-        {{}, {"set", "battery", " 5 ", "--port", "PORT"}, 0, "バッテリ初期値の書込みに成功しました。", "", "BAh01F4"},
-        {{}, {"set", "battery", "12.345", "--port", "PORT"}, 2, "", "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください", ""},
-        {{Fault::hangUp("?")}, {"check", "--port", "PORT"}, 1, "YB 接続確認できませんでした", "シリアルポートが使用できなくなりました: ", "?"},
-        {{Fault::replace("T0708", "NG\r")}, {"set", "tyre", "1800", "--port", "PORT"}, 1, "", "タイヤ周長の書込みに失敗しました。", "T0708"},
-        {{}, {"set", "interval", "3", "--port", "PORT"}, 2, "", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください", ""},
-        {{}, {"set", "speed", "3"}, 2, "", "tyre, battery or interval", ""},
+        {{Fault::silence("T?")},
+         {"get", "tyre", "--port", "PORT"},
+         1,
+         "",
+         "タイヤ周長の読出しに失敗しました。",
+         "T?"},
+        {{},
+         {"set", "interval", "5", "--port", "PORT"},
+         0,
+         "データ記録時間間隔の書込みに成功しました。",
+         "",
+         "T5"},
+        {{},
+         {"set", "battery", "20.00", "--port", "PORT"},
+         0,
+         "バッテリ初期値の書込みに成功しました。",
+         "",
+         "BAh07D0"},
+        {{},
+         {"set", "battery", "12.5", "--port", "PORT"},
+         0,
+         "バッテリ初期値の書込みに成功しました。",
+         "",
+         "BAh04E2"},
+        {{},
+         {"set", "battery", " 5 ", "--port", "PORT"},
+         0,
+         "バッテリ初期値の書込みに成功しました。",
+         "",
+         "BAh01F4"},
+        {{},
+         {"set", "battery", "12.345", "--port", "PORT"},
+         2,
+         "",
+         "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください",
+         ""},
+        {{Fault::hangUp("?")},
+         {"check", "--port", "PORT"},
+         1,
+         "YB 接続確認できませんでした",
+         "シリアルポートが使用できなくなりました: ",
+         "?"},
+        {{Fault::replace("T0708", "NG\r")},
+         {"set", "tyre", "1800", "--port", "PORT"},
+         1,
+         "",
+         "タイヤ周長の書込みに失敗しました。",
+         "T0708"},
+        {{},
+         {"set", "interval", "3", "--port", "PORT"},
+         2,
+         "",
+         "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
+         ""},
+        {{}, {"set", "speed", "3"}, 2, "", "設定は tyre、battery、interval のどれかです", ""},
         {{}, {"check", "--port", "/nonexistent/tty"}, 1, "", "Setting Error", ""},
         {{}, {"check", "--port", "7"}, 1, "", "Setting Error", ""},
-        {{}, {"check", "extra"}, 2, "", "usage:", ""},
-        {{}, {"frobnicate"}, 2, "", "usage:", ""},
-        {{}, {"check", "--bogus"}, 2, "", "usage:", ""},
+        {{}, {"check", "extra"}, 2, "", "使い方:", ""},
+        {{}, {"frobnicate"}, 2, "", "使い方:", ""},
+        {{}, {"check", "--bogus"}, 2, "", "使い方:", ""},
         {{}, {"--version"}, 0, "yb-downloader ", "", ""},
         {{}, {"--help"}, 0, "Exit codes", "", ""},
     };
@@ -388,6 +450,96 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         EXPECT_TRUE(r.out.contains(row.out)) << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(row.err)) << r.err.toStdString();
         EXPECT_EQ(Sent(*sim), row.sent);
+    }
+}
+
+// Messages follow the system's language (none set is Japanese), YB_LANG over it and --lang over
+// both; the data file and the summary's JSON are the same bytes in either language.
+TEST_F(CommandLine, MessagesFollowTheLanguageAndFilesDoNot) {
+    const QStringList check{"check", "--port", "PORT"}, get{"get", "tyre", "--port", "PORT"};
+    const QString ja = "YB 接続確認できました", en = "YB connection confirmed";
+    const std::vector<std::tuple<QStringList, QStringList, QString>> rows{
+        {{}, check, ja},
+        {{"LANG=ja_JP.UTF-8"}, check, ja},
+        {{"LANG=en_GB.UTF-8"}, check, en},
+        {{"LANG=de_DE.UTF-8"}, check, en},
+        {{"LANG=de_DE.UTF-8", "YB_LANG=ja"}, check, ja},
+        {{"YB_LANG=en"}, check, en},
+        {{"YB_LANG=en"}, QStringList{"--lang", "ja"} + check, ja},
+        {{"LANG=ja_JP.UTF-8"}, check + QStringList{"--lang=en"}, en},
+        {{}, get, "タイヤ周長の読出しに失敗しました。"},
+        {{"YB_LANG=en"}, get, "Reading the tyre circumference failed."},
+    };
+    for (const auto& [variables, args, shown] : rows) {
+        SCOPED_TRACE((variables + args).join(' ').toStdString());
+        Start(Holding(1, 1, 1), {Fault::silence("T?")});
+        language = variables;
+        const Result r = Program(args);
+        EXPECT_TRUE((r.out + r.err).contains(shown)) << (r.out + r.err).toStdString();
+    }
+    QList<QByteArray> file[2];
+    QString json[2];
+    for (int i = 0; i < 2; ++i) {
+        language = {i == 0 ? "YB_LANG=ja" : "YB_LANG=en"};
+        Start(Holding(40, 4, 3));
+        ASSERT_EQ(Program({"download", "--port", "PORT", "-o", "run.csv", "--force"}).exit, 0);
+        file[i] = Lines(dir.filePath("run.csv"));
+        json[i] = Program({"summary", "run.csv", "--json"}).out;
+    }
+    EXPECT_EQ(file[0], file[1]);
+    EXPECT_EQ(json[0], json[1]);
+    EXPECT_TRUE(json[0].contains("\"records\"")) << json[0].toStdString();
+}
+
+// The messages written in English in the sources come in Japanese by default, in English with
+// YB_LANG=en or --lang en; the exit code and a damaged file's FILE:LINE are the same in each.
+TEST_F(CommandLine, ErrorsFollowTheLanguageWithTheSameExitCodes) {
+    RecordStore store;
+    FillExample(store);
+    ASSERT_TRUE(WriteDataFile(store, true, dir.filePath("run.csv")).ok);
+    QFile damaged(dir.filePath("bad.csv"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write("hello\r\n") > 0);
+    damaged.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder"));
+    struct Row {
+        QStringList args;
+        int exit;
+        QString ja, en;  // what stderr holds
+    };
+    const std::vector<Row> rows{
+        {{"summary", "bad.csv"},
+         3,
+         "bad.csv:1: YB のデータファイルではありません: 1 行目が \"YB Download Data\" "
+         "ではありません",
+         "bad.csv:1: not a YB data file: the first line is not \"YB Download Data\""},
+        {{"download", "-o", "folder"},
+         3,
+         dir.filePath("folder") + ": フォルダーです: データファイルにはファイル名が必要です",
+         dir.filePath("folder") + ": a folder: the data file needs a file name"},
+        {{"report", "run.csv", "-o", "no/run.pdf"},
+         3,
+         "no/run.pdf: ファイルを作成できません: ",
+         "no/run.pdf: cannot create the file: "},
+        {{"summary", "run.csv", "--lang", "fr"},
+         2,
+         "--lang fr: 言語は ja か en です\n使い方: ",
+         "--lang fr: the language is ja or en\nusage: "},
+    };
+    const std::vector<std::pair<QStringList, QStringList>> english{{{"YB_LANG=en"}, {}},
+                                                                   {{}, {"--lang", "en"}}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.args.join(' ').toStdString());
+        language.clear();
+        const Result ja = Program(row.args);
+        EXPECT_EQ(ja.exit, row.exit);
+        EXPECT_TRUE(ja.err.contains(row.ja)) << ja.err.toStdString();
+        for (const auto& [variables, option] : english) {
+            if (!option.isEmpty() && row.args.contains("--lang")) continue;
+            language = variables;
+            const Result en = Program(option + row.args);
+            EXPECT_EQ(en.exit, row.exit);
+            EXPECT_TRUE(en.err.contains(row.en)) << en.err.toStdString();
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include "datafile/DataFile.h"
@@ -261,12 +262,26 @@ TEST_F(FailedWrite, SyncToDiskFails) {
 class SaveCommand : public DataFile {
 protected:
     void Click(bool csv) {
-        if (auto shown = SaveDataWithDialog(data, csv, dialogs, kProgramDir, Written)) status = *shown;
+        if (auto shown = SaveDataWithDialog(data, csv, dialogs, kProgramDir, Written))
+            status = shown->message;
     }
     QString Status() const { return status; }
     QString status;
     FakeDialogs dialogs;
 };
+
+// The save dialog opens where a file can be made: the program's folder, else the folder saved
+// to last, else the documents folder (the home folder without one); the probe leaves nothing.
+TEST(SaveDialogFolder, ProgramFolderThenLastSavedThenDocuments) {
+    QTemporaryDir program, last;
+    const QString missing = program.filePath("missing");
+    EXPECT_EQ(SaveDialogFolder(program.path(), last.path()), program.path());
+    EXPECT_EQ(SaveDialogFolder(missing, last.path()), last.path());
+    const QString fallback = SaveDialogFolder(missing, missing);
+    EXPECT_TRUE(fallback == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) ||
+                fallback == QDir::homePath());
+    EXPECT_TRUE(QDir(program.path()).isEmpty());
+}
 
 TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfreshEachTime) {
     data.setCount(Stage::Main, 0);
@@ -277,7 +292,7 @@ TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfresh
     const QString path = PathOf("a.txt");
     dialogs.chosenFiles = {FakeDialogs::kCancel, QString(), PathOf("no/a.csv"), path};
     for (int i = 0; i < 3; ++i) Click(true);
-    EXPECT_EQ(dialogs.messages.back(), kSaveFailedText);
+    EXPECT_EQ(dialogs.messages.back(), SaveFailedText());
     EXPECT_TRUE(Status().isEmpty());
     Click(false);
     EXPECT_EQ(Status(), QStringLiteral("データファイルに保存しました : ") + path);

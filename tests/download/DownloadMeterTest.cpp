@@ -66,6 +66,35 @@ TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
     }
 }
 
+// A full logger at the 5-second interval: the bar neither steps back nor stalls when the
+// temperatures' count comes after the main records, and ends full.
+TEST(DownloadMeter, FullLoggerBarNeverStepsBack) {
+    DownloadMeter meter;
+    DownloadProgress interval = At(100);
+    interval.interval.ending = Ending::Done;
+    interval.interval.value = 5;
+    std::vector<DownloadProgress> reports{interval};
+    int commands = 2;
+    for (const auto& [stage, count] :
+         {std::pair(M, 16100), std::pair(T, 1350), std::pair(L, 200)}) {
+        if (stage != M) commands += stage == T ? 2 : 1;
+        reports.push_back(At(0, stage, count, -1, commands));
+        for (int n = 1; n <= count; ++n) reports.push_back(At(0, stage, -1, n, commands));
+    }
+    double last = 0, atTemperatureCount = 0;
+    for (const DownloadProgress& r : reports) {
+        meter.take(r);
+        const double fraction = meter.reading().fraction;
+        ASSERT_GE(fraction, last);
+        ASSERT_LT(fraction - last, 0.002) << r.done;  // no stage's count moves it at once
+        if (r.stage == T && r.event == Event::CountKnown) atTemperatureCount = fraction;
+        last = fraction;
+    }
+    EXPECT_DOUBLE_EQ(last, 1.0);
+    // The temperatures' 3 % of the line time move the bar: they were counted in beforehand.
+    EXPECT_GT(last - atTemperatureCount, 0.025);
+}
+
 TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEvery50ms) {
     DownloadMeter meter;
     std::string due;

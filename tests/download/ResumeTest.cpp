@@ -183,7 +183,7 @@ TEST_F(Resume, RefusedWhenTheLoggerHoldsAnotherRun) {
         }
         const auto revision = store.revision();
         const DownloadOutcome outcome = Run(0, stopped.stop);
-        EXPECT_EQ(outcome.text, kLoggerChangedText);
+        EXPECT_EQ(outcome.text, LoggerChangedText());
         EXPECT_EQ(store.revision(), revision);
         EXPECT_EQ(outcome.stop.stage, Stage::Laps);  // it may still be resumed
     }

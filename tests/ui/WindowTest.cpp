@@ -20,18 +20,20 @@
 #include <QScreen>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
 #include <map>
 
-#include "version/Version.h"
+#include "language/Language.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "ui/Centering.h"
 #include "ui/Form1.h"
 #include "ui/QtDialogs.h"
+#include "version/Version.h"
 
 namespace yb::test {
 namespace {
@@ -193,21 +195,72 @@ TEST_F(Window, EachControlShowsItsOutcome) {
     const QString notOpen = "CommPort Not Open...";
     const std::vector<Row> rows{
         {{}, {"TBB", "Command4", "DownLoadBtn"}, {{"Status", notOpen}, {"Text5", "----"}}, ""},
-        {{}, {"Text7=3", "Command7"}, {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}}, ""},
-        {{}, {"Text7=2", "Command7"}, {{"Status", "データ記録時間間隔の書込みに失敗しました。"}}, ""},
-        {{}, {"ComboCommPort=com1", "OpenCommBtn"}, {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
-        {{}, {"ComboCommPort=COM", "OpenCommBtn"}, {{"Status", "Setting Error"}, {"OpenCommBtn", "Open COM"}}, ""},
-        {{}, {"OpenCommBtn"}, {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}}, ""},
-        {{}, {"OpenCommBtn", "OpenCommBtn"}, {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}}, ""},
+        {{},
+         {"Text7=3", "Command7"},
+         {{"Status", "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください"}},
+         ""},
+        {{},
+         {"Text7=2", "Command7"},
+         {{"Status", "データ記録時間間隔の書込みに失敗しました。"}},
+         ""},
+        {{},
+         {"ComboCommPort=com1", "OpenCommBtn"},
+         {{"Status", "COM 設定エラー"}, {"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}},
+         ""},
+        {{},
+         {"ComboCommPort=COM", "OpenCommBtn"},
+         {{"Status", "Setting Error"},
+          {"OpenCommBtn", "Open COM"},
+          {"MeterLabel", "ポートを開けません: invalid port number 0"}},
+         ""},
+        {{},
+         {"OpenCommBtn"},
+         {{"Status", "Status"}, {"ComStatus", "38400,N,8,1"}, {"OpenCommBtn", "Close COM"}},
+         ""},
+        {{},
+         {"OpenCommBtn", "OpenCommBtn"},
+         {{"ComStatus", "closed..."}, {"OpenCommBtn", "Open COM"}},
+         ""},
         {{}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できました"}}, "?"},
-        {{Fault::replace("?", "ok\r")}, {"OpenCommBtn", "TBB"}, {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}}, "?"},
-        {{}, {"OpenCommBtn", "Command4", "Command5", "Command8"}, {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}}, "T? BAh? T??"},
-        {{Fault::silence("BAh?")}, {"OpenCommBtn", "Command5"}, {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}}, "BAh?"},
-        {{}, {"OpenCommBtn", "Text6=20.00", "Command6"}, {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}}, "BAh07D0"},
-        {{}, {"OpenCommBtn", "Text5=1900", "Command3"}, {{"Status", "タイヤ周長の書込みに成功しました。"}}, "T076C"},
-        {{}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "5"}, {"Text2", "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))}, {"Text3", "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}}, ""},
-        {{Fault::replace("D1", "1\r").onRecord(7)}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "'D1+nnnn' コマンドエラー"}, {"Text1", "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}}, "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
-        {{Fault::silence("T??")}, {"OpenCommBtn", "DownLoadBtn"}, {{"Status", "データ読出し完了..."}, {"Text7", "?"}}, ""},
+        {{Fault::replace("?", "ok\r")},
+         {"OpenCommBtn", "TBB"},
+         {{"Status", "YB 接続確認できませんでした"}, {"Text1", "ok\r"}},
+         "?"},
+        {{},
+         {"OpenCommBtn", "Command4", "Command5", "Command8"},
+         {{"Status", "Message Sent"}, {"Text5", "1800"}, {"Text6", "12.50"}, {"Text7", "5"}},
+         "T? BAh? T??"},
+        {{Fault::silence("BAh?")},
+         {"OpenCommBtn", "Command5"},
+         {{"Status", "バッテリ初期値の読出しに失敗しました。"}, {"Text6", "--.--"}},
+         "BAh?"},
+        {{},
+         {"OpenCommBtn", "Text6=20.00", "Command6"},
+         {{"Status", "バッテリ初期値の書込みに成功しました。"}, {"Text6", "20.00"}},
+         "BAh07D0"},
+        {{},
+         {"OpenCommBtn", "Text5=1900", "Command3"},
+         {{"Status", "タイヤ周長の書込みに成功しました。"}},
+         "T076C"},
+        {{},
+         {"OpenCommBtn", "DownLoadBtn"},
+         {{"Status", "データ読出し完了..."},
+          {"Text7", "5"},
+          {"Text2",
+           "0004 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).tempRecord(4))},
+          {"Text3",
+           "03 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).lapRecord(3))}},
+         ""},
+        {{Fault::replace("D1", "1\r").onRecord(7)},
+         {"OpenCommBtn", "DownLoadBtn"},
+         {{"Status", "'D1+nnnn' コマンドエラー"},
+          {"Text1",
+           "0006 : " + QString::fromStdString(ybsim::Logger(Holding(30, 5, 3)).mainRecord(6))}},
+         "T?? D1? D10000 D10001 D10002 D10003 D10004 D10005 D10006 D10007"},
+        {{Fault::silence("T??")},
+         {"OpenCommBtn", "DownLoadBtn"},
+         {{"Status", "データ読出し完了..."}, {"Text7", "?"}},
+         ""},
         {{}, {"OpenCommBtn", "TBB", "ClearB"}, {{"Status", ""}, {"Text1", ""}}, "?"},
     };
     for (const Row& row : rows) {
@@ -274,7 +327,7 @@ TEST_F(Window, DownloadLeavesTheWindowLiveWithTheLoggerControlsOff) {
     for (std::size_t i = 1; i < shown.size(); ++i) {
         EXPECT_TRUE(shown[i - 1].first <= shown[i].first && shown[i - 1].second <= shown[i].second);
     }
-    EXPECT_EQ(shown.back(), std::pair(38, 38));
+    EXPECT_EQ(shown.back(), std::pair(1000, 1000));
     EXPECT_FALSE(child("CancelB")->isVisible() || bar->isVisible());
     EXPECT_TRUE(
         QRegularExpression("^完了  読出し 38 個  \\d+\\.\\d 秒$").match(label->text()).hasMatch());
@@ -325,6 +378,116 @@ TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
     EXPECT_EQ(dialogs->messages,
               std::vector<QString>{QString(kProgramName) + " " + kProgramVersion + "\nQt " +
                                    qVersion() + "\nライセンス: GPL-3.0-or-later"});
+}
+
+// Every text the window shows: captions, titles, labels, boxes, tooltips, menus and their items,
+// by the object's name (menus by their place in the menu bar).
+std::map<QString, QString> WindowTexts(QMainWindow& window) {
+    std::map<QString, QString> texts;
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        QString text;
+        if (auto* b = qobject_cast<QAbstractButton*>(w)) text = b->text();
+        if (auto* l = qobject_cast<QLabel*>(w)) text = l->text();
+        if (auto* e = qobject_cast<QLineEdit*>(w)) text = e->text();
+        if (auto* e = qobject_cast<QPlainTextEdit*>(w)) text = e->toPlainText();
+        if (auto* g = qobject_cast<QGroupBox*>(w)) text = g->title();
+        if (auto* m = qobject_cast<QMenu*>(w)) text = m->title();
+        const QString name = w->objectName().isEmpty()
+                                 ? w->metaObject()->className() + QString::number(texts.size())
+                                 : w->objectName();
+        texts[name] = text + u'\x1f' + w->toolTip();
+    }
+    for (QAction* a : window.findChildren<QAction*>()) {
+        if (!a->objectName().isEmpty()) texts[a->objectName()] = a->text();
+    }
+    return texts;
+}
+
+bool HasJapanese(const QString& text) {
+    static const QRegularExpression kJapanese(QStringLiteral(
+        "[\\p{Hiragana}\\p{Katakana}\\p{Han}\\x{3000}-\\x{303F}\\x{FF01}-\\x{FF60}]"));
+    return text.contains(kJapanese);
+}
+
+// In English no control, menu item, status text or message box shows a Japanese character
+// (日本語, the language menu's name of Japanese, aside); back in Japanese every text is what it
+// was. The window switches through its 表示 → 言語 items.
+TEST_F(Window, EnglishShowsNoJapaneseAndJapaneseComesBackAsItWas) {
+    Start();
+    Activate();
+    QTemporaryDir dir;
+    const auto before = WindowTexts(*window);
+    EXPECT_EQ(before.at("Frame2"), "バッテリ初期値 [Ah]\x1f");
+    item("mnuEnglish")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(std::tuple(Shows("TBB"), child<QGroupBox>("Frame1")->title(), CurrentLanguage()),
+              std::tuple(QString("Check"), QString("Tyre circumference [mm]"), Language::English));
+    // Steps that show texts, messages and questions: (no data to save), the version, a download,
+    // a second one asked about, a save that fails, a port that cannot be opened, and quitting.
+    dialogs->answerYes = false;
+    dialogs->chosenFiles = {dir.filePath("missing/run.csv")};
+    for (const char* step : {"Command1", "mnuAbout", "OpenCommBtn", "DownLoadBtn", "DownLoadBtn",
+                             "TBB", "Command4", "Text7=3", "Command7", "Command1", "OpenCommBtn",
+                             "ComboCommPort=COM", "OpenCommBtn", "QuitB"}) {
+        if (QString(step).startsWith("mnu"))
+            item(step)->trigger();
+        else
+            Do(step);
+        for (const auto& [name, text] : WindowTexts(*window)) {
+            if (name == "mnuJapanese") continue;
+            EXPECT_FALSE(HasJapanese(text))
+                << step << " " << name.toStdString() << ": " << text.toStdString();
+        }
+    }
+    std::vector<QString> boxes = dialogs->messages;
+    boxes.insert(boxes.end(), dialogs->questions.begin(), dialogs->questions.end());
+    for (const SaveDialogSetup& setup : dialogs->setups)
+        boxes.insert(boxes.end(), {setup.title, setup.filter});
+    EXPECT_EQ(boxes.size(), 7u);
+    for (const QString& text : boxes) EXPECT_FALSE(HasJapanese(text)) << text.toStdString();
+
+    window.reset();
+    Start();
+    item("mnuJapanese")->trigger();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(WindowTexts(*window), before);
+}
+
+// The form's captions fit their fixed places in both languages, and while a download runs the
+// status bar's line holds the widest meter text of either (a full logger, a slow line, retries).
+// ctest runs this again at 125 % (QT_SCALE_FACTOR=1.25).
+TEST_F(Window, TextsFitTheirPlacesInBothLanguages) {
+    Start(true, {Fault::late("LD02", 300)});
+    window->show();
+    Open();
+    child<QPushButton>("DownLoadBtn")->click();
+    ASSERT_TRUE(
+        RunUntil([&] { return !sim->commands().empty() && sim->commands().back() == "LD02"; }));
+    const auto needs = [](QWidget* w) {
+        const QFontMetrics fm = w->fontMetrics();
+        if (auto* b = qobject_cast<QPushButton*>(w)) {
+            const int margins =
+                2 * (w->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, w) +
+                     w->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, w));
+            return fm.horizontalAdvance(QString(b->text()).remove('&')) + margins;
+        }
+        if (auto* g = qobject_cast<QGroupBox*>(w)) return fm.horizontalAdvance(g->title()) + 16;
+        return qobject_cast<QCheckBox*>(w) ? w->sizeHint().width() : 0;
+    };
+    const MeterReading widest{17650, 17650, 999.9, 999, 5999, 10};
+    for (const Language language : {Language::English, Language::Japanese}) {
+        UseLanguage(language);
+        QCoreApplication::processEvents();
+        QList<QWidget*> controls = window->centralWidget()->findChildren<QWidget*>();
+        controls.push_back(child("CancelB"));
+        for (QWidget* w : controls) {
+            EXPECT_LE(needs(w), w->width()) << w->objectName().toStdString();
+        }
+        auto* line = child<QLabel>("MeterLabel");
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(MeterText(widest)),
+                  line->contentsRect().width())
+            << MeterText(widest).toStdString();
+    }
 }
 
 // Esc during each stage of a download (while each count request, or a record of each stage, is

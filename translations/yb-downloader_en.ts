@@ -1,0 +1,1224 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_US">
+<context>
+    <name>ChartStack</name>
+    <message>
+        <source>温度 %1</source>
+        <translation>Temperature %1</translation>
+    </message>
+</context>
+<context>
+    <name>CommPort</name>
+    <message>
+        <source>invalid port number %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM%1: no such serial port</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 (in use by another program, or the user is not in the dialout group)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the port refuses the line settings</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>%1: the setting is tyre, battery or interval</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrong arguments for %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--retries takes 0 to 10</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--lang %1: the language is ja or en</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DataFile</name>
+    <message>
+        <source>データファイルを保存出来ませんでした</source>
+        <translation>The data file could not be saved</translation>
+    </message>
+    <message>
+        <source>the store holds more records than it has room for</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no Shift-JIS converter</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DataFileReader</name>
+    <message>
+        <source>no Shift-JIS decoder on this system</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>neither Shift-JIS nor UTF-8 text</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a YB data file: the first line is not &quot;%1&quot;</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no comma or tab after %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>nothing may follow the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected the lap section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected the temperature or lap section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file ends after line %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 fields where %2 has %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 heads</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>expected the column head %1 where %2 stands</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 is not a count after %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row number %1 where %2 was expected</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>more rows in %1 than the count of %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 ends after %2 of %3 rows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 under %2 is not a number</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown recording interval %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the main data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>unknown temperature interval %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>larger than %1 MiB: no data file of the logger is that large</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file (a device, a pipe or a socket)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a folder, not a data file</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Download</name>
+    <message>
+        <source>&apos;D1?&apos; コマンドエラー</source>
+        <translation>&apos;D1?&apos; command error</translation>
+    </message>
+    <message>
+        <source>データ１:%1個</source>
+        <translation>Main data: %1 records</translation>
+    </message>
+    <message>
+        <source>&apos;D1+nnnn&apos; コマンドエラー</source>
+        <translation>&apos;D1+nnnn&apos; command error</translation>
+    </message>
+    <message>
+        <source>&apos;D2?&apos; コマンドエラー</source>
+        <translation>&apos;D2?&apos; command error</translation>
+    </message>
+    <message>
+        <source>温度データ:%1個</source>
+        <translation>Temperature data: %1 records</translation>
+    </message>
+    <message>
+        <source>&apos;D2+nnnn&apos; コマンドエラー</source>
+        <translation>&apos;D2+nnnn&apos; command error</translation>
+    </message>
+    <message>
+        <source>&apos;L2?&apos; コマンドエラー</source>
+        <translation>&apos;L2?&apos; command error</translation>
+    </message>
+    <message>
+        <source>&apos;L?&apos; コマンドエラー</source>
+        <translation>&apos;L?&apos; command error</translation>
+    </message>
+    <message>
+        <source>周回データ:%1個</source>
+        <translation>Lap data: %1 records</translation>
+    </message>
+    <message>
+        <source>&apos;LD+nn&apos; コマンドエラー</source>
+        <translation>&apos;LD+nn&apos; command error</translation>
+    </message>
+    <message>
+        <source>&apos;TMP?&apos; コマンドエラー</source>
+        <translation>&apos;TMP?&apos; command error</translation>
+    </message>
+    <message>
+        <source>データ読出し完了...</source>
+        <translation>Download complete...</translation>
+    </message>
+    <message>
+        <source>データ読出しを中止しました</source>
+        <translation>Download cancelled</translation>
+    </message>
+    <message>
+        <source>ロガーのデータが変わっています。最初から読出してください。</source>
+        <translation>The logger&apos;s data has changed. Download again from the start.</translation>
+    </message>
+</context>
+<context>
+    <name>DownloadMeter</name>
+    <message numerus="yes">
+        <source>  再試行 %n 回</source>
+        <translation>
+            <numerusform>  %n retry</numerusform>
+            <numerusform>  %n retries</numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>残り %1:%2</source>
+        <translation>%1:%2 left</translation>
+    </message>
+    <message>
+        <source>%1 / %2 個  %3 個/秒</source>
+        <translation>%1 / %2 records  %3/s</translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancelled</translation>
+    </message>
+    <message>
+        <source>%1  読出し %2 個  %3 秒</source>
+        <translation>%1  %2 records read  %3 s</translation>
+    </message>
+</context>
+<context>
+    <name>LoggerCommands</name>
+    <message>
+        <source>データ１がありません: no data file written</source>
+        <translation>No main data: no data file written</translation>
+    </message>
+    <message>
+        <source>a folder: the data file needs a file name</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a regular file: no data file is written there</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file exists; --force replaces it</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the file is read-only: it is not replaced</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the folder does not exist or cannot be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>partial data file: the download ended early; the file holds what was fetched until then</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: -o names the complete file; --force replaces this one</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Output</name>
+    <message>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>stdout: the results could not be written: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>PartialRun</name>
+    <message>
+        <source>the main data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a partial data file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 follows the stopped section</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 has too many rows</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row %1 of %2 is half empty</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row %1 of %2 holds values after an empty row</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>row %1 of %2 holds a value no download has</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>every row holds values</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Progress</name>
+    <message>
+        <source>データ１</source>
+        <translation>Main data</translation>
+    </message>
+    <message>
+        <source>温度データ</source>
+        <translation>Temperature data</translation>
+    </message>
+    <message>
+        <source>周回データ</source>
+        <translation>Lap data</translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>表示範囲 </source>
+        <translation>Range shown </translation>
+    </message>
+    <message>
+        <source>比較 </source>
+        <translation>Compared with </translation>
+    </message>
+    <message>
+        <source> (薄い色)</source>
+        <translation> (light colours)</translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation>Partial data</translation>
+    </message>
+    <message>
+        <source>保存日時 </source>
+        <translation>Saved </translation>
+    </message>
+    <message>
+        <source>    保存先 </source>
+        <translation>    Saved to </translation>
+    </message>
+    <message>
+        <source>レポート作成 </source>
+        <translation>Report made </translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>周回  (ベスト %1周目 %2)</source>
+        <translation>Laps  (best: lap %1, %2)</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>周回データはありません</source>
+        <translation>No lap data</translation>
+    </message>
+    <message>
+        <source>タイム</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>距離
+km</source>
+        <translation>Distance
+km</translation>
+    </message>
+    <message>
+        <source>平均
+km/h</source>
+        <translation>Average
+km/h</translation>
+    </message>
+    <message>
+        <source>モーター
+Wh</source>
+        <translation>Motor
+Wh</translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation>Wh/km</translation>
+    </message>
+    <message>
+        <source>ソーラー
+Wh</source>
+        <translation>Solar
+Wh</translation>
+    </message>
+    <message>
+        <source>概要</source>
+        <translation>Summary</translation>
+    </message>
+    <message>
+        <source>表示範囲の概要  </source>
+        <translation>Summary of the range shown  </translation>
+    </message>
+    <message>
+        <source>cannot write: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the PDF could not be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the image could not be written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>drawing the charts needs a QApplication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the output must end with .pdf or .png</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot create the file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot replace the file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunCharts</name>
+    <message>
+        <source>電流 [A]</source>
+        <translation>Current [A]</translation>
+    </message>
+    <message>
+        <source>ソーラー電流</source>
+        <translation>Solar current</translation>
+    </message>
+    <message>
+        <source>バッテリー電流</source>
+        <translation>Battery current</translation>
+    </message>
+    <message>
+        <source>電力 [W]</source>
+        <translation>Power [W]</translation>
+    </message>
+    <message>
+        <source>ソーラー電力</source>
+        <translation>Solar power</translation>
+    </message>
+    <message>
+        <source>バッテリー電力</source>
+        <translation>Battery power</translation>
+    </message>
+    <message>
+        <source>メイン電圧 [V]</source>
+        <translation>Main voltage [V]</translation>
+    </message>
+    <message>
+        <source>メイン電圧</source>
+        <translation>Main voltage</translation>
+    </message>
+    <message>
+        <source>サブ電圧</source>
+        <translation>Sub voltage</translation>
+    </message>
+    <message>
+        <source>サブ電圧 [V]</source>
+        <translation>Sub voltage [V]</translation>
+    </message>
+    <message>
+        <source>速度 [km/h]</source>
+        <translation>Speed [km/h]</translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation>Speed</translation>
+    </message>
+    <message>
+        <source>電力量 [Wh]</source>
+        <translation>Energy [Wh]</translation>
+    </message>
+    <message>
+        <source>ソーラー積算</source>
+        <translation>Solar total</translation>
+    </message>
+    <message>
+        <source>バッテリー積算</source>
+        <translation>Battery total</translation>
+    </message>
+    <message>
+        <source>モーター積算</source>
+        <translation>Motor total</translation>
+    </message>
+    <message>
+        <source>バッテリー残量</source>
+        <translation>Battery remaining</translation>
+    </message>
+    <message>
+        <source>残量 [Ah]</source>
+        <translation>Remaining [Ah]</translation>
+    </message>
+    <message>
+        <source>温度 [℃]</source>
+        <translation>Temperature [℃]</translation>
+    </message>
+    <message>
+        <source>温度</source>
+        <translation>Temperature</translation>
+    </message>
+    <message>
+        <source>経過時間 [時:分]</source>
+        <translation>Elapsed time [h:min]</translation>
+    </message>
+    <message>
+        <source>記録番号 (記録間隔不明)</source>
+        <translation>Record number (interval unknown)</translation>
+    </message>
+    <message>
+        <source>記録 %1</source>
+        <translation>Record %1</translation>
+    </message>
+    <message>
+        <source>温度の経過時間 [時:分]</source>
+        <translation>Temperature elapsed time [h:min]</translation>
+    </message>
+</context>
+<context>
+    <name>RunOptions</name>
+    <message>
+        <source>%1: --%2 %3: minutes, a number of 0 or more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: --to must lie after --from</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunSummary</name>
+    <message>
+        <source>記録数</source>
+        <translation>Records</translation>
+    </message>
+    <message>
+        <source>記録間隔</source>
+        <translation>Recording interval</translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation>s</translation>
+    </message>
+    <message>
+        <source>記録時間</source>
+        <translation>Recording time</translation>
+    </message>
+    <message>
+        <source>走行距離</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>平均速度</source>
+        <translation>Average speed</translation>
+    </message>
+    <message>
+        <source>最高速度</source>
+        <translation>Top speed</translation>
+    </message>
+    <message>
+        <source>ソーラー発電量</source>
+        <translation>Solar energy</translation>
+    </message>
+    <message>
+        <source>バッテリー電力量</source>
+        <translation>Battery energy</translation>
+    </message>
+    <message>
+        <source>最低メイン電圧</source>
+        <translation>Lowest main voltage</translation>
+    </message>
+    <message>
+        <source>最高温度</source>
+        <translation>Highest temperature</translation>
+    </message>
+    <message>
+        <source>周回数</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation>Best lap</translation>
+    </message>
+    <message>
+        <source>ベストラップの周回</source>
+        <translation>Best lap number</translation>
+    </message>
+    <message>
+        <source>モーター電力量</source>
+        <translation>Motor energy</translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation>Partial data</translation>
+    </message>
+    <message>
+        <source>不明</source>
+        <translation>unknown</translation>
+    </message>
+    <message>
+        <source>はい (空の行あり)</source>
+        <translation>yes (empty rows)</translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation>no</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Lap</translation>
+    </message>
+    <message>
+        <source>タイム</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation>Start</translation>
+    </message>
+    <message>
+        <source>距離[km]</source>
+        <translation>Distance[km]</translation>
+    </message>
+    <message>
+        <source>平均[km/h]</source>
+        <translation>Average[km/h]</translation>
+    </message>
+    <message>
+        <source>モーター[Wh]</source>
+        <translation>Motor[Wh]</translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation>Wh/km</translation>
+    </message>
+    <message>
+        <source>ソーラー[Wh]</source>
+        <translation>Solar[Wh]</translation>
+    </message>
+</context>
+<context>
+    <name>SaveCommand</name>
+    <message>
+        <source>%1 に上書きしますか？</source>
+        <translation>Replace %1?</translation>
+    </message>
+    <message>
+        <source>データ１がありません</source>
+        <translation>There is no main data</translation>
+    </message>
+    <message>
+        <source>(CSVファイル) | *.csv</source>
+        <translation>(CSV file) | *.csv</translation>
+    </message>
+    <message>
+        <source>(テキストファイル) | *.txt</source>
+        <translation>(Text file) | *.txt</translation>
+    </message>
+    <message>
+        <source>データファイル</source>
+        <translation>Data file</translation>
+    </message>
+    <message>
+        <source>データファイルに保存しました : %1</source>
+        <translation>Saved the data file : %1</translation>
+    </message>
+</context>
+<context>
+    <name>Session</name>
+    <message>
+        <source>シリアルポートが使用できなくなりました: %1</source>
+        <translation>The serial port can no longer be used: %1</translation>
+    </message>
+    <message>
+        <source>COM 設定エラー</source>
+        <translation>COM setting error</translation>
+    </message>
+    <message>
+        <source>YB 接続確認できました</source>
+        <translation>YB connection confirmed</translation>
+    </message>
+    <message>
+        <source>YB 接続確認できませんでした</source>
+        <translation>YB connection not confirmed</translation>
+    </message>
+    <message>
+        <source>the port does not take what is written</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>port number out of range</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>タイヤ周長の読出しに失敗しました。</source>
+        <translation>Reading the tyre circumference failed.</translation>
+    </message>
+    <message>
+        <source>タイヤ周長は 256～65535[mm] の値にしてください</source>
+        <translation>The tyre circumference must be 256 to 65535 [mm]</translation>
+    </message>
+    <message>
+        <source>タイヤ周長の書込みに成功しました。</source>
+        <translation>The tyre circumference was written.</translation>
+    </message>
+    <message>
+        <source>タイヤ周長の書込みに失敗しました。</source>
+        <translation>Writing the tyre circumference failed.</translation>
+    </message>
+    <message>
+        <source>バッテリ初期値の読出しに失敗しました。</source>
+        <translation>Reading the initial battery capacity failed.</translation>
+    </message>
+    <message>
+        <source>バッテリAh初期値は 05.00～50.00[Ah] の値にしてください</source>
+        <translation>The initial battery capacity must be 05.00 to 50.00 [Ah]</translation>
+    </message>
+    <message>
+        <source>バッテリ初期値の書込みに成功しました。</source>
+        <translation>The initial battery capacity was written.</translation>
+    </message>
+    <message>
+        <source>バッテリ初期値の書込みに失敗しました。</source>
+        <translation>Writing the initial battery capacity failed.</translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔の読出しに失敗しました。</source>
+        <translation>Reading the recording interval failed.</translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください</source>
+        <translation>The recording interval must be 1, 2, 5 or 10 [s]</translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔の書込みに成功しました。</source>
+        <translation>The recording interval was written.</translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔の書込みに失敗しました。</source>
+        <translation>Writing the recording interval failed.</translation>
+    </message>
+</context>
+<context>
+    <name>Viewer</name>
+    <message>
+        <source>ダウンロードしたデータ</source>
+        <translation>Downloaded data</translation>
+    </message>
+</context>
+<context>
+    <name>ViewerCommands</name>
+    <message>
+        <source>%1: needs a QApplication</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>report: %1: the output must end with .pdf or .png</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>yb::Form1</name>
+    <message>
+        <source>接続確認</source>
+        <translation>Check</translation>
+    </message>
+    <message>
+        <source>データ読出</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>データ保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>CSV形式で保存</source>
+        <translation>Save as CSV</translation>
+    </message>
+    <message>
+        <source>温度センサ</source>
+        <translation>Temp. sensor</translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation>Quit</translation>
+    </message>
+    <message>
+        <source>タイヤ周長 [mm]</source>
+        <translation>Tyre circumference [mm]</translation>
+    </message>
+    <message>
+        <source>バッテリ初期値 [Ah]</source>
+        <translation>Initial battery capacity [Ah]</translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔 [秒]</source>
+        <translation>Recording interval [s]</translation>
+    </message>
+    <message>
+        <source>読出し</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>書込み</source>
+        <translation>Write</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>データファイルを開く…</source>
+        <translation>Open data file…</translation>
+    </message>
+    <message>
+        <source>通信(&amp;C)</source>
+        <translation>&amp;Communication</translation>
+    </message>
+    <message>
+        <source>続きから読出</source>
+        <translation>Resume download</translation>
+    </message>
+    <message>
+        <source>失敗した要求を再試行 (%1回)</source>
+        <translation>Retry failed requests (%1 times)</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>グラフ…</source>
+        <translation>Charts…</translation>
+    </message>
+    <message>
+        <source>言語</source>
+        <translation>Language</translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation>&amp;Help</translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>ポートを開けません: %1</source>
+        <translation>The port cannot be opened: %1</translation>
+    </message>
+    <message>
+        <source>データを保存していません。このまま読出しますか？</source>
+        <translation>The data has not been saved. Download anyway?</translation>
+    </message>
+    <message>
+        <source>データファイルを開く</source>
+        <translation>Open data file</translation>
+    </message>
+    <message>
+        <source>データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)</source>
+        <translation>Data files (*.csv *.txt *.tsv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>%1 %2
+Qt %3
+ライセンス: GPL-3.0-or-later</source>
+        <translation>%1 %2
+Qt %3
+Licence: GPL-3.0-or-later</translation>
+    </message>
+    <message>
+        <source>データを保存していません。このまま終了しますか？</source>
+        <translation>The data has not been saved. Quit anyway?</translation>
+    </message>
+</context>
+<context>
+    <name>yb::LapOverlay</name>
+    <message>
+        <source>周回の比較 — %1</source>
+        <translation>Lap comparison — %1</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Lap</translation>
+    </message>
+    <message>
+        <source>第%1周</source>
+        <translation>Lap %1</translation>
+    </message>
+    <message>
+        <source>速度 [km/h]</source>
+        <translation>Speed [km/h]</translation>
+    </message>
+    <message>
+        <source>モーター電力 [W]</source>
+        <translation>Motor power [W]</translation>
+    </message>
+    <message>
+        <source>周回開始からの時間 [秒]</source>
+        <translation>Time from the lap start [s]</translation>
+    </message>
+    <message>
+        <source>第%1周 (ベスト)</source>
+        <translation>Lap %1 (best)</translation>
+    </message>
+    <message>
+        <source>第%1周 %2 − ベスト 第%3周 %4 = %5</source>
+        <translation>Lap %1 %2 − best lap %3 %4 = %5</translation>
+    </message>
+</context>
+<context>
+    <name>yb::ViewerWindow</name>
+    <message>
+        <source>データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)</source>
+        <translation>Data files (*.csv *.txt *.tsv);;All files (*)</translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation>Best lap</translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation>Charts</translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation>&amp;File</translation>
+    </message>
+    <message>
+        <source>データファイルを開く(&amp;O)…</source>
+        <translation>&amp;Open data file…</translation>
+    </message>
+    <message>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation>&amp;Recent files</translation>
+    </message>
+    <message>
+        <source>比較するファイルを重ねる(&amp;M)…</source>
+        <translation>Co&amp;mpare with a file…</translation>
+    </message>
+    <message>
+        <source>比較をやめる</source>
+        <translation>Stop comparing</translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>レポートを書き出す (PDF)(&amp;R)…</source>
+        <translation>Export &amp;report (PDF)…</translation>
+    </message>
+    <message>
+        <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
+        <translation>Export charts as &amp;image (PNG)…</translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation>&amp;Close</translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation>&amp;View</translation>
+    </message>
+    <message>
+        <source>全体を表示(&amp;A)</source>
+        <translation>Show &amp;all</translation>
+    </message>
+    <message>
+        <source>選んだ周回をベストラップと重ねる(&amp;L)</source>
+        <translation>Overlay the chosen &amp;lap on the best lap</translation>
+    </message>
+    <message>
+        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小 · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
+        <translation>Drag to zoom · Shift+drag or ←→ to move · wheel to zoom in and out · right-click to zoom out · double-click or Home for all · click the legend to show or hide</translation>
+    </message>
+    <message>
+        <source>ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。</source>
+        <translation>Open a data file with File → Open data file… (Ctrl+O).</translation>
+    </message>
+    <message>
+        <source> — 部分データ</source>
+        <translation> — partial data</translation>
+    </message>
+    <message>
+        <source>部分データ: 空の行があります (読出しが途中で終わったファイル)。記録数と記録時間は値のある行だけのものです。</source>
+        <translation>Partial data: there are empty rows (a download that ended early). The records and the recording time count only the rows with values.</translation>
+    </message>
+    <message>
+        <source>保存日時  </source>
+        <translation>Saved  </translation>
+    </message>
+    <message>
+        <source>概要</source>
+        <translation>Summary</translation>
+    </message>
+    <message>
+        <source>全体</source>
+        <translation>Whole run</translation>
+    </message>
+    <message>
+        <source>表示範囲</source>
+        <translation>Range shown</translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation>Settings</translation>
+    </message>
+    <message>
+        <source> 分</source>
+        <translation> min</translation>
+    </message>
+    <message>
+        <source>データに周回の開始時刻はありません。最初の記録から何分後に第1周が始まったかを入れると、周回の位置が移ります。</source>
+        <translation>The data holds no lap start time. Enter how many minutes after the first record lap 1 started, and the laps move there.</translation>
+    </message>
+    <message>
+        <source>周回開始</source>
+        <translation>Lap start</translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation>not set</translation>
+    </message>
+    <message>
+        <source>ロガーに設定したバッテリー初期容量。バッテリー残量の計算に使います。</source>
+        <translation>The initial battery capacity set in the logger. It is used to work out the battery&apos;s remaining charge.</translation>
+    </message>
+    <message>
+        <source>バッテリー初期容量</source>
+        <translation>Initial battery capacity</translation>
+    </message>
+    <message>
+        <source>比較</source>
+        <translation>Compare</translation>
+    </message>
+    <message>
+        <source>比較するファイルを時間軸に沿って動かします。</source>
+        <translation>Moves the compared file along the time axis.</translation>
+    </message>
+    <message>
+        <source>時間差</source>
+        <translation>Time offset</translation>
+    </message>
+    <message>
+        <source>周回  (ベスト %1周目 %2)</source>
+        <translation>Laps  (best: lap %1, %2)</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Lap</translation>
+    </message>
+    <message>
+        <source>タイム</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>距離
+km</source>
+        <translation>Distance
+km</translation>
+    </message>
+    <message>
+        <source>平均
+km/h</source>
+        <translation>Average
+km/h</translation>
+    </message>
+    <message>
+        <source>モーター
+Wh</source>
+        <translation>Motor
+Wh</translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation>Wh/km</translation>
+    </message>
+    <message>
+        <source>ソーラー
+Wh</source>
+        <translation>Solar
+Wh</translation>
+    </message>
+    <message>
+        <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>
+        <translation>Click to zoom to the lap, double-click to overlay it on the best lap</translation>
+    </message>
+    <message>
+        <source>選んだ周回をベストラップと重ねる</source>
+        <translation>Overlay the chosen lap on the best lap</translation>
+    </message>
+    <message>
+        <source>表示範囲 </source>
+        <translation>Range shown </translation>
+    </message>
+    <message>
+        <source>データファイルを開く</source>
+        <translation>Open data file</translation>
+    </message>
+    <message>
+        <source>比較するファイルを開く</source>
+        <translation>Open the file to compare</translation>
+    </message>
+    <message>
+        <source>記録間隔が不明なファイルと分かっているファイルは重ねられません。</source>
+        <translation>A file whose recording interval is unknown cannot be compared with one whose interval is known.</translation>
+    </message>
+    <message>
+        <source> (薄い色)</source>
+        <translation> (light colours)</translation>
+    </message>
+    <message>
+        <source>(なし)</source>
+        <translation>(none)</translation>
+    </message>
+    <message>
+        <source>履歴を消去</source>
+        <translation>Clear history</translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>書き出しました: %1</source>
+        <translation>Exported: %1</translation>
+    </message>
+</context>
+</TS>

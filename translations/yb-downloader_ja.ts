@@ -1,0 +1,1213 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="ja_JP">
+<context>
+    <name>ChartStack</name>
+    <message>
+        <source>温度 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>CommPort</name>
+    <message>
+        <source>invalid port number %1</source>
+        <translation>ポート番号 %1 は使えません</translation>
+    </message>
+    <message>
+        <source>COM%1: no such serial port</source>
+        <translation>COM%1: そのシリアルポートはありません</translation>
+    </message>
+    <message>
+        <source>%1 (in use by another program, or the user is not in the dialout group)</source>
+        <translation>%1 (ほかのプログラムが使用中か、ユーザーが dialout グループに入っていません)</translation>
+    </message>
+    <message>
+        <source>%1: the port refuses the line settings</source>
+        <translation>%1: ポートが通信設定を受け付けません</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>%1: the setting is tyre, battery or interval</source>
+        <translation>%1: 設定は tyre、battery、interval のどれかです</translation>
+    </message>
+    <message>
+        <source>no command given</source>
+        <translation>コマンドがありません</translation>
+    </message>
+    <message>
+        <source>wrong arguments for %1</source>
+        <translation>%1 の引数が正しくありません</translation>
+    </message>
+    <message>
+        <source>--retries takes 0 to 10</source>
+        <translation>--retries は 0 から 10 です</translation>
+    </message>
+    <message>
+        <source>--lang %1: the language is ja or en</source>
+        <translation>--lang %1: 言語は ja か en です</translation>
+    </message>
+</context>
+<context>
+    <name>DataFile</name>
+    <message>
+        <source>データファイルを保存出来ませんでした</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the store holds more records than it has room for</source>
+        <translation>記録の数が保存できる数を超えています</translation>
+    </message>
+    <message>
+        <source>no Shift-JIS converter</source>
+        <translation>Shift-JIS に変換できません</translation>
+    </message>
+    <message>
+        <source>cannot create %1: %2</source>
+        <translation>%1 を作成できません: %2</translation>
+    </message>
+    <message>
+        <source>cannot write %1: %2</source>
+        <translation>%1 を書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>cannot replace %1: %2</source>
+        <translation>%1 を置き換えられません: %2</translation>
+    </message>
+</context>
+<context>
+    <name>DataFileReader</name>
+    <message>
+        <source>no Shift-JIS decoder on this system</source>
+        <translation>このシステムでは Shift-JIS を読めません</translation>
+    </message>
+    <message>
+        <source>neither Shift-JIS nor UTF-8 text</source>
+        <translation>Shift-JIS でも UTF-8 でもありません</translation>
+    </message>
+    <message>
+        <source>empty file</source>
+        <translation>空のファイルです</translation>
+    </message>
+    <message>
+        <source>not a YB data file: the first line is not &quot;%1&quot;</source>
+        <translation>YB のデータファイルではありません: 1 行目が &quot;%1&quot; ではありません</translation>
+    </message>
+    <message>
+        <source>no comma or tab after %1</source>
+        <translation>%1 の後にカンマもタブもありません</translation>
+    </message>
+    <message>
+        <source>nothing may follow the lap data</source>
+        <translation>周回データの後には何も書けません</translation>
+    </message>
+    <message>
+        <source>expected the lap section</source>
+        <translation>ここには周回データが来るはずです</translation>
+    </message>
+    <message>
+        <source>expected the temperature or lap section</source>
+        <translation>ここには温度データか周回データが来るはずです</translation>
+    </message>
+    <message>
+        <source>the file ends after line %1</source>
+        <translation>ファイルが %1 行目で終わっています</translation>
+    </message>
+    <message>
+        <source>%1 fields where %2 has %3</source>
+        <translation>%2 の項目は %3 個ですが、%1 個あります</translation>
+    </message>
+    <message>
+        <source>expected %1</source>
+        <translation>ここには %1 が来るはずです</translation>
+    </message>
+    <message>
+        <source>%1 line</source>
+        <translation>%1 の行</translation>
+    </message>
+    <message>
+        <source>%1 heads</source>
+        <translation>%1 の列見出し</translation>
+    </message>
+    <message>
+        <source>expected the column head %1 where %2 stands</source>
+        <translation>%2 の所に列見出し %1 が来るはずです</translation>
+    </message>
+    <message>
+        <source>%1 is not a count after %2</source>
+        <translation>%2 の後の %1 はデータ数ではありません</translation>
+    </message>
+    <message>
+        <source>row number %1 where %2 was expected</source>
+        <translation>行番号が %2 のはずの所に %1 があります</translation>
+    </message>
+    <message>
+        <source>more rows in %1 than the count of %2</source>
+        <translation>%1 の行がデータ数 %2 より多くあります</translation>
+    </message>
+    <message>
+        <source>%1 ends after %2 of %3 rows</source>
+        <translation>%1 が %3 行のうち %2 行で終わっています</translation>
+    </message>
+    <message>
+        <source>%1 under %2 is not a number</source>
+        <translation>%2 の %1 は数値ではありません</translation>
+    </message>
+    <message>
+        <source>unknown recording interval %1</source>
+        <translation>記録間隔 %1 が分かりません</translation>
+    </message>
+    <message>
+        <source>the main data</source>
+        <translation>データ１</translation>
+    </message>
+    <message>
+        <source>unknown temperature interval %1</source>
+        <translation>温度の記録間隔 %1 が分かりません</translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation>温度データ</translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation>周回データ</translation>
+    </message>
+    <message>
+        <source>larger than %1 MiB: no data file of the logger is that large</source>
+        <translation>%1 MiB を超えています: ロガーのデータファイルはこれほど大きくありません</translation>
+    </message>
+    <message>
+        <source>not a regular file (a device, a pipe or a socket)</source>
+        <translation>通常のファイルではありません (デバイス、パイプまたはソケット)</translation>
+    </message>
+    <message>
+        <source>a folder, not a data file</source>
+        <translation>データファイルではなくフォルダーです</translation>
+    </message>
+</context>
+<context>
+    <name>Download</name>
+    <message>
+        <source>&apos;D1?&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ１:%1個</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;D1+nnnn&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;D2?&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度データ:%1個</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;D2+nnnn&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;L2?&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;L?&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回データ:%1個</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;LD+nn&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&apos;TMP?&apos; コマンドエラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ読出し完了...</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ読出しを中止しました</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロガーのデータが変わっています。最初から読出してください。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>DownloadMeter</name>
+    <message numerus="yes">
+        <source>  再試行 %n 回</source>
+        <translation type="unfinished">
+            <numerusform></numerusform>
+        </translation>
+    </message>
+    <message>
+        <source>残り %1:%2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 / %2 個  %3 個/秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>完了</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1  読出し %2 個  %3 秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LoggerCommands</name>
+    <message>
+        <source>a folder: the data file needs a file name</source>
+        <translation>フォルダーです: データファイルにはファイル名が必要です</translation>
+    </message>
+    <message>
+        <source>not a regular file: no data file is written there</source>
+        <translation>通常のファイルではありません: そこにはデータファイルを書き込みません</translation>
+    </message>
+    <message>
+        <source>the file exists; --force replaces it</source>
+        <translation>ファイルが既にあります。置き換えるには --force を付けてください</translation>
+    </message>
+    <message>
+        <source>the file is read-only: it is not replaced</source>
+        <translation>ファイルは読み取り専用です: 置き換えません</translation>
+    </message>
+    <message>
+        <source>the folder does not exist or cannot be written</source>
+        <translation>フォルダーがないか、書き込めません</translation>
+    </message>
+    <message>
+        <source>データ１がありません: no data file written</source>
+        <translation>データ１がありません: データファイルは書き込んでいません</translation>
+    </message>
+    <message>
+        <source>partial data file: the download ended early; the file holds what was fetched until then</source>
+        <translation>部分データのファイルです: ダウンロードが途中で終わりました。ファイルにはそれまでに受け取ったデータがあります</translation>
+    </message>
+    <message>
+        <source>%1: -o names the complete file; --force replaces this one</source>
+        <translation>%1: 完成したファイルの名前を -o で指定してください。--force ではこのファイルを置き換えます</translation>
+    </message>
+</context>
+<context>
+    <name>Output</name>
+    <message>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
+        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
+    </message>
+    <message>
+        <source>stdout: the results could not be written: %1</source>
+        <translation>stdout: 結果を書き込めませんでした: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PartialRun</name>
+    <message>
+        <source>the main data</source>
+        <translation>データ１</translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation>温度データ</translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation>周回データ</translation>
+    </message>
+    <message>
+        <source>not a partial data file: %1</source>
+        <translation>部分データのファイルではありません: %1</translation>
+    </message>
+    <message>
+        <source>%1 follows the stopped section</source>
+        <translation>止まった所より後に %1 があります</translation>
+    </message>
+    <message>
+        <source>%1 has too many rows</source>
+        <translation>%1 の行が多すぎます</translation>
+    </message>
+    <message>
+        <source>row %1 of %2 is half empty</source>
+        <translation>%2 の %1 行目は一部の値だけが空です</translation>
+    </message>
+    <message>
+        <source>row %1 of %2 holds values after an empty row</source>
+        <translation>%2 の %1 行目: 空の行の後に値があります</translation>
+    </message>
+    <message>
+        <source>row %1 of %2 holds a value no download has</source>
+        <translation>%2 の %1 行目にダウンロードでは出ない値があります</translation>
+    </message>
+    <message>
+        <source>every row holds values</source>
+        <translation>すべての行に値があります</translation>
+    </message>
+</context>
+<context>
+    <name>Progress</name>
+    <message>
+        <source>データ１</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Report</name>
+    <message>
+        <source>cannot write: %1</source>
+        <translation>書き込めません: %1</translation>
+    </message>
+    <message>
+        <source>the PDF could not be written</source>
+        <translation>PDF を書き込めませんでした</translation>
+    </message>
+    <message>
+        <source>表示範囲 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (薄い色)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the image could not be written</source>
+        <translation>画像を書き込めませんでした</translation>
+    </message>
+    <message>
+        <source>保存日時 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>    保存先 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>レポート作成 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回  (ベスト %1周目 %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回データはありません</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離
+km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>平均
+km/h</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター
+Wh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー
+Wh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>概要</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示範囲の概要  </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>drawing the charts needs a QApplication</source>
+        <translation>グラフを描くには QApplication が必要です</translation>
+    </message>
+    <message>
+        <source>the output must end with .pdf or .png</source>
+        <translation>出力先の名前は .pdf か .png で終わる必要があります</translation>
+    </message>
+    <message>
+        <source>cannot create the file: %1</source>
+        <translation>ファイルを作成できません: %1</translation>
+    </message>
+    <message>
+        <source>cannot replace the file: %1</source>
+        <translation>ファイルを置き換えられません: %1</translation>
+    </message>
+</context>
+<context>
+    <name>RunCharts</name>
+    <message>
+        <source>電流 [A]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー電流</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー電流</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>電力 [W]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー電力</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー電力</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メイン電圧 [V]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メイン電圧</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>サブ電圧</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>サブ電圧 [V]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>速度 [km/h]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>電力量 [Wh]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー積算</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー積算</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター積算</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー残量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>残量 [Ah]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度 [℃]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>経過時間 [時:分]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録番号 (記録間隔不明)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度の経過時間 [時:分]</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunOptions</name>
+    <message>
+        <source>%1: --%2 %3: minutes, a number of 0 or more</source>
+        <translation>%1: --%2 %3: 分数は 0 以上の数です</translation>
+    </message>
+    <message>
+        <source>%1: --to must lie after --from</source>
+        <translation>%1: --to は --from より後にしてください</translation>
+    </message>
+    <message>
+        <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
+        <translation>%1: 記録間隔が分からないため、--from と --to の位置を決められません</translation>
+    </message>
+</context>
+<context>
+    <name>RunSummary</name>
+    <message>
+        <source>記録数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録間隔</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録時間</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>走行距離</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>平均速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最高速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー発電量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー電力量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最低メイン電圧</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最高温度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ベストラップの周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター電力量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不明</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>はい (空の行あり)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>いいえ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>開始</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離[km]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>平均[km/h]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター[Wh]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー[Wh]</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>SaveCommand</name>
+    <message>
+        <source>%1 に上書きしますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ１がありません</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(CSVファイル) | *.csv</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(テキストファイル) | *.txt</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイルに保存しました : %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Session</name>
+    <message>
+        <source>シリアルポートが使用できなくなりました: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>COM 設定エラー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>YB 接続確認できました</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>YB 接続確認できませんでした</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the port does not take what is written</source>
+        <translation>ポートが書き込みを受け付けません</translation>
+    </message>
+    <message>
+        <source>port number out of range</source>
+        <translation>ポート番号が範囲外です</translation>
+    </message>
+</context>
+<context>
+    <name>Settings</name>
+    <message>
+        <source>タイヤ周長の読出しに失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイヤ周長は 256～65535[mm] の値にしてください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイヤ周長の書込みに成功しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイヤ周長の書込みに失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリ初期値の読出しに失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリAh初期値は 05.00～50.00[Ah] の値にしてください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリ初期値の書込みに成功しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリ初期値の書込みに失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔の読出しに失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔の書込みに成功しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔の書込みに失敗しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Viewer</name>
+    <message>
+        <source>ダウンロードしたデータ</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>ViewerCommands</name>
+    <message>
+        <source>%1: needs a QApplication</source>
+        <translation>%1: QApplication が必要です</translation>
+    </message>
+    <message>
+        <source>report: %1: the output must end with .pdf or .png</source>
+        <translation>report: %1: 出力先の名前は .pdf か .png で終わる必要があります</translation>
+    </message>
+</context>
+<context>
+    <name>yb::Form1</name>
+    <message>
+        <source>接続確認</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ読出</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>CSV形式で保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度センサ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>終了</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイヤ周長 [mm]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリ初期値 [Ah]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データ記録時間間隔 [秒]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>読出し</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>書込み</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイルを開く…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>通信(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>続きから読出</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>失敗した要求を再試行 (%1回)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>グラフ…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>言語</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ヘルプ(&amp;H)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バージョン情報</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ポートを開けません: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データを保存していません。このまま読出しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイルを開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2
+Qt %3
+ライセンス: GPL-3.0-or-later</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データを保存していません。このまま終了しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>yb::LapOverlay</name>
+    <message>
+        <source>周回の比較 — %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1周</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>速度 [km/h]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター電力 [W]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回開始からの時間 [秒]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1周 (ベスト)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1周 %2 − ベスト 第%3周 %4 = %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>yb::ViewerWindow</name>
+    <message>
+        <source>データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>グラフ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイル(&amp;F)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイルを開く(&amp;O)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最近使ったファイル(&amp;R)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較するファイルを重ねる(&amp;M)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較をやめる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>レポートを書き出す (PDF)(&amp;R)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>閉じる(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示(&amp;V)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全体を表示(&amp;A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ周回をベストラップと重ねる(&amp;L)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小 · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> — 部分データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分データ: 空の行があります (読出しが途中で終わったファイル)。記録数と記録時間は値のある行だけのものです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存日時  </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>概要</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>全体</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示範囲</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データに周回の開始時刻はありません。最初の記録から何分後に第1周が始まったかを入れると、周回の位置が移ります。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回開始</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ロガーに設定したバッテリー初期容量。バッテリー残量の計算に使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー初期容量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較するファイルを時間軸に沿って動かします。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>時間差</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回  (ベスト %1周目 %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離
+km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>平均
+km/h</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター
+Wh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー
+Wh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ周回をベストラップと重ねる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示範囲 </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>データファイルを開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較するファイルを開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録間隔が不明なファイルと分かっているファイルは重ねられません。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> (薄い色)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(なし)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>履歴を消去</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>書き出しました: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+</TS>
