@@ -1,8 +1,8 @@
 """The faults scripts/plant-faults.py plants: each replaces one exact text in one file.
 
 Ids by where the fault sits: E exchange and port, V value rules, D download, R record decoders,
-S settings, C session, F data file, W window. Keep the texts exact: a fault whose text is no
-longer found is reported, not skipped.
+S settings, C session, F data file, W window, L command line, G the interface's language. Keep
+the texts exact: a fault whose text is no longer found is reported, not skipped.
 """
 
 PREAMBLE = """# Planted faults
@@ -127,9 +127,9 @@ FAULTS = [
           "interval = progress.interval.value.value_or(0); return !answer.empty();"),
     fault("D16", DL, "a cancel during a record is reported as the record's failure",
           "        if (answer.state == Answer::State::Cancelled) {\n"
-          "            return end(Ending::Cancelled, kDownloadCancelledText);",
+          "            return end(Ending::Cancelled, DownloadCancelledText());",
           "        if (answer.state == Answer::State::Cancelled && false) {\n"
-          "            return end(Ending::Cancelled, kDownloadCancelledText);"),
+          "            return end(Ending::Cancelled, DownloadCancelledText());"),
     fault("D17", DL, "a request is sent again once more than the retries allow",
           "if (reply.accepted || attempt >= options_.retries) co_return reply;",
           "if (reply.accepted || attempt > options_.retries) co_return reply;"),
@@ -137,14 +137,14 @@ FAULTS = [
           "        Reply settled;\n        settled.answer = co_await line_.settle();\n"
           "        if (settled.answer.interrupted()) co_return settled;\n", ""),
     fault("D19", DL, "a resume does not compare the interval",
-          "    if (*interval != store_.interval()) co_return end(Ending::Failed, kLoggerChangedText);\n",
-          ""),
+          "    if (*interval != store_.interval()) co_return changed();",
+          "    if (*interval != store_.interval() && false) co_return changed();"),
     fault("D20", DL, "a resume does not compare the counts",
           "        if (std::get<std::int16_t>(count) != store_.count(stage)) {",
           "        if (false) {"),
     fault("D21", DL, "a resume does not compare the last record stored",
-          "        if (!same) co_return end(Ending::Failed, kLoggerChangedText);",
-          "        if (!same && false) co_return end(Ending::Failed, kLoggerChangedText);"),
+          "        if (!same) co_return changed();",
+          "        if (!same && false) co_return changed();"),
     fault("D22", DL, "a resume asks again for the stopped stage from its first record",
           "        outcome = co_await fetchRecords(stage, store_.stored(stop.stage));",
           "        outcome = co_await fetchRecords(stage, 0);"),
@@ -152,8 +152,8 @@ FAULTS = [
           "        co_return co_await runStagesFrom(static_cast<Stage>(static_cast<int>(stop.stage) + 1));",
           "        co_return end(Ending::Done, kDownloadDoneText);"),
     fault("D24", "src/datafile/PartialRun.cpp", "a partial file with values after an empty row is taken",
-          "            if (stopped) {\n                return refuse(QStringLiteral(\"row %1 of %2 holds values after an empty row\")",
-          "            if (false) {\n                return refuse(QStringLiteral(\"row %1 of %2 holds values after an empty row\")"),
+          "            if (stopped) {\n                return refuse(QCoreApplication::translate(",
+          "            if (false) {\n                return refuse(QCoreApplication::translate("),
     # Record decoders.
     fault("R1", RC, "temperature sign taken as 16-bit: 80 to FF stored as 128 to 255",
           "byte >= 0x80 ? byte - 0x100 : byte", "byte"),
@@ -231,7 +231,7 @@ FAULTS = [
           "QString::number(store.tempCount()) + QStringLiteral(\"\\n\");"),
     fault("F4", "src/datafile/Format.h", "lap header \"Lap_Motort_Wh[Wh]\" written \"Lap_Motor_Wh[Wh]\"",
           "QStringLiteral(\"Lap_Motort_Wh[Wh]\")", "QStringLiteral(\"Lap_Motor_Wh[Wh]\")"),
-    fault("F5", "src/datafile/Format.cpp", "temperatures every 2 minutes from 5 s on instead of 10 s only",
+    fault("F5", "src/settings/Settings.h", "temperatures every 2 minutes from 5 s on instead of 10 s only",
           "return recordingSeconds == 10 ? 120 : 60;", "return recordingSeconds >= 5 ? 120 : 60;"),
     fault("F6", DF, "lap rows without their trailing delimiter",
           "        text += FormatFixed(lap.motorWh, 1);\n        text += d;\n",
@@ -264,8 +264,10 @@ FAULTS = [
     fault("W3", UI, "the status bar after a download does not name the lost port",
           "    if (!portLoss_.isEmpty()) summary += QStringLiteral(\"  \") + portLoss_;\n", ""),
     fault("W4", "src/download/DownloadMeter.cpp", "the status bar after a download does not say how it ended",
-          "    return QStringLiteral(\"%1  読出し %2 個  %3 秒\")\n               .arg(ending)",
-          "    return QStringLiteral(\"%1読出し %2 個  %3 秒\")\n               .arg(QString())"),
+          "    return QCoreApplication::translate(\"DownloadMeter\", \"%1  読出し %2 個  %3 秒\")\n"
+          "               .arg(ending)",
+          "    return QCoreApplication::translate(\"DownloadMeter\", \"%1  読出し %2 個  %3 秒\")\n"
+          "               .arg(QString())"),
     fault("W5", UI, "the resume item stays off after a download that failed",
           "    mnuResume->setEnabled(session_->canResume() && session_->portOpen() && !session_->busy());",
           "    mnuResume->setEnabled(false);"),
@@ -289,4 +291,15 @@ FAULTS = [
     fault("L7", "src/cli/LoggerCommands.cpp", "a lost port is not told on stderr",
           "                         [](const QString& text) { Err(text); });",
           "                         [](const QString&) {});"),
+    # The interface's language.
+    fault("G1", "src/language/Language.cpp", "the C locale of servers and CI starts in English",
+          'first == QLatin1String("C") ||', "false ||"),
+    fault("G2", "src/language/Language.cpp", "the program's own catalogue is not installed",
+          '    return install(QStringLiteral("yb-downloader_") + code, QStringLiteral(":/i18n"));',
+          "    return true;"),
+    fault("G3", "src/ui/Form1.cpp", "the language chosen in the menu is not remembered",
+          "            RememberLanguage(language);\n", ""),
+    fault("G4", "src/download/DownloadMeter.cpp", "the progress bar follows the line time even when it steps back",
+          "fraction_ = std::max(fraction_, std::min(line.done / whole, 1.0));",
+          "fraction_ = std::min(line.done / whole, 1.0);"),
 ]
