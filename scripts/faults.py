@@ -2,7 +2,10 @@
 
 Ids by where the fault sits: E exchange and port, V value rules, D download, R record decoders,
 S settings, C session, F data file, W window, L command line, G the interface's language. Keep
-the texts exact: a fault whose text is no longer found is reported, not skipped.
+the texts exact: a fault whose text is no longer found is reported, not skipped. A fault that no
+test can see is left out: a second close of a port already closed, or taking away one of two
+guards that refuse the same thing (the reader looks at a path before opening it and again at
+what it opened, and stops reading one byte past its limit).
 """
 
 PREAMBLE = """# Planted faults
@@ -171,7 +174,8 @@ FAULTS = [
     fault("S1", ST, "battery validation refuses 05.00 (`> 5.0`)", "ah >= 5.0", "ah > 5.0"),
     fault("S2", ST, "battery validation accepts 50.01", "ah <= 50.0", "ah <= 50.01"),
     fault("S3", ST, "a read with no answer shows 0 instead of the placeholder and failure text",
-          "    if (!answer.answered()) co_return ReadFailure(rule);\n", ""),
+          "    if (!answer.answered()) co_return ReadFailure(rule);",
+          "    if (!answer.answered() && false) co_return ReadFailure(rule);"),
     fault("S4", ST, "tyre parameter padded below 3 digits instead of 4 (T708)",
           "        .writeCommand = \"T\",\n        .padBelow = 4,",
           "        .writeCommand = \"T\",\n        .padBelow = 3,"),
@@ -187,7 +191,8 @@ FAULTS = [
           "    if (!line.portOpen()) co_return SettingRead{{Ending::Refused, kPortNotOpenText}, {}, {}, {}};\n",
           ""),
     fault("S9", ST, "a tyre circumference is accepted with any characters in it",
-          "        if (c < u'0' || c > u'9') return false;\n", ""),
+          "        if (c < u'0' || c > u'9') return false;",
+          "        if ((c < u'0' || c > u'9') && false) return false;"),
     fault("S10", ST, "a tyre circumference below 256 mm is accepted",
           "mm >= 256 && mm <= 65535", "mm >= 0 && mm <= 65535"),
     # The session.
@@ -200,9 +205,6 @@ FAULTS = [
     fault("C3", SE, "a port loss during the open is reported as well (twice)",
           "        lostWhileOpening_ = reason;  // the open reports it\n        return;",
           "        lostWhileOpening_ = reason;  // the open reports it"),
-    fault("C4", SE, "choosePort does not close the port when the switch fails",
-          "        } catch (const PortError& e) {\n            port_.close();",
-          "        } catch (const PortError& e) {"),
     fault("C5", SE, "a new operation does not lift an earlier cancel",
           "        session_.line_->allowAgain();\n", ""),
     fault("C6", SE, "the open sends no carriage return",
@@ -249,10 +251,6 @@ FAULTS = [
     fault("F10", DF, "main rows numbered from 0",
           "    for (int i = 0; i < store.mainCount(); ++i) {\n        text += QString::number(i + 1);",
           "    for (int i = 0; i < store.mainCount(); ++i) {\n        text += QString::number(i);"),
-    fault("F11", "src/datafile/DataFileReader.cpp", "the reader opens what is not a regular file",
-          "    if (info.exists() && !info.isFile()) return refused(notRegular);\n", ""),
-    fault("F12", "src/datafile/DataFileReader.cpp", "the reader has no size limit before reading",
-          "    if (info.size() > kMaxDataFileBytes) return refused(tooLarge);\n", ""),
     fault("F13", "src/viewer/Report.cpp", "a report cut short by a full disk is committed all the same",
           "    if (!file.shortWrite().isEmpty()) {", "    if (false) {"),
     # The window.
