@@ -97,9 +97,10 @@ def main():
     linker = ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else []
     run(["cmake", "-S", ".", "-B", "build", "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release", *linker],
         tree, check=True)
-    # Every GoogleTest binary is a target of the test's own name; the shell tests need the
-    # programs. Commands are only known once the binaries exist.
-    targets = [name for name, _, _ in test_commands(build) if name != "sim_link"]
+    # Every GoogleTest binary is a target of its file's name (a test may run one binary again
+    # with other settings); the shell tests need the programs.
+    targets = sorted({pathlib.Path(command[0]).name for name, command, _ in test_commands(build)
+                      if name != "sim_link"})
     targets += ["yb-downloader", "yb-logger-sim"]
     build_cmd = ["cmake", "--build", "build", "-j2", "--target", *targets]
     built = run(build_cmd, tree)
