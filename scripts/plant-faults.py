@@ -97,15 +97,16 @@ def main():
     linker = ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else []
     run(["cmake", "-S", ".", "-B", "build", "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release", *linker],
         tree, check=True)
-    # Every GoogleTest binary is a target of its file's name (a test may run one binary again
-    # with other settings); the shell tests need the programs.
+    # The whole tree once; then, for every fault, the test binaries (each a target of its file's
+    # name: a test may run one binary again with other settings, and commands are known only
+    # once the binaries exist) and the programs the shell tests need.
+    built = run(["cmake", "--build", "build", "-j2"], tree)
+    if built.returncode != 0:
+        sys.exit("the clean tree does not build:\n" + built.stdout[-3000:])
     targets = sorted({pathlib.Path(command[0]).name for name, command, _ in test_commands(build)
                       if name != "sim_link"})
     targets += ["yb-downloader", "yb-logger-sim"]
     build_cmd = ["cmake", "--build", "build", "-j2", "--target", *targets]
-    built = run(build_cmd, tree)
-    if built.returncode != 0:
-        sys.exit("the clean tree does not build:\n" + built.stdout[-3000:])
     tests = test_commands(build)
     scratch = tempfile.mkdtemp(prefix="yb-faults-run-")
     clean = caught_by(build, tests, scratch)
