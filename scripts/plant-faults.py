@@ -61,8 +61,12 @@ def run_test(name, command, env, scratch):
         return [f"hangs in {name}"]
     if done.returncode == 0:
         return []
-    if not gtest or not report.exists():
+    if not gtest:
         return [name]
+    if not report.exists():
+        # The binary crashed: the cases that failed before it did, and the crash.
+        failed = re.findall(r"^\[  FAILED  \] (\S+\.\S+) \(", done.stdout, re.MULTILINE)
+        return sorted(set(failed)) + [f"crash in {name}"]
     failed = []
     for suite in json.loads(report.read_text())["testsuites"]:
         for case in suite["testsuite"]:
