@@ -422,6 +422,7 @@ TEST_F(Window, EnglishShowsNoJapaneseAndJapaneseComesBackAsItWas) {
     QCoreApplication::processEvents();
     EXPECT_EQ(std::tuple(Shows("TBB"), child<QGroupBox>("Frame1")->title(), CurrentLanguage()),
               std::tuple(QString("Check"), QString("Tyre circumference [mm]"), Language::English));
+    EXPECT_EQ(RememberedLanguage(), Language::English);
     // Steps that show texts, messages and questions: (no data to save), the version, a download,
     // a second one asked about, a save that fails, a port that cannot be opened, and quitting.
     dialogs->answerYes = false;
