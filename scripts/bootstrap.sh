@@ -10,6 +10,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
+  lld                                   # links the test builds in a fraction of ld's time
   qt6-base-dev qt6-serialport-dev      # Qt 6 Widgets and SerialPort
   qt6-charts-dev                        # the data viewer's charts
   qt6-tools-dev qt6-l10n-tools          # Qt Linguist's CMake package, lupdate and lrelease

@@ -12,9 +12,9 @@ export QT_QPA_PLATFORM=offscreen
 
 run() {  # run <build dir> <cmake options...>
     local dir=$1; shift
-    cmake -S . -B "$dir" -G Ninja "$@" >/dev/null
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld "$@" >/dev/null
     cmake --build "$dir" -j "$jobs"
-    ctest --test-dir "$dir" --output-on-failure -j 1
+    ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
 echo "== build and test (build/)"
