@@ -3,9 +3,10 @@
 Ids by where the fault sits: E exchange and port, V value rules, D download, R record decoders,
 S settings, C session, F data file, W window, L command line, G the interface's language. Keep
 the texts exact: a fault whose text is no longer found is reported, not skipped. A fault that no
-test can see is left out: a second close of a port already closed, or taking away one of two
+test can see is left out: a second close of a port already closed; taking away one of two
 guards that refuse the same thing (the reader looks at a path before opening it and again at
-what it opened, and stops reading one byte past its limit).
+what it opened, and stops reading one byte past its limit); a lost port's text shown in Status
+for the moment before the operation's own failure text replaces it.
 """
 
 PREAMBLE = """# Planted faults
@@ -254,8 +255,6 @@ FAULTS = [
     fault("F13", "src/viewer/Report.cpp", "a report cut short by a full disk is committed all the same",
           "    if (!file.shortWrite().isEmpty()) {", "    if (false) {"),
     # The window.
-    fault("W1", UI, "a lost port's text replaces the running operation's failure text in Status",
-          "        if (!session_->busy()) Status->setText(text);", "        Status->setText(text);"),
     fault("W2", UI, "a download over unsaved data starts without asking",
           "    if (!session_->busy() && session_->portOpen() && session_->unsaved() &&",
           "    if (false && session_->unsaved() &&"),
