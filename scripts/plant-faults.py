@@ -78,7 +78,7 @@ def run_test(name, command, env, scratch):
 def caught_by(build, tests, scratch):
     with concurrent.futures.ThreadPoolExecutor(max_workers=2) as pool:
         results = pool.map(lambda t: run_test(*t, scratch), tests)
-    return sorted(name for names in results for name in names)
+    return sorted({name for names in results for name in names})
 
 
 def main():
