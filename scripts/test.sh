@@ -20,4 +20,4 @@ run() {  # run <build dir> <cmake options...>
 echo "== build and test (build/)"
 run build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 echo "== build and test under ASan + UBSan (build-asan/)"
-run build-asan -DCMAKE_BUILD_TYPE=Debug -DYB_SANITIZE=ON
+run build-asan -DCMAKE_BUILD_TYPE=Debug -DYB_SANITIZE=ON -DYB_BUILD_BENCHMARKS=OFF
