@@ -18,7 +18,7 @@
 #    (UNICODE, _UNICODE, WIN32, WIN64, _ENABLE_EXTENDED_ALIGNED_STORAGE) are given here too,
 #    and the project's own NOMINMAX (CMakeLists.txt, on Windows): with UNICODE the Windows
 #    API's A/W functions resolve to their W forms, as they will there.
-#  - The qmake spec's directory the Linux build adds (mkspecs/linux-g++, a Linux
+#  - The Qt platform directory the Linux build adds (mkspecs/linux-g++, a Linux
 #    qplatformdefs.h) is replaced by mkspecs/win32-g++.
 #  - The host's qtgui-config.h switches on xcb, xcb_glx_plugin and egl, which declare the X11,
 #    GLX and EGL native interfaces (QNativeInterface::QX11Application, QGLXContext,

@@ -72,14 +72,20 @@ sample_run() {
   [[ -f $work/YB_Data.csv ]] || "$build/yb-sample-run" "$work/YB_Data.csv"
 }
 
-# The data viewer on the simulated race, zoomed on the pit stop: the lap markers, the cursor's
-# values, the figures of the window shown beside the whole run's.
-shot_viewer() {
+# The viewer on the simulated race, filling the display; its process id in $viewer.
+open_viewer() {
   sample_run
   DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-downloader" view "$work/YB_Data.csv" \
     -geometry "${width}x${height}+0+0" &
-  local pid=$!
-  settle $pid
+  viewer=$!
+  settle $viewer
+}
+
+# The data viewer on the simulated race, zoomed on the pit stop: the lap markers, the cursor's
+# values, the figures of the window shown beside the whole run's.
+shot_viewer() {
+  open_viewer
+  local pid=$viewer
   # Drag across the speed chart around the middle of the race (the pit stop), then rest the
   # pointer there so the cursor shows every channel's value.
   pointer mousemove 520 565 mousedown 1
@@ -91,11 +97,8 @@ shot_viewer() {
 
 # A lap laid over the best lap: a double-click on a lap row of the viewer's lap table.
 shot_overlay() {
-  sample_run
-  DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-downloader" view "$work/YB_Data.csv" \
-    -geometry "${width}x${height}+0+0" &
-  local pid=$!
-  settle $pid
+  open_viewer
+  local pid=$viewer
   # Two rows below the best lap, which the table shows in its middle.
   pointer mousemove 1267 630 click --repeat 2 --delay 80 1
   sleep 1
