@@ -187,22 +187,38 @@ QString TargetRefusal(const QFileInfo& target, bool force) {
     return {};
 }
 
-// Runs a download (a resume when the session holds a stopped one) and writes its data file at
-// `path`, partial when it ended early; the exit code.
-int DownloadInto(Run& run, const QString& path, bool csv, bool resume) {
+// Whether two stores hold the same counts and the same number of records of each kind.
+bool SameRecordsHeld(const RecordStore& a, const RecordStore& b) {
+    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+        if (a.count(stage) != b.count(stage) || a.stored(stage) != b.stored(stage)) return false;
+    }
+    return true;
+}
+
+// Runs a download, or the resume of the file `resumed` read into the session, and writes its
+// data file at `path`, partial when it ended early; the exit code. A resumed file that already
+// held everything the logger holds is written only at another path.
+int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resumed = nullptr,
+                 const QString& resumedPath = {}) {
     if (const int code = run.Open()) return code;
 
     ProgressPrinter progress(StderrIsTerminal());
     QObject::connect(&run.session(), &Session::downloadProgress,
                      [&](const DownloadProgress& p) { progress.Show(p); });
     const DownloadOutcome outcome =
-        QCoro::waitFor(resume ? run.session().resume() : run.session().download());
+        QCoro::waitFor(resumed ? run.session().resume() : run.session().download());
     progress.Finish();
-    Err(outcome.text + RetriesText(outcome.retries));
+    Err(outcome.text + OutcomeNotes(outcome));
     // A logger that changed since: nothing was asked for, nothing is written.
     if (outcome.loggerChanged) return run.ExitOf(outcome);
 
     const RecordStore& store = run.session().store();
+    if (resumed && outcome.done() && SameRecordsHeld(resumed->store, store)) {
+        Err(QCoreApplication::translate("LoggerCommands",
+                                        "%1: complete: it holds everything the logger holds")
+                .arg(resumedPath));
+        if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;
+    }
     if (store.mainCount() == 0) {
         Err(QCoreApplication::translate("LoggerCommands",
                                         "データ１がありません: no data file written"));
@@ -258,7 +274,8 @@ int Resume(Run& run, const CommandOptions& options) {
                              options.force);
     if (!path) return kExitFile;
     run.session().adoptStopped(partial->store, partial->stop);
-    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), true);
+    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), &*partial,
+                        options.resume);
 }
 
 }  // namespace
@@ -271,7 +288,7 @@ int DownloadCommand(const CommandOptions& options) {
                                                       : options.output,
                              options.force);
     if (!path) return kExitFile;
-    return DownloadInto(run, *path, options.csv, false);
+    return DownloadInto(run, *path, options.csv);
 }
 
 int CheckCommand(const CommandOptions& options) {

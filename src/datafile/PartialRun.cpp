@@ -135,8 +135,13 @@ std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
             }
         }
     }
-    if (!stopped)
-        return refuse(QCoreApplication::translate("PartialRun", "every row holds values"));
+    if (!stopped) {
+        // Every row holds values: the download ended between stages, or not at all. It goes on
+        // after the last section the file has; a file with laps goes on with none.
+        const bool temperatures = rows[1] > 0, laps = rows[2] > 0;
+        partial.stop = DownloadStop{temperatures || laps ? Stage::Laps : Stage::Temperature, laps,
+                                    temperatures ? std::optional(true) : std::nullopt};
+    }
     return partial;
 }
 

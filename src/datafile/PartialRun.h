@@ -5,7 +5,11 @@
 // The program writes the rows a download did not fetch as empty rows (a lap row it did not fetch
 // holds the lap markers -1 and -1.0). So in a partial file the first section with an empty row is
 // where the download stopped: its rows before it hold values, every row from it on is empty, the
-// sections before it are complete and the sections after it are not there (not started).
+// sections before it are complete and the sections after it are not there (not started). A file
+// whose every row holds values stopped between stages, or is complete: it stops after its last
+// section (before the temperature probe when it has only main data, before the lap count when it
+// has temperatures, after the last lap when it has laps), and a resume finds out from the logger
+// what, if anything, is still missing.
 
 #include <QString>
 
@@ -22,9 +26,9 @@ struct PartialRun {
     DownloadStop stop;
 };
 
-// The stopped download a file shows; nullopt with *why set when it is not a partial data file
-// the program wrote (every row holds values, a row half filled, values after an empty row,
-// a section after the stopped one, a value no download can have).
+// The stopped download a file shows; nullopt with *why set when it is not a data file the
+// program wrote (a row half filled, values after an empty row, a section after the stopped one,
+// a value no download can have).
 std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why);
 
 }  // namespace yb

@@ -109,6 +109,43 @@ const DownloadStage& StageOf(Stage stage) {
 }
 
 const char* const kProbeFailure = QT_TRANSLATE_NOOP("Download", "'TMP?' コマンドエラー");
+const char* const kLateAnswerFailure = QT_TRANSLATE_NOOP(
+    "Download", "応答が遅れて届きました。ずれたおそれのあるデータは破棄しました");
+
+// The probe waits for a line this quiet before it asks, and listens this long after a silent
+// wait: a USB adapter holds back what it received for up to its latency timer (16 ms is common).
+constexpr std::chrono::milliseconds kProbeQuiet{20};
+constexpr std::chrono::milliseconds kProbeSettleLimit{200};
+
+// Whether `answer` decodes to what slot `slot` of a stage holds; nullopt when it is refused.
+std::optional<bool> SameAsStored(const RecordStore& store, Stage stage, int slot,
+                                 std::string_view answer) {
+    switch (stage) {
+        case Stage::Main:
+            if (const auto record = DecodeMainRecord(answer)) return *record == store.main(slot);
+            break;
+        case Stage::Temperature:
+            if (const auto t = DecodeTempRecord(answer)) return *t == store.temperature(slot);
+            break;
+        case Stage::Laps:
+            if (const auto lap = DecodeLapRecord(answer)) return *lap == store.lap(slot);
+            break;
+    }
+    return std::nullopt;
+}
+
+// Whether two slots of a stage hold the same record.
+bool SameSlots(const RecordStore& store, Stage stage, int a, int b) {
+    switch (stage) {
+        case Stage::Main:
+            return store.main(a) == store.main(b);
+        case Stage::Temperature:
+            return store.temperature(a) == store.temperature(b);
+        case Stage::Laps:
+            break;
+    }
+    return store.lap(a) == store.lap(b);
+}
 
 // A text of the stage table in the interface's language.
 QString Message(const char* text) {
@@ -126,15 +163,37 @@ public:
     QCoro::Task<DownloadOutcome> resume(DownloadStop stop);
 
 private:
-    // A request and its answer; `accepted` when the answer was taken.
+    // A request and its answer; `accepted` when the answer was taken. `misaligned`: an answer
+    // given up on came after all, so an answer taken since may have been that one.
     struct Reply {
         Answer answer;
         bool accepted = false;
+        bool misaligned = false;
+    };
+    // Where the download was when an answer was first given up on: from there on, an answer
+    // taken may be a late one, until the stage ends proven aligned.
+    struct Risk {
+        DownloadStop stop;
+        int stored = 0;   // records of that stage stored by then
+        int surplus = 0;  // line ends that had come when nothing was owed, by then
     };
     // Sends a request until `accept` takes its answer: at most 1 + retries times, the line
-    // settled before each repeat. A cancel or a lost port ends it at once.
+    // settled before each repeat. With retries, every answer still owed for an earlier request
+    // is waited for first (drainOwed). A cancel or a lost port ends it at once.
     template <typename Send, typename Accept>
     QCoro::Task<Reply> request(Send send, Accept accept);
+    // Waits for the answers the line still owes; notes where the download is when one is given
+    // up on.
+    QCoro::Task<Answer> drainOwed();
+    // An answer given up on has come since: an answer taken after it may have been that one.
+    bool misaligned() const { return risk_ && line_.surplus() > risk_->surplus; }
+    // Asks again for record `slot` of a stage: whether the logger's answer is the record stored
+    // there, or the outcome that ends the download.
+    QCoro::Task<std::variant<bool, DownloadOutcome>> askAgain(const DownloadStage& stage, int slot);
+    // After a stage in which an answer was given up on: asks again for its last records, back to
+    // where two stored neighbours differ, so that a row taken from a late answer (and every row
+    // after it) shows. Nothing, or the outcome that ends the download.
+    QCoro::Task<std::optional<DownloadOutcome>> confirmTail(const DownloadStage& stage);
     // A command exchange of the download; counted for the progress reports.
     QCoro::Task<Answer> ask(const char* command) {
         Answer answer = co_await line_.ask(command);
@@ -142,9 +201,9 @@ private:
         co_return answer;
     }
 
-    // The recording interval the logger reports; 0 when its answer is not well-formed. Reported
-    // as the interval read. nullopt when cancelled.
-    QCoro::Task<std::optional<std::int16_t>> readInterval();
+    // The recording interval the logger reports; 0 when its answer is not well-formed (with
+    // retries, the download ends instead). Reported as the interval read.
+    QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> readInterval();
     // The stage's count, accepted and within its limit, or the outcome that ends the download.
     QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> askCount(const DownloadStage& stage);
     // Counts a stage and stores its count.
@@ -189,12 +248,35 @@ private:
         }
         return failed(failure);
     }
+    // How the download ends when a request's answer was not taken. A misaligned line keeps only
+    // what was stored before the first answer given up on.
+    DownloadOutcome notTaken(const Reply& reply, const char* failure) {
+        if (!reply.misaligned) return interrupted(reply.answer, failure);
+        rollBack();
+        return failed(kLateAnswerFailure);
+    }
+    // Everything taken since the line first gave up on an answer goes: that stage's records from
+    // there on, and every later stage's count and records. The download stopped there.
+    void rollBack() {
+        // A resume's check keeps what the store holds: it refuses, and changes nothing.
+        if (checking_) return;
+        const Risk& from = *risk_;
+        for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+            if (stage < from.stop.stage) continue;
+            const bool first = stage == from.stop.stage;
+            store_.truncate(stage, first ? from.stored : 0);
+            if (!first || !from.stop.counted) store_.setCount(stage, 0);
+        }
+        stop_ = from.stop;
+    }
 
     LineExchange& line_;
     RecordStore& store_;
     ProgressSink report_;
     DownloadOptions options_;
     DownloadStop stop_;  // where the download is: where it stopped once it ends early
+    std::optional<Risk> risk_;
+    bool checking_ = false;  // a resume is checking the logger against the store
     int commandsDone_ = 0;
     int retries_ = 0;
     std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
@@ -204,8 +286,15 @@ template <typename Send, typename Accept>
 QCoro::Task<DownloadRun::Reply> DownloadRun::request(Send send, Accept accept) {
     for (int attempt = 0;; ++attempt) {
         Reply reply;
+        if (options_.retries > 0) {
+            // An answer still owed for an earlier request must not be taken for this one's.
+            reply.answer = co_await drainOwed();
+            if (reply.answer.interrupted()) co_return reply;
+            if ((reply.misaligned = misaligned())) co_return reply;
+        }
         reply.answer = co_await send();
         if (reply.answer.interrupted()) co_return reply;
+        if ((reply.misaligned = misaligned())) co_return reply;
         reply.accepted = reply.answer.answered() && accept(reply.answer.text);
         if (reply.accepted || attempt >= options_.retries) co_return reply;
         ++retries_;
@@ -216,7 +305,50 @@ QCoro::Task<DownloadRun::Reply> DownloadRun::request(Send send, Accept accept) {
     }
 }
 
-QCoro::Task<std::optional<std::int16_t>> DownloadRun::readInterval() {
+QCoro::Task<Answer> DownloadRun::drainOwed() {
+    if (line_.owed() == 0) co_return Answer{};
+    const int givenUp = line_.givenUp();
+    Answer drained = co_await line_.drain();
+    if (line_.givenUp() > givenUp && !risk_) {
+        risk_ = Risk{stop_, store_.stored(stop_.stage), line_.surplus()};
+    }
+    co_return drained;
+}
+
+QCoro::Task<std::variant<bool, DownloadOutcome>> DownloadRun::askAgain(const DownloadStage& stage,
+                                                                       int slot) {
+    const std::string command =
+        stage.recordPrefix +
+        HexText(static_cast<std::uint32_t>(slot + stage.numberBase), stage.numberWidth);
+    std::optional<bool> same;
+    const auto send = [&] { return line_.askRecord(command, stage.deadline); };
+    const auto accept = [&](const std::string& answer) {
+        return (same = SameAsStored(store_, stage.stage, slot, answer)).has_value();
+    };
+    const Reply reply = co_await request(send, accept);
+    if (!reply.accepted) co_return notTaken(reply, stage.recordFailure);
+    co_return *same;
+}
+
+QCoro::Task<std::optional<DownloadOutcome>> DownloadRun::confirmTail(const DownloadStage& stage) {
+    if (!risk_) co_return std::nullopt;
+    const int first = risk_->stop.stage == stage.stage ? risk_->stored : 0;
+    for (int slot = store_.stored(stage.stage) - 1; slot >= first; --slot) {
+        auto same = co_await askAgain(stage, slot);
+        if (auto* ended = std::get_if<DownloadOutcome>(&same)) co_return *ended;
+        if (!std::get<bool>(same)) {
+            rollBack();
+            co_return failed(kLateAnswerFailure);
+        }
+        // A row taken from a late answer shifts every row after it by one: where two
+        // neighbours differ and the later one is the logger's, no row from here on was shifted.
+        if (slot + 1 < store_.stored(stage.stage) && !SameSlots(store_, stage.stage, slot, slot + 1))
+            break;
+    }
+    co_return std::nullopt;
+}
+
+QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> DownloadRun::readInterval() {
     DownloadProgress progress;
     progress.event = DownloadProgress::Event::IntervalRead;
     std::optional<std::int16_t> interval;
@@ -232,9 +364,18 @@ QCoro::Task<std::optional<std::int16_t>> DownloadRun::readInterval() {
         return (interval = DecodeInterval(answer)).has_value();
     };
     const Reply reply = co_await request(send, accept);
-    if (reply.answer.state == Answer::State::Cancelled) co_return std::nullopt;
+    if (reply.answer.state == Answer::State::Cancelled) {
+        co_return end(Ending::Cancelled, DownloadCancelledText());
+    }
     report(progress);
-    // The read reports its own failures; a download goes on whatever it found.
+    // The read reports its own failures; without retries a download goes on whatever it found,
+    // as it always did. With them, an interval that the repeats did not bring is a failure: the
+    // line is known to be troubled, and every record's time hangs on it.
+    if (!reply.accepted && options_.retries > 0 && !reply.answer.interrupted()) {
+        if (!reply.misaligned) co_return end(Ending::Failed, progress.interval.text);
+        rollBack();
+        co_return failed(kLateAnswerFailure);
+    }
     co_return interval.value_or(0);
 }
 
@@ -249,8 +390,7 @@ QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> DownloadRun::askCount(
         return (count = DecodeCount(stage.stage, answer)).has_value();
     };
     const Reply reply = co_await request(send, accept);
-    if (reply.answer.interrupted()) co_return interrupted(reply.answer, stage.countLengthFailure);
-    if (!reply.accepted) co_return failed(stage.countLengthFailure);
+    if (!reply.accepted) co_return notTaken(reply, stage.countLengthFailure);
     // Not stored: the store keeps the count that goes with its records.
     if (*count > stage.limit) co_return failed(stage.countLimitFailure);
     co_return *count;
@@ -293,7 +433,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::fetchRecords(const DownloadStage& stag
         const Reply reply = co_await request(send, accept);
         if (!reply.accepted) {
             reportStored();
-            co_return interrupted(reply.answer, stage.recordFailure);
+            co_return notTaken(reply, stage.recordFailure);
         }
         progress.done = i + 1;
         progress.number = std::move(number);
@@ -302,37 +442,48 @@ QCoro::Task<DownloadOutcome> DownloadRun::fetchRecords(const DownloadStage& stag
         unreported = progress;
     }
     reportStored();
+    if (auto ended = co_await confirmTail(stage)) co_return *ended;
     co_return end(Ending::Done, {});
-}
-
-// Any answer to the probe is a verdict, "OK" at its start a yes, except one that the line
-// spoiled: a byte no answer holds would make a noisy "OK" a no, and the temperature section would
-// silently go missing.
-bool IsProbeVerdict(const std::string& answer) {
-    return std::all_of(answer.begin(), answer.end(), [](char c) {
-        return IsLineEnd(c) || (c >= 0x20 && c <= 0x7E);
-    });
 }
 
 QCoro::Task<std::optional<bool>> DownloadRun::probe(DownloadOutcome& ended) {
     stop_ = DownloadStop{Stage::Temperature, false, std::nullopt};
-    const Answer settled = co_await line_.settle();
+    // A stray character after the last record, held back by an adapter, must not open the
+    // probe's answer: that would make an "OK" a no, and the temperatures would go missing.
+    const Answer settled = co_await line_.settle(kProbeQuiet, kProbeSettleLimit);
     if (settled.interrupted()) {
         ended = interrupted(settled, kProbeFailure);
         co_return std::nullopt;
     }
-    // No answer at all is a verdict too: no option.
+    bool silent = false;  // no answer, and none came late either: no option
+    bool late = false;    // no answer in time, then characters: no verdict
     const auto send = [&]() -> QCoro::Task<Answer> {
+        silent = late = false;
         Answer answer = co_await ask("TMP?");
-        if (answer.state == Answer::State::TimedOut) answer.state = Answer::State::Answered;
-        co_return answer;
+        if (answer.state != Answer::State::TimedOut) co_return answer;
+        Answer after = co_await line_.listen(kProbeQuiet);
+        if (after.interrupted()) co_return after;
+        if (after.answered()) {
+            late = true;
+            co_return after;
+        }
+        silent = true;
+        line_.forgiveLast();  // silence is this command's answer
+        co_return Answer{Answer::State::Answered, {}};
     };
-    const Reply reply = co_await request(send, IsProbeVerdict);
-    if (reply.answer.interrupted() || !reply.accepted) {
-        ended = interrupted(reply.answer, kProbeFailure);
+    ProbeVerdict verdict = ProbeVerdict::Refused;
+    const auto accept = [&](const std::string& answer) {
+        verdict = silent ? ProbeVerdict::NotFitted
+                  : late ? ProbeVerdict::Refused
+                         : DecodeProbe(answer);
+        return verdict != ProbeVerdict::Refused;
+    };
+    const Reply reply = co_await request(send, accept);
+    if (!reply.accepted) {
+        ended = notTaken(reply, kProbeFailure);
         co_return std::nullopt;
     }
-    stop_.temperatureFitted = BeginsWithOK(reply.answer.text);
+    stop_.temperatureFitted = verdict == ProbeVerdict::Fitted;
     co_return stop_.temperatureFitted;
 }
 
@@ -356,18 +507,19 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
     if (!line_.portOpen()) co_return end(Ending::Refused, kPortNotOpenText);
     // One run per store: nothing of an earlier download may stand beside this one's records.
     store_.clear();
+    line_.openAccount();
     // The store keeps the interval only from a well-formed answer: a garbled one would put a
     // wrong time base under every record.
-    const std::optional<std::int16_t> interval = co_await readInterval();
-    if (!interval) co_return end(Ending::Cancelled, DownloadCancelledText());
-    store_.setInterval(*interval);
+    auto interval = co_await readInterval();
+    if (auto* ended = std::get_if<DownloadOutcome>(&interval)) co_return *ended;
+    store_.setInterval(std::get<std::int16_t>(interval));
     co_return co_await runStagesFrom(Stage::Main);
 }
 
 QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& stop) {
-    const std::optional<std::int16_t> interval = co_await readInterval();
-    if (!interval) co_return end(Ending::Cancelled, DownloadCancelledText());
-    if (*interval != store_.interval()) co_return changed();
+    auto interval = co_await readInterval();
+    if (auto* ended = std::get_if<DownloadOutcome>(&interval)) co_return *ended;
+    if (std::get<std::int16_t>(interval) != store_.interval()) co_return changed();
 
     // The counts of the stages that finished, and of the stopped one when it was counted.
     for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
@@ -395,47 +547,42 @@ QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& sto
         }
     }
 
-    // The last record stored before the stop, asked for again: the same values or another run.
-    for (int s = static_cast<int>(stop.stage); s >= 0; --s) {
-        const Stage stage = static_cast<Stage>(s);
-        const int slot = store_.stored(stage) - 1;
-        if (slot < 0) continue;
-        const DownloadStage& table = StageOf(stage);
-        RecordStore asked;
-        const std::string command =
-            table.recordPrefix +
-            HexText(static_cast<std::uint32_t>(slot + table.numberBase), table.numberWidth);
+    // The records kept, asked for again: a spread sample of each stage's, the first and the
+    // last among them.
+    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+        if (stage > stop.stage) break;
         stop_ = DownloadStop{stage, true, stop_.temperatureFitted};
-        const auto send = [&] { return line_.askRecord(command, table.deadline); };
-        const auto accept = [&](const std::string& answer) {
-            return table.store(asked, slot, answer);
-        };
-        const Reply reply = co_await request(send, accept);
-        if (!reply.accepted) co_return interrupted(reply.answer, table.recordFailure);
-        const bool same = stage == Stage::Main          ? asked.main(slot) == store_.main(slot)
-                          : stage == Stage::Temperature ? asked.temperature(slot) ==
-                                                              store_.temperature(slot)
-                                                        : asked.lap(slot) == store_.lap(slot);
-        if (!same) co_return changed();
-        break;
+        for (const int slot : ResumeSample(store_.stored(stage))) {
+            auto same = co_await askAgain(StageOf(stage), slot);
+            if (auto* ended = std::get_if<DownloadOutcome>(&same)) co_return *ended;
+            if (!std::get<bool>(same)) co_return changed();
+        }
     }
     co_return end(Ending::Done, {});
 }
 
 QCoro::Task<DownloadOutcome> DownloadRun::resume(DownloadStop stop) {
     if (!line_.portOpen()) co_return end(Ending::Refused, kPortNotOpenText);
+    line_.openAccount();
     // Nothing counted yet: nothing to keep, a download from the start.
     if (stop.stage == Stage::Main && !stop.counted) co_return co_await run();
 
     // Everything is checked before anything is stored: a changed logger changes nothing.
     stop_.temperatureFitted = stop.temperatureFitted;
+    checking_ = true;
     DownloadOutcome outcome = co_await checkUnchanged(stop);
+    checking_ = false;
+    // An answer given up on during the check puts at risk only what comes next.
+    if (risk_) risk_ = Risk{stop, store_.stored(stop.stage), risk_->surplus};
     if (!outcome.done()) {
         // Ended by the check: the resume still stops where the download stopped.
         outcome.stop = stop;
         co_return outcome;
     }
+    // The probe the check asked knows the option when the stop does not.
+    const std::optional<bool> fitted = stop_.temperatureFitted;
     stop_ = stop;
+    if (!stop_.temperatureFitted) stop_.temperatureFitted = fitted;
     if (stop.counted) {
         const DownloadStage& stage = StageOf(stop.stage);
         DownloadProgress progress;
@@ -464,6 +611,17 @@ QCoro::Task<DownloadOutcome> ResumeDownload(LineExchange& line, RecordStore& sto
                                             DownloadOptions options) {
     DownloadRun run(line, store, std::move(report), options);
     co_return co_await run.resume(stop);
+}
+
+std::vector<int> ResumeSample(int stored) {
+    std::vector<int> picked;
+    const int n = std::min(stored, kResumeSample);
+    for (int i = 0; i < n; ++i) {
+        picked.push_back(n == stored ? i
+                                    : static_cast<int>(static_cast<long long>(i) * (stored - 1) /
+                                                       (kResumeSample - 1)));
+    }
+    return picked;
 }
 
 std::size_t RecordLineChars(Stage stage) {

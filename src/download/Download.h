@@ -20,6 +20,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <qcoro/qcorotask.h>
 
@@ -94,16 +95,21 @@ QCoro::Task<DownloadOutcome> Download(LineExchange& line, RecordStore& store, Pr
                                       DownloadOptions options = {});
 
 // Continues the download that stopped at `stop` and left `store`. It asks the interval again, the
-// count of every stage that had finished and of the stage where it stopped, and the last record
-// stored before the stop; when any differs from the store (or a finished stage now has records
-// where it had none), it ends Failed with LoggerChangedText(), loggerChanged set and the store
-// as it was. Otherwise
-// it asks only for the missing records of the stopped stage, runs the stages after it in full,
-// and ends as a download ends. A stop before the main count was known is a download from the
-// start.
+// count of every stage that had finished and of the stage where it stopped, and a sample of the
+// records stored in each (ResumeSample); when any differs from the store (or a finished stage now
+// has records where it had none), it ends Failed with LoggerChangedText(), loggerChanged set and
+// the store as it was. Otherwise it asks only for the missing records of the stopped stage, runs
+// the stages after it in full, and ends as a download ends. A stop before the main count was
+// known is a download from the start.
 QCoro::Task<DownloadOutcome> ResumeDownload(LineExchange& line, RecordStore& store,
                                             DownloadStop stop, ProgressSink report,
                                             DownloadOptions options = {});
+
+// The records of a stage a resume asks for again, of the `stored` it keeps: all of them when
+// there are at most kResumeSample, else kResumeSample spread evenly, the first and the last among
+// them.
+inline constexpr int kResumeSample = 16;
+std::vector<int> ResumeSample(int stored);
 
 // What the message line shows once a stage's count is known: "データ１:16100個".
 QString StageCountText(Stage stage, int count);

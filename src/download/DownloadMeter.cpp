@@ -102,6 +102,14 @@ QString RetriesText(int retries) {
                : QString();
 }
 
+QString OutcomeNotes(const DownloadOutcome& outcome) {
+    QString notes = RetriesText(outcome.retries);
+    if (outcome.stop.temperatureFitted == false) {
+        notes += QCoreApplication::translate("DownloadMeter", "  温度オプションなし");
+    }
+    return notes;
+}
+
 QString TimeLeftText(double seconds) {
     const long whole = std::lround(std::ceil(std::max(seconds, 0.0)));
     return QCoreApplication::translate("DownloadMeter", "残り %1:%2")
@@ -129,7 +137,7 @@ QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading
                .arg(ending)
                .arg(reading.done)
                .arg(reading.seconds, 0, 'f', 1) +
-           RetriesText(outcome.retries);
+           OutcomeNotes(outcome);
 }
 
 }  // namespace yb

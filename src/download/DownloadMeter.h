@@ -78,10 +78,13 @@ private:
 QString MeterText(const MeterReading& reading);
 // "  再試行 n 回" for retries above 0, else nothing.
 QString RetriesText(int retries);
+// What follows a download's ending wherever it is shown: RetriesText, and "  温度オプションなし"
+// when the probe found no temperature option, so a skipped section is never silent.
+QString OutcomeNotes(const DownloadOutcome& outcome);
 // "残り m:ss", seconds rounded up.
 QString TimeLeftText(double seconds);
 // The line that stays once the download has ended, with how it ended (完了, 中止 or the failure
-// text): "完了  読出し 17650 個  105.3 秒", and the retries as MeterText gives them.
+// text): "完了  読出し 17650 個  105.3 秒", and OutcomeNotes.
 QString MeterSummary(const DownloadOutcome& outcome, const MeterReading& reading);
 
 }  // namespace yb

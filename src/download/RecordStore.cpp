@@ -85,4 +85,22 @@ void RecordStore::storeLap(int slot, const LapRecord& lap) {
     stored(Stage::Laps, slot);
 }
 
+void RecordStore::truncate(Stage stage, int keep) {
+    const int from = std::max(keep, 0);
+    if (from >= stored(stage)) return;
+    switch (stage) {
+        case Stage::Main:
+            std::fill(main_->begin() + from, main_->end(), kEmptyMainRecord);
+            break;
+        case Stage::Temperature:
+            std::fill(temperatures_->begin() + from, temperatures_->end(), kTempEmpty);
+            break;
+        case Stage::Laps:
+            std::fill(laps_->begin() + from, laps_->end(), LapRecord{kLapTimeEmpty, kLapWhEmpty});
+            break;
+    }
+    stored_[Index(stage)] = from;
+    ++revision_;
+}
+
 }  // namespace yb

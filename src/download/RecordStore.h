@@ -72,6 +72,9 @@ public:
     void storeMain(int slot, const MainRecord& record);
     void storeTemperature(int slot, std::int16_t degrees);
     void storeLap(int slot, const LapRecord& lap);
+    // Keeps the first `keep` records of a kind: the slots from `keep` on hold their markers
+    // again. The count stays.
+    void truncate(Stage stage, int keep);
 
 private:
     template <typename T, int N>

@@ -1,5 +1,7 @@
 #include "download/Records.h"
 
+#include <algorithm>
+
 #include "serial/ValueRules.h"
 
 namespace yb {
@@ -47,6 +49,18 @@ std::optional<LapRecord> DecodeLapRecord(std::string_view answer) {
 std::optional<std::int16_t> DecodeInterval(std::string_view answer) {
     if (!IsHexAnswer(answer, 2)) return std::nullopt;
     return Field16(answer, 1, 2);
+}
+
+ProbeVerdict DecodeProbe(std::string_view answer) {
+    if (answer.empty() || !IsLineEnd(answer.back())) return ProbeVerdict::Refused;
+    const std::string_view body = answer.substr(0, answer.size() - 1);
+    const bool clean = std::all_of(body.begin(), body.end(), [](char c) {
+        return c >= 0x20 && c <= 0x7E;  // printable, so no second line end either
+    });
+    if (!clean) return ProbeVerdict::Refused;
+    if (body == "OK") return ProbeVerdict::Fitted;
+    if (body.find_first_of("OK") != std::string_view::npos) return ProbeVerdict::Refused;
+    return ProbeVerdict::NotFitted;
 }
 
 }  // namespace yb

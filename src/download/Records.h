@@ -42,6 +42,14 @@ std::optional<MainRecord> DecodeMainRecord(std::string_view answer);  // 16 digi
 // 2 digits: an 8-bit two's-complement temperature in degrees C.
 std::optional<std::int16_t> DecodeTempRecord(std::string_view answer);
 std::optional<LapRecord> DecodeLapRecord(std::string_view answer);  // 8 digits
+// The verdict of an answer to the temperature probe. Fitted: exactly "OK" and the line end.
+// NotFitted: another clean answer ("NG", "?"): printable characters without an O or a K, then
+// the line end. Refused: anything the line may have spoiled: a byte that is not printable, no
+// line end or more than one, or an O or a K that is not exactly "OK" (noise in front of it, a
+// partial one).
+enum class ProbeVerdict { Fitted, NotFitted, Refused };
+ProbeVerdict DecodeProbe(std::string_view answer);
+
 // The recording interval in seconds from the answer to the interval query: 2 digits.
 std::optional<std::int16_t> DecodeInterval(std::string_view answer);
 

@@ -42,17 +42,39 @@ std::optional<Answer::State> LineExchange::interruption() const {
 
 std::optional<Answer::State> LineExchange::send(std::string_view command) {
     if (auto ended = interruption()) return ended;
+    // Stale characters are no answer, but their line ends are still paid.
+    take();
     line_.discardInput();
     std::string text(command);
     text += '\r';
     if (!line_.output(text)) return Answer::State::PortLost;
+    owed_.push_back(clock_->now());
     return std::nullopt;
 }
 
 std::string LineExchange::take() {
     std::string more = line_.input();
-    if (!more.empty()) lastArrival_ = clock_->now();
+    if (more.empty()) return more;
+    lastArrival_ = clock_->now();
+    for (const char c : more) {
+        if (!IsLineEnd(c)) continue;
+        if (owed_.empty()) {
+            ++surplus_;
+        } else {
+            owed_.pop_front();
+        }
+    }
     return more;
+}
+
+void LineExchange::openAccount() {
+    owed_.clear();
+    givenUp_ = 0;
+    surplus_ = 0;
+}
+
+void LineExchange::forgiveLast() {
+    if (!owed_.empty()) owed_.pop_back();
 }
 
 Wakeup::Awaiter LineExchange::waitUntil(TimePoint until) {
@@ -109,9 +131,10 @@ QCoro::Task<Answer> LineExchange::askRecord(std::string command,
     co_return answer;
 }
 
-QCoro::Task<Answer> LineExchange::settle() {
+QCoro::Task<Answer> LineExchange::settle(std::chrono::microseconds quiet,
+                                          std::chrono::milliseconds limit) {
     BusyScope scope(busy_);
-    const auto giveUp = clock_->now() + kSettleLimit;
+    const auto giveUp = clock_->now() + limit;
     Answer settled;
     for (;;) {
         if (auto ended = interruption()) {
@@ -120,12 +143,54 @@ QCoro::Task<Answer> LineExchange::settle() {
         }
         settled.text += take();
         const auto now = clock_->now();
-        const auto quiet = lastArrival_ + kQuietLine;
-        if (now >= quiet || now >= giveUp) break;
-        co_await waitUntil(std::min(quiet, giveUp));
+        const auto quietFrom = lastArrival_ + quiet;
+        if (now >= quietFrom || now >= giveUp) break;
+        co_await waitUntil(std::min(quietFrom, giveUp));
     }
     clock_->stopWake();
     co_return settled;
+}
+
+QCoro::Task<Answer> LineExchange::listen(std::chrono::milliseconds wait) {
+    BusyScope scope(busy_);
+    const auto end = clock_->now() + wait;
+    Answer heard;
+    for (;;) {
+        if (auto ended = interruption()) {
+            heard.state = *ended;
+            break;
+        }
+        heard.text += take();
+        if (clock_->now() >= end) {
+            heard.state = heard.text.empty() ? Answer::State::TimedOut : Answer::State::Answered;
+            break;
+        }
+        co_await waitUntil(end);
+    }
+    clock_->stopWake();
+    co_return heard;
+}
+
+QCoro::Task<Answer> LineExchange::drain() {
+    BusyScope scope(busy_);
+    Answer drained;
+    for (;;) {
+        if (auto ended = interruption()) {
+            drained.state = *ended;
+            break;
+        }
+        drained.text += take();
+        if (owed_.empty()) break;
+        const auto now = clock_->now();
+        while (!owed_.empty() && now >= owed_.front() + kLateAnswerLimit) {
+            owed_.pop_front();
+            ++givenUp_;
+        }
+        if (owed_.empty()) break;
+        co_await waitUntil(owed_.front() + kLateAnswerLimit);
+    }
+    clock_->stopWake();
+    co_return drained;
 }
 
 }  // namespace yb

@@ -11,6 +11,14 @@
 // throws away what came, so a stray character after a stage's last record cannot open the next
 // stage's answer.
 //
+// The exchange keeps account of the answers the line owes: every request written is owed one
+// answer, and every line end that arrives, whenever and wherever it is taken, pays the oldest. A
+// request whose answer did not come in its time may still be answered later; drain() waits for
+// such answers (and throws them away) before the next request goes out, so a late answer is never
+// taken for another request's. An answer that has not come by the late-answer limit is given up
+// on; a line end that arrives when nothing is owed any more (surplus()) then says that one may
+// have come inside another request's answer after all.
+//
 // An exchange returns its answer with how it ended: answered, timed out, cancelled or the port
 // lost. These are the expected endings and are values, not exceptions. Asking for a second
 // exchange while one waits is a programming error (ExchangeBusy).
@@ -22,6 +30,7 @@
 
 #include <chrono>
 #include <coroutine>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -97,6 +106,9 @@ public:
     static constexpr std::chrono::microseconds kQuietLine{521};
     // settle() gives up waiting for a quiet line after this long.
     static constexpr std::chrono::milliseconds kSettleLimit{20};
+    // How long after its request an answer may still come before drain() gives it up: four
+    // main-record deadlines, twenty command waits.
+    static constexpr std::chrono::milliseconds kLateAnswerLimit{2000};
 
     // `clock` times the waits; the steady clock when none is given.
     explicit LineExchange(Line& line, std::unique_ptr<LineClock> clock = nullptr,
@@ -114,9 +126,32 @@ public:
     QCoro::Task<Answer> askRecord(std::string command, std::chrono::milliseconds deadline,
                                   std::function<void()> whileWaiting = {});
 
-    // Waits until nothing has arrived for two character times (at most kSettleLimit), taking and
-    // throwing away what came. Answered (with that text), Cancelled or PortLost.
-    QCoro::Task<Answer> settle();
+    // Waits until nothing has arrived for `quiet` (at most `limit`), taking and throwing away what
+    // came. Answered (with that text), Cancelled or PortLost.
+    QCoro::Task<Answer> settle(std::chrono::microseconds quiet = kQuietLine,
+                               std::chrono::milliseconds limit = kSettleLimit);
+
+    // Waits `wait` without sending anything and returns what arrived: Answered, or TimedOut when
+    // nothing did.
+    QCoro::Task<Answer> listen(std::chrono::milliseconds wait);
+
+    // Waits until the line has paid every answer it owes, or until each one still owed is
+    // kLateAnswerLimit past its request, taking and throwing away what comes. Those still owed
+    // then are given up (givenUp()). Answered (with what came), Cancelled or PortLost.
+    QCoro::Task<Answer> drain();
+
+    // Answers owed: requests written whose answer's line end has not arrived.
+    int owed() const { return static_cast<int>(owed_.size()); }
+    // Answers drain() gave up on since the account was opened; they may still come.
+    int givenUp() const { return givenUp_; }
+    // Line ends that arrived when no answer was owed, since the account was opened: noise, or an
+    // answer that was given up on.
+    int surplus() const { return surplus_; }
+    // Opens a fresh account: nothing owed, given up or surplus.
+    void openAccount();
+    // The last request may rightly go unanswered (silence is an answer to it): nothing is owed
+    // for it.
+    void forgiveLast();
 
     bool portOpen() const { return line_.portOpen(); }
     bool busy() const { return busy_; }
@@ -137,7 +172,7 @@ private:
     std::optional<Answer::State> send(std::string_view command);
     // Why the exchange cannot go on, if it cannot.
     std::optional<Answer::State> interruption() const;
-    // Takes what arrived and notes when.
+    // Takes what arrived, notes when, and pays the owed answers its line ends complete.
     std::string take();
     // Suspends until characters arrive, `until` passes, the port fails or the exchange is
     // cancelled.
@@ -147,6 +182,9 @@ private:
     std::unique_ptr<LineClock> clock_;
     Wakeup wakeup_;
     TimePoint lastArrival_ = TimePoint::min();
+    std::deque<TimePoint> owed_;  // when each owed request was written, oldest first
+    int givenUp_ = 0;
+    int surplus_ = 0;
     bool busy_ = false;
     bool cancelled_ = false;
 };

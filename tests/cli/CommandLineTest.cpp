@@ -1,4 +1,5 @@
 // The built program run as a script runs it: without a display, against the simulated logger.
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QFile>
@@ -158,9 +159,11 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
     }
 }
 
-// A partial file, CSV or TSV, continued where its download stopped: the file a whole download
-// writes, for one repeated request (the check of the last temperature stored) and what was
-// missing. A file that is not partial, or no place for the result, is refused before the port.
+// A partial file, CSV or TSV, continued where its download stopped (in a stage, or between two:
+// at the probe, the temperature count or the lap count): the file a whole download writes, for
+// the check (the counts, a sample of the records kept) and what was missing. A complete file is
+// said to be complete and is not written again. A file no download wrote, or no place for the
+// result, is refused before the port.
 TEST_F(CommandLine, ResumeCompletesAPartialFile) {
     language = {"YB_LANG=en"};  // the messages asserted are the English ones
     const auto logger = Holding(120, 12, 6);
@@ -176,10 +179,27 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
         const Result r = Program({"download", "--port", "PORT", "--resume", partial, "-o", full});
         EXPECT_EQ(r.exit, 0) << r.err.toStdString();
         EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, !tsv, full));
-        EXPECT_EQ(Sent(*sim).substr(0, 25), "T?? D1? D2? D20004 D20005");
-        EXPECT_EQ(sim->commands().size(), 3u + 1 + 7 + 1 + 6);
+        // The counts; 16 of the 120 main records, all 5 temperatures kept; the rest.
+        EXPECT_EQ(Sent(*sim).substr(0, 25), "T?? D1? D2? D10000 D10007");
+        EXPECT_EQ(sim->commands().size(), 3u + 16 + 5 + 7 + 1 + 6);
+    }
+    for (const auto& stopAt : {Fault::replace("TMP?", "XOK\r"), Fault::replace("D2?", "0X0C\r"),
+                               Fault::replace("L?", "0Z\r")}) {
+        SCOPED_TRACE(stopAt.command);
+        Start(logger, {stopAt});
+        const QString partial = dir.filePath("between.csv"), full = dir.filePath("full.csv");
+        ASSERT_EQ(Program({"download", "--port", "PORT", "-o", partial, "--force"}).exit, 1);
+        const Result r = Program({"download", "--port", "PORT", "--resume", partial, "-o", full,
+                                  "--force"});
+        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+        EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, true, full));
     }
     const QString full = dir.filePath("full.csv");
+    const QDateTime written = QFileInfo(full).lastModified();
+    const Result again = Program({"download", "--port", "PORT", "--resume", full, "--force"});
+    EXPECT_EQ(again.exit, 0) << again.err.toStdString();
+    EXPECT_TRUE(again.err.contains("complete: it holds everything the logger holds"));
+    EXPECT_EQ(QFileInfo(full).lastModified(), written);
     // A complete file with one main row emptied: no download leaves values after an empty row.
     QFile complete(full), gap(dir.filePath("gap.csv"));
     ASSERT_TRUE(complete.open(QIODevice::ReadOnly));
@@ -189,7 +209,6 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
     ASSERT_TRUE(gap.open(QIODevice::WriteOnly) && gap.write(bytes) == bytes.size());
     gap.close();
     const std::pair<QStringList, QString> refused[] = {
-        {{"download", "--resume", full, "-o", dir.filePath("again.csv")}, "every row holds values"},
         {{"download", "--resume", gap.fileName(), "--force"}, "holds values after an empty row"},
         {{"download", "--resume", dir.filePath("partial.csv")}, "--force replaces this one"},
         {{"download", "--retries", "11"}, "--retries takes 0 to 10"}};

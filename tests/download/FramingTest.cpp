@@ -7,6 +7,7 @@
 #include <array>
 
 #include "download/Download.h"
+#include "download/DownloadMeter.h"
 #include "support/FakeLine.h"
 #include "support/Stores.h"
 
@@ -44,10 +45,21 @@ std::string RecordCommand(Stage stage, long index) {
 class Framing : public ::testing::Test {
 protected:
     void Logger(const ybsim::Options& options) { peer = std::make_unique<LoggerPeer>(options); }
-    DownloadOutcome Run() {
+    // The first request of `command` gets `reply`, the later ones the logger's answer.
+    void Once(const std::string& command, Reply reply) {
+        auto asked = std::make_shared<int>(0);
+        const LoggerPeer::Fault before = peer->faults.count(command) ? peer->faults[command] : nullptr;
+        peer->faults[command] = [asked, reply, before](const std::string& answer) {
+            if ((*asked)++ == 0) return reply;
+            return before ? before(answer) : Reply{{0ns, answer}};
+        };
+    }
+    // A download with `retries`; `inTurn`: the logger answers one request at a time.
+    DownloadOutcome Run(int retries = 0, bool inTurn = false) {
         auto clock = std::make_unique<FakeTime>();
         FakeTime& time = *clock;
         FakeLine line(time, [this](const std::string& command) { return (*peer)(command); });
+        line.inTurn = inTurn;
         LineExchange exchange(line, std::move(clock));
         commandsAtCount.clear();
         const DownloadOutcome outcome =
@@ -55,7 +67,7 @@ protected:
                 if (p.event == DownloadProgress::Event::CountKnown) {
                     commandsAtCount.push_back(p.commandsDone);
                 }
-            }));
+            }, DownloadOptions{retries}));
         commands = line.commands;
         return outcome;
     }
@@ -178,24 +190,50 @@ TEST_F(Framing, IntervalOnlyFromAWellFormedAnswer) {
     }
 }
 
-// Only an answer beginning with "OK" says the logger has the temperature option.
+// The probe's verdict comes only from a clean answer: "OK" says there is a temperature option;
+// silence, "NG" or "ok" that there is none, and the status line says so. Anything the line may
+// have spoiled (noise in front of "OK", a partial one, an answer after the wait) is no verdict:
+// without retries the download fails, with them it asks again and gets the whole run. A stray
+// character after the last main record, held back by an adapter, never opens the answer.
 TEST_F(Framing, TemperatureProbe) {
-    for (const auto& [answer, fitted] : {std::pair("OK\r", true), std::pair("OKAY", true),
-                                         std::pair("ok\r", false), std::pair("O", false),
-                                         std::pair("", false), std::pair("NG\r", false)}) {
-        SCOPED_TRACE(answer);
-        Logger(Holding(2, 2, 2));
-        peer->faults["TMP?"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
-        EXPECT_EQ(Run().text, kDone);
-        EXPECT_EQ(OwnRecords(), (std::array{2L, fitted ? 2L : 0L, 2L}));
-        // T?? and D1?; TMP? and D2?; L?: what the status bar's time left counts on.
-        EXPECT_EQ(commandsAtCount, (fitted ? std::vector{2, 4, 5} : std::vector{2, 4}));
+    const std::tuple<const char*, Reply, std::optional<bool>> cases[] = {
+        {"OK", {{0ns, "OK\r"}}, true},
+        {"NG", {{0ns, "NG\r"}}, false},
+        {"ok", {{0ns, "ok\r"}}, false},
+        {"silence", {}, false},
+        {"late", {{110ms, "OK\r"}}, std::nullopt},
+        {"XOK", {{0ns, "XOK\r"}}, std::nullopt},
+        {" OK", {{0ns, " OK\r"}}, std::nullopt},
+        {"O K", {{0ns, "O K\r"}}, std::nullopt},
+        {"OKAY", {{0ns, "OKAY"}}, std::nullopt},
+        {"O", {{0ns, "O"}}, std::nullopt},
+        {"framing error", {{0ns, "O\xFFK\r"}}, std::nullopt},
+    };
+    for (const auto& [name, reply, fitted] : cases) {
+        for (const int retries : {0, 3}) {
+            SCOPED_TRACE(std::string(name) + " retries " + std::to_string(retries));
+            Logger(Holding(2, 2, 2));
+            Once("TMP?", reply);
+            const DownloadOutcome outcome = Run(retries);
+            if (!fitted && !retries) {
+                EXPECT_EQ(outcome.text, QStringLiteral("'TMP?' コマンドエラー"));
+                EXPECT_EQ(OwnRecords(), (std::array{2L, 0L, 0L}));
+                continue;
+            }
+            EXPECT_EQ(outcome.text, kDone);
+            const bool has = fitted.value_or(true);
+            EXPECT_EQ(OwnRecords(), (std::array{2L, has ? 2L : 0L, 2L}));
+            EXPECT_EQ(OutcomeNotes(outcome).contains(QStringLiteral("温度オプションなし")), !has);
+        }
     }
-    // A probe answer the line spoiled is no verdict: the download fails rather than leave the
-    // temperatures out.
-    Logger(Holding(2, 2, 2));
-    peer->faults["TMP?"] = [](const std::string&) { return Reply{{0ns, "O\xFFK\r"}}; };
-    EXPECT_EQ(Run().text, QStringLiteral("'TMP?' コマンドエラー"));
+    // A stray character after the last main record, held back for an adapter's latency timer.
+    for (const auto held : {3ms, 16ms}) {
+        Logger(Holding(2, 2, 2));
+        peer->faults[RecordCommand(Stage::Main, 1)] = [held = held](const std::string& answer) {
+            return Reply{{0ns, answer}, {held, "X", true}};
+        };
+        ExpectComplete(Run());
+    }
 }
 
 // A download that fails after a complete one: the store holds this run's records and empty rows,
@@ -212,6 +250,89 @@ TEST_F(Framing, AFailedDownloadKeepsNothingOfTheRunBefore) {
     EXPECT_EQ(OwnRecords(), (std::array{5L, 0L, 0L}));
     EXPECT_EQ(std::tuple(data.mainCount(), data.tempCount(), data.lapCount()), std::tuple(8, 0, 0));
     EXPECT_EQ(data.interval(), 2);
+}
+
+// An answer that comes after its request was given up on, to every kind of request, by just over
+// one wait, one and a half and three; from a logger that answers each request in its own time
+// and from one that answers in turn (a late answer holds back every answer after it). With
+// retries the download is the logger's exact run; without, it fails where it always did, every
+// stored row the logger's own.
+TEST_F(Framing, LateAnswersNeverShiftARow) {
+    const std::tuple<std::string, std::chrono::milliseconds, QString> requests[] = {
+        {"T??", LineExchange::kCommandWait, {}},
+        {"D1?", LineExchange::kCommandWait, QStringLiteral("'D1?' コマンドエラー")},
+        {"D2?", LineExchange::kCommandWait, QStringLiteral("'D2?' コマンドエラー")},
+        {"L?", LineExchange::kCommandWait, QStringLiteral("'L2?' コマンドエラー")},
+        {RecordCommand(Stage::Main, 2), kMainRecordDeadline, kRecordFailure.at(Stage::Main)},
+        {RecordCommand(Stage::Temperature, 1), kTempRecordDeadline,
+         kRecordFailure.at(Stage::Temperature)},
+        {RecordCommand(Stage::Laps, 3), kLapRecordDeadline, kRecordFailure.at(Stage::Laps)}};
+    for (const auto& [command, wait, failure] : requests) {
+        for (const double late : {1.01, 1.5, 3.0}) {
+            for (const bool inTurn : {false, true}) {
+                for (const int retries : {3, 0}) {
+                    SCOPED_TRACE(command + " late " + std::to_string(late) + (inTurn ? " in turn" : "") +
+                                 " retries " + std::to_string(retries));
+                    Logger(Holding(6, 4, 4));
+                    const auto delay = std::chrono::duration_cast<std::chrono::nanoseconds>(wait * late);
+                    const std::string answer = peer->logger.answer(command);
+                    Once(command, Reply{{delay, answer}});
+                    const DownloadOutcome outcome = Run(retries, inTurn);
+                    if (retries) {
+                        ExpectComplete(outcome);
+                        continue;
+                    }
+                    OwnRecords();  // whatever is stored is the logger's own
+                    if (command == "T??") {
+                        EXPECT_EQ(data.interval(), 0);
+                    } else {
+                        EXPECT_EQ(outcome.text, failure);
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Several late answers in one stage, to records equal to their neighbours (where a row taken from
+// the wrong answer would hold a right-looking value and shift the rows after it), and an answer
+// later than the line waits for any: the logger's exact run, or a failure that keeps only rows
+// proven the logger's own.
+TEST_F(Framing, LateAnswersAmongIdenticalRecordsAndBeyondTheLimit) {
+    const auto main = [](long i) { return RecordCommand(Stage::Main, i); };
+    for (const bool inTurn : {false, true}) {
+        SCOPED_TRACE(inTurn);
+        Logger(Holding(12, 4, 4));
+        const std::string same = peer->logger.answer(main(3));
+        for (long i = 4; i <= 6; ++i) peer->faults[main(i)] = [same](auto&) { return Reply{{0ns, same}}; };
+        Once(main(4), Reply{{600ms, same}});
+        Once(main(6), Reply{{1500ms, same}});
+        Once(main(9), Reply{{550ms, peer->logger.answer(main(9))}});
+        const DownloadOutcome outcome = Run(3, inTurn);
+        EXPECT_EQ(outcome.text, kDone);
+        RecordStore own = data;  // rows 4 to 6 checked against what the logger answered
+        for (long i = 4; i <= 6; ++i) {
+            EXPECT_EQ(data.main(int(i)), *DecodeMainRecord(same));
+            own.storeMain(int(i), *DecodeMainRecord(peer->logger.answer(main(i))));
+        }
+        EXPECT_EQ(test::OwnRecords(own, logger()), (std::array{12L, 4L, 4L}));
+    }
+    for (const bool inTurn : {false, true}) {
+        for (const auto late : {2500ms, 4000ms}) {
+            SCOPED_TRACE(std::to_string(late.count()) + (inTurn ? " in turn" : ""));
+            Logger(Holding(400, 4, 4));
+            Once(main(2), Reply{{late, peer->logger.answer(main(2))}});
+            const DownloadOutcome outcome = Run(3, inTurn);
+            const auto kept = OwnRecords();
+            if (outcome.text != kDone) {
+                EXPECT_EQ(outcome.text, QStringLiteral("応答が遅れて届きました。ずれたおそれのあるデータは破棄しました"));
+                EXPECT_EQ(data.stored(Stage::Main), kept[0]);
+                EXPECT_EQ(outcome.stop.stage, Stage::Main);
+            } else {
+                EXPECT_EQ(kept, (std::array{400L, 4L, 4L}));
+            }
+        }
+    }
 }
 
 }  // namespace

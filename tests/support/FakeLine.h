@@ -116,6 +116,7 @@ public:
             const std::string command = std::exchange(pending_, {});
             commands.push_back(command);
             auto start = time_.now() + kCharTime * static_cast<long>(command.size() + 1);
+            if (inTurn) start = std::max(start, busyUntil_);
             for (const Piece& piece : peer_(command)) {
                 start += piece.after;
                 if (piece.burst) {
@@ -128,6 +129,7 @@ public:
                     time_.at(start, [this, answered] { arrive(std::string(1, answered)); });
                 }
             }
+            busyUntil_ = start;
         }
         return true;
     }
@@ -140,6 +142,10 @@ public:
 
     std::string written;
     std::vector<std::string> commands;
+    // The peer answers in turn, as a logger does: an answer starts no earlier than the end of the
+    // one before, so a late answer holds back every answer after it. Otherwise each answer
+    // keeps its own time, and a late one may come in the middle of any later one.
+    bool inTurn = false;
 
 private:
     void arrive(const std::string& text) {
@@ -153,6 +159,7 @@ private:
     bool open_ = true;
     std::string buffer_;
     std::string pending_;
+    FakeTime::TimePoint busyUntil_{};
 };
 
 // A simulated logger's memory behind a fake line. A fault turns the logger's answer to one

@@ -618,8 +618,10 @@ TEST_F(Window, ResumeAfterAFailureAndRetriesRemembered) {
     QTest::keyClick(window.get(), Qt::Key_F5, Qt::ShiftModifier);
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy() && !sim->commands().empty(); }));
     EXPECT_EQ(Shows("Status"), "データ読出し完了...");
-    EXPECT_EQ(sim->commands().at(2), "D10004");  // the check: the last record stored
-    EXPECT_EQ(sim->commands().at(3), "D10005");
+    // The check: the five records stored asked for again; then the first one missing.
+    EXPECT_EQ(sim->commands().at(2), "D10000");
+    EXPECT_EQ(sim->commands().at(6), "D10004");
+    EXPECT_EQ(sim->commands().at(7), "D10005");
     EXPECT_EQ(window->session().store().stored(Stage::Main), 30);
     EXPECT_FALSE(item("mnuResume")->isEnabled());
 
