@@ -1,7 +1,9 @@
 // A full logger on a noisy line, through the built program's `download`, at the line's pace.
 //
-//   (1) one bad answer per 2000 (the simulator's noise, seed fixed), `download --retries 3`:
-//       the time to a complete file, against the line-time limit, and the requests sent again;
+//   (1) one bad answer per 2000 and one answer per 2000 that comes 550 ms late, after its
+//       request was given up on (the simulator's noise, seed fixed), `download --retries 3`: the
+//       time to a complete file, against the line-time limit, the requests sent again, and
+//       whether every value is the logger's (the file's rows against those of (3));
 //   (2) the same line, restarting from record 0 until a download completes: computed, not run
 //       (it takes hours): the same noise sequence drawn request by request, each attempt costing
 //       the line time up to its first bad answer at the pace measured in (1);
@@ -30,13 +32,14 @@ using Clock = std::chrono::steady_clock;
 constexpr long kMain = 16100, kTemp = 1350, kLaps = 200;
 constexpr long kBadAnswerEvery = 2000;
 
-ybsim::Options FullLogger(std::uint32_t seed, long badAnswerEvery) {
+ybsim::Options FullLogger(std::uint32_t seed, long badAnswerEvery, long lateAnswerEvery = 0) {
     ybsim::Options o;
     o.seed = seed;
     o.mainCount = kMain;
     o.tempCount = kTemp;
     o.lapCount = kLaps;
     o.badAnswerEvery = badAnswerEvery;
+    o.lateAnswerEvery = lateAnswerEvery;
     return o;
 }
 
@@ -67,6 +70,15 @@ bool Complete(const QString& path) {
     return text.contains("\r\n16100,") && !text.contains("\r\n16100,,") &&
            text.contains("\r\n1350,") && !text.contains("\r\n1350,\r") &&
            text.contains("\r\n 200,") && !text.contains("\r\n 200,-1,-1.0,");
+}
+
+// The rows of a data file: everything after its date and path lines.
+QByteArray Rows(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    QByteArray text = file.readAll();
+    for (int line = 0; line < 3; ++line) text.remove(0, text.indexOf('\n') + 1);
+    return text;
 }
 
 // The line time of each request of a download, in the order the program sends them.
@@ -118,7 +130,7 @@ int main(int argc, char** argv) {
     }
     QTemporaryDir dir;
 
-    ybsim::LoggerSim noisy(FullLogger(seed, kBadAnswerEvery));
+    ybsim::LoggerSim noisy(FullLogger(seed, kBadAnswerEvery, kBadAnswerEvery));
     noisy.start();
     const QString withRetries = dir.filePath(QStringLiteral("retries.csv"));
     const Run retried = Download(noisy, {QStringLiteral("--retries"), QStringLiteral("3"),
@@ -126,8 +138,8 @@ int main(int argc, char** argv) {
     const double pace = retried.seconds / kFullLineTimeLimit;
     const auto said = retried.err.lastIndexOf(QStringLiteral("再試行"));
     std::printf(
-        "(1) one bad answer per %ld, --retries 3: exit %d, %.1f s, %.3f x the line-time "
-        "limit (%.1f s), %s; %s\n",
+        "(1) one bad and one late answer per %ld, --retries 3: exit %d, %.1f s, %.3f x the "
+        "line-time limit (%.1f s), %s; %s\n",
         kBadAnswerEvery, retried.exit, retried.seconds, pace, kFullLineTimeLimit,
         Complete(withRetries) ? "complete file" : "INCOMPLETE FILE",
         said < 0 ? "no retries" : qPrintable(retried.err.mid(said).trimmed()));
@@ -147,6 +159,11 @@ int main(int argc, char** argv) {
         "%.2f x the full download with retries; %s\n",
         stopAt, stopped.exit, stopped.seconds, resume.exit, resume.seconds,
         resume.seconds / retried.seconds, Complete(resumed) ? "complete file" : "INCOMPLETE FILE");
-    return retried.exit == 0 && resume.exit == 0 && Complete(withRetries) && Complete(resumed) ? 0
-                                                                                               : 1;
+    const bool exact = Rows(withRetries) == Rows(resumed);
+    std::printf("(1) against (3), the same logger's data on a clean line: %s\n",
+                exact ? "every value the logger's (exact file)" : "VALUES DIFFER");
+    return retried.exit == 0 && resume.exit == 0 && Complete(withRetries) && Complete(resumed) &&
+                   exact
+               ? 0
+               : 1;
 }

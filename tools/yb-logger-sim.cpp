@@ -19,7 +19,8 @@ namespace {
 const char kUsage[] =
     "usage: yb-logger-sim [--seed N] [--main N] [--temp N] [--no-temp] [--laps N]\n"
     "                     [--interval S] [--tyre MM] [--battery HUNDREDTHS] [--instant]\n"
-    "                     [--adapter-latency MS] [--bad-answers N] [--link PATH]\n"
+    "                     [--adapter-latency MS] [--bad-answers N]\n"
+    "                     [--late-answers N] [--link PATH]\n"
     "Simulated YB logger on a pseudo-terminal. Prints the device path, then answers the\n"
     "downloader's commands until interrupted.\n"
     "  --seed N       data seed (same seed, same data; default 1)\n"
@@ -37,6 +38,9 @@ const char kUsage[] =
     "  --bad-answers N\n"
     "                 a noisy line: one answer in N (at random, from the seed) has a\n"
     "                 character spoiled\n"
+    "  --late-answers N\n"
+    "                 a slow logger: one answer in N (at random, from the seed) comes 550 ms\n"
+    "                 late, after its request was given up on\n"
     "  --link PATH    also make PATH a symbolic link to the device (removed on exit); PATH\n"
     "                 must be free or a symbolic link already\n"
     "Exit status: 0 after SIGINT, SIGTERM or SIGHUP; 1 when the pseudo-terminal or the link\n"
@@ -105,6 +109,8 @@ int main(int argc, char** argv) {
                 if (options.adapterLatencyMs < 0) throw std::invalid_argument(arg + " < 0");
             } else if (arg == "--bad-answers") {
                 options.badAnswerEvery = number();
+            } else if (arg == "--late-answers") {
+                options.lateAnswerEvery = number();
             } else if (arg == "--link") {
                 link = next();
             } else {

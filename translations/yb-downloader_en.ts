@@ -246,6 +246,10 @@
         <source>ロガーのデータが変わっています。最初から読出してください。</source>
         <translation>The logger&apos;s data has changed. Download again from the start.</translation>
     </message>
+    <message>
+        <source>応答が遅れて届きました。ずれたおそれのあるデータは破棄しました</source>
+        <translation>An answer came late; the records it may have shifted were discarded</translation>
+    </message>
 </context>
 <context>
     <name>DownloadMeter</name>
@@ -275,6 +279,10 @@
     <message>
         <source>%1  読出し %2 個  %3 秒</source>
         <translation>%1  %2 records read  %3 s</translation>
+    </message>
+    <message>
+        <source>  温度オプションなし</source>
+        <translation>  no temperature option</translation>
     </message>
 </context>
 <context>
@@ -309,6 +317,10 @@
     </message>
     <message>
         <source>%1: -o names the complete file; --force replaces this one</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: complete: it holds everything the logger holds</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -359,10 +371,6 @@
     </message>
     <message>
         <source>row %1 of %2 holds a value no download has</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>every row holds values</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

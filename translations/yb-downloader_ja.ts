@@ -246,6 +246,10 @@
         <source>ロガーのデータが変わっています。最初から読出してください。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>応答が遅れて届きました。ずれたおそれのあるデータは破棄しました</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DownloadMeter</name>
@@ -273,6 +277,10 @@
     </message>
     <message>
         <source>%1  読出し %2 個  %3 秒</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  温度オプションなし</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -309,6 +317,10 @@
     <message>
         <source>%1: -o names the complete file; --force replaces this one</source>
         <translation>%1: 完成したファイルの名前を -o で指定してください。--force ではこのファイルを置き換えます</translation>
+    </message>
+    <message>
+        <source>%1: complete: it holds everything the logger holds</source>
+        <translation>%1: 完全なファイルです: ロガーのデータをすべて含んでいます</translation>
     </message>
 </context>
 <context>
@@ -359,10 +371,6 @@
     <message>
         <source>row %1 of %2 holds a value no download has</source>
         <translation>%2 の %1 行目にダウンロードでは出ない値があります</translation>
-    </message>
-    <message>
-        <source>every row holds values</source>
-        <translation>すべての行に値があります</translation>
     </message>
 </context>
 <context>

@@ -159,6 +159,19 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
     }
 }
 
+// A logger late with one answer of each kind, past the wait and up to three deadlines: with
+// --retries the file is its exact run, and the line after the download says so.
+TEST_F(CommandLine, LateAnswersWithRetriesGiveTheExactFile) {
+    const auto logger = Holding(120, 12, 6);
+    Start(logger, {Fault::late("D1?", 160), Fault::late("D1", 550).onRecord(5),
+                   Fault::late("D2", 900).onRecord(3), Fault::late("LD", 1500).onRecord(2)});
+    const QString file = dir.filePath("late.csv");
+    const Result r = Program({"download", "--port", "PORT", "--retries", "3", "-o", file});
+    EXPECT_EQ(r.exit, 0) << r.err.toStdString();
+    EXPECT_EQ(Lines(file, file), WindowFile(logger, {}, true, file));
+    EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出し完了...  再試行 4 回"))) << r.err.toStdString();
+}
+
 // A partial file, CSV or TSV, continued where its download stopped (in a stage, or between two:
 // at the probe, the temperature count or the lap count): the file a whole download writes, for
 // the check (the counts, a sample of the records kept) and what was missing. A complete file is

@@ -25,6 +25,10 @@ struct Options {
     // A noisy line: one answer in this many (at random, from `seed`) arrives with a character
     // spoiled (0xFF, as a framing error leaves it). 0: a clean line.
     long badAnswerEvery = 0;
+    // A logger that is sometimes slow: one answer in this many (at random, from `seed`) comes
+    // lateAnswerMs late, and holds back every answer after it. 0: always on time.
+    long lateAnswerEvery = 0;
+    int lateAnswerMs = 550;
 };
 
 // Raw values of one main-data record, as the logger measured them.

@@ -53,6 +53,8 @@ LoggerSim::LoggerSim(const Options& options)
     : instant_(options.instant),
       latency_(std::chrono::milliseconds(std::max(0, options.adapterLatencyMs))),
       badAnswerEvery_(std::max(0L, options.badAnswerEvery)),
+      lateAnswerEvery_(std::max(0L, options.lateAnswerEvery)),
+      lateAnswer_(std::max(0, options.lateAnswerMs)),
       noise_(options.seed ^ 0x5EEDu),
       logger_(options) {}
 
@@ -229,6 +231,9 @@ LoggerSim::Reply LoggerSim::handle(const std::string& cmd) {
         if (badAnswerEvery_ > 0 && reply.text.size() > 1 &&
             noise_() % static_cast<unsigned long>(badAnswerEvery_) == 0) {
             reply.text[noise_() % (reply.text.size() - 1)] = '\xFF';  // a framing error
+        }
+        if (lateAnswerEvery_ > 0 && noise_() % static_cast<unsigned long>(lateAnswerEvery_) == 0) {
+            reply.delay = lateAnswer_;
         }
         return reply;
     }

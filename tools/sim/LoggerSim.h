@@ -171,6 +171,8 @@ private:
     const bool instant_;
     const std::chrono::nanoseconds latency_;
     const long badAnswerEvery_;
+    const long lateAnswerEvery_;
+    const std::chrono::milliseconds lateAnswer_;
     std::mt19937 noise_;  // under stateMutex_
     mutable std::mutex stateMutex_;  // logger_, faults_
     Logger logger_;
