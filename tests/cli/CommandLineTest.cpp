@@ -16,6 +16,7 @@
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/SaveCommand.h"
+#include "datafile/ShiftJis.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "support/Stores.h"
@@ -82,10 +83,14 @@ protected:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
         if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
-        process.setChildProcessModifier([limit = fileSizeLimit] {
+        process.setChildProcessModifier([limit = fileSizeLimit, memory = memoryLimit] {
             // What the test runner ignores (a background shell: SIGINT) would hide the program's
             // own handling.
             for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            if (memory != 0) {
+                const rlimit addressSpace{memory, memory};
+                ::setrlimit(RLIMIT_AS, &addressSpace);
+            }
             if (limit == 0) return;
             ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending it
             const rlimit fileSize{limit, limit};
@@ -128,6 +133,7 @@ protected:
     // For the programs run: no file may grow past this (0: no limit); stdout goes to this file;
     // the window on the offscreen platform.
     rlim_t fileSizeLimit = 0;
+    rlim_t memoryLimit = 0;  // the programs' address space (0: no limit)
     QString stdoutFile;
     bool window = false;
     QStringList language;  // NAME=value of the language's variables for the programs run
@@ -280,6 +286,37 @@ TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
         const Result r = Program({"summary", file});
         EXPECT_EQ(r.exit, 3);
         EXPECT_TRUE(r.err.startsWith(file + ": " + message)) << r.err.toStdString();
+    }
+}
+
+// A count that the file cannot back is refused where its section ends, as for any short section,
+// by each command that reads a file: memory goes by the file, never by what it claims.
+TEST_F(CommandLine, ACountTheFileCannotBackIsRefusedAtItsLine) {
+    language = {"YB_LANG=en"};      // the messages asserted are the English ones
+    window = true;                  // view: on the offscreen platform
+    memoryLimit = rlim_t{1} << 30;  // room reserved for the count would not fit
+    RecordStore store;
+    FillExample(store);
+    const QString file = dir.filePath("claim.csv");
+    for (const auto& [count, line] : {std::pair<QString, int>("データ数=,3", 10),
+                                      {"データ数=,2", 16},  // the temperatures'
+                                      {"周回回数=,2", 21}}) {
+        ASSERT_TRUE(WriteDataFile(store, true, file).ok);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        const QByteArray label = *EncodeShiftJis(count);
+        bytes.replace(bytes.indexOf(label), label.size(), label.chopped(1) + "2147483647");
+        ASSERT_TRUE(f.resize(0) && f.write(bytes) == bytes.size());
+        f.close();
+        for (const char* command : {"summary", "report", "view"}) {
+            SCOPED_TRACE(count.toStdString() + ' ' + command);
+            const Result r = Program({command, file});
+            EXPECT_EQ(r.exit, 3);
+            EXPECT_TRUE(r.err.contains(QStringLiteral("%1:%2: ").arg(file).arg(line)) &&
+                        r.err.contains(" of 2147483647 rows"))
+                << r.err.toStdString();
+        }
     }
 }
 
