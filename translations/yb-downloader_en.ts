@@ -286,17 +286,13 @@
     </message>
 </context>
 <context>
-    <name>LoggerCommands</name>
+    <name>FileTarget</name>
     <message>
-        <source>データ１がありません: no data file written</source>
-        <translation>No main data: no data file written</translation>
-    </message>
-    <message>
-        <source>a folder: the data file needs a file name</source>
+        <source>a folder: the file needs a name</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>not a regular file: no data file is written there</source>
+        <source>not a regular file: nothing is written there</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -310,6 +306,13 @@
     <message>
         <source>the folder does not exist or cannot be written</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LoggerCommands</name>
+    <message>
+        <source>データ１がありません: no data file written</source>
+        <translation>No main data: no data file written</translation>
     </message>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>

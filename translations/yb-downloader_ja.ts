@@ -285,14 +285,14 @@
     </message>
 </context>
 <context>
-    <name>LoggerCommands</name>
+    <name>FileTarget</name>
     <message>
-        <source>a folder: the data file needs a file name</source>
-        <translation>フォルダーです: データファイルにはファイル名が必要です</translation>
+        <source>a folder: the file needs a name</source>
+        <translation>フォルダーです: ファイル名が必要です</translation>
     </message>
     <message>
-        <source>not a regular file: no data file is written there</source>
-        <translation>通常のファイルではありません: そこにはデータファイルを書き込みません</translation>
+        <source>not a regular file: nothing is written there</source>
+        <translation>通常のファイルではありません: そこには書き込みません</translation>
     </message>
     <message>
         <source>the file exists; --force replaces it</source>
@@ -306,6 +306,9 @@
         <source>the folder does not exist or cannot be written</source>
         <translation>フォルダーがないか、書き込めません</translation>
     </message>
+</context>
+<context>
+    <name>LoggerCommands</name>
     <message>
         <source>データ１がありません: no data file written</source>
         <translation>データ１がありません: データファイルは書き込んでいません</translation>

@@ -12,14 +12,16 @@
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
 #include "cli/Progress.h"
+#include "cli/Termination.h"
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
+#include "datafile/FileTarget.h"
 #include "datafile/Format.h"
 #include "datafile/PartialRun.h"
+#include "datafile/Printable.h"
 #include "download/DownloadMeter.h"
 #include "serial/PortNames.h"
 #include "session/Session.h"
-#include "cli/Termination.h"
 
 #ifdef Q_OS_WIN
 #include <io.h>
@@ -155,38 +157,6 @@ bool StderrIsTerminal() {
 #endif
 }
 
-// Why the data file cannot be written at `target`; empty when it can. Asked before the port is
-// opened, so that a download is never made for a file that cannot take it.
-QString TargetRefusal(const QFileInfo& target, bool force) {
-    if (target.exists()) {
-        if (target.isDir()) {
-            return QCoreApplication::translate("LoggerCommands",
-                                               "a folder: the data file needs a file name");
-        }
-        // A device or a pipe would be written to, or (as root) replaced by a data file.
-        if (!target.isFile()) {
-            return QCoreApplication::translate("LoggerCommands",
-                                               "not a regular file: no data file is written there");
-        }
-        if (!force) {
-            return QCoreApplication::translate("LoggerCommands",
-                                               "the file exists; --force replaces it");
-        }
-        // Read-only by its permissions even for root, who may write it all the same.
-        constexpr auto kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
-        if (!target.isWritable() || !(target.permissions() & kWrite)) {
-            return QCoreApplication::translate("LoggerCommands",
-                                               "the file is read-only: it is not replaced");
-        }
-    }
-    const QFileInfo folder(target.absolutePath());
-    if (!folder.isDir() || !folder.isWritable()) {
-        return QCoreApplication::translate("LoggerCommands",
-                                           "the folder does not exist or cannot be written");
-    }
-    return {};
-}
-
 // Whether two stores hold the same counts and the same number of records of each kind.
 bool SameRecordsHeld(const RecordStore& a, const RecordStore& b) {
     for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
@@ -240,10 +210,9 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
 
 // The target of a data file, checked before the port is opened; nullopt with the refusal told.
 std::optional<QString> Target(const QString& output, bool force) {
-    const QFileInfo target(QDir::current().absoluteFilePath(output));
-    const QString path = QDir::toNativeSeparators(target.absoluteFilePath());
-    if (const QString refusal = TargetRefusal(target, force); !refusal.isEmpty()) {
-        Err(path + QStringLiteral(": ") + refusal);
+    const QString path = QDir::toNativeSeparators(QDir::current().absoluteFilePath(output));
+    if (const QString refusal = TargetRefusal(path, force); !refusal.isEmpty()) {
+        Err(Printable(path) + QStringLiteral(": ") + refusal);
         return std::nullopt;
     }
     return path;
@@ -270,8 +239,8 @@ int Resume(Run& run, const CommandOptions& options) {
                 .arg(options.resume));
         return kExitFile;
     }
-    const auto path = Target(options.output.isEmpty() ? options.resume : options.output,
-                             options.force);
+    const auto path =
+        Target(options.output.isEmpty() ? options.resume : options.output, options.force);
     if (!path) return kExitFile;
     run.session().adoptStopped(partial->store, partial->stop);
     return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), &*partial,
@@ -284,9 +253,8 @@ int DownloadCommand(const CommandOptions& options) {
     Run run(options.port);
     run.session().setRetries(options.retries);
     if (!options.resume.isEmpty()) return Resume(run, options);
-    const auto path = Target(options.output.isEmpty() ? DefaultFileName(options.csv)
-                                                      : options.output,
-                             options.force);
+    const auto path = Target(
+        options.output.isEmpty() ? DefaultFileName(options.csv) : options.output, options.force);
     if (!path) return kExitFile;
     return DownloadInto(run, *path, options.csv);
 }

@@ -10,6 +10,7 @@
 #include "cli/Output.h"
 #include "cli/RunOptions.h"
 #include "datafile/DataFileReader.h"
+#include "datafile/Printable.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"
 
@@ -47,7 +48,7 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
         !chosen.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
         return UsageError(QCoreApplication::translate(
                               "ViewerCommands", "report: %1: the output must end with .pdf or .png")
-                              .arg(chosen));
+                              .arg(Printable(chosen)));
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
     const DataFileReadResult result = ReadDataFileAt(file);
@@ -70,7 +71,7 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
             ? QFileInfo(file).dir().filePath(ReportBaseName(run, state) + QStringLiteral(".pdf"))
             : chosen;
     if (const QString error = WriteRunReport(run, target, state); !error.isEmpty()) {
-        Err(target + QStringLiteral(": ") + error);
+        Err(Printable(target) + QStringLiteral(": ") + error);
         return kExitFile;
     }
     return kExitSuccess;

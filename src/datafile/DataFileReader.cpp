@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <type_traits>
 
@@ -40,26 +41,18 @@ struct Refusal {
 
 // ---- Text decoding ----------------------------------------------------------------------------
 
-// UTF-8 when the bytes are valid UTF-8 (a file another tool re-saved; plain ASCII reads the same
-// either way), Shift-JIS otherwise. A line that is neither is refused.
-QString DecodeText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringConverter::Utf8);  // drops a leading byte-order mark
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return text;
-
-    if (!HaveShiftJis())
-        Refuse(1, QCoreApplication::translate("DataFileReader",
-                                              "no Shift-JIS decoder on this system"));
-    if (std::optional<QString> sjis = DecodeShiftJis(bytes)) return *sjis;
-    // Line feeds never occur inside a Shift-JIS character, so each line decodes on its own.
-    int line = 1;
-    for (qsizetype start = 0; start <= bytes.size(); ++line) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0) end = bytes.size();
-        if (!DecodeShiftJis(QByteArrayView(bytes).sliced(start, end - start))) break;
-        start = end + 1;
+// Whether the bytes are UTF-8 as a whole (a file another tool re-saved; plain ASCII reads the same
+// either way). Decoded a piece at a time into a buffer of fixed size: nothing is kept.
+bool IsUtf8(QByteArrayView bytes) {
+    constexpr qsizetype kPiece = 64 * 1024;
+    QStringDecoder utf8(QStringConverter::Utf8);
+    std::vector<QChar> buffer(kPiece + 4);
+    for (qsizetype at = 0; at < bytes.size() && !utf8.hasError(); at += kPiece) {
+        utf8.appendToBuffer(buffer.data(), bytes.sliced(at, std::min(kPiece, bytes.size() - at)));
     }
-    Refuse(line, QCoreApplication::translate("DataFileReader", "neither Shift-JIS nor UTF-8 text"));
+    // A character cut off at the end is held back, not reported: a line end after it tells.
+    utf8.appendToBuffer(buffer.data(), QByteArrayView("\n", 1));
+    return !utf8.hasError();
 }
 
 // ---- Numbers ----------------------------------------------------------------------------------
@@ -122,24 +115,21 @@ QString Quoted(QStringView text) {
 
 class Parser {
 public:
-    explicit Parser(const QString& text) {
-        const qsizetype length = text.size();
-        lines_.reserve(length / 48 + 8);
-        for (qsizetype start = 0; start < length;) {
-            qsizetype end = text.indexOf(u'\n', start);
-            const qsizetype next = end < 0 ? length : end + 1;
-            if (end < 0) end = length;
-            if (end > start && text[end - 1] == u'\r') --end;
-            lines_.push_back(QStringView(text).sliced(start, end - start));
-            start = next;
-        }
+    // UTF-8 when the bytes are valid UTF-8 (a leading byte-order mark dropped), Shift-JIS
+    // otherwise; each line is decoded when it is reached, so no more than two lines are held as
+    // text, and a line that is neither is refused.
+    explicit Parser(const QByteArray& bytes) : bytes_(bytes) {
+        utf8_ = IsUtf8(bytes_);
+        if (utf8_ && bytes_.startsWith("\xEF\xBB\xBF")) at_ = 3;
+        if (!utf8_) CheckShiftJis();
         // A final line end opens one more, empty line, as an editor shows it.
-        lastLine_ = static_cast<int>(lines_.size()) + (text.endsWith(u'\n') ? 1 : 0);
+        lastLine_ = static_cast<int>(
+            std::min<qsizetype>(bytes_.count('\n') + 1, std::numeric_limits<int>::max()));
     }
 
     RunData Parse() {
         RunData run;
-        if (lines_.empty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
+        if (AtEnd()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
         if (Loose(Take()) != kFileTitle) {
             Refuse(number_,
                    QCoreApplication::translate("DataFileReader",
@@ -188,20 +178,79 @@ public:
     }
 
 private:
-    // The next line; refused when the file ends here.
+    // The next line, valid until the line after it is taken; refused when the file ends here.
     QStringView Take() {
-        if (next_ >= lines_.size()) {
+        if (AtEnd()) {
             Refuse(LineAt(next_),
                    QCoreApplication::translate("DataFileReader", "the file ends after line %1")
                        .arg(next_));
         }
-        number_ = static_cast<int>(next_) + 1;
-        return lines_[static_cast<std::size_t>(next_++)];
+        Peek();
+        std::swap(line_, ahead_);
+        peeked_ = false;
+        at_ = afterAhead_;
+        number_ = static_cast<int>(++next_);
+        return line_;
     }
-    bool AtEnd() const { return next_ >= lines_.size(); }
+    // The line after the one taken last, decoded once; only when not AtEnd().
+    QStringView Peek() {
+        if (peeked_) return ahead_;
+        const char* const data = bytes_.constData();
+        const auto* lineEnd =
+            static_cast<const char*>(std::memchr(data + at_, '\n', bytes_.size() - at_));
+        qsizetype end = lineEnd ? lineEnd - data : bytes_.size();
+        afterAhead_ = lineEnd ? end + 1 : end;
+        if (end > at_ && data[end - 1] == '\r') --end;
+        Decode(QByteArrayView(data + at_, end - at_), LineAt(next_));
+        peeked_ = true;
+        return ahead_;
+    }
+    bool AtEnd() const { return at_ >= bytes_.size(); }
     // The 1-based number of the line at `index`, or of the file's last line past the end.
     int LineAt(std::size_t index) const {
-        return std::max(1, std::min(static_cast<int>(index) + 1, lastLine_));
+        return static_cast<int>(std::max<std::size_t>(
+            1, std::min<std::size_t>(index + 1, static_cast<std::size_t>(lastLine_))));
+    }
+    // The bytes not taken yet.
+    qsizetype BytesLeft() const { return bytes_.size() - at_; }
+
+    // Refuses a file that is not Shift-JIS at its first line that is neither, before anything
+    // else is looked at. Line feeds never occur inside a Shift-JIS character, so each line
+    // decodes on its own; lines of ASCII need no decoder.
+    void CheckShiftJis() const {
+        if (!HaveShiftJis())
+            Refuse(1, QCoreApplication::translate("DataFileReader",
+                                                  "no Shift-JIS decoder on this system"));
+        int number = 1;
+        for (qsizetype start = at_; start < bytes_.size(); ++number) {
+            qsizetype end = bytes_.indexOf('\n', start);
+            if (end < 0) end = bytes_.size();
+            const QByteArrayView line(bytes_.constData() + start, end - start);
+            if (!IsAscii(line) && !DecodeShiftJis(line)) {
+                Refuse(number, QCoreApplication::translate("DataFileReader",
+                                                           "neither Shift-JIS nor UTF-8 text"));
+            }
+            start = end + 1;
+        }
+    }
+    static bool IsAscii(QByteArrayView line) {
+        return std::all_of(line.begin(), line.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    }
+
+    // Decodes the line numbered `number` into ahead_, reusing its room. Lines of ASCII (all rows)
+    // read the same in either encoding.
+    void Decode(QByteArrayView line, int number) {
+        if (IsAscii(line)) {
+            ahead_ = QLatin1StringView(line);
+        } else if (utf8_) {
+            ahead_ = QString::fromUtf8(line);
+        } else if (std::optional<QString> sjis = DecodeShiftJis(line)) {
+            ahead_ = std::move(*sjis);
+        } else {  // never after CheckShiftJis; refused rather than assumed
+            Refuse(number, QCoreApplication::translate("DataFileReader",
+                                                       "neither Shift-JIS nor UTF-8 text"));
+        }
     }
 
     // A line with its blanks and trailing delimiters cut away (a spreadsheet pads every line to
@@ -220,28 +269,30 @@ private:
 
     // Skips blank lines; false at the end of the file.
     bool SkipBlankLines() {
-        while (!AtEnd() && IsBlank(lines_[next_])) Take();
+        while (!AtEnd() && IsBlank(Peek())) Take();
         return !AtEnd();
     }
 
     // The line's fields, each trimmed, with trailing empty fields beyond `expected` dropped;
-    // refused unless exactly `expected` remain.
+    // refused unless exactly `expected` remain. No more than `expected` are kept, however many
+    // delimiters the line holds.
     const std::vector<QStringView>& Fields(QStringView line, qsizetype expected,
                                            const QString& what) {
         fields_.clear();
-        for (qsizetype start = 0;;) {
+        qsizetype fields = 0;  // up to the last one that is not empty, and at least `expected`
+        for (qsizetype start = 0, total = 1;; ++total) {
             const qsizetype end = line.indexOf(delimiter_, start);
-            fields_.push_back(line.sliced(start, (end < 0 ? line.size() : end) - start).trimmed());
+            const QStringView field =
+                line.sliced(start, (end < 0 ? line.size() : end) - start).trimmed();
+            if (total <= expected) fields_.push_back(field);
+            if (total <= expected || !field.isEmpty()) fields = total;
             if (end < 0) break;
             start = end + 1;
         }
-        while (static_cast<qsizetype>(fields_.size()) > expected && fields_.back().isEmpty()) {
-            fields_.pop_back();
-        }
-        if (static_cast<qsizetype>(fields_.size()) != expected) {
+        if (fields != expected) {
             Refuse(number_,
                    QCoreApplication::translate("DataFileReader", "%1 fields where %2 has %3")
-                       .arg(fields_.size())
+                       .arg(fields)
                        .arg(what)
                        .arg(expected));
         }
@@ -284,12 +335,28 @@ private:
         return std::max(*count, 0);  // the writer prints a negative count and no rows
     }
 
+    // The rows of a section worth making room for: its count, but no more than the bytes left
+    // could hold, each row at its shortest (its number, a delimiter between each two of its
+    // `fields` and a line end). A count the file cannot back takes no memory.
+    std::size_t RowsRoom(int count, qsizetype fields) const {
+        qsizetype bytes = BytesLeft() + 1;  // the last line may lack its line end
+        qsizetype rows = 0;
+        for (qsizetype digits = 1, numbers = 9; digits <= 10 && rows < count;
+             ++digits, numbers *= 10) {
+            const qsizetype fit = std::min(numbers, bytes / (digits + fields));
+            rows += fit;
+            bytes -= fit * (digits + fields);
+            if (fit < numbers) break;
+        }
+        return static_cast<std::size_t>(std::min<qsizetype>(rows, count));
+    }
+
     // Reads the rows of a section: `readRow` gets the fields of row n (1-based). Rows run until a
     // blank line or the end of the file and must be numbered 1, 2, ... up to the count.
     template <typename ReadRow>
     void ReadRows(int count, qsizetype fieldCount, const QString& what, ReadRow readRow) {
         int n = 0;
-        while (!AtEnd() && !IsBlank(lines_[next_])) {
+        while (!AtEnd() && !IsBlank(Peek())) {
             const auto& fields = Fields(Take(), fieldCount, what);
             const std::optional<int> number = ParseInteger(fields[0]);
             if (number != n + 1) {
@@ -346,7 +413,7 @@ private:
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
         const QString what = QCoreApplication::translate("DataFileReader", "the main data");
         ExpectHeads(kMainHeads, what);
-        for (auto& column : run.main) column.reserve(static_cast<std::size_t>(count));
+        for (auto& column : run.main) column.reserve(RowsRoom(count, kMainHeads.size()));
         ReadRows(count, kMainHeads.size(), what, [&](const auto& fields, int) {
             for (int c = 0; c < kMainChannels; ++c) {
                 run.main[static_cast<std::size_t>(c)].push_back(
@@ -367,6 +434,7 @@ private:
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
         const QString what = QCoreApplication::translate("DataFileReader", "the temperature data");
         ExpectHeads(kTemperatureHeads, what);
+        run.temperatures.reserve(RowsRoom(count, kTemperatureHeads.size()));
         ReadRows(count, kTemperatureHeads.size(), what, [&](const auto& fields, int) {
             run.temperatures.push_back(fields[1].isEmpty() ? std::nullopt
                                                            : std::optional(RequiredInteger(
@@ -378,6 +446,7 @@ private:
         const int count = Count(LabelledValue(line, kLapCountLabel), kLapCountLabel);
         const QString what = QCoreApplication::translate("DataFileReader", "the lap data");
         ExpectHeads(kLapHeads, what);
+        run.laps.reserve(RowsRoom(count, kLapHeads.size()));
         ReadRows(count, kLapHeads.size(), what, [&](const auto& fields, int n) {
             const int timeS = RequiredInteger(fields[1], kLapHeads[1]);
             const std::optional<double> wh = OptionalDecimal(fields[2], kLapHeads[2]);
@@ -386,7 +455,13 @@ private:
         });
     }
 
-    std::vector<QStringView> lines_;
+    const QByteArray& bytes_;
+    bool utf8_ = false;
+    qsizetype at_ = 0;          // where the next line starts
+    QString line_;              // the line taken last
+    QString ahead_;             // the next line, once peeked
+    bool peeked_ = false;       // ahead_ holds the next line
+    qsizetype afterAhead_ = 0;  // where the line after the next one starts, once peeked
     std::vector<QStringView> fields_;
     std::size_t next_ = 0;  // index of the next line to take
     int number_ = 0;        // 1-based number of the line taken last
@@ -407,8 +482,7 @@ DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
     result.name = name;
     try {
         if (bytes.isEmpty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
-        const QString text = DecodeText(bytes);
-        Parser parser(text);
+        Parser parser(bytes);
         result.run = parser.Parse();
         result.run->title = name;
     } catch (const Refusal& refusal) {

@@ -9,6 +9,7 @@
 #include <QString>
 
 #include <array>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,38 @@ namespace yb {
 // The seven value columns of a main row, in file order.
 enum class MainChannel { SolarA, BatteryA, MainV, SolarW, BatteryW, SubV, SpeedKmh };
 inline constexpr int kMainChannels = 7;
+
+// A main row's value, or none (an empty field), used as a std::optional<double> is, in half its
+// room: none is a NaN, which no field reads as. The largest file read holds millions of them.
+class MainValue {
+public:
+    constexpr MainValue() = default;
+    constexpr MainValue(std::nullopt_t) {}
+    constexpr MainValue(double value) : value_(value) {}
+    constexpr MainValue(const std::optional<double>& value) : value_(value.value_or(kNone)) {}
+
+    constexpr bool has_value() const { return value_ == value_; }
+    constexpr explicit operator bool() const { return has_value(); }
+    constexpr const double& operator*() const { return value_; }
+    constexpr double value_or(double other) const { return has_value() ? value_ : other; }
+    constexpr operator std::optional<double>() const {
+        return has_value() ? std::optional<double>(value_) : std::nullopt;
+    }
+
+    friend constexpr bool operator==(MainValue a, MainValue b) {
+        return a.has_value() == b.has_value() && (!a.has_value() || a.value_ == b.value_);
+    }
+    friend constexpr bool operator==(MainValue a, std::nullopt_t) { return !a.has_value(); }
+    // Not std::optional's own comparison, which would find an empty one unequal to none.
+    friend constexpr bool operator==(MainValue a, const std::optional<double>& b) {
+        return a == MainValue(b);
+    }
+
+private:
+    static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+    double value_ = kNone;
+};
+static_assert(sizeof(MainValue) == sizeof(double));
 
 struct LapRow {
     int number = 0;
@@ -32,15 +65,15 @@ struct RunData {
     QString savedPath;  // line 3 of the file: where it was written (empty for a store)
     QChar delimiter = u',';
     std::optional<int> intervalS;  // 1, 2, 5 or 10; nullopt for "?秒間隔:不明"
-    // main[channel][row]; nullopt for an empty field. All seven columns have the same length.
-    std::array<std::vector<std::optional<double>>, kMainChannels> main;
+    // main[channel][row]; none for an empty field. All seven columns have the same length.
+    std::array<std::vector<MainValue>, kMainChannels> main;
     // Degrees Celsius, one row per temperature record; nullopt for an empty field.
     std::vector<std::optional<int>> temperatures;
     int temperatureIntervalS = 60;  // 120 in a file recorded every 10 s
     std::vector<LapRow> laps;
 
     int mainRows() const { return static_cast<int>(main[0].size()); }
-    const std::vector<std::optional<double>>& channel(MainChannel c) const {
+    const std::vector<MainValue>& channel(MainChannel c) const {
         return main[static_cast<std::size_t>(c)];
     }
 };

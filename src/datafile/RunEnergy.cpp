@@ -20,7 +20,7 @@ RunEnergy DeriveEnergy(const RunData& run, std::optional<double> initialAh) {
     // Each running total with the row's own term, or unknown at a row without it.
     struct Total {
         double sum = 0.0;
-        void add(std::optional<double>& out, std::optional<double> term, double hours) {
+        void add(MainValue& out, std::optional<double> term, double hours) {
             if (!term) return;
             sum += *term * hours;
             out = sum;

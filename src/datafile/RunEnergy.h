@@ -23,9 +23,9 @@ enum class EnergyChannel { SolarWh, BatteryWh, MotorWh, RemainingAh };
 inline constexpr int kEnergyChannels = 4;
 
 struct RunEnergy {
-    std::array<std::vector<std::optional<double>>, kEnergyChannels> columns;
+    std::array<std::vector<MainValue>, kEnergyChannels> columns;
 
-    const std::vector<std::optional<double>>& channel(EnergyChannel c) const {
+    const std::vector<MainValue>& channel(EnergyChannel c) const {
         return columns[static_cast<std::size_t>(c)];
     }
 };

@@ -31,7 +31,8 @@ QList<QPointF> LapPoints(const RunData& run, const LapFigures& lap, bool power) 
     for (int i = rows->first; i < rows->second; ++i) {
         const std::optional<double> value =
             power ? MotorWatts(run, i)
-                  : run.channel(MainChannel::SpeedKmh)[static_cast<std::size_t>(i)];
+                  : std::optional<double>(
+                        run.channel(MainChannel::SpeedKmh)[static_cast<std::size_t>(i)]);
         if (value) points.append(QPointF(i * *run.intervalS - *lap.start_s, *value));
     }
     return points;

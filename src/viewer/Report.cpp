@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "datafile/DiskSync.h"
+#include "datafile/FileTarget.h"
 #include "datafile/RunSummary.h"
 #include "viewer/RunCharts.h"
 
@@ -461,6 +462,9 @@ QString WriteRunReport(const RunData& run, const QString& path, const ChartState
     if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
         return QCoreApplication::translate("Report", "the output must end with .pdf or .png");
     }
+    // The rename below would put a regular file in place of a device or a pipe, or (as root) of a
+    // read-only file: the same places are refused as for a data file.
+    if (const QString refusal = TargetRefusal(path, true); !refusal.isEmpty()) return refusal;
     // Written beside the target under a temporary name, flushed and synced, and renamed over it
     // only when all of it is on the disk: a full disk or a refused write leaves an existing report
     // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.

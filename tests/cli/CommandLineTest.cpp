@@ -1,8 +1,8 @@
 // The built program run as a script runs it: without a display, against the simulated logger.
 #include <QDateTime>
 #include <QDir>
-#include <QFileInfo>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -17,6 +17,7 @@
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/SaveCommand.h"
+#include "datafile/ShiftJis.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "support/Stores.h"
@@ -37,12 +38,10 @@ void Send(QProcess& process, int signal) {
     if (const auto pid = process.processId()) ::kill(static_cast<pid_t>(pid), signal);
 }
 
-// A device node that may be lost: a broken check lets root replace the node with a data file, so
-// root gets a node of the null device of its own; anyone else cannot replace /dev/null. Empty when
-// none can be had.
+// A node of the null device in `dir`, which a broken check would replace with a regular file as
+// root; empty when none can be made (mknod of a character device needs root).
 QString DeviceNode(const QTemporaryDir& dir) {
-    if (::geteuid() != 0) return QStringLiteral("/dev/null");
-    const QString node = dir.filePath("null");
+    const QString node = dir.filePath("null.pdf");
     return ::mknod(qPrintable(node), S_IFCHR | 0666, makedev(1, 3)) == 0 ? node : QString();
 }
 
@@ -85,10 +84,14 @@ protected:
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(dir.path());
         if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
-        process.setChildProcessModifier([limit = fileSizeLimit] {
+        process.setChildProcessModifier([limit = fileSizeLimit, memory = memoryLimit] {
             // What the test runner ignores (a background shell: SIGINT) would hide the program's
             // own handling.
             for (const int s : {SIGINT, SIGTERM, SIGHUP}) ::signal(s, SIG_DFL);
+            if (memory != 0) {
+                const rlimit addressSpace{memory, memory};
+                ::setrlimit(RLIMIT_AS, &addressSpace);
+            }
             if (limit == 0) return;
             ::signal(SIGXFSZ, SIG_IGN);  // a write past the limit fails instead of ending it
             const rlimit fileSize{limit, limit};
@@ -131,6 +134,7 @@ protected:
     // For the programs run: no file may grow past this (0: no limit); stdout goes to this file;
     // the window on the offscreen platform.
     rlim_t fileSizeLimit = 0;
+    rlim_t memoryLimit = 0;  // the programs' address space (0: no limit)
     QString stdoutFile;
     bool window = false;
     QStringList language;  // NAME=value of the language's variables for the programs run
@@ -317,36 +321,95 @@ TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
     }
 }
 
-// A target that cannot take the data file is refused before the port is opened.
-TEST_F(CommandLine, DownloadRefusesATargetBeforeAnythingIsSent) {
+// A count that the file cannot back is refused where its section ends, as for any short section,
+// by each command that reads a file: memory goes by the file, never by what it claims.
+TEST_F(CommandLine, ACountTheFileCannotBackIsRefusedAtItsLine) {
+    language = {"YB_LANG=en"};      // the messages asserted are the English ones
+    window = true;                  // view: on the offscreen platform
+    memoryLimit = rlim_t{1} << 30;  // room reserved for the count would not fit
+    RecordStore store;
+    FillExample(store);
+    const QString file = dir.filePath("claim.csv");
+    for (const auto& [count, line] : {std::pair<QString, int>("データ数=,3", 10),
+                                      {"データ数=,2", 16},  // the temperatures'
+                                      {"周回回数=,2", 21}}) {
+        ASSERT_TRUE(WriteDataFile(store, true, file).ok);
+        QFile f(file);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        QByteArray bytes = f.readAll();
+        const QByteArray label = *EncodeShiftJis(count);
+        bytes.replace(bytes.indexOf(label), label.size(), label.chopped(1) + "2147483647");
+        ASSERT_TRUE(f.resize(0) && f.write(bytes) == bytes.size());
+        f.close();
+        for (const char* command : {"summary", "report", "view"}) {
+            SCOPED_TRACE(count.toStdString() + ' ' + command);
+            const Result r = Program({command, file});
+            EXPECT_EQ(r.exit, 3);
+            EXPECT_TRUE(r.err.contains(QStringLiteral("%1:%2: ").arg(file).arg(line)) &&
+                        r.err.contains(" of 2147483647 rows"))
+                << r.err.toStdString();
+        }
+    }
+}
+
+// A place that cannot take a data file or a report is refused (a download's before the port is
+// opened) and left exactly as it was: the same check for `download -o` and `report -o`.
+TEST_F(CommandLine, TargetsThatCannotTakeTheFileAreRefusedAndLeftAlone) {
     language = {"YB_LANG=en"};  // the messages asserted are the English ones
     Start(Holding(5, 1, 1));
-    const QString pipe = dir.filePath("pipe.csv"), readOnly = dir.filePath("old.csv");
+    RecordStore store;
+    FillExample(store);
+    const QString data = dir.filePath("run.csv"), pipe = dir.filePath("pipe.pdf"),
+                  link = dir.filePath("link.pdf"), readOnly = dir.filePath("old.pdf"),
+                  node = DeviceNode(dir);
+    ASSERT_TRUE(WriteDataFile(store, true, data).ok);
     ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
+    ASSERT_EQ(::symlink(qPrintable(pipe), qPrintable(link)), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pdf"));
     QFile old(readOnly);
     ASSERT_TRUE(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
     old.close();
     ASSERT_TRUE(old.setPermissions(QFile::ReadOwner));
+    // What a replacement changes: each place's identity, kind, device and size.
+    const auto places = [&] {
+        std::vector<std::tuple<ino_t, mode_t, dev_t, off_t>> seen;
+        for (const QString& path : {pipe, link, readOnly, node, dir.filePath("folder.pdf")}) {
+            struct stat s = {};
+            ::lstat(qPrintable(path), &s);
+            seen.emplace_back(s.st_ino, s.st_mode, s.st_rdev, s.st_size);
+        }
+        return seen;
+    };
+    const auto before = places();
     for (const auto& [target, force, message] :
-         {std::tuple<QString, bool, QString>(dir.path(), true, "a folder"),
-          {DeviceNode(dir), true, "not a regular file"},
+         {std::tuple<QString, bool, QString>(dir.filePath("folder.pdf"), true, "a folder"),
+          {node, true, "not a regular file"},
           {pipe, true, "not a regular file"},
+          {link, true, "not a regular file"},
           {readOnly, true, "read-only"},
           {readOnly, false, "the file exists; --force replaces it"},
-          {dir.filePath("no/such/dir.csv"), false, "the folder does not exist"}}) {
+          {dir.filePath("no/such/dir.pdf"), true, "the folder does not exist"}}) {
         if (target.isEmpty()) continue;
-        QStringList args{"download", "--port", "PORT", "-o", target};
-        if (force) args << "--force";
-        const Result r = Program(args);
-        EXPECT_EQ(r.exit, 3);
-        EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
-        EXPECT_EQ(sim->received(), "");
+        QStringList download{"download", "--port", "PORT", "-o", target};
+        if (force) download << "--force";
+        for (const QStringList& args : {download, QStringList{"report", data, "-o", target}}) {
+            if (!force && args[0] == "report") continue;  // a report replaces an older one
+            SCOPED_TRACE(args.join(' ').toStdString());
+            const Result r = Program(args);
+            EXPECT_EQ(r.exit, 3);
+            EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+            EXPECT_EQ(places(), before);
+            EXPECT_EQ(sim->received(), "");
+        }
     }
     EXPECT_EQ(Lines(readOnly), QList<QByteArray>{"old"});
-    // A file that may be written is replaced with --force.
+    // A file that may be written is replaced with --force, and by a report.
     ASSERT_TRUE(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     EXPECT_EQ(Program({"download", "--port", "PORT", "-o", readOnly, "--force"}).exit, 0);
     EXPECT_EQ(Lines(readOnly).size(), 6 + 5 + 4 + 1 + 3 + 1 + 1);
+    EXPECT_EQ(Program({"report", data, "-o", readOnly}).exit, 0);
+    EXPECT_TRUE(Lines(readOnly).value(0).startsWith("%PDF"));
+    if (node.isEmpty()) GTEST_SKIP() << "no device node: making one needs root";
 }
 
 // The viewer's commands on a downloaded file, without a display. Enough records that the report's
@@ -546,12 +609,12 @@ TEST_F(CommandLine, ErrorsFollowTheLanguageWithTheSameExitCodes) {
          "bad.csv:1: not a YB data file: the first line is not \"YB Download Data\""},
         {{"download", "-o", "folder"},
          3,
-         dir.filePath("folder") + ": フォルダーです: データファイルにはファイル名が必要です",
-         dir.filePath("folder") + ": a folder: the data file needs a file name"},
+         dir.filePath("folder") + ": フォルダーです: ファイル名が必要です",
+         dir.filePath("folder") + ": a folder: the file needs a name"},
         {{"report", "run.csv", "-o", "no/run.pdf"},
          3,
-         "no/run.pdf: ファイルを作成できません: ",
-         "no/run.pdf: cannot create the file: "},
+         "no/run.pdf: フォルダーがないか、書き込めません",
+         "no/run.pdf: the folder does not exist or cannot be written"},
         {{"summary", "run.csv", "--lang", "fr"},
          2,
          "--lang fr: 言語は ja か en です\n使い方: ",

@@ -205,7 +205,9 @@ TEST(RunSummary, HandWorkedFiguresWindowsAndLaps) {
 
 TEST(RunSummary, EnergyChannelsRunningTotals) {
     const double h = 2.0 / 3600;
-    const auto at = [](const RunEnergy& e, EnergyChannel c) { return e.channel(c); };
+    const auto at = [](const RunEnergy& e, EnergyChannel c) {
+        return Figures(e.channel(c).begin(), e.channel(c).end());
+    };
     const RunEnergy energy = DeriveEnergy(Read(kPartial), 10.0);
     const std::pair<EnergyChannel, Figures> columns[] = {
         {EnergyChannel::SolarWh, {300 * h, 696 * h, 892 * h, 989 * h, x, x}},
