@@ -154,10 +154,11 @@ FAULTS = [
           "        for (const int slot : {store_.stored(stage) - 1}) {\n"
           "            if (slot < 0) continue;"),
     fault("D33", DL, "with retries, nothing waits for an answer still owed before a request goes out",
-          "            reply.answer = co_await drainOwed();\n", ""),
+          "            reply.answer = co_await drainOwed();",
+          "            reply.answer = Answer{}; (void)&DownloadRun::drainOwed;"),
     fault("D34", EX, "an owed answer is given up on at once instead of after the late-answer limit",
           "        while (!owed_.empty() && now >= owed_.front() + kLateAnswerLimit) {",
-          "        while (!owed_.empty()) {"),
+          "        while (!owed_.empty() && now >= owed_.front()) {"),
     fault("D35", DL, "a line end that comes after an answer was given up on is not noticed",
           "    bool misaligned() const { return risk_ && line_.surplus() > risk_->surplus; }",
           "    bool misaligned() const { return false; }"),

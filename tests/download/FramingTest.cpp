@@ -208,6 +208,7 @@ TEST_F(Framing, TemperatureProbe) {
         {"OKAY", {{0ns, "OKAY"}}, std::nullopt},
         {"O", {{0ns, "O"}}, std::nullopt},
         {"framing error", {{0ns, "O\xFFK\r"}}, std::nullopt},
+        {"spoiled NG", {{0ns, "N\xFFG\r"}}, std::nullopt},
     };
     for (const auto& [name, reply, fitted] : cases) {
         for (const int retries : {0, 3}) {
