@@ -128,8 +128,21 @@ QString BatteryBoxText(const QString& typed) {
            match.captured(2).leftJustified(2, QLatin1Char('0'));
 }
 
+// `set interval` takes 1, 2, 5 or 10 as digits, blanks around them allowed; anything else ("2,5",
+// "1e1", "2abc", which the window's box reads by their leading number) becomes the empty text,
+// which the interval's check refuses with its message.
+QString IntervalBoxText(const QString& typed) {
+    const QString digits = typed.trimmed();
+    for (const int seconds : kRecordingIntervals) {
+        if (digits == QString::number(seconds)) return digits;
+    }
+    return {};
+}
+
 int Set(Run& run, Setting setting, const QString& typed) {
-    const QString value = setting == Setting::BatteryCapacity ? BatteryBoxText(typed) : typed;
+    const QString value = setting == Setting::BatteryCapacity     ? BatteryBoxText(typed)
+                          : setting == Setting::RecordingInterval ? IntervalBoxText(typed)
+                                                                  : typed;
     // Validated before the port is touched: a refused value sends nothing at all.
     const auto command = SettingWriteCommand(setting, value);
     if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);

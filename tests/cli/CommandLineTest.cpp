@@ -430,7 +430,7 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         QString out, err;
         std::string sent;
     };
-    const std::vector<Row> rows{
+    std::vector<Row> rows{
         {{}, {"check", "--port", "PORT"}, 0, "YB 接続確認できました", "", "?"},
         {{Fault::silence("?")}, {"check", "--port", "PORT"}, 1, "answer: \"\"", "", "?"},
         {{Fault::replace("?", "ok\r")},
@@ -504,7 +504,22 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         {{}, {"check", "--bogus"}, 2, "", "使い方:", ""},
         {{}, {"--version"}, 0, "yb-downloader ", "", ""},
         {{}, {"--help"}, 0, "Exit codes", "", ""},
+        {{},
+         {"set", "interval", " 10 ", "--port", "PORT"},
+         0,
+         "データ記録時間間隔の書込みに成功しました。",
+         "",
+         "TA"},
     };
+    // Only the whole text is an interval: the window's box would read the leading number.
+    for (const char* typed : {"2,5", "1e1", "10 seconds", "2abc", "05"}) {
+        rows.push_back({{},
+                        {"set", "interval", typed, "--port", "PORT"},
+                        2,
+                        "",
+                        "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
+                        ""});
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         Start(Holding(1, 1, 1), row.faults);
