@@ -612,6 +612,10 @@ Wh</translation>
         <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: --%2 %3: too large a number of minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RunSummary</name>

@@ -607,6 +607,10 @@ Wh</source>
         <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
         <translation>%1: 記録間隔が分からないため、--from と --to の位置を決められません</translation>
     </message>
+    <message>
+        <source>%1: --%2 %3: too large a number of minutes</source>
+        <translation>%1: --%2 %3: 分数が大きすぎます</translation>
+    </message>
 </context>
 <context>
     <name>RunSummary</name>

@@ -520,6 +520,14 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
                         "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
                         ""});
     }
+    // Minutes whose seconds are no number (1e308 minutes are finite, their seconds are not).
+    RecordStore store;
+    FillExample(store);
+    ASSERT_TRUE(WriteDataFile(store, true, dir.filePath("run.csv")).ok);
+    for (const char* option : {"--lap-start", "--from", "--to"}) {
+        for (const char* minutes : {"1e308", "inf", "nan"})
+            rows.push_back({{}, {"summary", "run.csv", option, minutes}, 2, "", "使い方:", ""});
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         Start(Holding(1, 1, 1), row.faults);
