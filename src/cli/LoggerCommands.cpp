@@ -73,7 +73,7 @@ public:
                                         ? session_.openNamed(name)
                                         : session_.openDevice(name);
         if (outcome.done()) return termination_.exitCode();
-        Err(port_ + QStringLiteral(": ") + outcome.text +
+        Err(Printable(port_) + QStringLiteral(": ") + outcome.text +
             (outcome.reason.isEmpty() ? QString() : QStringLiteral(" (") + outcome.reason + ')'));
         return kExitFailed;
     }
@@ -226,14 +226,14 @@ int Resume(Run& run, const CommandOptions& options) {
     QString why;
     const std::optional<PartialRun> partial = ReadPartialRun(*read.run, &why);
     if (!partial) {
-        Err(options.resume + QStringLiteral(": ") + why);
+        Err(Printable(options.resume) + QStringLiteral(": ") + why);
         return kExitFile;
     }
     if (options.output.isEmpty() && !options.force) {
         Err(QCoreApplication::translate("LoggerCommands",
                                         "%1: -o names the complete file; --force replaces "
                                         "this one")
-                .arg(options.resume));
+                .arg(Printable(options.resume)));
         return kExitFile;
     }
     const auto path =

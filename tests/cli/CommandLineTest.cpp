@@ -539,6 +539,37 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
     }
 }
 
+// A field of a damaged file, a file's name and a typed value reach stderr with their control
+// characters escaped: a terminal shows them, it does not obey them.
+TEST_F(CommandLine, MessagesEscapeControlCharacters) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
+    const QString esc = QStringLiteral("\x1b[31m"), shown = QStringLiteral("\\x1b[31m");
+    RecordStore store;
+    FillExample(store);
+    const QString run = dir.filePath("run.csv"), bad = dir.filePath("bad" + esc + ".csv");
+    ASSERT_TRUE(WriteDataFile(store, true, run).ok);
+    ASSERT_TRUE(WriteDataFile(store, true, bad).ok);
+    QFile damaged(bad);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    const QByteArray bytes = damaged.readAll().replace("\n1,3.25,", "\n1,3.2" + esc.toUtf8() + ',');
+    ASSERT_TRUE(damaged.resize(0) && damaged.write(bytes) == bytes.size());
+    damaged.close();
+    const std::pair<QStringList, QString> rows[] = {
+        {{"summary", bad}, "bad" + shown + ".csv:7: \"3.2" + shown + "\" under Solar[A]"},
+        {{"report", run, "-o", "no/x" + esc + ".pdf"}, "no/x" + shown + ".pdf: the folder"},
+        {{"summary", run, "--lap-start", esc}, "--lap-start " + shown + ": minutes"},
+        {{"download", "--resume", "gone" + esc + ".csv"}, "gone" + shown + ".csv: "},
+        {{"get", esc}, shown + ": the setting is"},
+        {{"summary", "--bogus" + esc}, shown},
+    };
+    for (const auto& [args, message] : rows) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Result r = Program(args);
+        EXPECT_NE(r.exit, 0);
+        EXPECT_TRUE(r.err.contains(message) && !r.err.contains(QChar(0x1b))) << r.err.toStdString();
+    }
+}
+
 // Messages follow the system's language (none set is Japanese), YB_LANG over it and --lang over
 // both; the data file and the summary's JSON are the same bytes in either language.
 TEST_F(CommandLine, MessagesFollowTheLanguageAndFilesDoNot) {
