@@ -314,6 +314,14 @@
         <source>%1: -o names the complete file; --force replaces this one</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>the records fetched are saved in %1 instead</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records fetched could not be saved in the current or the temporary folder either</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Output</name>

@@ -313,6 +313,14 @@
         <source>%1: -o names the complete file; --force replaces this one</source>
         <translation>%1: 完成したファイルの名前を -o で指定してください。--force ではこのファイルを置き換えます</translation>
     </message>
+    <message>
+        <source>the records fetched are saved in %1 instead</source>
+        <translation>受け取ったデータは代わりに %1 に保存しました</translation>
+    </message>
+    <message>
+        <source>the records fetched could not be saved in the current or the temporary folder either</source>
+        <translation>受け取ったデータは現在のフォルダーにも一時フォルダーにも保存できませんでした</translation>
+    </message>
 </context>
 <context>
     <name>Output</name>

@@ -170,6 +170,21 @@ bool StderrIsTerminal() {
 #endif
 }
 
+// Where the records of a download go when its target could not take them (its folder vanished,
+// the disk filled up): under the default name in the current folder, or else in the system's
+// temporary folder; never over an existing file, nor at `failed` again. The path written, or
+// nullopt when neither took them.
+std::optional<QString> SaveElsewhere(const RecordStore& store, bool csv, const QString& failed) {
+    const QString name = DefaultFileName(csv);
+    for (const QString& folder : {QDir::currentPath(), QDir::tempPath()}) {
+        if (folder.isEmpty()) continue;  // the current folder is gone
+        const QString path = QDir::toNativeSeparators(QDir(folder).absoluteFilePath(name));
+        if (path == failed || QFileInfo::exists(path)) continue;
+        if (WriteDataFile(store, csv, path).ok) return path;
+    }
+    return std::nullopt;
+}
+
 // Runs a download (a resume when the session holds a stopped one) and writes its data file at
 // `path`, partial when it ended early; the exit code.
 int DownloadInto(Run& run, const QString& path, bool csv, bool resume) {
@@ -191,16 +206,30 @@ int DownloadInto(Run& run, const QString& path, bool csv, bool resume) {
                                         "データ１がありません: no data file written"));
         return run.ExitOf(outcome);
     }
-    const WriteOutcome written = WriteDataFile(store, csv, path);
-    if (!written.ok) {
-        Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
-        return kExitFile;
-    }
-    if (!outcome.done()) {
+    const auto partial = [&outcome] {
+        if (outcome.done()) return;
         Err(QCoreApplication::translate("LoggerCommands",
                                         "partial data file: the download ended early; the "
                                         "file holds what was fetched until then"));
+    };
+    const WriteOutcome written = WriteDataFile(store, csv, path);
+    if (!written.ok) {
+        // The records are not lost with the target: the failure stands, with where they went.
+        Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
+        if (const std::optional<QString> rescued = SaveElsewhere(store, csv, path)) {
+            Err(QCoreApplication::translate("LoggerCommands",
+                                            "the records fetched are saved in %1 instead")
+                    .arg(Printable(*rescued)));
+            partial();
+        } else {
+            Err(QCoreApplication::translate(
+                "LoggerCommands",
+                "the records fetched could not be saved in the current or the temporary folder "
+                "either"));
+        }
+        return kExitFile;
     }
+    partial();
     Out(path);
     return run.ExitOf(outcome);
 }

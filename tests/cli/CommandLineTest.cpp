@@ -81,7 +81,7 @@ protected:
             env.insert(setting.section('=', 0, 0), setting.section('=', 1));
         if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(workingDir.isEmpty() ? dir.path() : workingDir);
         if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
         process.setChildProcessModifier([limit = fileSizeLimit, memory = memoryLimit] {
             // What the test runner ignores (a background shell: SIGINT) would hide the program's
@@ -137,6 +137,7 @@ protected:
     QString stdoutFile;
     bool window = false;
     QStringList language;  // NAME=value of the language's variables for the programs run
+    QString workingDir;    // the programs' current folder; the test's folder when empty
 };
 
 // A download saves exactly what the window would save of the same store, whole or partial.
@@ -201,6 +202,37 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
         const Result r = Program(args);
         EXPECT_EQ(r.exit, args.contains("--retries") ? 2 : 3);
         EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+    }
+}
+
+// A target whose folder is gone when the download ends fails the save, not the records: they are
+// saved under the default name in the current folder, or in the temporary folder when that is gone
+// too; the message says where, and the exit code stays the failure's.
+TEST_F(CommandLine, RecordsOutliveAFailedSave) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
+    const auto logger = Holding(40, 4, 4);
+    std::vector<Fault> late;  // slow enough to take the folders away meanwhile
+    for (long i = 2; i < 8; ++i) late.push_back(Fault::late("D1", 200).onRecord(i));
+    const QList<QByteArray> whole = WindowFile(logger, {}, true, "path");
+    const QString out = dir.filePath("out"), work = dir.filePath("work");
+    const QRegularExpression saved(R"(saved in (\S+YB_Data_\d{8}_\d{6}\.csv) instead)");
+    for (const bool workGone : {false, true}) {
+        SCOPED_TRACE(workGone);
+        ASSERT_TRUE(QDir().mkpath(out) && QDir().mkpath(work));
+        workingDir = work;
+        Start(logger, late);
+        const Result r =
+            Program({"download", "--port", "PORT", "-o", out + "/run.csv"}, [&](QProcess&) {
+                RunUntil([&] { return Sent(*sim).find("D10002") != std::string::npos; });
+                QDir(out).removeRecursively();
+                if (workGone) QDir(work).removeRecursively();
+            });
+        EXPECT_EQ(r.exit, 3);
+        const QString rescued = saved.match(r.err).captured(1);
+        ASSERT_FALSE(rescued.isEmpty()) << r.err.toStdString();
+        EXPECT_EQ(QFileInfo(rescued).path(), workGone ? QDir::tempPath() : work);
+        EXPECT_EQ(Lines(rescued, rescued), whole);
+        QFile::remove(rescued);
     }
 }
 
