@@ -323,6 +323,14 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
+        <source>the records fetched are saved in %1 instead</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the records fetched could not be saved in the current or the temporary folder either</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
         <source>%1: complete: it holds everything the logger holds</source>
         <translation type="unfinished"></translation>
     </message>
@@ -618,6 +626,10 @@ Wh</translation>
     </message>
     <message>
         <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: --%2 %3: too large a number of minutes</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -322,6 +322,14 @@
         <translation>%1: 完成したファイルの名前を -o で指定してください。--force ではこのファイルを置き換えます</translation>
     </message>
     <message>
+        <source>the records fetched are saved in %1 instead</source>
+        <translation>受け取ったデータは代わりに %1 に保存しました</translation>
+    </message>
+    <message>
+        <source>the records fetched could not be saved in the current or the temporary folder either</source>
+        <translation>受け取ったデータは現在のフォルダーにも一時フォルダーにも保存できませんでした</translation>
+    </message>
+    <message>
         <source>%1: complete: it holds everything the logger holds</source>
         <translation>%1: 完全なファイルです: ロガーのデータをすべて含んでいます</translation>
     </message>
@@ -614,6 +622,10 @@ Wh</source>
     <message>
         <source>%1: the recording interval is unknown, so --from and --to cannot be placed</source>
         <translation>%1: 記録間隔が分からないため、--from と --to の位置を決められません</translation>
+    </message>
+    <message>
+        <source>%1: --%2 %3: too large a number of minutes</source>
+        <translation>%1: --%2 %3: 分数が大きすぎます</translation>
     </message>
 </context>
 <context>

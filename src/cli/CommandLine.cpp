@@ -11,6 +11,7 @@
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
+#include "datafile/Printable.h"
 #include "download/Download.h"
 #include "language/Language.h"
 #include "version/Version.h"
@@ -23,10 +24,10 @@ namespace yb {
 
 namespace {
 
-const std::map<QString, Setting> kSettingNames{{QStringLiteral("tyre"), Setting::TyreCircumference},
-                                               {QStringLiteral("battery"), Setting::BatteryCapacity},
-                                               {QStringLiteral("interval"),
-                                                Setting::RecordingInterval}};
+const std::map<QString, Setting> kSettingNames{
+    {QStringLiteral("tyre"), Setting::TyreCircumference},
+    {QStringLiteral("battery"), Setting::BatteryCapacity},
+    {QStringLiteral("interval"), Setting::RecordingInterval}};
 
 // A command: the number of positional arguments it takes (the command itself included; -1: any
 // number) and what runs it.
@@ -41,7 +42,7 @@ int WithSetting(const QString& name, const std::function<int(Setting)>& run) {
     if (setting == kSettingNames.end()) {
         return UsageError(QCoreApplication::translate(
                               "CommandLine", "%1: the setting is tyre, battery or interval")
-                              .arg(name));
+                              .arg(Printable(name)));
     }
     return run(setting->second);
 }
@@ -138,13 +139,14 @@ int RunCommand(const QStringList& arguments) {
                        "else the system's language)"),
         QStringLiteral("LANG"));
     parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart, lang});
-    if (!parser.parse(arguments)) return UsageError(parser.errorText());
+    if (!parser.parse(arguments)) return UsageError(Printable(parser.errorText()));
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
         return kExitSuccess;
     }
     if (parser.isSet(QStringLiteral("version"))) {
-        Out(QStringLiteral("%1 %2").arg(QLatin1String(kProgramName), QLatin1String(kProgramVersion)));
+        Out(QStringLiteral("%1 %2").arg(QLatin1String(kProgramName),
+                                        QLatin1String(kProgramVersion)));
         return kExitSuccess;
     }
     QStringList args = parser.positionalArguments();
@@ -155,8 +157,8 @@ int RunCommand(const QStringList& arguments) {
     const auto command = Commands().find(args[0]);
     if (command == Commands().end() ||
         (command->second.arguments >= 0 && args.size() != command->second.arguments)) {
-        return UsageError(
-            QCoreApplication::translate("CommandLine", "wrong arguments for %1").arg(args[0]));
+        return UsageError(QCoreApplication::translate("CommandLine", "wrong arguments for %1")
+                              .arg(Printable(args[0])));
     }
     CommandOptions options;
     options.port = parser.value(port);
@@ -183,7 +185,7 @@ int RefusedLanguageOption(const QStringList& arguments) {
     if (!option || LanguageNamed(*option)) return 0;
     return UsageError(
         QCoreApplication::translate("CommandLine", "--lang %1: the language is ja or en")
-            .arg(*option));
+            .arg(Printable(*option)));
 }
 
 int RunCommandLine(const QStringList& arguments) {

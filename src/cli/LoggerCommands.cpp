@@ -73,7 +73,7 @@ public:
                                         ? session_.openNamed(name)
                                         : session_.openDevice(name);
         if (outcome.done()) return termination_.exitCode();
-        Err(port_ + QStringLiteral(": ") + outcome.text +
+        Err(Printable(port_) + QStringLiteral(": ") + outcome.text +
             (outcome.reason.isEmpty() ? QString() : QStringLiteral(" (") + outcome.reason + ')'));
         return kExitFailed;
     }
@@ -128,8 +128,21 @@ QString BatteryBoxText(const QString& typed) {
            match.captured(2).leftJustified(2, QLatin1Char('0'));
 }
 
+// `set interval` takes 1, 2, 5 or 10 as digits, blanks around them allowed; anything else ("2,5",
+// "1e1", "2abc", which the window's box reads by their leading number) becomes the empty text,
+// which the interval's check refuses with its message.
+QString IntervalBoxText(const QString& typed) {
+    const QString digits = typed.trimmed();
+    for (const int seconds : kRecordingIntervals) {
+        if (digits == QString::number(seconds)) return digits;
+    }
+    return {};
+}
+
 int Set(Run& run, Setting setting, const QString& typed) {
-    const QString value = setting == Setting::BatteryCapacity ? BatteryBoxText(typed) : typed;
+    const QString value = setting == Setting::BatteryCapacity     ? BatteryBoxText(typed)
+                          : setting == Setting::RecordingInterval ? IntervalBoxText(typed)
+                                                                  : typed;
     // Validated before the port is touched: a refused value sends nothing at all.
     const auto command = SettingWriteCommand(setting, value);
     if (const auto* refused = std::get_if<Outcome>(&command)) return UsageError(refused->text);
@@ -155,6 +168,21 @@ bool StderrIsTerminal() {
 #else
     return isatty(fileno(stderr)) != 0;
 #endif
+}
+
+// Where the records of a download go when its target could not take them (its folder vanished,
+// the disk filled up): under the default name in the current folder, or else in the system's
+// temporary folder; never over an existing file, nor at `failed` again. The path written, or
+// nullopt when neither took them.
+std::optional<QString> SaveElsewhere(const RecordStore& store, bool csv, const QString& failed) {
+    const QString name = DefaultFileName(csv);
+    for (const QString& folder : {QDir::currentPath(), QDir::tempPath()}) {
+        if (folder.isEmpty()) continue;  // the current folder is gone
+        const QString path = QDir::toNativeSeparators(QDir(folder).absoluteFilePath(name));
+        if (path == failed || QFileInfo::exists(path)) continue;
+        if (WriteDataFile(store, csv, path).ok) return path;
+    }
+    return std::nullopt;
 }
 
 // Whether two stores hold the same counts and the same number of records of each kind.
@@ -186,7 +214,7 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
     if (resumed && outcome.done() && SameRecordsHeld(resumed->store, store)) {
         Err(QCoreApplication::translate("LoggerCommands",
                                         "%1: complete: it holds everything the logger holds")
-                .arg(resumedPath));
+                .arg(Printable(resumedPath)));
         if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;
     }
     if (store.mainCount() == 0) {
@@ -194,16 +222,30 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
                                         "データ１がありません: no data file written"));
         return run.ExitOf(outcome);
     }
-    const WriteOutcome written = WriteDataFile(store, csv, path);
-    if (!written.ok) {
-        Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
-        return kExitFile;
-    }
-    if (!outcome.done()) {
+    const auto partial = [&outcome] {
+        if (outcome.done()) return;
         Err(QCoreApplication::translate("LoggerCommands",
                                         "partial data file: the download ended early; the "
                                         "file holds what was fetched until then"));
+    };
+    const WriteOutcome written = WriteDataFile(store, csv, path);
+    if (!written.ok) {
+        // The records are not lost with the target: the failure stands, with where they went.
+        Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
+        if (const std::optional<QString> rescued = SaveElsewhere(store, csv, path)) {
+            Err(QCoreApplication::translate("LoggerCommands",
+                                            "the records fetched are saved in %1 instead")
+                    .arg(Printable(*rescued)));
+            partial();
+        } else {
+            Err(QCoreApplication::translate(
+                "LoggerCommands",
+                "the records fetched could not be saved in the current or the temporary folder "
+                "either"));
+        }
+        return kExitFile;
     }
+    partial();
     Out(path);
     return run.ExitOf(outcome);
 }
@@ -229,14 +271,14 @@ int Resume(Run& run, const CommandOptions& options) {
     QString why;
     const std::optional<PartialRun> partial = ReadPartialRun(*read.run, &why);
     if (!partial) {
-        Err(options.resume + QStringLiteral(": ") + why);
+        Err(Printable(options.resume) + QStringLiteral(": ") + why);
         return kExitFile;
     }
     if (options.output.isEmpty() && !options.force) {
         Err(QCoreApplication::translate("LoggerCommands",
                                         "%1: -o names the complete file; --force replaces "
                                         "this one")
-                .arg(options.resume));
+                .arg(Printable(options.resume)));
         return kExitFile;
     }
     const auto path =

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "cli/Output.h"
+#include "datafile/Printable.h"
 
 namespace yb {
 
@@ -18,7 +19,14 @@ std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QStr
         if (!ok || !std::isfinite(value) || value < 0.0) {
             UsageError(QCoreApplication::translate("RunOptions",
                                                    "%1: --%2 %3: minutes, a number of 0 or more")
-                           .arg(command, name, text));
+                           .arg(command, name, Printable(text)));
+            return false;
+        }
+        // 1e308 minutes are finite, their seconds are not.
+        if (!(MinutesToSeconds(value) <= kLongestSeconds)) {
+            UsageError(QCoreApplication::translate("RunOptions",
+                                                   "%1: --%2 %3: too large a number of minutes")
+                           .arg(command, name, Printable(text)));
             return false;
         }
         out = value;
@@ -47,7 +55,7 @@ std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
         UsageError(QCoreApplication::translate("RunOptions",
                                                "%1: the recording interval is unknown, so "
                                                "--from and --to cannot be placed")
-                       .arg(file));
+                       .arg(Printable(file)));
     }
     return rows;
 }

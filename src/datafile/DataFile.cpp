@@ -10,6 +10,7 @@
 
 #include "datafile/DiskSync.h"
 #include "datafile/Format.h"
+#include "datafile/Printable.h"
 #include "datafile/ShiftJis.h"
 
 namespace yb {
@@ -215,8 +216,8 @@ std::optional<Rendered> Render(const RecordStore& store, QChar d, const QString&
 
 }  // namespace
 
-std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter, const QString& path,
-                                      const QDateTime& now) {
+std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
+                                      const QString& path, const QDateTime& now) {
     std::optional<Rendered> r = Render(store, delimiter, path, now);
     if (!r) return std::nullopt;
     return std::move(r->text);
@@ -255,23 +256,23 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
-                          .arg(path, file.errorString()));
+                          .arg(Printable(path), file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
-                                   .arg(path, file.errorString());
+                                   .arg(Printable(path), file.errorString());
         file.cancelWriting();
         return failed(reason);
     }
     if (!SyncToDisk(file)) {
         const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
-                                   .arg(path, qt_error_string());
+                                   .arg(Printable(path), qt_error_string());
         file.cancelWriting();
         return failed(reason);
     }
     if (!file.commit()) {
         return failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
-                          .arg(path, file.errorString()));
+                          .arg(Printable(path), file.errorString()));
     }
     return {};
 }

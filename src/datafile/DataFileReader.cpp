@@ -15,6 +15,7 @@
 
 #include "datafile/DataFile.h"
 #include "datafile/Format.h"
+#include "datafile/Printable.h"
 #include "datafile/ShiftJis.h"
 
 #ifndef Q_OS_WIN
@@ -104,10 +105,11 @@ std::optional<int> ParseInteger(QStringView field) {
     return ParseNumber<int>(field);
 }
 
+// A field as a message quotes it: cut short, its control characters escaped.
 QString Quoted(QStringView text) {
     constexpr qsizetype kShown = 24;
-    const QString shown = text.size() > kShown ? text.first(kShown).toString() + QStringLiteral("…")
-                                               : text.toString();
+    const QString shown = text.size() > kShown ? Printable(text.first(kShown)) + QStringLiteral("…")
+                                               : Printable(text);
     return u'"' + shown + u'"';
 }
 
@@ -473,8 +475,8 @@ private:
 
 QString DataFileReadResult::errorText() const {
     if (!error) return {};
-    if (error->line <= 0) return QStringLiteral("%1: %2").arg(name, error->message);
-    return QStringLiteral("%1:%2: %3").arg(name).arg(error->line).arg(error->message);
+    if (error->line <= 0) return QStringLiteral("%1: %2").arg(Printable(name), error->message);
+    return QStringLiteral("%1:%2: %3").arg(Printable(name)).arg(error->line).arg(error->message);
 }
 
 DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {

@@ -69,6 +69,9 @@ std::optional<RowWindow> RowsBetween(const RunData& run, double fromS, double to
 
 // A time in minutes as seconds, to the microsecond: 0.1 minutes is 6 s, not a hair above.
 double MinutesToSeconds(double minutes);
+// The longest time after the first record that a window or a lap start may name: its whole
+// seconds stay exact in a double, and so in the clock text (2^53 s).
+inline constexpr double kLongestSeconds = 9007199254740992.0;
 
 RunSummary SummarizeRun(const RunData& run, double lapStartS = 0.0);
 RunSummary SummarizeWindow(const RunData& run, const RowWindow& rows);

@@ -7,6 +7,7 @@
 #include <QTemporaryFile>
 
 #include "datafile/Dialogs.h"
+#include "datafile/Printable.h"
 
 namespace yb {
 
@@ -27,8 +28,8 @@ bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dial
     // Only a file with content is worth a question; an empty one is simply written.
     const QFileInfo existing(fname);
     if (existing.isFile() && existing.size() > 0 &&
-        !dialogs.askYesNo(
-            QCoreApplication::translate("SaveCommand", "%1 に上書きしますか？").arg(fname))) {
+        !dialogs.askYesNo(QCoreApplication::translate("SaveCommand", "%1 に上書きしますか？")
+                              .arg(Printable(fname)))) {
         return false;
     }
     if (WriteDataFile(store, csv, fname, clock).ok) return true;
@@ -64,7 +65,7 @@ std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, 
     if (!SaveDataFile(store, csv, *chosen, dialogs, clock)) return std::nullopt;
     return SavedFile{*chosen,
                      QCoreApplication::translate("SaveCommand", "データファイルに保存しました : %1")
-                         .arg(*chosen)};
+                         .arg(Printable(*chosen))};
 }
 
 }  // namespace yb

@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "datafile/Printable.h"
 #include "datafile/RunEnergy.h"
 
 namespace yb {
@@ -105,7 +106,7 @@ void LapOverlay::changeEvent(QEvent* event) {
 }
 
 void LapOverlay::retranslate() {
-    setWindowTitle(tr("周回の比較 — %1").arg(run_->title));
+    setWindowTitle(tr("周回の比較 — %1").arg(Printable(run_->title)));
     lapLabel_->setText(tr("周回"));
     for (int i = 0; i < choice_->count(); ++i) {
         choice_->setItemText(i, tr("第%1周").arg(choice_->itemData(i).toInt()));

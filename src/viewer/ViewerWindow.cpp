@@ -29,6 +29,7 @@
 #include <cmath>
 
 #include "datafile/DataFileReader.h"
+#include "datafile/Printable.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
 #include "viewer/Report.h"
@@ -218,7 +219,8 @@ void ViewerWindow::showRun(RunData run, const QString& path) {
 }
 
 void ViewerWindow::buildRun() {
-    setWindowTitle(summary_.partial ? run_->title + tr(" — 部分データ") : run_->title);
+    const QString title = Printable(run_->title);  // message boxes carry it too
+    setWindowTitle(summary_.partial ? title + tr(" — 部分データ") : title);
     const auto remembered = Remembered();
     splitter_ = new QSplitter(Qt::Horizontal);
     charts_ = new ChartStack(run_, splitter_);
@@ -561,9 +563,9 @@ void ViewerWindow::exportRun(const QString& suffix) {
     const QString error = WriteRunReport(*run_, path, charts_->state());
     QApplication::restoreOverrideCursor();
     if (!error.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), path + QStringLiteral(": ") + error);
+        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + error);
     } else {
-        statusBar()->showMessage(tr("書き出しました: %1").arg(path), 5000);
+        statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }
 }
 

@@ -82,7 +82,7 @@ protected:
             env.insert(setting.section('=', 0, 0), setting.section('=', 1));
         if (window) env.insert("QT_QPA_PLATFORM", "offscreen");
         process.setProcessEnvironment(env);
-        process.setWorkingDirectory(dir.path());
+        process.setWorkingDirectory(workingDir.isEmpty() ? dir.path() : workingDir);
         if (!stdoutFile.isEmpty()) process.setStandardOutputFile(stdoutFile);
         process.setChildProcessModifier([limit = fileSizeLimit, memory = memoryLimit] {
             // What the test runner ignores (a background shell: SIGINT) would hide the program's
@@ -138,6 +138,7 @@ protected:
     QString stdoutFile;
     bool window = false;
     QStringList language;  // NAME=value of the language's variables for the programs run
+    QString workingDir;    // the programs' current folder; the test's folder when empty
 };
 
 // A download saves exactly what the window would save of the same store, whole or partial.
@@ -233,6 +234,37 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
         const Result r = Program(args);
         EXPECT_EQ(r.exit, args.contains("--retries") ? 2 : 3);
         EXPECT_TRUE(r.err.contains(message)) << r.err.toStdString();
+    }
+}
+
+// A target whose folder is gone when the download ends fails the save, not the records: they are
+// saved under the default name in the current folder, or in the temporary folder when that is gone
+// too; the message says where, and the exit code stays the failure's.
+TEST_F(CommandLine, RecordsOutliveAFailedSave) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
+    const auto logger = Holding(40, 4, 4);
+    std::vector<Fault> late;  // slow enough to take the folders away meanwhile
+    for (long i = 2; i < 8; ++i) late.push_back(Fault::late("D1", 200).onRecord(i));
+    const QList<QByteArray> whole = WindowFile(logger, {}, true, "path");
+    const QString out = dir.filePath("out"), work = dir.filePath("work");
+    const QRegularExpression saved(R"(saved in (\S+YB_Data_\d{8}_\d{6}\.csv) instead)");
+    for (const bool workGone : {false, true}) {
+        SCOPED_TRACE(workGone);
+        ASSERT_TRUE(QDir().mkpath(out) && QDir().mkpath(work));
+        workingDir = work;
+        Start(logger, late);
+        const Result r =
+            Program({"download", "--port", "PORT", "-o", out + "/run.csv"}, [&](QProcess&) {
+                RunUntil([&] { return Sent(*sim).find("D10002") != std::string::npos; });
+                QDir(out).removeRecursively();
+                if (workGone) QDir(work).removeRecursively();
+            });
+        EXPECT_EQ(r.exit, 3);
+        const QString rescued = saved.match(r.err).captured(1);
+        ASSERT_FALSE(rescued.isEmpty()) << r.err.toStdString();
+        EXPECT_EQ(QFileInfo(rescued).path(), workGone ? QDir::tempPath() : work);
+        EXPECT_EQ(Lines(rescued, rescued), whole);
+        QFile::remove(rescued);
     }
 }
 
@@ -462,7 +494,7 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         QString out, err;
         std::string sent;
     };
-    const std::vector<Row> rows{
+    std::vector<Row> rows{
         {{}, {"check", "--port", "PORT"}, 0, "YB 接続確認できました", "", "?"},
         {{Fault::silence("?")}, {"check", "--port", "PORT"}, 1, "answer: \"\"", "", "?"},
         {{Fault::replace("?", "ok\r")},
@@ -536,7 +568,30 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         {{}, {"check", "--bogus"}, 2, "", "使い方:", ""},
         {{}, {"--version"}, 0, "yb-downloader ", "", ""},
         {{}, {"--help"}, 0, "Exit codes", "", ""},
+        {{},
+         {"set", "interval", " 10 ", "--port", "PORT"},
+         0,
+         "データ記録時間間隔の書込みに成功しました。",
+         "",
+         "TA"},
     };
+    // Only the whole text is an interval: the window's box would read the leading number.
+    for (const char* typed : {"2,5", "1e1", "10 seconds", "2abc", "05"}) {
+        rows.push_back({{},
+                        {"set", "interval", typed, "--port", "PORT"},
+                        2,
+                        "",
+                        "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
+                        ""});
+    }
+    // Minutes whose seconds are no number (1e308 minutes are finite, their seconds are not).
+    RecordStore store;
+    FillExample(store);
+    ASSERT_TRUE(WriteDataFile(store, true, dir.filePath("run.csv")).ok);
+    for (const char* option : {"--lap-start", "--from", "--to"}) {
+        for (const char* minutes : {"1e308", "inf", "nan"})
+            rows.push_back({{}, {"summary", "run.csv", option, minutes}, 2, "", "使い方:", ""});
+    }
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         Start(Holding(1, 1, 1), row.faults);
@@ -545,6 +600,37 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         EXPECT_TRUE(r.out.contains(row.out)) << r.out.toStdString();
         EXPECT_TRUE(r.err.contains(row.err)) << r.err.toStdString();
         EXPECT_EQ(Sent(*sim), row.sent);
+    }
+}
+
+// A field of a damaged file, a file's name and a typed value reach stderr with their control
+// characters escaped: a terminal shows them, it does not obey them.
+TEST_F(CommandLine, MessagesEscapeControlCharacters) {
+    language = {"YB_LANG=en"};  // the messages asserted are the English ones
+    const QString esc = QStringLiteral("\x1b[31m"), shown = QStringLiteral("\\x1b[31m");
+    RecordStore store;
+    FillExample(store);
+    const QString run = dir.filePath("run.csv"), bad = dir.filePath("bad" + esc + ".csv");
+    ASSERT_TRUE(WriteDataFile(store, true, run).ok);
+    ASSERT_TRUE(WriteDataFile(store, true, bad).ok);
+    QFile damaged(bad);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadWrite));
+    const QByteArray bytes = damaged.readAll().replace("\n1,3.25,", "\n1,3.2" + esc.toUtf8() + ',');
+    ASSERT_TRUE(damaged.resize(0) && damaged.write(bytes) == bytes.size());
+    damaged.close();
+    const std::pair<QStringList, QString> rows[] = {
+        {{"summary", bad}, "bad" + shown + ".csv:7: \"3.2" + shown + "\" under Solar[A]"},
+        {{"report", run, "-o", "no/x" + esc + ".pdf"}, "no/x" + shown + ".pdf: the folder"},
+        {{"summary", run, "--lap-start", esc}, "--lap-start " + shown + ": minutes"},
+        {{"download", "--resume", "gone" + esc + ".csv"}, "gone" + shown + ".csv: "},
+        {{"get", esc}, shown + ": the setting is"},
+        {{"summary", "--bogus" + esc}, shown},
+    };
+    for (const auto& [args, message] : rows) {
+        SCOPED_TRACE(args.join(' ').toStdString());
+        const Result r = Program(args);
+        EXPECT_NE(r.exit, 0);
+        EXPECT_TRUE(r.err.contains(message) && !r.err.contains(QChar(0x1b))) << r.err.toStdString();
     }
 }
 

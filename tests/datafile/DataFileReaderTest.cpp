@@ -7,6 +7,7 @@
 
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
+#include "datafile/Printable.h"
 #include "datafile/ShiftJis.h"
 #include "support/Stores.h"
 
@@ -203,15 +204,22 @@ TEST_F(Reader, FullStoreRoundTrip) {
                            pick(-32768, 32767, 10.0f), pick(0, 255, 10.0f), pick(0, 255, 1.0f)});
     }
     for (int i = 0; i < data.tempCount(); ++i) {
-        data.storeTemperature(
-            i, static_cast<std::int16_t>(i % 97 ? int(random() % 256) - 128 : 9999));
+        data.storeTemperature(i,
+                              static_cast<std::int16_t>(i % 97 ? int(random() % 256) - 128 : 9999));
     }
     for (int i = 0; i < data.lapCount(); ++i) {
-        data.storeLap(i, {static_cast<std::int16_t>(int(random() % 400) - 1), pick(-10, 30000, 100.0f)});
+        data.storeLap(
+            i, {static_cast<std::int16_t>(int(random() % 400) - 1), pick(-10, 30000, 100.0f)});
     }
     const DataFileReadResult result = Read(*EncodeShiftJis(Text(u'\t')));
     ASSERT_TRUE(result.run) << result.errorText().toStdString();
     ExpectSameRun(*result.run, RunDataFromStore(data, {}), "full store");
+}
+
+// What messages quote: C0 controls and DEL as \xNN, C1 controls as \uNNNN, the rest as it is.
+TEST(Printable, EscapesControlCharactersOnly) {
+    EXPECT_EQ(Printable(u"a\x1b[31m\t\x7f\u009b\u00a0℃\\"),
+              QStringLiteral("a\\x1b[31m\\x09\\x7f\\u009b\u00a0℃\\"));
 }
 
 }  // namespace

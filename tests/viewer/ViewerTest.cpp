@@ -1,18 +1,21 @@
 // The viewer on the offscreen platform: its charts hold the file's values, a drag on one chart
 // zooms them all, a lap row zooms them to the lap and the window's figures follow, the lap table
 // shows the best lap, a legend click hides a channel and the window remembers it, a second run
-// and a lap overlay; the exported image's plot areas line up; the report's lap table pages; and
-// the three commands with their exit codes.
+// and a lap overlay; the exported image's plot areas line up; an export to a pipe is refused in
+// a message box; the report's lap table pages; and the three commands with their exit codes.
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QChart>
 #include <QChartView>
 #include <QDoubleSpinBox>
+#include <QFileDialog>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
@@ -20,8 +23,11 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QValueAxis>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
@@ -340,6 +346,42 @@ TEST_F(Viewer, ExportedImageLinesUpItsPlotAreas) {
         EXPECT_NEAR(from, bands.front().left, 3);
         EXPECT_NEAR(to, bands.front().right, 3);
     }
+}
+
+// The export refuses a target that cannot take it as the report command does, and says so in a
+// message box; the pipe chosen stays a pipe. The dialogs are answered as a user would: the name
+// typed, "replace it?" answered yes.
+TEST_F(Viewer, ExportRefusesAPipeInAMessageBox) {
+    Open();
+    const QString pipe = dir.filePath(QStringLiteral("pipe.pdf"));
+    ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
+    QString shown;
+    bool typed = false;
+    QTimer answer;  // each answer posted on its own: a dialog it opens runs a loop of its own
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !typed) {
+            typed = true;
+            QTimer::singleShot(0, dialog, [&, dialog] {
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                QTest::keyClicks(dialog->focusWidget(), pipe);
+                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+            });
+        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+            QAbstractButton* yes = box->button(QMessageBox::Yes);
+            if (!yes) shown = box->text();
+            QTimer::singleShot(0, box, [yes, ok = box->button(QMessageBox::Ok)] {
+                QTest::mouseClick(yes ? yes : ok, Qt::LeftButton);
+            });
+        }
+    });
+    answer.start(50);
+    window->activateWindow();
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);  // ファイル → レポートを書き出す
+    answer.stop();
+    EXPECT_EQ(shown, pipe + QStringLiteral(": not a regular file: nothing is written there"));
+    struct stat status = {};
+    EXPECT_TRUE(::stat(qPrintable(pipe), &status) == 0 && S_ISFIFO(status.st_mode));
 }
 
 TEST(Report, LapTablePagesLeaveNoFewRowsAlone) {
