@@ -372,7 +372,9 @@ QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> DownloadRun::readInterv
     // as it always did. With them, an interval that the repeats did not bring is a failure: the
     // line is known to be troubled, and every record's time hangs on it.
     if (!reply.accepted && options_.retries > 0 && !reply.answer.interrupted()) {
-        if (!reply.misaligned) co_return end(Ending::Failed, progress.interval.text);
+        if (!reply.misaligned) {
+            co_return end(Ending::Failed, ReadFailedText(Setting::RecordingInterval));
+        }
         rollBack();
         co_return failed(kLateAnswerFailure);
     }

@@ -151,6 +151,10 @@ Outcome WriteFailure(const SettingRule& rule) {
 
 }  // namespace
 
+QString ReadFailedText(Setting setting) {
+    return Message(RuleOf(setting).readFailed);
+}
+
 QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line) {
     const SettingRule& rule = RuleOf(setting);
     if (!line.portOpen()) co_return SettingRead{{Ending::Refused, kPortNotOpenText}, {}, {}, {}};

@@ -47,6 +47,8 @@ struct SettingRead : Outcome {
 // value as its box shows it ("1800", "12.50", "5") and no text of its own. Changes nothing but
 // the logger's line: what a download recorded stays as it was. Never throws.
 QCoro::Task<SettingRead> ReadSetting(Setting setting, LineExchange& line);
+// The setting's read failure text ("データ記録時間間隔の読出しに失敗しました。").
+QString ReadFailedText(Setting setting);
 
 // The write command for a typed text, or, when nothing may be sent, the outcome: Refused with the
 // setting's validation message, or Failed with its write failure text when the value has no

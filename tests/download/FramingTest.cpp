@@ -318,20 +318,31 @@ TEST_F(Framing, LateAnswersAmongIdenticalRecordsAndBeyondTheLimit) {
         }
         EXPECT_EQ(test::OwnRecords(own, logger()), (std::array{12L, 4L, 4L}));
     }
-    for (const bool inTurn : {false, true}) {
-        for (const auto late : {2500ms, 4000ms}) {
-            SCOPED_TRACE(std::to_string(late.count()) + (inTurn ? " in turn" : ""));
-            Logger(Holding(400, 4, 4));
-            Once(main(2), Reply{{late, peer->logger.answer(main(2))}});
-            const DownloadOutcome outcome = Run(3, inTurn);
-            const auto kept = OwnRecords();
-            if (outcome.text != kDone) {
-                EXPECT_EQ(outcome.text, QStringLiteral("応答が遅れて届きました。ずれたおそれのあるデータは破棄しました"));
-                EXPECT_EQ(data.stored(Stage::Main), kept[0]);
-                EXPECT_EQ(outcome.stop.stage, Stage::Main);
-            } else {
-                EXPECT_EQ(kept, (std::array{400L, 4L, 4L}));
-            }
+    // Later than the line waits for any answer: one that comes in one piece (as an adapter hands
+    // it on) at every moment of a record's time, and one that shifts the laps in turn, where no
+    // request follows the last one.
+    const auto lap = [](long i) { return RecordCommand(Stage::Laps, i); };
+    std::vector<std::tuple<ybsim::Options, std::string, std::chrono::nanoseconds, bool>> beyond;
+    for (int ms = 0; ms < 7; ++ms) {
+        for (const bool inTurn : {false, true}) {
+            beyond.emplace_back(Holding(400, 4, 4), main(2), 2500ms + ms * 1ms, inTurn);
+        }
+    }
+    beyond.emplace_back(Holding(4, 4, 200), lap(1), 2500ms, true);
+    beyond.emplace_back(Holding(400, 4, 4), main(2), 4000ms, false);
+    for (const auto& [holding, command, late, inTurn] : beyond) {
+        SCOPED_TRACE(command + " " + std::to_string(late.count()) + (inTurn ? " in turn" : ""));
+        Logger(holding);
+        Once(command, Reply{{late, peer->logger.answer(command), true}});
+        const DownloadOutcome outcome = Run(3, inTurn);
+        const auto kept = OwnRecords();
+        if (outcome.text != kDone) {
+            EXPECT_EQ(outcome.text, QStringLiteral("応答が遅れて届きました。ずれたおそれのあるデータは破棄しました"));
+            const Stage stage = command == lap(1) ? Stage::Laps : Stage::Main;
+            EXPECT_EQ(data.stored(stage), kept[static_cast<int>(stage)]);
+            EXPECT_EQ(outcome.stop.stage, stage);
+        } else {
+            EXPECT_EQ(kept, (std::array{logger().mainCount(), 4L, logger().lapCount()}));
         }
     }
 }

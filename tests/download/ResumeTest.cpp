@@ -124,6 +124,11 @@ TEST_F(Resume, RetriesCostOneRequestPerBadAnswer) {
     peer->faults["D10001"] = kSpoiled.at("letter");
     EXPECT_EQ(Run(2).text, QStringLiteral("'D1+nnnn' コマンドエラー"));
     EXPECT_EQ(std::count(line->commands.begin(), line->commands.end(), "D10001"), 3);
+    // With retries, an interval that the repeats did not bring ends the download.
+    Logger(Holding(4, 3, 3));
+    peer->faults["T??"] = kSpoiled.at("letter");
+    EXPECT_EQ(Run(2).text, QStringLiteral("データ記録時間間隔の読出しに失敗しました。"));
+    EXPECT_EQ(store.mainCount(), 0);
 }
 
 // Stopped in each stage (a failure, a cancel, a line that failed to answer), the download goes on
