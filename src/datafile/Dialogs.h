@@ -21,7 +21,8 @@ public:
     virtual ~Dialogs() = default;
     // OK box.
     virtual void message(const QString& text) = 0;
-    // Yes/No box with Yes as the default button; true when the user pressed Yes.
+    // Yes/No box whose Yes throws something away: No (keep) is the default button and Esc's;
+    // true when the user pressed Yes.
     virtual bool askYesNo(const QString& text) = 0;
     // Modal save dialog that confirms replacing an existing file itself and accepts only existing
     // folders. The full path chosen, or nullopt when the user cancelled.

@@ -14,7 +14,10 @@ void QtDialogs::message(const QString& text) {
 bool QtDialogs::askYesNo(const QString& text) {
     QMessageBox box(QMessageBox::NoIcon, window_->windowTitle(), text,
                     QMessageBox::Yes | QMessageBox::No, window_);
-    box.setDefaultButton(QMessageBox::Yes);
+    // Every question asks whether to throw something away (unsaved data, a file): Enter and Esc
+    // keep it.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -47,22 +47,30 @@ TEST(CenteredPlacement, HalfTwipsAreKeptAndLargeWindowsGoNegative) {
     EXPECT_EQ(std::tuple(q.top, q.left), std::tuple(-500.0f, -500.0f));
 }
 
-TEST(QtDialogs, BoxesCarryTheCaptionNoIconAndYesAsDefault) {
+// A question carries the caption and no icon; Enter and Esc keep what it would throw away, only
+// Yes itself (clicked, or Alt+Y) throws it away.
+TEST(QtDialogs, BoxesCarryTheCaptionNoIconAndKeepAsDefault) {
     QWidget window;
     window.setWindowTitle("YB DownLoader v3 / 38.4k baud");
     QtDialogs dialogs(&window);
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        seen = true;
-        EXPECT_EQ(box->windowTitle(), window.windowTitle());
-        EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
-        EXPECT_EQ(box->defaultButton(), box->button(QMessageBox::Yes));
-        box->button(QMessageBox::No)->click();
-    });
-    EXPECT_FALSE(dialogs.askYesNo("q"));
-    EXPECT_TRUE(seen);
+    for (const auto& [answer, yes] : {std::pair(Qt::Key_Return, false), std::pair(Qt::Key_Enter, false),
+                                      std::pair(Qt::Key_Escape, false), std::pair(Qt::Key_Y, true)}) {
+        bool seen = false;
+        QTimer::singleShot(0, [&, answer = answer] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            seen = true;
+            EXPECT_EQ(box->windowTitle(), window.windowTitle());
+            EXPECT_EQ(box->icon(), QMessageBox::NoIcon);
+            if (answer == Qt::Key_Y) {
+                QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+            } else {
+                QTest::keyClick(box, answer);
+            }
+        });
+        EXPECT_EQ(dialogs.askYesNo("q"), yes) << answer;
+        EXPECT_TRUE(seen);
+    }
     EXPECT_EQ(QtDialogs::QtFilter("(CSVファイル) | *.csv"), "(CSVファイル) (*.csv)");
 }
 
