@@ -49,6 +49,14 @@
         <source>--lang %1: the language is ja or en</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>unknown command %1; the commands are %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no display: set DISPLAY or use the command line (download, summary, report)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DataFile</name>
@@ -630,6 +638,10 @@ Wh</translation>
     </message>
     <message>
         <source>%1: --%2 %3: too large a number of minutes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the window holds no record: the run lasts %2 min (--from 0 to --to %2)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

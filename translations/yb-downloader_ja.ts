@@ -49,6 +49,14 @@
         <source>--lang %1: the language is ja or en</source>
         <translation>--lang %1: 言語は ja か en です</translation>
     </message>
+    <message>
+        <source>unknown command %1; the commands are %2</source>
+        <translation>%1 というコマンドはありません。コマンドは %2 です</translation>
+    </message>
+    <message>
+        <source>no display: set DISPLAY or use the command line (download, summary, report)</source>
+        <translation>画面がありません: DISPLAY を設定するか、コマンドライン (download, summary, report) を使ってください</translation>
+    </message>
 </context>
 <context>
     <name>DataFile</name>
@@ -626,6 +634,10 @@ Wh</source>
     <message>
         <source>%1: --%2 %3: too large a number of minutes</source>
         <translation>%1: --%2 %3: 分数が大きすぎます</translation>
+    </message>
+    <message>
+        <source>%1: the window holds no record: the run lasts %2 min (--from 0 to --to %2)</source>
+        <translation>%1: この範囲には記録がありません: 記録は %2 分です (--from 0 から --to %2)</translation>
     </message>
 </context>
 <context>

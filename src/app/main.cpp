@@ -18,7 +18,7 @@
 int main(int argc, char** argv) {
     const yb::CommandNeeds needs = yb::PrepareForCommand(argc, argv);
     std::unique_ptr<QCoreApplication> app;
-    if (needs == yb::CommandNeeds::Core) {
+    if (needs == yb::CommandNeeds::Core || needs == yb::CommandNeeds::NoDisplay) {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         app = std::make_unique<QApplication>(argc, argv);
@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     const QStringList arguments = QCoreApplication::arguments();
     yb::UseLanguage(yb::StartLanguage(arguments, needs == yb::CommandNeeds::Window));
     if (const int refused = yb::RefusedLanguageOption(arguments)) return refused;
+    if (needs == yb::CommandNeeds::NoDisplay) return yb::NoDisplayRefusal();
     if (needs != yb::CommandNeeds::Window) {
         return yb::RunCommandLine(yb::WithoutLanguageOption(arguments));
     }

@@ -69,6 +69,13 @@ const std::map<QString, Command>& Commands() {
     return kCommands;
 }
 
+// "check, download, get, ...": every command's name.
+QString CommandNames() {
+    QStringList names;
+    for (const auto& [name, command] : Commands()) names << name;
+    return names.join(QStringLiteral(", "));
+}
+
 // A file named where a command would stand: it is viewed (what a file manager passes).
 bool IsFileToView(const QString& argument) {
     return !Commands().contains(argument) && QFileInfo(argument).isFile();
@@ -155,8 +162,12 @@ int RunCommand(const QStringList& arguments) {
         return UsageError(QCoreApplication::translate("CommandLine", "no command given"));
     }
     const auto command = Commands().find(args[0]);
-    if (command == Commands().end() ||
-        (command->second.arguments >= 0 && args.size() != command->second.arguments)) {
+    if (command == Commands().end()) {
+        return UsageError(QCoreApplication::translate("CommandLine",
+                                                      "unknown command %1; the commands are %2")
+                              .arg(Printable(args[0]), CommandNames()));
+    }
+    if (command->second.arguments >= 0 && args.size() != command->second.arguments) {
         return UsageError(QCoreApplication::translate("CommandLine", "wrong arguments for %1")
                               .arg(Printable(args[0])));
     }
@@ -192,6 +203,24 @@ int RunCommandLine(const QStringList& arguments) {
     return StdoutExit(RunCommand(arguments));
 }
 
+int NoDisplayRefusal() {
+    return UsageError(QCoreApplication::translate(
+        "CommandLine",
+        "no display: set DISPLAY or use the command line (download, summary, report)"));
+}
+
+// Whether a window could be shown: on X11 and Wayland systems only with a display named (or a
+// platform chosen); elsewhere the system always has one.
+bool DisplayAvailable() {
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
+
 CommandNeeds PrepareForCommand(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
@@ -199,7 +228,9 @@ CommandNeeds PrepareForCommand(int argc, char** argv) {
     const std::optional<QString> language = LanguageOption(arguments);
     const bool refused = language && !LanguageNamed(*language);
     arguments = WithoutLanguageOption(arguments);
-    if (arguments.size() < 2 && !refused) return CommandNeeds::Window;
+    if (arguments.size() < 2 && !refused) {
+        return DisplayAvailable() ? CommandNeeds::Window : CommandNeeds::NoDisplay;
+    }
 #ifdef Q_OS_WIN
     // A window program has no console of its own: write to the one it was started from.
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
@@ -209,12 +240,11 @@ CommandNeeds PrepareForCommand(int argc, char** argv) {
 #endif
     if (refused) return CommandNeeds::Core;
     const QString& first = arguments[1];
-    if (first == QLatin1String("report") && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    return IsViewerCommand(first) ? CommandNeeds::Widgets : CommandNeeds::Core;
+    if (!IsViewerCommand(first)) return CommandNeeds::Core;
+    if (DisplayAvailable()) return CommandNeeds::Widgets;
+    if (first != QLatin1String("report")) return CommandNeeds::NoDisplay;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    return CommandNeeds::Widgets;
 }
 
 }  // namespace yb

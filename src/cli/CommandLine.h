@@ -25,7 +25,11 @@ enum class CommandNeeds {
     Window,   // no command: the main window
     Widgets,  // a viewer command: an application with widgets (offscreen will do for a report)
     Core,     // a logger or summary command: no widget, no display
+    NoDisplay,  // the window or the viewer, and no display to show them on: refused
 };
+
+// What the program says, and its exit code, when the window or the viewer has no display.
+int NoDisplayRefusal();
 
 // Looks at the arguments (--lang and its value aside; one that names no language needs no more
 // than the core to be refused). A report with no display at all is drawn on

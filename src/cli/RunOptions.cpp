@@ -56,6 +56,17 @@ std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
                                                "%1: the recording interval is unknown, so "
                                                "--from and --to cannot be placed")
                        .arg(Printable(file)));
+        return rows;
+    }
+    // A window that holds no record says nothing: it lies outside the run (or between two
+    // records), and a summary of nothing would look like a run without data.
+    if (rows->mainFirst >= rows->mainEnd) {
+        UsageError(QCoreApplication::translate("RunOptions",
+                                               "%1: the window holds no record: the run lasts "
+                                               "%2 min (--from 0 to --to %2)")
+                       .arg(Printable(file))
+                       .arg(run.mainRows() * *run.intervalS / 60.0, 0, 'f', 2));
+        return std::nullopt;
     }
     return rows;
 }

@@ -25,7 +25,8 @@ struct RunChoice {
 std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QString& command);
 
 // The window's rows in the run of `file`; nullopt after telling that the run's recording interval
-// is unknown, so no row has a time.
+// is unknown, so no row has a time, or that the window holds no main record (it lies outside the
+// run; the message gives the run's length).
 std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
                                     const QString& file);
 

@@ -592,6 +592,13 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
         for (const char* minutes : {"1e308", "inf", "nan"})
             rows.push_back({{}, {"summary", "run.csv", option, minutes}, 2, "", "使い方:", ""});
     }
+    // A command that does not exist names itself and the ones that do; a window that holds no
+    // record gives the run's length; without a display the window and the viewer say what works.
+    const QString noDisplay = QStringLiteral("画面がありません: DISPLAY を設定するか");
+    rows.push_back({{}, {"frobnicate"}, 2, "", "frobnicate というコマンドはありません。コマンドは check, download", ""});
+    rows.push_back({{}, {"summary", "run.csv", "--from", "100"}, 2, "", "記録は 0.05 分です", ""});
+    rows.push_back({{}, {}, 2, "", noDisplay, ""});
+    rows.push_back({{}, {"view", "run.csv"}, 2, "", noDisplay, ""});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         Start(Holding(1, 1, 1), row.faults);
