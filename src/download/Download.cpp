@@ -659,7 +659,6 @@ DownloadPlan PlanDownload(const RecordStore& store, const std::optional<Download
     // A stop before the first count is known is a download from the start.
     const bool resuming = resumed && (resumed->stage != kStages[0].stage || resumed->counted);
     DownloadPlan plan;
-    plan.commands = 1;  // the interval read
     for (const DownloadStage& s : kStages) {
         DownloadPlan::Step step;
         step.stage = s.stage;

@@ -54,9 +54,10 @@ struct DownloadPlan {
         int limit = 0;
     };
     std::vector<Step> stages;
-    // Command exchanges (each a fixed wait) to come besides the count request of each stage whose
-    // count is not known yet: the interval read, the temperature probe, a resume's count checks.
-    // A stage that is passed over (the logger lacks the option) sends no count request.
+    // Command exchanges (each a fixed wait) still to come besides the count request of each stage
+    // whose count is not known yet: the temperature probe, a resume's count checks. A stage that
+    // is passed over (the logger lacks the option) sends no count request. The plan comes with
+    // the interval read's answer: that one is done.
     int commands = 0;
 };
 

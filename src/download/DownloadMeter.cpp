@@ -33,6 +33,7 @@ bool DownloadMeter::take(const DownloadProgress& progress) {
     if (progress.plan) {
         stages_.clear();
         commandsPlanned_ = progress.plan->commands;
+        commandsAtPlan_ = progress.commandsDone;
         for (const DownloadPlan::Step& step : progress.plan->stages) {
             const int count = std::max(step.count.value_or(0), 0);
             stages_.push_back({step, step.count.has_value(), count, step.kept});
@@ -72,7 +73,8 @@ DownloadMeter::LineTime DownloadMeter::lineTime() const {
     for (int i = 0; i < lastCounted; ++i) passedOver += stages_[i].counted ? 0 : 1;
     LineTime line;
     line.done = commandsDone_ * wait;
-    line.left = std::max(commandsPlanned_ - passedOver - commandsDone_, 0) * wait;
+    line.left =
+        std::max(commandsPlanned_ - passedOver - (commandsDone_ - commandsAtPlan_), 0) * wait;
     int checked = checked_;  // a resume checks the stages in their order
     for (int i = 0; i < static_cast<int>(stages_.size()); ++i) {
         const StageState& stage = stages_[i];

@@ -75,7 +75,8 @@ private:
     bool estimating() const { return !stages_.empty() && stages_.front().counted; }
 
     std::vector<StageState> stages_;  // the plan's, in its order
-    int commandsPlanned_ = 0;         // command exchanges to come as the plan began
+    int commandsPlanned_ = 0;         // command exchanges to come as the plan came
+    int commandsAtPlan_ = 0;          // command exchanges done by then
     int commandsDone_ = 0;            // command exchanges done
     int checked_ = 0;                 // records kept asked for again
     int retries_ = 0;

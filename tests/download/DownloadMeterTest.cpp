@@ -28,7 +28,7 @@ DownloadProgress At(double ms, Stage stage = M, int count = -1, int done = -1, i
 // `interval` seconds (0: not known).
 DownloadMeter Planned(int interval = 0) {
     DownloadMeter meter;
-    DownloadProgress first = At(0, M, -1, -1, 0);
+    DownloadProgress first = At(0);  // the interval read: one command exchange done
     first.plan = PlanDownload(RecordStore(), std::nullopt, interval);
     meter.take(first);
     return meter;
