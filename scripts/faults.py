@@ -150,8 +150,8 @@ FAULTS = [
           "            if (!std::get<bool>(same)) co_return changed();",
           "            if (!std::get<bool>(same) && false) co_return changed();"),
     fault("D32", DL, "a resume asks again for the last record kept only, not a sample",
-          "        for (const int slot : ResumeSample(store_.stored(stage))) {",
-          "        for (const int slot : {store_.stored(stage) - 1}) {\n"
+          "        for (const int slot : ResumeSample(store_.stored(s.stage))) {",
+          "        for (const int slot : {store_.stored(s.stage) - 1}) {\n"
           "            if (slot < 0) continue;"),
     fault("D33", DL, "with retries, nothing waits for an answer still owed before a request goes out",
           "            reply.answer = co_await drainOwed();",
@@ -186,7 +186,7 @@ FAULTS = [
           "        outcome = co_await fetchRecords(stage, store_.stored(stop.stage));",
           "        outcome = co_await fetchRecords(stage, 0);"),
     fault("D23", DL, "a resume stops after the stopped stage: the stages after it never run",
-          "        co_return co_await runStagesFrom(static_cast<Stage>(static_cast<int>(stop.stage) + 1));",
+          "        co_return co_await runStagesFrom(Order(stop.stage) + 1);",
           "        co_return end(Ending::Done, kDownloadDoneText);"),
     fault("D24", "src/datafile/PartialRun.cpp", "a partial file with values after an empty row is taken",
           "            if (stopped) {\n                return refuse(QCoreApplication::translate(",

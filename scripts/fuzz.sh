@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, ASan, UBSan) in build-fuzz/ and runs each for
-# SECONDS (default 60), starting from its seeds in fuzz/corpus/<target>/. Prints executions,
-# coverage and findings per target and exits non-zero when any target found something.
+# SECONDS (default 60), starting from its seeds in fuzz/corpus/<target>/: every target that
+# fuzz/CMakeLists.txt names (value_rules, data_file_reader, record_decoders, settings,
+# line_exchange). Prints executions, coverage and findings per target and exits non-zero when
+# any target found something.
 #
 #   scripts/fuzz.sh [SECONDS]
 #

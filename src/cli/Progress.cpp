@@ -24,7 +24,7 @@ const char* StageName(Stage stage) {
 
 QString ProgressPrinter::Line(Stage stage) const {
     return QCoreApplication::translate("Progress", StageName(stage)) + QStringLiteral("  ") +
-           MeterText(meter_.reading());
+           MeterText(meter_.reading(stage));
 }
 
 void ProgressPrinter::Show(const DownloadProgress& progress) {
@@ -35,7 +35,7 @@ void ProgressPrinter::Show(const DownloadProgress& progress) {
         std::fprintf(stderr, "\r\x1b[K%s", qPrintable(Line(progress.stage)));
         lineOpen_ = true;
     } else {
-        const MeterReading reading = meter_.reading();
+        const MeterReading reading = meter_.reading(progress.stage);
         const int tenth = reading.total > 0 ? reading.done * 10 / reading.total : 0;
         if (progress.event != DownloadProgress::Event::CountKnown && tenth == lastTenth_) return;
         std::fprintf(stderr, "%s\n", qPrintable(Line(progress.stage)));

@@ -1,12 +1,12 @@
 #pragma once
 // Download progress on stderr: on a terminal one line that updates itself (as often as the
 // meter says a display should), otherwise one plain line when each stage's count is known and at
-// every tenth of the records known so far.
+// every tenth of its records. A line names its stage and counts that stage's records only.
 
 #include <QString>
 
-#include "download/DownloadMeter.h"
 #include "download/Download.h"
+#include "download/DownloadMeter.h"
 
 namespace yb {
 
@@ -18,7 +18,7 @@ public:
     void Finish();
 
 private:
-    // "データ１  1200 / 2110 個  160 個/秒  残り 0:06"
+    // "データ１  1200 / 2110 個  160 個/秒  残り 0:06": the stage's records, the download's time
     QString Line(Stage stage) const;
 
     bool terminal_;

@@ -6,9 +6,10 @@
 
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
-#include <optional>
 #include <utility>
 #include <variant>
 
@@ -21,22 +22,31 @@ namespace {
 using StoreRecord = bool (*)(RecordStore& store, int slot, std::string_view answer);
 
 // One stage of the download: a count request, then one request per record. The three stages
-// differ only in what this table holds.
+// differ only in what this table holds, and run in its order.
 struct DownloadStage {
     Stage stage;
-    const char* countCommand;         // a command exchange
-    std::int16_t limit;               // a higher count ends the download and is not stored
-    const char* countLengthFailure;   // count answer refused (or none)
-    const char* countLimitFailure;    // count above the limit
-    const char* countText;            // message line once the count is known (%1: the count)
-    const char* recordPrefix;         // record command: prefix and number text
-    int numberWidth;                  // hexadecimal digits of the number text
-    int numberBase;                   // number of the first record (laps count from 1)
+    bool optional;                       // asked for only when the probe finds the logger's option
+    const char* countCommand;            // a command exchange
+    std::int16_t limit;                  // a higher count ends the download and is not stored
+    const char* countLengthFailure;      // count answer refused (or none)
+    const char* countLimitFailure;       // count above the limit
+    const char* countText;               // message line once the count is known (%1: the count)
+    const char* recordPrefix;            // record command: prefix and number text
+    int numberWidth;                     // hexadecimal digits of the number text
+    int numberBase;                      // number of the first record (laps count from 1)
     std::size_t answerChars;             // characters of a record answer, line end included
     std::chrono::milliseconds deadline;  // how long the logger may take for one record
-    const char* recordFailure;        // record answer refused (or none)
-    StoreRecord store;                // answer into slot i of the store; false: refused
+    const char* recordFailure;           // record answer refused (or none)
+    StoreRecord store;                   // answer into slot i of the store; false: refused
+    // Records the logger holds per record of the first stage at a recording interval, as long as
+    // the count is not known; nullptr: no estimate.
+    double (*perFirstStageRecord)(int interval);
 };
+
+// A temperature a minute (two at the 10-second interval) beside the main records.
+double TemperaturesPerMainRecord(int interval) {
+    return static_cast<double>(interval) / TemperatureIntervalSeconds(interval);
+}
 
 bool StoreMain(RecordStore& store, int slot, std::string_view answer) {
     const auto record = DecodeMainRecord(answer);
@@ -59,6 +69,7 @@ bool StoreLap(RecordStore& store, int slot, std::string_view answer) {
 const DownloadStage kStages[] = {
     {
         .stage = Stage::Main,
+        .optional = false,
         .countCommand = "D1?",
         .limit = RecordStore::kMainLimit,
         .countLengthFailure = QT_TRANSLATE_NOOP("Download", "'D1?' コマンドエラー"),
@@ -71,9 +82,11 @@ const DownloadStage kStages[] = {
         .deadline = kMainRecordDeadline,
         .recordFailure = QT_TRANSLATE_NOOP("Download", "'D1+nnnn' コマンドエラー"),
         .store = &StoreMain,
+        .perFirstStageRecord = nullptr,
     },
     {
         .stage = Stage::Temperature,
+        .optional = true,
         .countCommand = "D2?",
         .limit = RecordStore::kTempLimit,
         .countLengthFailure = QT_TRANSLATE_NOOP("Download", "'D2?' コマンドエラー"),
@@ -86,9 +99,11 @@ const DownloadStage kStages[] = {
         .deadline = kTempRecordDeadline,
         .recordFailure = QT_TRANSLATE_NOOP("Download", "'D2+nnnn' コマンドエラー"),
         .store = &StoreTemp,
+        .perFirstStageRecord = &TemperaturesPerMainRecord,
     },
     {
         .stage = Stage::Laps,
+        .optional = false,
         .countCommand = "L?",
         .limit = RecordStore::kLapLimit,
         .countLengthFailure = QT_TRANSLATE_NOOP("Download", "'L2?' コマンドエラー"),
@@ -101,16 +116,26 @@ const DownloadStage kStages[] = {
         .deadline = kLapRecordDeadline,
         .recordFailure = QT_TRANSLATE_NOOP("Download", "'LD+nn' コマンドエラー"),
         .store = &StoreLap,
+        .perFirstStageRecord = nullptr,
     },
 };
 
 const DownloadStage& StageOf(Stage stage) {
-    return kStages[static_cast<int>(stage)];
+    return *std::find_if(std::begin(kStages), std::end(kStages),
+                         [stage](const DownloadStage& s) { return s.stage == stage; });
+}
+
+// Where a stage comes in the download.
+int Order(Stage stage) {
+    return static_cast<int>(&StageOf(stage) - kStages);
+}
+bool Before(Stage a, Stage b) {
+    return Order(a) < Order(b);
 }
 
 const char* const kProbeFailure = QT_TRANSLATE_NOOP("Download", "'TMP?' コマンドエラー");
-const char* const kLateAnswerFailure = QT_TRANSLATE_NOOP(
-    "Download", "応答が遅れて届きました。ずれたおそれのあるデータは破棄しました");
+const char* const kLateAnswerFailure =
+    QT_TRANSLATE_NOOP("Download", "応答が遅れて届きました。ずれたおそれのあるデータは破棄しました");
 
 // The probe waits for a line this quiet before it asks, and listens this long after a silent
 // wait: a USB adapter holds back what it received for up to its latency timer (16 ms is common).
@@ -156,7 +181,8 @@ QString Message(const char* text) {
 // progress sink, the clock and the retries.
 class DownloadRun {
 public:
-    DownloadRun(LineExchange& line, RecordStore& store, ProgressSink report, DownloadOptions options)
+    DownloadRun(LineExchange& line, RecordStore& store, ProgressSink report,
+                DownloadOptions options)
         : line_(line), store_(store), report_(std::move(report)), options_(options) {}
 
     QCoro::Task<DownloadOutcome> run();
@@ -210,20 +236,24 @@ private:
     QCoro::Task<DownloadOutcome> countStage(const DownloadStage& stage);
     // Asks for the stage's records from `first` on to its stored count.
     QCoro::Task<DownloadOutcome> fetchRecords(const DownloadStage& stage, int first);
-    // The temperature probe: true when the logger has the option; nullopt with `ended` set when
-    // the download ends here.
-    QCoro::Task<std::optional<bool>> probe(DownloadOutcome& ended);
-    // The stages from `first` on, each in full.
-    QCoro::Task<DownloadOutcome> runStagesFrom(Stage first);
+    // The temperature probe before an optional stage: true when the logger has the option;
+    // nullopt with `ended` set when the download ends here.
+    QCoro::Task<std::optional<bool>> probe(const DownloadStage& stage, DownloadOutcome& ended);
+    // The stages of the table from position `first` on, each in full.
+    QCoro::Task<DownloadOutcome> runStagesFrom(int first);
     // Whether the logger still holds the run the store holds up to `stop`: Done, Failed with
     // LoggerChangedText(), or how the line ended the check.
     QCoro::Task<DownloadOutcome> checkUnchanged(const DownloadStop& stop);
 
     void report(DownloadProgress progress) {
+        // The first report says what is to come, once the interval is known.
+        if (!planned_) progress.plan = PlanDownload(store_, resumed_, interval_);
+        planned_ = true;
         progress.commandsDone = commandsDone_;
+        progress.checked = checked_;
         progress.retries = retries_;
         if (progress.event != DownloadProgress::Event::RecordStored) {
-            progress.elapsed = std::chrono::steady_clock::now() - started_;
+            progress.elapsed = line_.now() - started_;
         }
         if (report_) report_(progress);
     }
@@ -261,8 +291,9 @@ private:
         // A resume's check keeps what the store holds: it refuses, and changes nothing.
         if (checking_) return;
         const Risk& from = *risk_;
-        for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
-            if (stage < from.stop.stage) continue;
+        for (const DownloadStage& s : kStages) {
+            const Stage stage = s.stage;
+            if (Before(stage, from.stop.stage)) continue;
             const bool first = stage == from.stop.stage;
             store_.truncate(stage, first ? from.stored : 0);
             if (!first || !from.stop.counted) store_.setCount(stage, 0);
@@ -276,10 +307,14 @@ private:
     DownloadOptions options_;
     DownloadStop stop_;  // where the download is: where it stopped once it ends early
     std::optional<Risk> risk_;
-    bool checking_ = false;  // a resume is checking the logger against the store
+    bool checking_ = false;                // a resume is checking the logger against the store
+    std::optional<DownloadStop> resumed_;  // where the download that a resume continues stopped
+    int interval_ = 0;                     // the recording interval read, for the plan
+    bool planned_ = false;                 // the plan was reported
     int commandsDone_ = 0;
+    int checked_ = 0;  // records kept asked for again
     int retries_ = 0;
-    std::chrono::steady_clock::time_point started_ = std::chrono::steady_clock::now();
+    LineClock::TimePoint started_ = line_.now();
 };
 
 template <typename Send, typename Accept>
@@ -342,7 +377,8 @@ QCoro::Task<std::optional<DownloadOutcome>> DownloadRun::confirmTail(const Downl
         }
         // A row taken from a late answer shifts every row after it by one: where two
         // neighbours differ and the later one is the logger's, no row from here on was shifted.
-        if (slot + 1 < store_.stored(stage.stage) && !SameSlots(store_, stage.stage, slot, slot + 1))
+        if (slot + 1 < store_.stored(stage.stage) &&
+            !SameSlots(store_, stage.stage, slot, slot + 1))
             break;
     }
     co_return std::nullopt;
@@ -367,6 +403,7 @@ QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> DownloadRun::readInterv
     if (reply.answer.state == Answer::State::Cancelled) {
         co_return end(Ending::Cancelled, DownloadCancelledText());
     }
+    interval_ = interval.value_or(0);
     report(progress);
     // The read reports its own failures; without retries a download goes on whatever it found,
     // as it always did. With them, an interval that the repeats did not bring is a failure: the
@@ -440,7 +477,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::fetchRecords(const DownloadStage& stag
         progress.done = i + 1;
         progress.number = std::move(number);
         progress.answer = reply.answer.text;
-        progress.elapsed = std::chrono::steady_clock::now() - started_;
+        progress.elapsed = line_.now() - started_;
         unreported = progress;
     }
     reportStored();
@@ -448,8 +485,9 @@ QCoro::Task<DownloadOutcome> DownloadRun::fetchRecords(const DownloadStage& stag
     co_return end(Ending::Done, {});
 }
 
-QCoro::Task<std::optional<bool>> DownloadRun::probe(DownloadOutcome& ended) {
-    stop_ = DownloadStop{Stage::Temperature, false, std::nullopt};
+QCoro::Task<std::optional<bool>> DownloadRun::probe(const DownloadStage& stage,
+                                                    DownloadOutcome& ended) {
+    stop_ = DownloadStop{stage.stage, false, std::nullopt};
     // A stray character after the last record, held back by an adapter, must not open the
     // probe's answer: that would make an "OK" a no, and the temperatures would go missing.
     const Answer settled = co_await line_.settle(kProbeQuiet, kProbeSettleLimit);
@@ -489,17 +527,17 @@ QCoro::Task<std::optional<bool>> DownloadRun::probe(DownloadOutcome& ended) {
     co_return stop_.temperatureFitted;
 }
 
-QCoro::Task<DownloadOutcome> DownloadRun::runStagesFrom(Stage first) {
-    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
-        if (stage < first) continue;
-        if (stage == Stage::Temperature) {
+QCoro::Task<DownloadOutcome> DownloadRun::runStagesFrom(int first) {
+    for (int i = first; i < static_cast<int>(std::size(kStages)); ++i) {
+        const DownloadStage& stage = kStages[i];
+        if (stage.optional) {
             DownloadOutcome ended;
-            const std::optional<bool> fitted = co_await probe(ended);
+            const std::optional<bool> fitted = co_await probe(stage, ended);
             if (!fitted) co_return ended;
             if (!*fitted) continue;
         }
-        DownloadOutcome outcome = co_await countStage(StageOf(stage));
-        if (outcome.done()) outcome = co_await fetchRecords(StageOf(stage), 0);
+        DownloadOutcome outcome = co_await countStage(stage);
+        if (outcome.done()) outcome = co_await fetchRecords(stage, 0);
         if (!outcome.done()) co_return outcome;
     }
     co_return end(Ending::Done, DownloadDoneText());
@@ -515,7 +553,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::run() {
     auto interval = co_await readInterval();
     if (auto* ended = std::get_if<DownloadOutcome>(&interval)) co_return *ended;
     store_.setInterval(std::get<std::int16_t>(interval));
-    co_return co_await runStagesFrom(Stage::Main);
+    co_return co_await runStagesFrom(0);
 }
 
 QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& stop) {
@@ -524,25 +562,26 @@ QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& sto
     if (std::get<std::int16_t>(interval) != store_.interval()) co_return changed();
 
     // The counts of the stages that finished, and of the stopped one when it was counted.
-    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
-        if (stage > stop.stage || (stage == stop.stage && !stop.counted)) break;
+    for (const DownloadStage& s : kStages) {
+        const Stage stage = s.stage;
+        if (Before(stop.stage, stage) || (stage == stop.stage && !stop.counted)) break;
         stop_ = DownloadStop{stage, false, stop_.temperatureFitted};
-        if (stage == Stage::Temperature && stop.stage == Stage::Laps) {
+        if (s.optional && stage != stop.stage) {
             // A finished temperature stage: the option and its count as they were. A file
             // without temperatures may come from a logger without the option or one without
             // temperature records.
             DownloadOutcome ended;
-            const std::optional<bool> fitted = co_await probe(ended);
+            const std::optional<bool> fitted = co_await probe(s, ended);
             if (!fitted) co_return ended;
             if (stop.temperatureFitted && *fitted != *stop.temperatureFitted) {
                 co_return changed();
             }
             if (!*fitted) {
-                if (store_.tempCount() != 0) co_return changed();
+                if (store_.count(stage) != 0) co_return changed();
                 continue;
             }
         }
-        auto count = co_await askCount(StageOf(stage));
+        auto count = co_await askCount(s);
         if (auto* ended = std::get_if<DownloadOutcome>(&count)) co_return *ended;
         if (std::get<std::int16_t>(count) != store_.count(stage)) {
             co_return changed();
@@ -551,13 +590,14 @@ QCoro::Task<DownloadOutcome> DownloadRun::checkUnchanged(const DownloadStop& sto
 
     // The records kept, asked for again: a spread sample of each stage's, the first and the
     // last among them.
-    for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
-        if (stage > stop.stage) break;
-        stop_ = DownloadStop{stage, true, stop_.temperatureFitted};
-        for (const int slot : ResumeSample(store_.stored(stage))) {
-            auto same = co_await askAgain(StageOf(stage), slot);
+    for (const DownloadStage& s : kStages) {
+        if (Before(stop.stage, s.stage)) break;
+        stop_ = DownloadStop{s.stage, true, stop_.temperatureFitted};
+        for (const int slot : ResumeSample(store_.stored(s.stage))) {
+            auto same = co_await askAgain(s, slot);
             if (auto* ended = std::get_if<DownloadOutcome>(&same)) co_return *ended;
             if (!std::get<bool>(same)) co_return changed();
+            ++checked_;
         }
     }
     co_return end(Ending::Done, {});
@@ -567,7 +607,8 @@ QCoro::Task<DownloadOutcome> DownloadRun::resume(DownloadStop stop) {
     if (!line_.portOpen()) co_return end(Ending::Refused, kPortNotOpenText);
     line_.openAccount();
     // Nothing counted yet: nothing to keep, a download from the start.
-    if (stop.stage == Stage::Main && !stop.counted) co_return co_await run();
+    if (stop.stage == kStages[0].stage && !stop.counted) co_return co_await run();
+    resumed_ = stop;
 
     // Everything is checked before anything is stored: a changed logger changes nothing.
     stop_.temperatureFitted = stop.temperatureFitted;
@@ -594,10 +635,10 @@ QCoro::Task<DownloadOutcome> DownloadRun::resume(DownloadStop stop) {
         report(progress);
         outcome = co_await fetchRecords(stage, store_.stored(stop.stage));
         if (!outcome.done()) co_return outcome;
-        // The stages after it, none after the laps.
-        co_return co_await runStagesFrom(static_cast<Stage>(static_cast<int>(stop.stage) + 1));
+        // The stages after it, if any.
+        co_return co_await runStagesFrom(Order(stop.stage) + 1);
     }
-    co_return co_await runStagesFrom(stop.stage);
+    co_return co_await runStagesFrom(Order(stop.stage));
 }
 
 }  // namespace
@@ -615,13 +656,43 @@ QCoro::Task<DownloadOutcome> ResumeDownload(LineExchange& line, RecordStore& sto
     co_return co_await run.resume(stop);
 }
 
+DownloadPlan PlanDownload(const RecordStore& store, const std::optional<DownloadStop>& resumed,
+                          int interval) {
+    // A stop before the first count is known is a download from the start.
+    const bool resuming = resumed && (resumed->stage != kStages[0].stage || resumed->counted);
+    DownloadPlan plan;
+    for (const DownloadStage& s : kStages) {
+        DownloadPlan::Step step;
+        step.stage = s.stage;
+        step.limit = s.limit;
+        if (s.perFirstStageRecord && IsRecordingInterval(interval)) {
+            step.perFirstStageRecord = s.perFirstStageRecord(interval);
+        }
+        const bool finished = resuming && Before(s.stage, resumed->stage);
+        if (finished || (resuming && s.stage == resumed->stage && resumed->counted)) {
+            // Checked first: the probe before an optional stage that finished, its count when
+            // it had one, and a sample of the records kept.
+            const bool fitted = !s.optional || !finished ||
+                                resumed->temperatureFitted.value_or(store.count(s.stage) != 0);
+            plan.commands += (s.optional && finished ? 1 : 0) + (fitted ? 1 : 0);
+            step.count = std::max<int>(store.count(s.stage), 0);
+            step.kept = store.stored(s.stage);
+            step.checks = static_cast<int>(ResumeSample(step.kept).size());
+        } else if (s.optional) {
+            plan.commands += 1;  // the probe; the count request goes with every stage not counted
+        }
+        plan.stages.push_back(step);
+    }
+    return plan;
+}
+
 std::vector<int> ResumeSample(int stored) {
     std::vector<int> picked;
     const int n = std::min(stored, kResumeSample);
     for (int i = 0; i < n; ++i) {
         picked.push_back(n == stored ? i
-                                    : static_cast<int>(static_cast<long long>(i) * (stored - 1) /
-                                                       (kResumeSample - 1)));
+                                     : static_cast<int>(static_cast<long long>(i) * (stored - 1) /
+                                                        (kResumeSample - 1)));
     }
     return picked;
 }

@@ -1,13 +1,15 @@
 #pragma once
 // The download: everything the logger holds into the store, stage by stage.
 //
-// It empties the store, reads the recording interval, then runs three stages in order (main data,
-// the temperatures when the logger has the option, laps), each a count request and one request
-// per record. Every answer is taken whole or not at all (download/Records.h): an answer refused
-// ends the download, and what was stored before it stays. So the store only ever holds this
-// download's records, each one as the logger sent it, and the interval they were recorded at. It
-// reports typed progress to whoever runs it and returns its outcome: the completion text, the
-// failure text of the request that failed, or the cancel text.
+// It empties the store, reads the recording interval, then runs three stages in the order of its
+// stage table (main data, the temperatures when the logger has the option, laps), each a count
+// request and one request per record. Every answer is taken whole or not at all
+// (download/Records.h): an answer refused ends the download, and what was stored before it stays.
+// So the store only ever holds this download's records, each one as the logger sent it, and the
+// interval they were recorded at. It reports typed progress to whoever runs it and returns its
+// outcome: the completion text, the failure text of the request that failed, or the cancel text.
+// Its first report carries the plan of what is to come (DownloadPlan), which is all a meter needs
+// to know of the stages.
 //
 // With retries a refused answer costs one request instead of the download: the request is sent
 // again once the line has fallen quiet, up to the number of retries, before its stage fails. A
@@ -24,10 +26,10 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "serial/Outcome.h"
 #include "download/RecordStore.h"
 #include "download/Records.h"
 #include "serial/LineExchange.h"
+#include "serial/Outcome.h"
 #include "settings/Settings.h"
 
 namespace yb {
@@ -36,6 +38,28 @@ namespace yb {
 // "データ読出しを中止しました".
 QString DownloadDoneText();
 QString DownloadCancelledText();
+
+// What a download or a resume still has to do as it starts: its stages in the order they run
+// (the stage table's) and the command exchanges to come. Its first progress report carries it;
+// whoever times the download (DownloadMeter) learns the stages from it and nothing else.
+struct DownloadPlan {
+    struct Step {
+        Stage stage = Stage::Main;
+        std::optional<int> count;  // the stage's records in all, when known (a resume's so far)
+        int kept = 0;    // records a resume keeps from the download that stopped: done already
+        int checks = 0;  // of those, the ones the resume asks for again (ResumeSample)
+        // Until the count is known, its records are estimated as this many per record of the
+        // first stage, at most `limit`; 0: not estimated.
+        double perFirstStageRecord = 0.0;
+        int limit = 0;
+    };
+    std::vector<Step> stages;
+    // Command exchanges (each a fixed wait) still to come besides the count request of each stage
+    // whose count is not known yet: the temperature probe, a resume's count checks. A stage that
+    // is passed over (the logger lacks the option) sends no count request. The plan comes with
+    // the interval read's answer: that one is done.
+    int commands = 0;
+};
 
 struct DownloadProgress {
     enum class Event {
@@ -50,14 +74,13 @@ struct DownloadProgress {
     std::string number;  // RecordStored: the record's number text ("0077", "0A")
     std::string answer;  // RecordStored: the answer as received, line end included
     SettingRead interval;
-    int commandsDone = 0;  // command exchanges (each a fixed wait) done so far, of kCommandExchanges
-    int retries = 0;       // requests sent again so far
+    std::optional<DownloadPlan> plan;  // on the first report of a download or a resume
+    int commandsDone = 0;              // command exchanges (each a fixed wait) done so far
+    int checked = 0;                   // records kept that a resume has asked for again so far
+    int retries = 0;                   // requests sent again so far
     std::chrono::steady_clock::duration elapsed{};  // since the download started
 };
 
-// The command exchanges of a whole download, each waiting its fixed time: the interval read, a
-// count request per stage and the temperature probe. Without the temperature option one fewer.
-inline constexpr int kCommandExchanges = 5;
 // Characters on the line for one record of a stage: its request (command, number text and
 // carriage return) and its answer (line end included).
 std::size_t RecordLineChars(Stage stage);
@@ -72,8 +95,8 @@ struct DownloadStop {
 };
 
 struct DownloadOutcome : Outcome {
-    DownloadStop stop;          // the stage running when it ended: where it stopped, if early
-    int retries = 0;            // requests sent again after a refused answer
+    DownloadStop stop;           // the stage running when it ended: where it stopped, if early
+    int retries = 0;             // requests sent again after a refused answer
     bool loggerChanged = false;  // a resume found another run on the logger: nothing was asked for
 };
 
@@ -110,6 +133,11 @@ QCoro::Task<DownloadOutcome> ResumeDownload(LineExchange& line, RecordStore& sto
 // them.
 inline constexpr int kResumeSample = 16;
 std::vector<int> ResumeSample(int stored);
+
+// The plan of a download (`resumed` empty) or of a resume of `resumed` on `store`, the logger
+// recording at `interval`: the stage table and where it stopped say what is still to come.
+DownloadPlan PlanDownload(const RecordStore& store, const std::optional<DownloadStop>& resumed,
+                          int interval);
 
 // What the message line shows once a stage's count is known: "データ１:16100個".
 QString StageCountText(Stage stage, int count);

@@ -21,32 +21,43 @@ Seconds DownloadMeter::RecordLineTime(Stage stage) {
     return Seconds(static_cast<double>(RecordLineChars(stage)) * kCharSeconds);
 }
 
+DownloadMeter::StageState* DownloadMeter::find(Stage stage) {
+    for (StageState& s : stages_) {
+        if (s.planned.stage == stage) return &s;
+    }
+    return nullptr;
+}
+
 bool DownloadMeter::take(const DownloadProgress& progress) {
     elapsed_ = progress.elapsed;
-    StageState& stage = stages_[Index(progress.stage)];
-    bool due = true;
+    if (progress.plan) {
+        stages_.clear();
+        commandsPlanned_ = progress.plan->commands;
+        commandsAtPlan_ = progress.commandsDone;
+        for (const DownloadPlan::Step& step : progress.plan->stages) {
+            const int count = std::max(step.count.value_or(0), 0);
+            stages_.push_back({step, step.count.has_value(), count, step.kept});
+            if (!step.count) ++commandsPlanned_;  // its count request
+        }
+    }
     commandsDone_ = progress.commandsDone;
+    checked_ = progress.checked;
     retries_ = progress.retries;
-    switch (progress.event) {
-        case DownloadProgress::Event::IntervalRead:
-            if (progress.interval.done() && progress.interval.value &&
-                IsRecordingInterval(*progress.interval.value)) {
-                interval_ = *progress.interval.value;
-            }
-            break;
-        case DownloadProgress::Event::CountKnown:
-            stage = {true, progress.count, 0};
-            break;
-        case DownloadProgress::Event::RecordStored:
-            stage.done = progress.done;
-            due = progress.done == stage.count || !lastShown_ ||
-                  elapsed_ - *lastShown_ >= kDisplayInterval;
-            break;
+    StageState* stage = find(progress.stage);
+    bool due = true;
+    if (stage && progress.event == DownloadProgress::Event::CountKnown) {
+        stage->counted = true;
+        stage->count = std::max(progress.count, 0);
+    }
+    if (stage && progress.event == DownloadProgress::Event::RecordStored) {
+        stage->done = progress.done;
+        due = progress.done == stage->count || !lastShown_ ||
+              elapsed_ - *lastShown_ >= kDisplayInterval;
     }
     if (due) lastShown_ = elapsed_;
     const LineTime line = lineTime();
     const Seconds whole = line.done + line.left;
-    if (stages_[Index(Stage::Main)].counted && whole.count() > 0) {
+    if (estimating() && whole.count() > 0) {
         fraction_ = std::max(fraction_, std::min(line.done / whole, 1.0));
     }
     return due;
@@ -54,45 +65,68 @@ bool DownloadMeter::take(const DownloadProgress& progress) {
 
 DownloadMeter::LineTime DownloadMeter::lineTime() const {
     const Seconds wait = LineExchange::kCommandWait;
-    // Until the lap count is known, D2? is taken to come: it costs 0.1 s at most.
-    const bool lapsCounted = stages_[Index(Stage::Laps)].counted;
+    // A stage still uncounted before the last counted one was passed over: no count request.
+    int lastCounted = -1, passedOver = 0;
+    for (int i = 0; i < static_cast<int>(stages_.size()); ++i) {
+        if (stages_[i].counted) lastCounted = i;
+    }
+    for (int i = 0; i < lastCounted; ++i) passedOver += stages_[i].counted ? 0 : 1;
     LineTime line;
     line.done = commandsDone_ * wait;
-    line.left = (lapsCounted ? 0 : kCommandExchanges - commandsDone_) * wait;
-    for (Stage s : {Stage::Main, Stage::Temperature, Stage::Laps}) {
-        const StageState& stage = stages_[Index(s)];
-        if (!stage.counted) continue;
-        line.done += stage.done * RecordLineTime(s);
-        line.left += (stage.count - stage.done) * RecordLineTime(s);
-    }
-    // The temperatures the logger recorded alongside the main records, until their count says
-    // how many there are (or the laps' count that there are none).
-    const StageState& main = stages_[Index(Stage::Main)];
-    if (main.counted && interval_ && !stages_[Index(Stage::Temperature)].counted && !lapsCounted) {
-        const int temperatures =
-            std::min<int>(RecordStore::kTempLimit,
-                          main.count * *interval_ / TemperatureIntervalSeconds(*interval_));
-        line.left += temperatures * RecordLineTime(Stage::Temperature);
+    line.left =
+        std::max(commandsPlanned_ - passedOver - (commandsDone_ - commandsAtPlan_), 0) * wait;
+    int checked = checked_;  // a resume checks the stages in their order
+    for (int i = 0; i < static_cast<int>(stages_.size()); ++i) {
+        const StageState& stage = stages_[i];
+        const Seconds record = RecordLineTime(stage.planned.stage);
+        const int checks = std::min(stage.planned.checks, checked);
+        checked -= checks;
+        line.kept += stage.planned.kept * record;
+        line.done += (stage.done + checks) * record;
+        line.left += (stage.planned.checks - checks) * record;
+        if (stage.counted) {
+            line.left += std::max(stage.count - stage.done, 0) * record;
+        } else if (i > lastCounted && estimating()) {
+            // Estimated from the first stage's count until its own count comes.
+            const double estimate = std::min<double>(
+                stage.planned.limit, stages_.front().count * stage.planned.perFirstStageRecord);
+            line.left += std::floor(estimate) * record;
+        }
     }
     return line;
 }
 
 MeterReading DownloadMeter::reading() const {
     MeterReading r;
+    int kept = 0;
     for (const StageState& stage : stages_) {
         if (!stage.counted) continue;
         r.done += stage.done;
         r.total += stage.count;
+        kept += stage.planned.kept;
     }
     const LineTime line = lineTime();
     r.retries = retries_;
     r.seconds = Seconds(elapsed_).count();
-    if (r.seconds > 0) r.recordsPerSecond = r.done / r.seconds;
-    if (stages_[Index(Stage::Main)].counted) {
-        const double pace = line.done.count() > 0 ? r.seconds / line.done.count() : 1.0;
+    if (r.seconds > 0) r.recordsPerSecond = (r.done - kept) / r.seconds;
+    if (estimating()) {
+        // The pace of this run: the records kept took no time of it.
+        const Seconds run = line.done - line.kept;
+        const double pace = run.count() > 0 ? r.seconds / run.count() : 1.0;
         r.secondsLeft = line.left.count() * pace;
     }
     r.fraction = fraction_;
+    return r;
+}
+
+MeterReading DownloadMeter::reading(Stage stage) const {
+    MeterReading r = reading();
+    r.done = r.total = 0;
+    for (const StageState& s : stages_) {
+        if (s.planned.stage != stage || !s.counted) continue;
+        r.done = s.done;
+        r.total = s.count;
+    }
     return r;
 }
 

@@ -82,9 +82,7 @@ public:
     struct Awaiter {
         Wakeup* wakeup;
         bool await_ready() const noexcept { return false; }
-        void await_suspend(std::coroutine_handle<> waiting) noexcept {
-            wakeup->waiting_ = waiting;
-        }
+        void await_suspend(std::coroutine_handle<> waiting) noexcept { wakeup->waiting_ = waiting; }
         void await_resume() const noexcept {}
     };
 
@@ -155,6 +153,8 @@ public:
 
     bool portOpen() const { return line_.portOpen(); }
     bool busy() const { return busy_; }
+    // The clock the exchanges are timed by.
+    TimePoint now() const { return clock_->now(); }
 
     // Ends the waiting exchange at once (Cancelled), and every later one before it writes, until
     // allowAgain().

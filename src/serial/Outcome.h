@@ -14,7 +14,9 @@ enum class Ending {
     Done,       // the operation did what it was asked
     Failed,     // the logger or the line failed; the text says which request
     Cancelled,  // the user (or the program's end) stopped it
-    Refused,    // another operation was running, or the port is not open; nothing was sent
+    Refused,    // refused for the reason its text gives (the port is not open, a value out of
+                // range); nothing was sent
+    Busy,       // another operation was running: nothing was sent, and there is nothing to show
 };
 
 struct Outcome {

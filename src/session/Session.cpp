@@ -88,9 +88,9 @@ void Session::onPortLost(const QString& reason) {
 template <typename Result, typename Body>
 QCoro::Task<Result> Session::run(Operation operation, Body body) {
     if (busy()) {
-        Result refused;
-        refused.ending = Ending::Refused;
-        co_return refused;
+        Result busy;
+        busy.ending = Ending::Busy;
+        co_return busy;
     }
     OperationScope scope(*this, operation);
     co_return co_await body();
@@ -99,9 +99,9 @@ QCoro::Task<Result> Session::run(Operation operation, Body body) {
 template <typename Result, typename Body>
 Result Session::runNow(Body body) {
     if (busy()) {
-        Result refused;
-        refused.ending = Ending::Refused;
-        return refused;
+        Result busy;
+        busy.ending = Ending::Busy;
+        return busy;
     }
     return body();
 }

@@ -4,7 +4,7 @@
 // The window, the command line and the tests are shells around a session: they open the port,
 // start operations and show what the session reports. Operations are coroutines on the event loop
 // (they suspend while the line is busy, nothing blocks) and only one runs at a time: a second one
-// is refused (Ending::Refused, no text) and sends nothing. cancel() ends the running operation at
+// is refused (Ending::Busy, no text) and sends nothing. cancel() ends the running operation at
 // its next wait; destroying the session cancels it and closes the port, so no operation outlives
 // its session.
 
@@ -17,11 +17,11 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "serial/Outcome.h"
 #include "download/Download.h"
 #include "download/RecordStore.h"
 #include "serial/CommPort.h"
 #include "serial/LineExchange.h"
+#include "serial/Outcome.h"
 #include "settings/Settings.h"
 
 namespace yb {
@@ -62,7 +62,7 @@ public:
     PortOutcome openNamed(const QString& name);
     // The same for a device path or system port name ("/dev/ttyUSB0", "COM3" on Windows).
     PortOutcome openDevice(const QString& device);
-    // Refused while an operation talks to the logger: the port stays open from a request to its
+    // Busy while an operation talks to the logger: the port stays open from a request to its
     // answer.
     Outcome closePort();
     // A port number chosen from the list: while open, the port is reopened on that number (Failed,
@@ -82,7 +82,7 @@ public:
     // while canResume(). A download from the start when there is nothing to continue.
     QCoro::Task<DownloadOutcome> resume();
     // Puts a download that stopped elsewhere (a partial data file read back) in the store, so
-    // that resume() continues it. Refused while an operation runs.
+    // that resume() continues it. Busy while an operation runs.
     Outcome adoptStopped(const RecordStore& store, const DownloadStop& stop);
     // The last download ended early (a failure or a cancel) and can be continued.
     bool canResume() const { return stopped_.has_value(); }
@@ -120,7 +120,7 @@ signals:
 
 private:
     class OperationScope;
-    // Runs `body` as the session's one operation; while another runs, refused (Ending::Refused,
+    // Runs `body` as the session's one operation; while another runs, refused (Ending::Busy,
     // no text) and nothing is sent.
     template <typename Result, typename Body>
     QCoro::Task<Result> run(Operation operation, Body body);

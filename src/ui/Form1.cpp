@@ -506,21 +506,21 @@ void Form1::ShowOutcome(const Outcome& outcome) {
     if (!outcome.text.isEmpty()) Status->setText(outcome.text);
 }
 
-bool Form1::Refused(const Outcome& outcome) {
-    return outcome.ending == Ending::Refused && outcome.text.isEmpty();
+bool Form1::Busy(const Outcome& outcome) {
+    return outcome.ending == Ending::Busy;
 }
 
 template <typename Result, typename Show>
 void Form1::Start(QCoro::Task<Result>&& operation, Show show) {
     // Another operation talks to the logger: the click is ignored.
     QCoro::connect(std::move(operation), this, [show](const Result& outcome) {
-        if (!Refused(outcome)) show(outcome);
+        if (!Busy(outcome)) show(outcome);
     });
 }
 
 void Form1::ComboCommPort_Click() {
     const PortOutcome outcome = session_->choosePort(ComboCommPort->currentIndex() + 1);
-    if (Refused(outcome)) {
+    if (Busy(outcome)) {
         // The port is not switched while an operation talks to the logger: the choice is undone.
         const QSignalBlocker block(ComboCommPort);
         ComboCommPort->setCurrentIndex(lastComboIndex_);
@@ -553,7 +553,7 @@ void Form1::OpenCommBtn_Click() {
             const QString name =
                 index < 0 ? ComboCommPort->currentText() : QStringLiteral("COM%1").arg(index + 1);
             const PortOutcome outcome = session_->openNamed(name);
-            if (Refused(outcome)) return;
+            if (Busy(outcome)) return;
             ShowOutcome(outcome);
             ShowPortReason(outcome);
         }
@@ -563,7 +563,7 @@ void Form1::OpenCommBtn_Click() {
             return;
         }
     }
-    if (Refused(session_->closePort())) return;
+    if (Busy(session_->closePort())) return;
     ShowPortClosed();
 }
 

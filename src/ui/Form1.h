@@ -113,8 +113,8 @@ private:
     void ShowSettingRead(Setting setting, const SettingRead& read);
     void ShowOutcome(const Outcome& outcome);
     // A refusal because another operation runs: the click that asked for it is ignored.
-    static bool Refused(const Outcome& outcome);
-    // Starts an operation of the session and shows its outcome with `show`, unless refused.
+    static bool Busy(const Outcome& outcome);
+    // Starts an operation of the session and shows its outcome with `show`, unless busy.
     template <typename Result, typename Show>
     void Start(QCoro::Task<Result>&& operation, Show show);
     void ReadSetting(Setting setting);
@@ -141,7 +141,7 @@ private:
     DownloadMeter meter_;
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
-    QString portLoss_;  // why the port was lost during the running operation
+    QString portLoss_;                 // why the port was lost during the running operation
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
     QString lastSavedFolder_;          // where the data file was saved last in this run
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger

@@ -24,6 +24,16 @@ DownloadProgress At(double ms, Stage stage = M, int count = -1, int done = -1, i
     return p;
 }
 
+// A meter that has taken the first report of a download from the start, the logger recording at
+// `interval` seconds (0: not known).
+DownloadMeter Planned(int interval = 0) {
+    DownloadMeter meter;
+    DownloadProgress first = At(0);  // the interval read: one command exchange done
+    first.plan = PlanDownload(RecordStore(), std::nullopt, interval);
+    meter.take(first);
+    return meter;
+}
+
 // Line time: a main record 6.25 ms, a temperature 10 and a lap 14 characters at 3840 a second,
 // a count request 100 ms (T??, D1?, TMP?, D2?, L?; D2? only with temperatures).
 TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
@@ -40,10 +50,7 @@ TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
             {{At(100), count(M, 1000, 200, 2)}, 0, 1000, 6.25 + 0.3},
             {{At(100), count(M, 1000, 200, 2), stored(M, 400, 2700, 2)}, 400, 1000, 3.75 + 0.3},
             // an adapter holding each answer: 9 s for 2.7 s of line time
-            {{At(100), count(M, 1000, 200, 2), stored(M, 400, 9000, 2)},
-             400,
-             1000,
-             4.05 * 9 / 2.7},
+            {{At(100), count(M, 1000, 200, 2), stored(M, 400, 9000, 2)}, 400, 1000, 4.05 * 9 / 2.7},
             {{count(M, 1000, 200, 2), stored(M, 1000, 6450, 2), count(T, 96, 6650, 4)},
              1000,
              1096,
@@ -58,7 +65,7 @@ TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
         };
     for (const auto& [reports, done, total, left] : rows) {
         SCOPED_TRACE(testing::PrintToString(std::tuple(done, total, left)));
-        DownloadMeter meter;
+        DownloadMeter meter = Planned();
         for (const auto& r : reports) meter.take(r);
         const MeterReading reading = meter.reading();
         EXPECT_EQ(std::pair(reading.done, reading.total), std::pair(done, total));
@@ -69,11 +76,8 @@ TEST(DownloadMeter, TimeLeftIsTheLineTimeStillToComeAtTheMeasuredPace) {
 // A full logger at the 5-second interval: the bar neither steps back nor stalls when the
 // temperatures' count comes after the main records, and ends full.
 TEST(DownloadMeter, FullLoggerBarNeverStepsBack) {
-    DownloadMeter meter;
-    DownloadProgress interval = At(100);
-    interval.interval.ending = Ending::Done;
-    interval.interval.value = 5;
-    std::vector<DownloadProgress> reports{interval};
+    DownloadMeter meter = Planned(5);
+    std::vector<DownloadProgress> reports{At(100)};
     int commands = 2;
     for (const auto& [stage, count] :
          {std::pair(M, 16100), std::pair(T, 1350), std::pair(L, 200)}) {
@@ -96,7 +100,7 @@ TEST(DownloadMeter, FullLoggerBarNeverStepsBack) {
 }
 
 TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEvery50ms) {
-    DownloadMeter meter;
+    DownloadMeter meter = Planned();
     std::string due;
     for (const auto& r : {At(100), At(200, M, 9), At(210, M, -1, 1), At(249, M, -1, 2),
                           At(250, M, -1, 3), At(260, M, -1, 4), At(270, M, -1, 9), At(280, L, 2)}) {

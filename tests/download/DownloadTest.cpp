@@ -69,8 +69,8 @@ TEST(Records, DecodeWithSignAndScaleOnlyWhatIsWellFormed) {
                                 "FFFF 0000FA0FFFF\r", "FFFF80000FA0FFFF\r\n"}) {
         EXPECT_FALSE(DecodeMainRecord(refused)) << refused;
     }
-    const std::pair<std::string, int> temps[] = {{"19", 25}, {"7F", 127}, {"80", -128},
-                                                 {"F6", -10}, {"FF", -1},  {"00", 0}, {"f6", -10}};
+    const std::pair<std::string, int> temps[] = {{"19", 25}, {"7F", 127}, {"80", -128}, {"F6", -10},
+                                                 {"FF", -1}, {"00", 0},   {"f6", -10}};
     for (const auto& [field, value] : temps) EXPECT_EQ(DecodeTempRecord(field + "\r"), value);
     for (const char* refused : {"19", "9Z\r", "Z5\r", "1\r", "190\r"}) {
         EXPECT_FALSE(DecodeTempRecord(refused)) << refused;
@@ -113,8 +113,8 @@ TEST_F(Download, FullStoreNumbersEveryRecordAndLeavesTheLastSlotsEmpty) {
 // store holds what a download failing at that request would hold.
 TEST_F(Download, CancelInEachStageKeepsWhatWasFetched) {
     const std::tuple<std::string, int, int, int> cases[] = {
-        {"T??", 0, 0, 0}, {"D1?", 0, 0, 0}, {"D10003", 3, 0, 0}, {"TMP?", 6, 0, 0},
-        {"D20002", 6, 2, 0}, {"L?", 6, 6, 0}, {"LD04", 6, 6, 3}};
+        {"T??", 0, 0, 0},    {"D1?", 0, 0, 0}, {"D10003", 3, 0, 0}, {"TMP?", 6, 0, 0},
+        {"D20002", 6, 2, 0}, {"L?", 6, 6, 0},  {"LD04", 6, 6, 3}};
     for (const auto& [command, main, temp, laps] : cases) {
         SCOPED_TRACE(command);
         Connect(Holding(6, 6, 6), {Fault::silence(command)});
@@ -153,7 +153,7 @@ TEST_F(Download, OtherOperationsDuringADownloadAreRefused) {
         note(session.closePort());
     };
     EXPECT_EQ(Run(), kDone);
-    EXPECT_EQ(refused, std::vector<Ending>(7, Ending::Refused));
+    EXPECT_EQ(refused, std::vector<Ending>(7, Ending::Busy));
     EXPECT_EQ(sim->commands().size(), 5u + 40 + 5 + 3);
     ExpectHolds(40, 5, 3);
 }
@@ -166,7 +166,8 @@ TEST_F(Download, AdapterLatencyAndStrayNoiseStillGiveTheExactRun) {
     Connect(held);
     EXPECT_EQ(Run(), kDone);
     ExpectHolds(20, 5, 3);
-    Connect(Holding(20, 5, 3, false), {Fault::replace("D1", sim->mainRecord(19) + "7").onRecord(19)});
+    Connect(Holding(20, 5, 3, false),
+            {Fault::replace("D1", sim->mainRecord(19) + "7").onRecord(19)});
     EXPECT_EQ(Run(), kDone);
     ExpectHolds(20, 5, 3);
 }

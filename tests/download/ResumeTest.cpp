@@ -6,6 +6,7 @@
 #include <map>
 
 #include "download/Download.h"
+#include "download/DownloadMeter.h"
 #include "support/FakeLine.h"
 #include "support/Stores.h"
 
@@ -29,9 +30,18 @@ using Spoil = std::function<Reply(const std::string& answer)>;
 const std::map<std::string, Spoil> kSpoiled{
     {"silent", [](const std::string&) { return Reply{}; }},
     // Noise before the answer and after its line end: the repeat waits for the line to be quiet.
-    {"longer", [](const std::string& a) { return Reply{{0ns, "7" + a + "77777777"}}; }},
-    {"letter", [](const std::string& a) { return Reply{{0ns, "G" + a.substr(1)}}; }},
-    {"framing error", [](const std::string& a) { return Reply{{0ns, "\xFF" + a.substr(1)}}; }},
+    {"longer",
+     [](const std::string& a) {
+         return Reply{{0ns, "7" + a + "77777777"}};
+     }},
+    {"letter",
+     [](const std::string& a) {
+         return Reply{{0ns, "G" + a.substr(1)}};
+     }},
+    {"framing error",
+     [](const std::string& a) {
+         return Reply{{0ns, "\xFF" + a.substr(1)}};
+     }},
 };
 
 class Resume : public ::testing::Test {
@@ -57,8 +67,8 @@ protected:
         });
         exchange = std::make_unique<LineExchange>(*line, std::move(clock));
         const DownloadOptions options{retries};
-        return stop ? RunFake(*time, ResumeDownload(*exchange, store, *stop, {}, options))
-                    : RunFake(*time, Download(*exchange, store, {}, options));
+        return stop ? RunFake(*time, ResumeDownload(*exchange, store, *stop, progress, options))
+                    : RunFake(*time, Download(*exchange, store, progress, options));
     }
     std::array<long, 3> Own() const { return OwnRecords(store, peer->logger); }
     std::array<long, 3> All() const {
@@ -71,6 +81,7 @@ protected:
     std::unique_ptr<FakeLine> line;
     std::unique_ptr<LineExchange> exchange;
     std::function<void(const std::string&)> onCommand;
+    ProgressSink progress;
 };
 
 // A bad answer of each kind to each kind of request: with retries on, one extra request and the
@@ -96,7 +107,8 @@ TEST_F(Resume, RetriesCostOneRequestPerBadAnswer) {
                 Logger(Holding(4, 3, 3));
                 SpoilOnce(command, spoil);
                 const DownloadOutcome outcome = Run(retries);
-                const auto asked = std::count(line->commands.begin(), line->commands.end(), command);
+                const auto asked =
+                    std::count(line->commands.begin(), line->commands.end(), command);
                 if (retries) {
                     EXPECT_EQ(outcome.text, kDone);
                     EXPECT_EQ(Own(), All());
@@ -145,10 +157,13 @@ TEST_F(Resume, ContinuesWhereItStoppedAskingNothingTwiceButTheCheck) {
         return all;
     };
     const std::tuple<std::string, std::string, std::vector<std::string>> cases[] = {
-        {"D10003", "silent", {"T??", "D1?", "D10000", "D10001", "D10002", "D10003", "D10004", "TMP?"}},
+        {"D10003",
+         "silent",
+         {"T??", "D1?", "D10000", "D10001", "D10002", "D10003", "D10004", "TMP?"}},
         {"D1?", "silent", {"T??", "D1?", "D10000"}},
         {"TMP?", "cancel", join({{"T??", "D1?"}, main, {"TMP?", "D2?", "D20000"}})},
-        {"D20001", "letter", join({{"T??", "D1?", "D2?"}, main, {"D20000", "D20001", "D20002", "L?"}})},
+        {"D20001", "letter",
+         join({{"T??", "D1?", "D2?"}, main, {"D20000", "D20001", "D20002", "L?"}})},
         {"L?", "longer", join({{"T??", "D1?", "TMP?", "D2?"}, main, temps, {"L?", "LD01"}})},
         {"LD03", "cancel",
          join({{"T??", "D1?", "TMP?", "D2?", "L?"}, main, temps, {"LD01", "LD02", "LD03"}})},
@@ -189,8 +204,8 @@ TEST_F(Resume, ContinuesWhereItStoppedAskingNothingTwiceButTheCheck) {
 // (the whole run, or one record early in a section), and nothing in the store changes.
 TEST_F(Resume, RefusedWhenTheLoggerHoldsAnotherRun) {
     const std::tuple<std::string, std::string> changes[] = {
-        {"T??", "0A\r"},     {"D1?", "0006\r"},  {"D2?", "0004\r"},
-        {"L?", "04\r"},      {"record", ""},     {"D10001", "0001000200030405\r"},
+        {"T??", "0A\r"},    {"D1?", "0006\r"},     {"D2?", "0004\r"},
+        {"L?", "04\r"},     {"record", ""},        {"D10001", "0001000200030405\r"},
         {"D20000", "7F\r"}, {"LD01", "00110022\r"}};
     for (const auto& [command, answer] : changes) {
         SCOPED_TRACE(command);
@@ -210,6 +225,58 @@ TEST_F(Resume, RefusedWhenTheLoggerHoldsAnotherRun) {
         EXPECT_EQ(outcome.text, LoggerChangedText());
         EXPECT_EQ(store.revision(), revision);
         EXPECT_EQ(outcome.stop.stage, Stage::Laps);  // it may still be resumed
+    }
+}
+
+// A resume of a download stopped in each stage, counted or not, on the meter: the bar starts at
+// the share of the line time the records kept took, never steps back and ends full; the time left
+// is shown from the first report on (once the main count is known) within 10 % of the time the
+// resume still takes; a stage's line counts that stage's records only.
+TEST_F(Resume, MeterTimesTheResumeFromWhereItStopped) {
+    using Seconds = std::chrono::duration<double>;
+    const std::tuple<std::string, Stage, bool> stops[] = {
+        {"D1?", Stage::Main, false},        {"D10080", Stage::Main, true},
+        {"D2?", Stage::Temperature, false}, {"D20011", Stage::Temperature, true},
+        {"L?", Stage::Laps, false},         {"LD03", Stage::Laps, true},
+    };
+    for (const auto& [at, stage, counted] : stops) {
+        SCOPED_TRACE(at);
+        // 240 main records at 5 s: the 20 temperatures the meter expects before their count.
+        Logger(Holding(240, 20, 4));
+        SpoilOnce(at, kSpoiled.at("silent"));
+        const DownloadStop stop = Run(0).stop;
+        ASSERT_EQ(std::pair(stop.stage, stop.counted), std::pair(stage, counted));
+        Seconds kept{};
+        for (const Stage s : {Stage::Main, Stage::Temperature, Stage::Laps}) {
+            kept += store.stored(s) * DownloadMeter::RecordLineTime(s);
+        }
+        DownloadMeter meter;
+        std::vector<std::pair<MeterReading, Seconds>> readings;  // and the time they came
+        progress = [&](const DownloadProgress& p) {
+            meter.take(p);
+            readings.emplace_back(meter.reading(), p.elapsed);
+            if (p.event == DownloadProgress::Event::IntervalRead) return;
+            const MeterReading own = meter.reading(p.stage);
+            EXPECT_EQ(std::pair(own.done, own.total),
+                      std::pair(store.stored(p.stage), int(store.count(p.stage))));
+        };
+        ASSERT_EQ(Run(0, stop).text, kDone);
+        progress = nullptr;
+        const Seconds took = readings.back().second;
+        const auto first = std::find_if(readings.begin(), readings.end(),
+                                        [](const auto& r) { return r.first.secondsLeft; });
+        ASSERT_NE(first, readings.end());
+        const Seconds left = took - first->second;
+        EXPECT_NEAR(first->first.secondsLeft.value(), left.count(), 0.1 * left.count());
+        // The first report comes after the interval read; with nothing kept, nothing is known
+        // before the main count.
+        const Seconds read = readings.front().second;
+        const double start = kept.count() > 0 ? (kept + read) / (kept + took) : 0.0;
+        EXPECT_NEAR(readings.front().first.fraction, start, 0.02);
+        for (std::size_t i = 1; i < readings.size(); ++i) {
+            ASSERT_GE(readings[i].first.fraction, readings[i - 1].first.fraction) << i;
+        }
+        EXPECT_DOUBLE_EQ(readings.back().first.fraction, 1.0);
     }
 }
 

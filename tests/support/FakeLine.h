@@ -1,8 +1,7 @@
 #pragma once
 // A line and a clock that only move when the test moves them.
 //
-// FakeTime is the exchange's clock and the line's schedule in one: characters arrive and the
-// exchange wakes up in the order of their instants, and nothing waits on the wall clock. FakeLine
+// FakeTime (support/FakeClock.h) is the exchange's clock and the line's schedule in one. FakeLine
 // answers each command through a peer that says what comes back and when, at the pace of a
 // 38400-baud line (one character every 260 µs) unless the peer holds a piece back. Coroutines
 // resume right inside the events, so a whole download runs in one call of RunFake().
@@ -10,11 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <exception>
-#include <stdexcept>
 #include <functional>
 #include <map>
-#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,68 +19,12 @@
 
 #include "serial/Line.h"
 #include "sim/Logger.h"
+#include "support/FakeClock.h"
 
 namespace yb::test {
 
 using namespace std::chrono_literals;
 inline constexpr std::chrono::nanoseconds kCharTime{1'000'000'000LL / 3840};
-
-class FakeTime : public LineClock {
-public:
-    TimePoint now() const override { return now_; }
-    void wakeAt(TimePoint when) override { wake_ = when; }
-    void stopWake() override { wake_.reset(); }
-
-    void at(TimePoint when, std::function<void()> event) {
-        events_.emplace(when, std::move(event));
-    }
-    // Runs the earliest event, a delivery or the wake-up; false when nothing is left.
-    bool step() {
-        const bool delivery = !events_.empty() && (!wake_ || events_.begin()->first <= *wake_);
-        if (delivery) {
-            auto event = events_.extract(events_.begin());
-            now_ = std::max(now_, event.key());
-            event.mapped()();
-            return true;
-        }
-        if (!wake_) return false;
-        now_ = std::max(now_, *std::exchange(wake_, std::nullopt));
-        if (onWake) onWake();
-        return true;
-    }
-    // Moves time on to `when`, running everything due by then.
-    void runTo(TimePoint when) {
-        while ((!events_.empty() && events_.begin()->first <= when) || (wake_ && *wake_ <= when)) {
-            step();
-        }
-        now_ = std::max(now_, when);
-    }
-
-private:
-    TimePoint now_ = TimePoint(1h);  // any instant; the steady clock's are not near its zero
-    std::optional<TimePoint> wake_;
-    std::multimap<TimePoint, std::function<void()>> events_;
-};
-
-// Runs until the task has ended; its result, or its exception rethrown. Throws when time runs out
-// of events first.
-template <typename T>
-T RunFake(FakeTime& time, QCoro::Task<T>&& task) {
-    std::optional<T> result;
-    std::exception_ptr error;
-    auto keep = [](QCoro::Task<T>& t, std::optional<T>& r, std::exception_ptr& e) -> QCoro::Task<> {
-        try {
-            r.emplace(co_await t);
-        } catch (...) {
-            e = std::current_exception();
-        }
-    }(task, result, error);
-    while (!result && !error && time.step()) {
-    }
-    if (error) std::rethrow_exception(error);
-    if (!result) throw std::logic_error("the task never ended");
-    return std::move(*result);
-}
 
 // What comes back for a command: pieces of text, each starting `after` the end of the piece
 // before it (the first: after the command has left the line), one character per character time,
