@@ -258,6 +258,26 @@
         <source>応答が遅れて届きました。ずれたおそれのあるデータは破棄しました</source>
         <translation>An answer came late; the records it may have shifted were discarded</translation>
     </message>
+    <message>
+        <source>%1 記録 %2 / %3</source>
+        <translation>%1 record %2 of %3</translation>
+    </message>
+    <message>
+        <source>応答なし</source>
+        <translation>no answer</translation>
+    </message>
+    <message>
+        <source>行末のない応答 (%1 文字)</source>
+        <translation>an answer without its line end (%1 characters)</translation>
+    </message>
+    <message>
+        <source>ポートが使えなくなりました</source>
+        <translation>the port was lost</translation>
+    </message>
+    <message>
+        <source>不正な応答 (%1 文字)</source>
+        <translation>a malformed answer (%1 characters)</translation>
+    </message>
 </context>
 <context>
     <name>DownloadMeter</name>
@@ -340,6 +360,10 @@
     </message>
     <message>
         <source>%1: complete: it holds everything the logger holds</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--retries N sends a failed request again; --resume FILE goes on from the partial file</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -996,6 +1020,10 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>データを保存していません。このまま終了しますか？</source>
         <translation>The data has not been saved. Quit anyway?</translation>
+    </message>
+    <message>
+        <source>通信 → 失敗した要求を再試行 / 続きから読出 で続けられます</source>
+        <translation>to go on: Communication → Retry failed requests / Resume download</translation>
     </message>
 </context>
 <context>

@@ -258,6 +258,26 @@
         <source>応答が遅れて届きました。ずれたおそれのあるデータは破棄しました</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1 記録 %2 / %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>応答なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>行末のない応答 (%1 文字)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ポートが使えなくなりました</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>不正な応答 (%1 文字)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DownloadMeter</name>
@@ -340,6 +360,10 @@
     <message>
         <source>%1: complete: it holds everything the logger holds</source>
         <translation>%1: 完全なファイルです: ロガーのデータをすべて含んでいます</translation>
+    </message>
+    <message>
+        <source>--retries N sends a failed request again; --resume FILE goes on from the partial file</source>
+        <translation>--retries N で失敗した要求を再送し、--resume FILE で部分データのファイルから続けられます</translation>
     </message>
 </context>
 <context>
@@ -988,6 +1012,10 @@ Qt %3
     </message>
     <message>
         <source>データを保存していません。このまま終了しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>通信 → 失敗した要求を再試行 / 続きから読出 で続けられます</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -207,6 +207,11 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
         QCoro::waitFor(resumed ? run.session().resume() : run.session().download());
     progress.Finish();
     Err(outcome.text + OutcomeNotes(outcome));
+    if (outcome.ending == Ending::Failed && !outcome.loggerChanged && run.session().canResume()) {
+        Err(QCoreApplication::translate("LoggerCommands",
+                                        "--retries N sends a failed request again; --resume FILE "
+                                        "goes on from the partial file"));
+    }
     // A logger that changed since: nothing was asked for, nothing is written.
     if (outcome.loggerChanged) return run.ExitOf(outcome);
 

@@ -120,6 +120,42 @@ const DownloadStage kStages[] = {
     },
 };
 
+// The request a download is making, for a failure's detail.
+struct Asking {
+    const char* command = "";              // the command, or a record command's prefix
+    const DownloadStage* stage = nullptr;  // a record of this stage
+    int slot = 0;
+    int count = 0;
+};
+
+// "D1 記録 57 / 16100: 応答なし", "L?: 不正な応答 (3 文字)".
+QString AskingText(const Asking& asking, const Answer& answer) {
+    QString request = QString::fromLatin1(asking.command);
+    if (asking.stage) {
+        request = QCoreApplication::translate("Download", "%1 記録 %2 / %3")
+                      .arg(request)
+                      .arg(asking.slot + 1)
+                      .arg(asking.count);
+    }
+    QString what;
+    switch (answer.state) {
+        case Answer::State::TimedOut:
+            what = answer.text.empty()
+                       ? QCoreApplication::translate("Download", "応答なし")
+                       : QCoreApplication::translate("Download", "行末のない応答 (%1 文字)")
+                             .arg(answer.text.size());
+            break;
+        case Answer::State::PortLost:
+            what = QCoreApplication::translate("Download", "ポートが使えなくなりました");
+            break;
+        default:
+            what = QCoreApplication::translate("Download", "不正な応答 (%1 文字)")
+                       .arg(answer.text.size());
+            break;
+    }
+    return request + QStringLiteral(": ") + what;
+}
+
 const DownloadStage& StageOf(Stage stage) {
     return *std::find_if(std::begin(kStages), std::end(kStages),
                          [stage](const DownloadStage& s) { return s.stage == stage; });
@@ -281,9 +317,20 @@ private:
     // How the download ends when a request's answer was not taken. A misaligned line keeps only
     // what was stored before the first answer given up on.
     DownloadOutcome notTaken(const Reply& reply, const char* failure) {
-        if (!reply.misaligned) return interrupted(reply.answer, failure);
-        rollBack();
-        return failed(kLateAnswerFailure);
+        DownloadOutcome outcome;
+        if (reply.misaligned) {
+            rollBack();
+            outcome = failed(kLateAnswerFailure);
+        } else {
+            outcome = interrupted(reply.answer, failure);
+        }
+        if (outcome.ending == Ending::Failed) outcome.detail = AskingText(asking_, reply.answer);
+        return outcome;
+    }
+    // The request under way, for a failure's detail: a command, or a record of a stage.
+    void asking(const char* command) { asking_ = Asking{command, nullptr, 0, 0}; }
+    void asking(const DownloadStage& stage, int slot) {
+        asking_ = Asking{stage.recordPrefix, &stage, slot, store_.count(stage.stage)};
     }
     // Everything taken since the line first gave up on an answer goes: that stage's records from
     // there on, and every later stage's count and records. The download stopped there.
@@ -307,6 +354,7 @@ private:
     DownloadOptions options_;
     DownloadStop stop_;  // where the download is: where it stopped once it ends early
     std::optional<Risk> risk_;
+    Asking asking_;
     bool checking_ = false;                // a resume is checking the logger against the store
     std::optional<DownloadStop> resumed_;  // where the download that a resume continues stopped
     int interval_ = 0;                     // the recording interval read, for the plan
@@ -356,6 +404,7 @@ QCoro::Task<std::variant<bool, DownloadOutcome>> DownloadRun::askAgain(const Dow
         stage.recordPrefix +
         HexText(static_cast<std::uint32_t>(slot + stage.numberBase), stage.numberWidth);
     std::optional<bool> same;
+    asking(stage, slot);
     const auto send = [&] { return line_.askRecord(command, stage.deadline); };
     const auto accept = [&](const std::string& answer) {
         return (same = SameAsStored(store_, stage.stage, slot, answer)).has_value();
@@ -388,6 +437,7 @@ QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> DownloadRun::readInterv
     DownloadProgress progress;
     progress.event = DownloadProgress::Event::IntervalRead;
     std::optional<std::int16_t> interval;
+    asking("T??");
     const auto send = [&]() -> QCoro::Task<Answer> {
         progress.interval = co_await ReadSetting(Setting::RecordingInterval, line_);
         ++commandsDone_;
@@ -424,6 +474,7 @@ QCoro::Task<std::variant<std::int16_t, DownloadOutcome>> DownloadRun::askCount(
     const Answer settled = co_await line_.settle();
     if (settled.interrupted()) co_return interrupted(settled, stage.countLengthFailure);
     std::optional<std::int16_t> count;
+    asking(stage.countCommand);
     const auto send = [&] { return ask(stage.countCommand); };
     const auto accept = [&](const std::string& answer) {
         return (count = DecodeCount(stage.stage, answer)).has_value();
@@ -465,6 +516,7 @@ QCoro::Task<DownloadOutcome> DownloadRun::fetchRecords(const DownloadStage& stag
         std::string number =
             HexText(static_cast<std::uint32_t>(i + stage.numberBase), stage.numberWidth);
         const std::string command = stage.recordPrefix + number;
+        asking(stage, i);
         const auto send = [&] { return line_.askRecord(command, stage.deadline, reportStored); };
         const auto accept = [&](const std::string& answer) {
             return stage.store(store_, i, answer);
@@ -497,6 +549,7 @@ QCoro::Task<std::optional<bool>> DownloadRun::probe(const DownloadStage& stage,
     }
     bool silent = false;  // no answer, and none came late either: no option
     bool late = false;    // no answer in time, then characters: no verdict
+    asking("TMP?");
     const auto send = [&]() -> QCoro::Task<Answer> {
         silent = late = false;
         Answer answer = co_await ask("TMP?");

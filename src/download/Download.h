@@ -98,6 +98,9 @@ struct DownloadOutcome : Outcome {
     DownloadStop stop;           // the stage running when it ended: where it stopped, if early
     int retries = 0;             // requests sent again after a refused answer
     bool loggerChanged = false;  // a resume found another run on the logger: nothing was asked for
+    // A failure's request and what became of it, beside the fixed failure text: "D1 記録 57 /
+    // 16100: 応答なし". Empty for anything but a failed request.
+    QString detail;
 };
 
 struct DownloadOptions {

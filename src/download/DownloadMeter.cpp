@@ -137,7 +137,8 @@ QString RetriesText(int retries) {
 }
 
 QString OutcomeNotes(const DownloadOutcome& outcome) {
-    QString notes = RetriesText(outcome.retries);
+    QString notes = outcome.detail.isEmpty() ? QString() : QStringLiteral("  ") + outcome.detail;
+    notes += RetriesText(outcome.retries);
     if (outcome.stop.temperatureFitted == false) {
         notes += QCoreApplication::translate("DownloadMeter", "  温度オプションなし");
     }

@@ -91,8 +91,9 @@ private:
 QString MeterText(const MeterReading& reading);
 // "  再試行 n 回" for retries above 0, else nothing.
 QString RetriesText(int retries);
-// What follows a download's ending wherever it is shown: RetriesText, and "  温度オプションなし"
-// when the probe found no temperature option, so a skipped section is never silent.
+// What follows a download's ending wherever it is shown: the failed request's detail,
+// RetriesText, and "  温度オプションなし" when the probe found no temperature option, so a skipped
+// section is never silent.
 QString OutcomeNotes(const DownloadOutcome& outcome);
 // "残り m:ss", seconds rounded up.
 QString TimeLeftText(double seconds);

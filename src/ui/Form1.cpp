@@ -414,6 +414,7 @@ void Form1::WireHandlers() {
         ShowPortClosed();
         portLoss_ = text;
         MeterLabel->showText(text);
+        Status->setToolTip(text);  // the whole reason, however narrow the box
         if (!session_->busy()) Status->setText(text);
     });
     connect(session_, &Session::operationChanged, this, [this](Operation running) {
@@ -465,6 +466,10 @@ void Form1::EnableLoggerControls(bool enabled) {
 
 void Form1::StartMeter() {
     meter_ = DownloadMeter();
+    // The record lines show this download's records only.
+    Text1->clear();
+    Text2->clear();
+    Text3->clear();
     portReasonShown_ = false;
     portLoss_.clear();
     downloadStarted_ = std::chrono::steady_clock::now();
@@ -488,6 +493,11 @@ void Form1::EndMeter(const DownloadOutcome& outcome) {
     CancelB->hide();
     QString summary = MeterSummary(outcome, meter_.reading());
     if (!portLoss_.isEmpty()) summary += QStringLiteral("  ") + portLoss_;
+    // What helps after a failure on the line: the items that send a request again and go on.
+    if (outcome.ending == Ending::Failed && !outcome.loggerChanged && session_->canResume()) {
+        summary += QStringLiteral("  ") +
+                   tr("通信 → 失敗した要求を再試行 / 続きから読出 で続けられます");
+    }
     MeterLabel->showText(summary);
 }
 

@@ -161,6 +161,8 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
         EXPECT_EQ(Lines(file)[2], QDir::toNativeSeparators(file).toUtf8() + '\r');  // absolute path
         EXPECT_EQ(r.err.contains(QStringLiteral("'D1+nnnn' コマンドエラー")), exit == 1);
         EXPECT_EQ(r.err.contains(QStringLiteral("部分データのファイルです")), exit == 1);
+        EXPECT_EQ(r.err.contains(QStringLiteral("D1 記録 58 / 120: 不正な応答 (2 文字)")), exit == 1);
+        EXPECT_EQ(r.err.contains(QStringLiteral("--resume")), exit == 1);
     }
 }
 

@@ -622,6 +622,9 @@ TEST_F(Window, ResumeAfterAFailureAndRetriesRemembered) {
     ASSERT_TRUE(RunUntil([&] { return Shows("Status") == "'D1+nnnn' コマンドエラー"; }));
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
     EXPECT_TRUE(item("mnuResume")->isEnabled());
+    // The status bar names the request and says what helps.
+    EXPECT_TRUE(Shows("MeterLabel").contains("D1 記録 6 / 30: 応答なし")) << Shows("MeterLabel").toStdString();
+    EXPECT_TRUE(Shows("MeterLabel").contains("続きから読出 で続けられます"));
     sim->clearReceived();
     QTest::keyClick(window.get(), Qt::Key_F5, Qt::ShiftModifier);
     ASSERT_TRUE(RunUntil([&] { return !window->session().busy() && !sim->commands().empty(); }));
