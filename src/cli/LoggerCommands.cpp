@@ -19,6 +19,7 @@
 #include "datafile/Format.h"
 #include "datafile/PartialRun.h"
 #include "datafile/Printable.h"
+#include "datafile/SaveCommand.h"
 #include "download/DownloadMeter.h"
 #include "serial/PortNames.h"
 #include "session/Session.h"
@@ -157,9 +158,7 @@ int Set(Run& run, Setting setting, const QString& typed) {
 
 // The data file's default name in the current folder: YB_Data_yyyyMMdd_HHmmss.csv (.txt).
 QString DefaultFileName(bool csv) {
-    return QStringLiteral("YB_Data_") +
-           QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd_HHmmss")) +
-           (csv ? QStringLiteral(".csv") : QStringLiteral(".txt"));
+    return DefaultDataFileName(csv, QDateTime::currentDateTime());
 }
 
 bool StderrIsTerminal() {

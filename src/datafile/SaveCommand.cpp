@@ -37,12 +37,15 @@ bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dial
     return false;
 }
 
-QString SaveDialogFolder(const QString& programDir, const QString& lastSavedDir) {
-    for (const QString& folder : {programDir, lastSavedDir}) {
-        if (CanMakeFileIn(folder)) return folder;
-    }
+QString SaveDialogFolder(const QString& lastSavedDir) {
+    if (CanMakeFileIn(lastSavedDir)) return lastSavedDir;
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
     return QFileInfo(documents).isDir() ? documents : QDir::homePath();
+}
+
+QString DefaultDataFileName(bool csv, const QDateTime& at) {
+    return QStringLiteral("YB_Data_") + at.toString(QStringLiteral("yyyyMMdd_HHmmss")) +
+           (csv ? QStringLiteral(".csv") : QStringLiteral(".txt"));
 }
 
 std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
@@ -56,7 +59,7 @@ std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, 
     SaveDialogSetup setup;
     setup.filter = csv ? QCoreApplication::translate("SaveCommand", "(CSVファイル) | *.csv")
                        : QCoreApplication::translate("SaveCommand", "(テキストファイル) | *.txt");
-    setup.fileName = csv ? QStringLiteral("YB_Data.csv") : QStringLiteral("YB_Data.txt");
+    setup.fileName = DefaultDataFileName(csv, clock ? clock() : QDateTime::currentDateTime());
     setup.title = QCoreApplication::translate("SaveCommand", "データファイル");
     setup.initialDir = folder;
 

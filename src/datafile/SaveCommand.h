@@ -19,11 +19,14 @@ class Dialogs;
 bool SaveDataFile(const RecordStore& store, bool csv, const QString& fname, Dialogs& dialogs,
                   const Clock& clock = {});
 
-// The folder the save dialog opens in: the program's folder when a file can be made there (the
-// installed program's /usr/bin cannot take one), else the folder saved to last in this run of the
-// program (when there is one and a file can be made there), else the user's documents folder
-// (the home folder when there is none).
-QString SaveDialogFolder(const QString& programDir, const QString& lastSavedDir);
+// The folder the save dialog opens in: the folder saved to last (remembered by the window) when
+// a file can be made there, else the user's documents folder (the home folder when there is
+// none).
+QString SaveDialogFolder(const QString& lastSavedDir);
+
+// The name a data file is given unless the user names it: YB_Data_yyyyMMdd_HHmmss.csv (.txt), at
+// `at`'s local time.
+QString DefaultDataFileName(bool csv, const QDateTime& at);
 
 struct SavedFile {
     QString path;     // the file written

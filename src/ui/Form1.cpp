@@ -84,6 +84,7 @@ const QString kClosedText = QStringLiteral("closed...");
 // The retries the menu's 再試行 gives a download, and where the choice is remembered.
 constexpr int kRetries = 3;
 const QString kRetriesKey = QStringLiteral("download/retries");
+const QString kSaveFolderKey = QStringLiteral("save/folder");
 
 }  // namespace
 
@@ -667,12 +668,12 @@ void Form1::mnuAbout_Click() {
 }
 
 void Form1::Command1_Click() {
-    const auto saved = SaveDataWithDialog(
-        session_->store(), Check_CSV->isChecked(), *dialogs_,
-        SaveDialogFolder(QCoreApplication::applicationDirPath(), lastSavedFolder_));
+    const auto saved =
+        SaveDataWithDialog(session_->store(), Check_CSV->isChecked(), *dialogs_,
+                           SaveDialogFolder(QSettings().value(kSaveFolderKey).toString()));
     if (!saved) return;
     session_->markSaved();
-    lastSavedFolder_ = QFileInfo(saved->path).absolutePath();
+    QSettings().setValue(kSaveFolderKey, QFileInfo(saved->path).absolutePath());
     Status->setText(saved->message);
 }
 

@@ -143,7 +143,6 @@ private:
     bool metering_ = false;
     QString portLoss_;                 // why the port was lost during the running operation
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
-    QString lastSavedFolder_;          // where the data file was saved last in this run
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 

@@ -270,17 +270,17 @@ protected:
     FakeDialogs dialogs;
 };
 
-// The save dialog opens where a file can be made: the program's folder, else the folder saved
-// to last, else the documents folder (the home folder without one); the probe leaves nothing.
-TEST(SaveDialogFolder, ProgramFolderThenLastSavedThenDocuments) {
-    QTemporaryDir program, last;
-    const QString missing = program.filePath("missing");
-    EXPECT_EQ(SaveDialogFolder(program.path(), last.path()), program.path());
-    EXPECT_EQ(SaveDialogFolder(missing, last.path()), last.path());
-    const QString fallback = SaveDialogFolder(missing, missing);
-    EXPECT_TRUE(fallback == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) ||
-                fallback == QDir::homePath());
-    EXPECT_TRUE(QDir(program.path()).isEmpty());
+// The save dialog opens where a file can be made: the folder saved to last, else the documents
+// folder (the home folder without one); the probe leaves nothing.
+TEST(SaveDialogFolder, LastSavedThenDocuments) {
+    QTemporaryDir last;
+    EXPECT_EQ(SaveDialogFolder(last.path()), last.path());
+    EXPECT_TRUE(QDir(last.path()).isEmpty());
+    for (const QString& gone : {last.filePath("missing"), QString()}) {
+        const QString fallback = SaveDialogFolder(gone);
+        EXPECT_TRUE(fallback == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) ||
+                    fallback == QDir::homePath());
+    }
 }
 
 TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfreshEachTime) {
@@ -299,11 +299,11 @@ TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfresh
     EXPECT_EQ(dialogs.messages.size(), 2u);
     QStringList setups;  // the program folder each time, never the one chosen before
     for (const auto& s : dialogs.setups) setups << s.filter + s.fileName + s.title + s.initialDir;
-    const QString csv = QStringLiteral("(CSVファイル) | *.csvYB_Data.csvデータファイル/opt/yb");
+    // Named for the time of the press, as a command-line download is.
+    const QString csv = QStringLiteral("(CSVファイル) | *.csvYB_Data_20060521_090327.csvデータファイル/opt/yb");
     EXPECT_EQ(setups,
-              QStringList(
-                  {csv, csv, csv,
-                   QStringLiteral("(テキストファイル) | *.txtYB_Data.txtデータファイル/opt/yb")}));
+              QStringList({csv, csv, csv,
+                           QStringLiteral("(テキストファイル) | *.txtYB_Data_20060521_090327.txtデータファイル/opt/yb")}));
 }
 
 // A file with data is replaced only after Yes, an empty one without a question; the delimiter

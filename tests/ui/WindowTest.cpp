@@ -558,10 +558,14 @@ TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
     Do("Command1");
     EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + csvPath);
     EXPECT_FALSE(window->session().unsaved());
+    // The dialog proposes the name a command-line download gets, and the folder saved to last
+    // (remembered in the settings, which every press reads).
+    const QRegularExpression named(QStringLiteral("^YB_Data_\\d{8}_\\d{6}\\.txt$"));
     child<QCheckBox>("Check_CSV")->setChecked(false);
     dialogs->chosenFiles = {tsvPath};
     Do("Command1");
-    EXPECT_EQ(dialogs->setups.back().fileName, "YB_Data.txt");
+    EXPECT_TRUE(named.match(dialogs->setups.back().fileName).hasMatch());
+    EXPECT_EQ(dialogs->setups.back().initialDir, dir.path());
 
     QFile csv(csvPath), tsv(tsvPath);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly) && tsv.open(QIODevice::ReadOnly));
