@@ -31,6 +31,7 @@
 #include "support/Stores.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
+#include "viewer/Palette.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
@@ -121,7 +122,8 @@ TEST_F(Viewer, SeriesHoldTheFilesValues) {
     ASSERT_EQ(charts->count(), 6);
     const auto points = [charts](int chart, int series) {
         return charts->charts()[static_cast<std::size_t>(chart)]
-            .points[static_cast<std::size_t>(series)];
+            .channels[static_cast<std::size_t>(series)]
+            .own.points;
     };
     // Solar current: 3999 points (record 5 is empty), x in minutes, values as the file shows them.
     const QList<QPointF> solar = points(0, 0);
@@ -224,13 +226,13 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembers) {
     EXPECT_TRUE(window->minimumSizeHint().width() <= free.width() &&
                 window->minimumSizeHint().height() <= free.height());
 
-    const RunChart& speed = window->charts()->charts()[3];
-    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
-    EXPECT_FALSE(speed.series[0]->isVisible());
+    const ChartLine& speed = window->charts()->charts()[3].channels[0].own;
+    emit window->charts()->charts()[3].chart->legend()->markers(speed.series).front()->clicked();
+    EXPECT_FALSE(speed.series->isVisible());
     window->resize(760, 560);
     window->close();
     Open(false);
-    EXPECT_FALSE(window->charts()->charts()[3].series[0]->isVisible());
+    EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
     EXPECT_TRUE(window->charts()->charts()[3].chart->legend()->markers().front()->isVisible());
     EXPECT_EQ(window->size(), QSize(760, 560));
     const QSettings remembered(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
@@ -241,17 +243,19 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
     Open();
     ASSERT_TRUE(window->addComparison(path));
     ChartStack* charts = window->charts();
-    charts->setComparisonOffset(2.0);
+    window->model().setOverlayOffset(0, 2.0);
     for (const RunChart& chart : charts->charts()) {
-        ASSERT_EQ(chart.comparison.size(), chart.series.size());
-        EXPECT_EQ(chart.comparisonPoints[0].front().x(), chart.points[0].front().x() + 2.0);
-        EXPECT_GT(chart.comparison[0]->pen().color().lightness(),
-                  chart.series[0]->pen().color().lightness());
+        for (const ChartChannel& channel : chart.channels) ASSERT_EQ(channel.overlays.size(), 1u);
+        const ChartChannel& first = chart.channels[0];
+        EXPECT_EQ(first.overlays[0].points.front().x(), first.own.points.front().x() + 2.0);
+        EXPECT_GT(first.overlays[0].series->pen().color().lightness(),
+                  first.own.series->pen().color().lightness());
     }
     ASSERT_TRUE(window->addComparison(path));  // again: replaces the first
     const RunChart& speed = charts->charts()[3];
-    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
-    EXPECT_FALSE(speed.series[0]->isVisible() || speed.comparison[0]->isVisible());
+    emit speed.chart->legend()->markers(speed.channels[0].own.series).front()->clicked();
+    EXPECT_FALSE(speed.channels[0].own.series->isVisible() ||
+                 speed.channels[0].overlays[0].series->isVisible());
     auto* overlay = static_cast<LapOverlay*>(window->compareLap(0));
     ASSERT_TRUE(overlay);
     for (int i = 0; i < 2; ++i) {
@@ -285,7 +289,7 @@ TEST_F(Viewer, StoreViewerKeepsItsOwnCopyAndTakesTheBatteryCapacity) {
     auto* store = static_cast<ViewerWindow*>(viewer.get());
     EXPECT_EQ(store->run()->mainRows(), 4000);
     EXPECT_EQ(store->capacityBox()->value(), 12.5);
-    const QList<QPointF> remaining = store->charts()->charts()[4].points[3];
+    const QList<QPointF> remaining = store->charts()->charts()[4].channels[3].own.points;
     ASSERT_EQ(remaining.size(), 3999);
     EXPECT_DOUBLE_EQ(remaining[0].y(), 12.5 + 1.5 * 2 / 3600);
 }
@@ -299,9 +303,10 @@ TEST_F(Viewer, ExportedImageLinesUpItsPlotAreas) {
     data.storeTemperature(1, 30);
     WriteFile(path, data);
     const QString png = dir.filePath(QStringLiteral("charts.png"));
-    ChartState state;
-    state.hidden = QStringList{"solar_wh", "battery_wh", "motor_wh"};  // not constant
-    ASSERT_EQ(WriteRunReport(*ReadDataFileAt(path).run, png, state), QString());
+    RunModel model;
+    model.setRun(std::make_shared<const RunData>(*ReadDataFileAt(path).run));
+    model.setHidden({"solar_wh", "battery_wh", "motor_wh"});  // not constant
+    ASSERT_EQ(WriteRunReport(model, png), QString());
     const QImage image(png);
     ASSERT_FALSE(image.isNull());
     struct Band {
@@ -314,7 +319,7 @@ TEST_F(Viewer, ExportedImageLinesUpItsPlotAreas) {
         int left = image.width(), right = -1, run = 0;
         for (int x = 0; x < image.width(); ++x) {
             const QColor c(row[x]);
-            if (c.rgb() == kPlotAreaColor.rgb()) {
+            if (c.rgb() == palette::kPlotArea.rgb()) {
                 left = std::min(left, x);
                 right = x;
             }
