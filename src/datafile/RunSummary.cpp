@@ -379,9 +379,9 @@ QStringList LapCells(const LapFigures& lap, LapMedium medium) {
 
 QString LapTableTitle(const RunSummary& summary) {
     if (!summary.best_lap_no || !summary.best_lap_s) {
-        return QCoreApplication::translate(kContext, "周回", "the lap table's title");
+        return QCoreApplication::translate("RunSummary", "周回", "the lap table's title");
     }
-    return QCoreApplication::translate(kContext, "周回  (ベスト %1周目 %2)")
+    return QCoreApplication::translate("RunSummary", "周回  (ベスト %1周目 %2)")
         .arg(QString::number(*summary.best_lap_no), ClockText(*summary.best_lap_s));
 }
 

@@ -101,6 +101,9 @@ protected:
                 stack_->zoomBetween(index_, from, p.x());
         } else if (event->button() == Qt::RightButton) {
             stack_->zoomAround(index_, p.x(), 2.0);
+        } else {
+            QChartView::mouseReleaseEvent(event);  // a legend entry is clicked on release
+            return;
         }
         event->accept();
     }

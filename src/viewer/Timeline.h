@@ -51,7 +51,7 @@ private:
 // share the axis.
 RowWindow RowsShown(const RunData& run, double min, double max);
 // Whether [min, max] is the whole run; and the range as text ("0:10:00 – 0:40:00",
-// "記録 100 – 200").
+// "記録 100 – 記録 200").
 bool WholeRun(const RunTimeline& timeline, double min, double max);
 QString RangeText(const RunTimeline& timeline, double min, double max);
 // [min, max] moved into the run, as wide as it was but no wider than the run: where a pan or a

@@ -10,6 +10,7 @@
 #include <QChart>
 #include <QChartView>
 #include <QDoubleSpinBox>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -20,7 +21,9 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTranslator>
 #include <QValueAxis>
+#include <functional>
 #include <memory>
 
 #include "cli/Commands.h"
@@ -101,6 +104,29 @@ protected:
         for (const RunChart& chart : window->charts()->charts())
             r.emplace_back(chart.timeAxis->min(), chart.timeAxis->max());
         return r;
+    }
+    // Types a value into a spin box and presses Enter.
+    void Type(QDoubleSpinBox* box, const char* value) {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QString::fromUtf8(value));
+        QTest::keyClick(box, Qt::Key_Return);
+        Settle();
+    }
+    // Clicks the legend entry of a channel of chart `index`, named as the chart shows it.
+    void ClickLegend(int index, const QString& name) {
+        QChartView* view = window->charts()->view(index);
+        QList<QGraphicsItem*> items = view->chart()->legend()->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeFirst();
+            items += item->childItems();
+            const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!text || text->toPlainText() != name) continue;
+            const QPointF center = text->mapToScene(text->boundingRect().center());
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(center));
+            Settle();
+            return;
+        }
+        ADD_FAILURE() << "no legend entry " << name.toStdString();
     }
     void ClickLap(int row) {
         QTableWidget* laps = window->lapTable();
@@ -200,6 +226,50 @@ TEST_F(Viewer, LapRowZoomsEveryChartAndTheWindowsFiguresFollow) {
     EXPECT_EQ(window->charts()->charts()[0].markers->laps()[0], std::pair(1.0, 1));
     ClickLap(0);
     EXPECT_DOUBLE_EQ(Ranges().front().second, 4.05);
+}
+
+// Every part of the window (charts, figures, lap table, lap overlay, report) draws from the
+// window's model, which computes each figure once after a change of what it depends on; a change
+// of the interface's language builds the window again from the model, computing nothing, and
+// shows what it showed.
+TEST_F(Viewer, EachFigureIsComputedOnceAndALanguageChangeKeepsWhatIsShown) {
+    Open();
+    QTranslator english;  // what the window's 言語 menu installs
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/yb-downloader_en.qm")));
+    const RunModel& model = window->model();
+    using Counts = RunModel::Computations;  // summary, lap table, energy, range figures
+    EXPECT_EQ(model.computations(), (Counts{1, 1, 1, 1}));
+    const std::pair<std::function<void()>, Counts> steps[] = {
+        {[&] { Type(window->lapStartBox(), "1"); }, {0, 1, 0, 0}},
+        {[&] { Type(window->capacityBox(), "20"); }, {0, 0, 1, 0}},
+        {[&] { ClickLap(2); }, {0, 0, 0, 1}},
+        {[&] { ClickLegend(3, QStringLiteral("速度")); }, {}},
+        {[&] { window->compareLap(2)->close(); }, {}},
+        {[&] { WriteRunReport(model, dir.filePath(QStringLiteral("shown.png"))); }, {}},
+        {[&] {
+             QCoreApplication::installTranslator(&english);
+             Settle();
+         },
+         {}},
+    };
+    Counts expected = model.computations();
+    for (const auto& [step, added] : steps) {
+        step();
+        expected = {expected.summary + added.summary, expected.laps + added.laps,
+                    expected.energy + added.energy, expected.range + added.range};
+        EXPECT_EQ(model.computations(), expected) << &step - &steps[0].first;
+    }
+    EXPECT_EQ(window->lapTable()->horizontalHeaderItem(0)->text(), QStringLiteral("Lap"));
+    for (const auto& range : Ranges()) EXPECT_EQ(range, std::pair(4.05, 4.05 + 179 / 60.0));
+    EXPECT_EQ(window->windowFigure("records"), QStringLiteral("89"));
+    EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
+    EXPECT_EQ(window->charts()->charts()[0].markers->laps()[0], std::pair(1.0, 1));
+    EXPECT_EQ(window->lapStartBox()->value(), 1.0);
+    EXPECT_EQ(window->capacityBox()->value(), 20.0);
+    EXPECT_DOUBLE_EQ(window->charts()->charts()[4].channels[3].own.points[0].y(),
+                     20 + 1.5 * 2 / 3600);
+    QCoreApplication::removeTranslator(&english);
+    Settle();
 }
 
 TEST_F(Viewer, LapTableShowsTheBestLapInView) {
