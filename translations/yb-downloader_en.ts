@@ -467,48 +467,8 @@
         <translation>Charts</translation>
     </message>
     <message>
-        <source>周回  (ベスト %1周目 %2)</source>
-        <translation>Laps  (best: lap %1, %2)</translation>
-    </message>
-    <message>
-        <source>周回</source>
-        <translation>Laps</translation>
-    </message>
-    <message>
         <source>周回データはありません</source>
         <translation>No lap data</translation>
-    </message>
-    <message>
-        <source>タイム</source>
-        <translation>Time</translation>
-    </message>
-    <message>
-        <source>距離
-km</source>
-        <translation>Distance
-km</translation>
-    </message>
-    <message>
-        <source>平均
-km/h</source>
-        <translation>Average
-km/h</translation>
-    </message>
-    <message>
-        <source>モーター
-Wh</source>
-        <translation>Motor
-Wh</translation>
-    </message>
-    <message>
-        <source>Wh/km</source>
-        <translation>Wh/km</translation>
-    </message>
-    <message>
-        <source>ソーラー
-Wh</source>
-        <translation>Solar
-Wh</translation>
     </message>
     <message>
         <source>概要</source>
@@ -760,24 +720,29 @@ Wh</translation>
         <translation>Start</translation>
     </message>
     <message>
-        <source>距離[km]</source>
-        <translation>Distance[km]</translation>
+        <source>距離</source>
+        <translation>Distance</translation>
     </message>
     <message>
-        <source>平均[km/h]</source>
-        <translation>Average[km/h]</translation>
+        <source>平均</source>
+        <translation>Average</translation>
     </message>
     <message>
-        <source>モーター[Wh]</source>
-        <translation>Motor[Wh]</translation>
+        <source>モーター</source>
+        <translation>Motor</translation>
     </message>
     <message>
-        <source>Wh/km</source>
-        <translation>Wh/km</translation>
+        <source>ソーラー</source>
+        <translation>Solar</translation>
     </message>
     <message>
-        <source>ソーラー[Wh]</source>
-        <translation>Solar[Wh]</translation>
+        <source>周回</source>
+        <comment>the lap table&apos;s title</comment>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>周回  (ベスト %1周目 %2)</source>
+        <translation>Laps  (best: lap %1, %2)</translation>
     </message>
 </context>
 <context>
@@ -1194,46 +1159,6 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>時間差</source>
         <translation>Time offset</translation>
-    </message>
-    <message>
-        <source>周回  (ベスト %1周目 %2)</source>
-        <translation>Laps  (best: lap %1, %2)</translation>
-    </message>
-    <message>
-        <source>周回</source>
-        <translation>Lap</translation>
-    </message>
-    <message>
-        <source>タイム</source>
-        <translation>Time</translation>
-    </message>
-    <message>
-        <source>距離
-km</source>
-        <translation>Distance
-km</translation>
-    </message>
-    <message>
-        <source>平均
-km/h</source>
-        <translation>Average
-km/h</translation>
-    </message>
-    <message>
-        <source>モーター
-Wh</source>
-        <translation>Motor
-Wh</translation>
-    </message>
-    <message>
-        <source>Wh/km</source>
-        <translation>Wh/km</translation>
-    </message>
-    <message>
-        <source>ソーラー
-Wh</source>
-        <translation>Solar
-Wh</translation>
     </message>
     <message>
         <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>

@@ -478,43 +478,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>周回  (ベスト %1周目 %2)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>周回</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>周回データはありません</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>タイム</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>距離
-km</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>平均
-km/h</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>モーター
-Wh</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Wh/km</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ソーラー
-Wh</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -755,23 +719,28 @@ Wh</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>距離[km]</source>
+        <source>距離</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>平均[km/h]</source>
+        <source>平均</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>モーター[Wh]</source>
+        <source>モーター</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>Wh/km</source>
+        <source>ソーラー</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ソーラー[Wh]</source>
+        <source>周回</source>
+        <comment>the lap table&apos;s title</comment>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回  (ベスト %1周目 %2)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1186,42 +1155,6 @@ Qt %3
     </message>
     <message>
         <source>時間差</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>周回  (ベスト %1周目 %2)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>周回</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>タイム</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>距離
-km</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>平均
-km/h</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>モーター
-Wh</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>Wh/km</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ソーラー
-Wh</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -12,6 +12,7 @@
 #include "datafile/DataFileReader.h"
 #include "datafile/Printable.h"
 #include "viewer/Report.h"
+#include "viewer/RunModel.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -51,26 +52,26 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
                               .arg(Printable(chosen)));
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
-    const DataFileReadResult result = ReadDataFileAt(file);
+    DataFileReadResult result = ReadDataFileAt(file);
     if (!result.run) {
         Err(result.errorText());
         return kExitFile;
     }
-    const RunData& run = *result.run;
-    ChartState state;
-    state.lapStartS = MinutesToSeconds(choice->lapStartMin);
+    if (choice->windowed() && !WindowRows(*choice, *result.run, file)) return kExitUsage;
+    RunModel model;
+    model.setRun(std::make_shared<const RunData>(std::move(*result.run)));
+    model.setLapStartS(MinutesToSeconds(choice->lapStartMin));
     if (choice->windowed()) {
-        if (!WindowRows(*choice, run, file)) return kExitUsage;
-        const RunTimeline timeline(run);
-        state.range = {choice->fromMin.value_or(timeline.start()),
-                       choice->toMin.value_or(timeline.end())};
+        const RunTimeline& timeline = model.timeline();
+        model.setRange(choice->fromMin.value_or(timeline.start()),
+                       choice->toMin.value_or(timeline.end()));
     }
     // By default beside the data file, named after it and the window.
     const QString target =
         chosen.isEmpty()
-            ? QFileInfo(file).dir().filePath(ReportBaseName(run, state) + QStringLiteral(".pdf"))
+            ? QFileInfo(file).dir().filePath(ReportBaseName(model) + QStringLiteral(".pdf"))
             : chosen;
-    if (const QString error = WriteRunReport(run, target, state); !error.isEmpty()) {
+    if (const QString error = WriteRunReport(model, target); !error.isEmpty()) {
         Err(Printable(target) + QStringLiteral(": ") + error);
         return kExitFile;
     }

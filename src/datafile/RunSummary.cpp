@@ -106,20 +106,58 @@ QString FixedText(std::optional<double> value, int decimals, const QString& unit
     return unit.isEmpty() ? number : number + u' ' + unit;
 }
 
-QString ShownValue(const Item& item, std::optional<double> value) {
-    if (!value) return Unknown();
-    switch (item.shown) {
+// A known value as `shown` writes it; a fixed one with `unit` after it when there is one.
+QString ValueText(Shown shown, int decimals, double value, const QString& unit = {}) {
+    switch (shown) {
         case Shown::Count:
-            return QString::number(static_cast<long long>(*value));
+            return QString::number(static_cast<long long>(value));
         case Shown::Clock:
-            return ClockText(*value);
+            return ClockText(value);
         case Shown::YesNo:
-            return *value != 0.0 ? QCoreApplication::translate("RunSummary", "はい (空の行あり)")
-                                 : QCoreApplication::translate("RunSummary", "いいえ");
+            return value != 0.0 ? QCoreApplication::translate("RunSummary", "はい (空の行あり)")
+                                : QCoreApplication::translate("RunSummary", "いいえ");
         case Shown::Fixed:
             break;
     }
-    return FixedText(value, item.decimals, QCoreApplication::translate(kContext, item.unit));
+    return FixedText(value, decimals, unit);
+}
+
+QString ShownValue(const Item& item, std::optional<double> value) {
+    if (!value) return Unknown();
+    return ValueText(item.shown, item.decimals, *value,
+                     QCoreApplication::translate(kContext, item.unit));
+}
+
+// One column of the lap table: its head (a name and a unit, translated in "RunSummary"), how its
+// value is written and where it comes from.
+struct LapColumn {
+    const char* name;
+    const char* unit;
+    Shown shown;
+    int decimals;
+    std::optional<double> (*value)(const LapFigures&);
+    bool textOnly = false;
+};
+
+const std::vector<LapColumn>& LapColumns() {
+    static const std::vector<LapColumn> columns = {
+        {QT_TRANSLATE_NOOP("RunSummary", "周回"), "", Shown::Count, 0,
+         [](const LapFigures& l) { return std::optional<double>(l.lap); }},
+        {QT_TRANSLATE_NOOP("RunSummary", "タイム"), "", Shown::Clock, 0,
+         [](const LapFigures& l) { return l.time_s; }},
+        {QT_TRANSLATE_NOOP("RunSummary", "開始"), "", Shown::Clock, 0,
+         [](const LapFigures& l) { return l.start_s; }, true},
+        {QT_TRANSLATE_NOOP("RunSummary", "距離"), "km", Shown::Fixed, 2,
+         [](const LapFigures& l) { return l.distance_km; }},
+        {QT_TRANSLATE_NOOP("RunSummary", "平均"), "km/h", Shown::Fixed, 1,
+         [](const LapFigures& l) { return l.avg_speed_kmh; }},
+        {QT_TRANSLATE_NOOP("RunSummary", "モーター"), "Wh", Shown::Fixed, 1,
+         [](const LapFigures& l) { return l.motor_wh; }},
+        {"Wh/km", "", Shown::Fixed, 1, [](const LapFigures& l) { return l.wh_per_km; }},
+        {QT_TRANSLATE_NOOP("RunSummary", "ソーラー"), "Wh", Shown::Fixed, 1,
+         [](const LapFigures& l) { return l.solar_wh; }},
+    };
+    return columns;
 }
 
 QByteArray JsonNumber(double value) {
@@ -313,26 +351,45 @@ QString SummaryText(const RunSummary& summary) {
     return text;
 }
 
+QStringList LapHeads(LapMedium medium) {
+    QStringList heads;
+    for (const LapColumn& column : LapColumns()) {
+        if (column.textOnly && medium != LapMedium::Text) continue;
+        QString head = QCoreApplication::translate(kContext, column.name);
+        if (*column.unit != 0) {
+            const QString unit = QString::fromUtf8(column.unit);
+            head += medium == LapMedium::Text ? u'[' + unit + u']' : u'\n' + unit;
+        }
+        heads << head;
+    }
+    return heads;
+}
+
+QStringList LapCells(const LapFigures& lap, LapMedium medium) {
+    QStringList cells;
+    for (const LapColumn& column : LapColumns()) {
+        if (column.textOnly && medium != LapMedium::Text) continue;
+        const std::optional<double> value = column.value(lap);
+        cells << (value                       ? ValueText(column.shown, column.decimals, *value)
+                  : medium == LapMedium::Text ? Unknown()
+                                              : QStringLiteral("—"));
+    }
+    return cells;
+}
+
+QString LapTableTitle(const RunSummary& summary) {
+    if (!summary.best_lap_no || !summary.best_lap_s) {
+        return QCoreApplication::translate("RunSummary", "周回", "the lap table's title");
+    }
+    return QCoreApplication::translate("RunSummary", "周回  (ベスト %1周目 %2)")
+        .arg(QString::number(*summary.best_lap_no), ClockText(*summary.best_lap_s));
+}
+
 QString LapTableText(const std::vector<LapFigures>& laps) {
     if (laps.empty()) return {};
-    const QStringList heads = {
-        QCoreApplication::translate("RunSummary", "周回"),
-        QCoreApplication::translate("RunSummary", "タイム"),
-        QCoreApplication::translate("RunSummary", "開始"),
-        QCoreApplication::translate("RunSummary", "距離[km]"),
-        QCoreApplication::translate("RunSummary", "平均[km/h]"),
-        QCoreApplication::translate("RunSummary", "モーター[Wh]"),
-        QCoreApplication::translate("RunSummary", "Wh/km"),
-        QCoreApplication::translate("RunSummary", "ソーラー[Wh]"),
-    };
-    const auto clock = [](std::optional<double> s) { return s ? ClockText(*s) : Unknown(); };
+    const QStringList heads = LapHeads(LapMedium::Text);
     std::vector<QStringList> rows = {heads};
-    for (const LapFigures& lap : laps) {
-        rows.push_back({QString::number(lap.lap), clock(lap.time_s), clock(lap.start_s),
-                        FixedText(lap.distance_km, 3), FixedText(lap.avg_speed_kmh, 1),
-                        FixedText(lap.motor_wh, 1), FixedText(lap.wh_per_km, 1),
-                        FixedText(lap.solar_wh, 1)});
-    }
+    for (const LapFigures& lap : laps) rows.push_back(LapCells(lap, LapMedium::Text));
     // Columns as a terminal shows them: Japanese characters take two cells.
     const auto cells = [](const QString& text) {
         qsizetype width = 0;
@@ -383,18 +440,30 @@ QByteArray SummaryJson(const RunSummary& summary) {
     return json + '}';
 }
 
-QString ClockText(double seconds) {
-    const bool negative = seconds < 0;
+QString ClockText(double seconds, ClockForm form) {
     const auto total = static_cast<long long>(std::llround(std::fabs(seconds)));
     const long long h = total / 3600;
     const long long m = total / 60 % 60;
     const long long s = total % 60;
-    const QString text = h > 0 ? QStringLiteral("%1:%2:%3")
-                                     .arg(h)
-                                     .arg(m, 2, 10, QChar(u'0'))
-                                     .arg(s, 2, 10, QChar(u'0'))
-                               : QStringLiteral("%1:%2").arg(m).arg(s, 2, 10, QChar(u'0'));
-    return negative ? u'-' + text : text;
+    const auto two = [](long long n) { return QStringLiteral("%1").arg(n, 2, 10, QChar(u'0')); };
+    QString text;
+    switch (form) {
+        case ClockForm::Short:
+            text = h > 0 ? QStringLiteral("%1:%2:%3").arg(h).arg(two(m), two(s))
+                         : QStringLiteral("%1:%2").arg(m).arg(two(s));
+            break;
+        case ClockForm::Long:
+            text = QStringLiteral("%1:%2:%3").arg(h).arg(two(m), two(s));
+            break;
+        case ClockForm::HoursMinutes:
+            text = QStringLiteral("%1:%2").arg(h).arg(two(m));
+            break;
+        case ClockForm::FileName:
+            text = QStringLiteral("%1h%2m").arg(h).arg(two(m));
+            if (s != 0) text += two(s) + u's';
+            break;
+    }
+    return seconds < 0 && total != 0 ? u'-' + text : text;
 }
 
 }  // namespace yb

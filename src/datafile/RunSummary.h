@@ -11,6 +11,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <vector>
 
@@ -101,6 +102,16 @@ std::vector<SummaryLine> SummaryLines(const RunSummary& summary);
 // not apply are left out.
 QString SummaryText(const RunSummary& summary);
 
+// The lap table's columns, one definition for the viewer's table, the report's pages and the
+// command line's text: the same heads, the same values rounded alike. A table shows each head
+// on two lines ("距離\nkm") and an unknown value as "—"; the text shows a head on one line
+// ("距離[km]"), an unknown value as "不明", and the lap's start besides.
+enum class LapMedium { Table, Text };
+QStringList LapHeads(LapMedium medium);
+QStringList LapCells(const LapFigures& lap, LapMedium medium);
+// The lap table's title: "周回", and the best lap's number and time when there is one.
+QString LapTableTitle(const RunSummary& summary);
+
 // The lap table as aligned text lines with a heading line, each ended by a line feed; empty
 // without laps.
 QString LapTableText(const std::vector<LapFigures>& laps);
@@ -113,7 +124,14 @@ QString LapTableText(const std::vector<LapFigures>& laps);
 // window. No line end.
 QByteArray SummaryJson(const RunSummary& summary);
 
-// A time in seconds as m:ss ("3:05"); h:mm:ss from an hour on.
-QString ClockText(double seconds);
+// How a time is written: every time the program shows is written by ClockText in one of these
+// forms, a minus sign before a negative one.
+enum class ClockForm {
+    Short,         // m:ss ("3:05"), h:mm:ss from an hour on: durations, lap times
+    Long,          // h:mm:ss ("0:03:05"): instants of a run
+    HoursMinutes,  // h:mm ("0:03"): the time axis's ticks a minute or more apart
+    FileName,      // 0h03m, 0h03m05s: no character a file system refuses
+};
+QString ClockText(double seconds, ClockForm form = ClockForm::Short);
 
 }  // namespace yb

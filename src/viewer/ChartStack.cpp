@@ -18,6 +18,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "viewer/Palette.h"
+
 namespace yb {
 
 namespace {
@@ -51,8 +53,8 @@ public:
         setMinimumHeight(70);
         setFocusPolicy(Qt::ClickFocus);
         band_ = new QGraphicsRectItem(chart);
-        band_->setBrush(QColor(0x2F, 0x6D, 0xB5, 40));
-        band_->setPen(QPen(QColor(0x2F, 0x6D, 0xB5, 120), 0));
+        band_->setBrush(palette::Translucent(palette::kBattery, 40));
+        band_->setPen(QPen(palette::Translucent(palette::kBattery, 120), 0));
         band_->setZValue(kCursorZ - 1);
         band_->hide();
     }
@@ -99,6 +101,9 @@ protected:
                 stack_->zoomBetween(index_, from, p.x());
         } else if (event->button() == Qt::RightButton) {
             stack_->zoomAround(index_, p.x(), 2.0);
+        } else {
+            QChartView::mouseReleaseEvent(event);  // a legend entry is clicked on release
+            return;
         }
         event->accept();
     }
@@ -133,13 +138,10 @@ private:
     QGraphicsRectItem* band_;
 };
 
-ChartStack::ChartStack(std::shared_ptr<const RunData> run, QWidget* parent)
-    : QWidget(parent),
-      run_(std::move(run)),
-      energy_(DeriveEnergy(*run_, std::nullopt)),
-      timeline_(*run_),
-      charts_(BuildRunCharts(*run_, energy_)) {
+ChartStack::ChartStack(RunModel& model, QWidget* parent)
+    : QWidget(parent), model_(model), charts_(BuildRunCharts(model.run(), model.energy())) {
     setFocusPolicy(Qt::StrongFocus);
+    ShowModel(charts_, model_);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -153,17 +155,17 @@ ChartStack::ChartStack(std::shared_ptr<const RunData> run, QWidget* parent)
 
         Cursor cursor;
         cursor.line = new QGraphicsLineItem(charts_[i].chart);
-        cursor.line->setPen(QPen(QColor(0x30, 0x30, 0x30, 170), 0));
+        cursor.line->setPen(QPen(palette::kCursor, 0));
         cursor.box = new QGraphicsRectItem(charts_[i].chart);
-        cursor.box->setBrush(QColor(255, 255, 255, 225));
-        cursor.box->setPen(QPen(QColor(0xB0, 0xB6, 0xBE), 0));
-        for (const ChannelSpec& channel : charts_[i].channels) {
+        cursor.box->setBrush(palette::kCursorBox);
+        cursor.box->setPen(QPen(palette::kLine, 0));
+        for (const ChartChannel& channel : charts_[i].channels) {
             auto* text = new QGraphicsSimpleTextItem(cursor.box);
             QFont font;
             font.setPointSize(8);
             font.setBold(true);
             text->setFont(font);
-            text->setBrush(channel.color.darker(125));
+            text->setBrush(channel.spec.color.darker(125));
             cursor.texts.push_back(text);
         }
         for (QGraphicsItem* item :
@@ -176,43 +178,49 @@ ChartStack::ChartStack(std::shared_ptr<const RunData> run, QWidget* parent)
         connect(charts_[i].timeAxis, &QValueAxis::rangeChanged, this,
                 [this, index](qreal min, qreal max) { followRange(index, min, max); });
     }
-    setLapStart(0.0);
+    connect(&model_, &RunModel::rangeChanged, this, &ChartStack::showRange);
+    connect(&model_, &RunModel::hiddenChanged, this,
+            [this] { ShowChannels(charts_, model_.hidden()); });
+    connect(&model_, &RunModel::lapStartChanged, this, [this] {
+        const auto marks = model_.lapMarks();
+        for (RunChart& chart : charts_) {
+            if (chart.sharesTime) chart.markers->setLaps(marks);
+        }
+    });
+    connect(&model_, &RunModel::batteryChanged, this, &ChartStack::showEnergy);
+    connect(&model_, &RunModel::overlaysChanged, this, &ChartStack::showOverlays);
     connectLegend();
     scheduleAlign();
 }
 
 ChartStack::~ChartStack() = default;
 
-std::pair<double, double> ChartStack::timeRange() const {
-    if (charts_.empty()) return {timeline_.start(), timeline_.end()};
-    return {charts_.front().timeAxis->min(), charts_.front().timeAxis->max()};
-}
-
 void ChartStack::resetZoom() {
     for (RunChart& chart : charts_) {
-        if (chart.sharesTime) {
-            chart.timeAxis->setRange(timeline_.start(), timeline_.end());
-        } else {
-            const int last = static_cast<int>(run_->temperatures.size()) - 1;
-            chart.timeAxis->setRange(0.0, std::max(1.0, timeline_.temperatureX(last)));
+        if (!chart.sharesTime) {
+            const auto [min, max] = model_.timeline().temperatureRange();
+            chart.timeAxis->setRange(min, max);
         }
     }
+    model_.setRange(model_.timeline().start(), model_.timeline().end());
 }
 
-// Any change of one shared time axis (a drag, the wheel, a call from outside) moves the others,
-// kept within the run.
+// Any change of one shared time axis (a drag, the wheel, a call from outside) goes to the model,
+// kept within the run; every shared axis shows the model's range.
 void ChartStack::followRange(int index, double min, double max) {
     if (following_) return;
-    RunChart& source = charts_.at(static_cast<std::size_t>(index));
-    if (!source.sharesTime) {
+    if (!charts_.at(static_cast<std::size_t>(index)).sharesTime) {
         refine(index);
         return;
     }
-    const double start = timeline_.start();
-    const double end = timeline_.end();
-    const double width = std::min(max - min, end - start);
-    min = std::clamp(min, start, end - width);
-    max = min + width;
+    const auto [from, to] = FitRange(model_.timeline(), min, max);
+    const TimeRange before = model_.range();
+    model_.setRange(from, to);
+    if (model_.range() == before) showRange();  // unchanged: the axis goes back to it
+}
+
+void ChartStack::showRange() {
+    const auto [min, max] = model_.range();
     following_ = true;
     for (RunChart& chart : charts_) {
         if (chart.sharesTime) chart.timeAxis->setRange(min, max);
@@ -222,24 +230,13 @@ void ChartStack::followRange(int index, double min, double max) {
         if (charts_[i].sharesTime) refine(static_cast<int>(i));
     }
     hideCursor();
-    emit rangeChanged(min, max);
-}
-
-void ChartStack::setTimeRange(double min, double max) {
-    for (RunChart& chart : charts_) {
-        if (chart.sharesTime && max > min) {
-            chart.timeAxis->setRange(min, max);  // the others follow
-            return;
-        }
-    }
 }
 
 void ChartStack::pan(double fraction) {
-    const auto [min, max] = timeRange();
-    const double width = max - min;
-    const double start = std::clamp(min + fraction * width, timeline_.start(),
-                                    std::max(timeline_.start(), timeline_.end() - width));
-    setTimeRange(start, start + width);
+    const auto [min, max] = model_.range();
+    const double shift = fraction * (max - min);
+    const auto [from, to] = FitRange(model_.timeline(), min + shift, max + shift);
+    model_.setRange(from, to);
 }
 
 void ChartStack::panPixels(int index, qreal pixels) {
@@ -270,92 +267,38 @@ void ChartStack::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
-void ChartStack::setHiddenChannels(const QStringList& keys) {
-    const QStringList hidden = keys;  // `keys` may be hidden_ itself, which changes meanwhile
-    for (const RunChart& chart : charts_) {
-        for (const ChannelSpec& channel : chart.channels) {
-            setChannelShown(channel.key, !hidden.contains(channel.key));
-        }
-    }
-}
-
-void ChartStack::setChannelShown(const QString& key, bool shown) {
-    hidden_.removeAll(key);
-    if (!shown) hidden_.append(key);
-    ShowChannel(charts_, key, shown);
-}
-
 void ChartStack::connectLegend() {
     for (RunChart& chart : charts_) {
-        for (std::size_t c = 0; c < chart.series.size(); ++c) {
-            const QString key = chart.channels[c].key;
-            for (QLegendMarker* marker : chart.chart->legend()->markers(chart.series[c])) {
+        for (const ChartChannel& channel : chart.channels) {
+            const QString key = channel.spec.key;
+            for (QLegendMarker* marker : chart.chart->legend()->markers(channel.own.series)) {
                 disconnect(marker, &QLegendMarker::clicked, this, nullptr);  // once each
                 connect(marker, &QLegendMarker::clicked, this, [this, key] {
-                    setChannelShown(key, hidden_.contains(key));
-                    emit hiddenChannelsChanged(hidden_);
+                    model_.setChannelShown(key, model_.hidden().contains(key));
                 });
             }
         }
     }
-    setHiddenChannels(hidden_);
+    ShowChannels(charts_, model_.hidden());
 }
 
-void ChartStack::setLapStart(double seconds) {
-    lapStartS_ = seconds;
-    const auto marks = LapMarks(*run_, seconds);
+// The remaining charge follows the capacity, the run's and the overlays'.
+void ChartStack::showEnergy() {
     for (RunChart& chart : charts_) {
-        chart.markers->setLaps(chart.sharesTime ? marks : decltype(marks){});
-    }
-}
-
-void ChartStack::setBatteryCapacity(std::optional<double> ampHours) {
-    batteryAh_ = ampHours;
-    energy_ = DeriveEnergy(*run_, ampHours);
-    for (std::size_t i = 0; i < charts_.size(); ++i) {
-        RunChart& chart = charts_[i];
         for (std::size_t c = 0; c < chart.channels.size(); ++c) {
-            if (chart.channels[c].energy == EnergyChannel::RemainingAh) {
-                SetChannelPoints(chart, c, ChannelPoints(*run_, energy_, chart.channels[c]));
+            const ChannelSpec& spec = chart.channels[c].spec;
+            if (spec.energy == EnergyChannel::RemainingAh) {
+                SetChannelPoints(chart, c, ChannelPoints(model_.run(), model_.energy(), spec));
             }
         }
     }
-    updateComparison();
+    showOverlays();
 }
 
-void ChartStack::setComparison(std::shared_ptr<const RunData> other, double offset) {
-    comparison_ = std::move(other);
-    comparisonOffset_ = offset;
-    updateComparison();
+void ChartStack::showOverlays() {
+    ShowOverlays(charts_, model_);
     connectLegend();
-}
-
-void ChartStack::setComparisonOffset(double offset) {
-    comparisonOffset_ = offset;
-    updateComparison();
-}
-
-void ChartStack::updateComparison() {
-    const bool had = !charts_.empty() && !charts_.front().comparison.empty();
-    if (!comparison_ && !had) {
-        for (int i = 0; i < count(); ++i) refine(i);
-        return;
-    }
-    SetComparison(charts_, comparison_.get(),
-                  comparison_ ? DeriveEnergy(*comparison_, batteryAh_) : RunEnergy{},
-                  comparisonOffset_);
-    for (int i = 0; i < count(); ++i) refine(i);
-}
-
-ChartState ChartStack::state() const {
-    ChartState state;
-    state.range = timeRange();
-    state.hidden = hidden_;
-    state.lapStartS = lapStartS_;
-    state.batteryAh = batteryAh_;
-    state.comparison = comparison_;
-    state.comparisonOffsetMin = comparisonOffset_;
-    return state;
+    refineAll();
 }
 
 void ChartStack::zoomBetween(int index, qreal fromX, qreal toX) {
@@ -414,9 +357,9 @@ void ChartStack::moveCursor(int index, QPointF point) {
             cursors_[i].box->hide();
         }
     }
-    emit cursorMoved(source.sharesTime ? timeline_.instantText(x)
+    emit cursorMoved(source.sharesTime ? model_.timeline().instantText(x)
                                        : QCoreApplication::translate("ChartStack", "温度 %1")
-                                             .arg(RunTimeline::ClockOfMinutes(x)));
+                                             .arg(ClockText(x * 60.0, ClockForm::Long)));
 }
 
 void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
@@ -436,10 +379,10 @@ void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
     qreal width = 0;
     qreal y = kPad;
     for (std::size_t c = 0; c < cursor.texts.size(); ++c) {
-        const ChannelSpec& shown = chart.channels[c];
-        cursor.texts[c]->setText(
-            shown.name + QStringLiteral("  ") +
-            ChannelValueText(*run_, energy_, timeline_, shown, x, temperatureAxis));
+        const ChannelSpec& shown = chart.channels[c].spec;
+        cursor.texts[c]->setText(shown.name + QStringLiteral("  ") +
+                                 ChannelValueText(model_.run(), model_.energy(), model_.timeline(),
+                                                  shown, x, temperatureAxis));
         cursor.texts[c]->setPos(kPad + 2, y);
         const QRectF bounds = cursor.texts[c]->boundingRect();
         width = std::max(width, bounds.width());
@@ -470,7 +413,7 @@ void ChartStack::scheduleAlign() {
         std::vector<QChart*> charts;
         for (const RunChart& chart : charts_) charts.push_back(chart.chart);
         AlignPlotAreas(charts);
-        for (int i = 0; i < count(); ++i) refine(i);
+        refineAll();
     });
 }
 
@@ -478,6 +421,10 @@ void ChartStack::refine(int index) {
     RunChart& chart = charts_.at(static_cast<std::size_t>(index));
     ShowTimeRange(chart, chart.timeAxis->min(), chart.timeAxis->max(),
                   static_cast<int>(chart.chart->plotArea().width()));
+}
+
+void ChartStack::refineAll() {
+    for (int i = 0; i < count(); ++i) refine(i);
 }
 
 }  // namespace yb

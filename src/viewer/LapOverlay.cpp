@@ -16,13 +16,11 @@
 
 #include "datafile/Printable.h"
 #include "datafile/RunEnergy.h"
+#include "viewer/Palette.h"
 
 namespace yb {
 
 namespace {
-
-const QColor kChosen(0xD1, 0x3B, 0x3B);
-const QColor kBest(0x9C, 0xA3, 0xAF);
 
 // (seconds since the lap's start, value) for each main row of the lap that holds a value.
 QList<QPointF> LapPoints(const RunData& run, const LapFigures& lap, bool power) {
@@ -51,9 +49,8 @@ QLineSeries* Series(const QString& name, const QColor& color, qreal width) {
 
 }  // namespace
 
-LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigures> laps,
-                       std::optional<int> bestLap, int lap, QWidget* parent)
-    : QWidget(parent), run_(std::move(run)), laps_(std::move(laps)), bestLap_(bestLap) {
+LapOverlay::LapOverlay(const RunModel& model, int lap, QWidget* parent)
+    : QWidget(parent), model_(model) {
     setWindowFlag(Qt::Window);
     setAttribute(Qt::WA_DeleteOnClose);
     auto* layout = new QVBoxLayout(this);
@@ -61,7 +58,7 @@ LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigure
     lapLabel_ = new QLabel;
     top->addWidget(lapLabel_);
     choice_ = new QComboBox;
-    for (const LapFigures& figures : laps_) {
+    for (const LapFigures& figures : model_.laps()) {
         if (figures.time_s && *figures.time_s > 0) choice_->addItem(QString(), figures.lap);
     }
     top->addWidget(choice_);
@@ -97,6 +94,7 @@ LapOverlay::LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigure
         choice_->setCurrentIndex(index);
     }
     lap_ = lap;
+    connect(&model_, &RunModel::lapStartChanged, this, [this] { showLap(lap_); });
     retranslate();
 }
 
@@ -106,7 +104,7 @@ void LapOverlay::changeEvent(QEvent* event) {
 }
 
 void LapOverlay::retranslate() {
-    setWindowTitle(tr("周回の比較 — %1").arg(Printable(run_->title)));
+    setWindowTitle(tr("周回の比較 — %1").arg(Printable(model_.run().title)));
     lapLabel_->setText(tr("周回"));
     for (int i = 0; i < choice_->count(); ++i) {
         choice_->setItemText(i, tr("第%1周").arg(choice_->itemData(i).toInt()));
@@ -120,15 +118,17 @@ void LapOverlay::retranslate() {
 }
 
 const LapFigures* LapOverlay::find(int lap) const {
-    const auto it = std::find_if(laps_.begin(), laps_.end(),
-                                 [lap](const LapFigures& f) { return f.lap == lap; });
-    return it == laps_.end() ? nullptr : &*it;
+    const std::vector<LapFigures>& laps = model_.laps();
+    const auto it =
+        std::find_if(laps.begin(), laps.end(), [lap](const LapFigures& f) { return f.lap == lap; });
+    return it == laps.end() ? nullptr : &*it;
 }
 
 void LapOverlay::showLap(int lap) {
     lap_ = lap;
     const LapFigures* chosen = find(lap);
-    const LapFigures* best = bestLap_ ? find(*bestLap_) : nullptr;
+    const std::optional<int> bestLap = model_.summary().best_lap_no;
+    const LapFigures* best = bestLap ? find(*bestLap) : nullptr;
     for (int i = 0; i < 2; ++i) {
         QChart* chart = charts_[i];
         chart->removeAllSeries();
@@ -138,7 +138,7 @@ void LapOverlay::showLap(int lap) {
         const auto add = [&](const LapFigures* figures, const QString& name, const QColor& color,
                              qreal width) {
             if (!figures) return;
-            const QList<QPointF> points = LapPoints(*run_, *figures, i == 1);
+            const QList<QPointF> points = LapPoints(model_.run(), *figures, i == 1);
             QLineSeries* series = Series(name, color, width);
             series->replace(points);
             chart->addSeries(series);
@@ -150,9 +150,9 @@ void LapOverlay::showLap(int lap) {
             longest = std::max(longest, figures->time_s.value_or(0.0));
         };
         if (best && best != chosen) {
-            add(best, tr("第%1周 (ベスト)").arg(best->lap), kBest, 2.0);
+            add(best, tr("第%1周 (ベスト)").arg(best->lap), palette::kBestLapLine, 2.0);
         }
-        if (chosen) add(chosen, tr("第%1周").arg(chosen->lap), kChosen, 1.4);
+        if (chosen) add(chosen, tr("第%1周").arg(chosen->lap), palette::kChosenLapLine, 1.4);
         auto* time = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).front());
         time->setRange(0.0, longest);
         time->applyNiceNumbers();
@@ -165,7 +165,8 @@ void LapOverlay::showLap(int lap) {
 
 QString LapOverlay::differenceText() const {
     const LapFigures* chosen = find(lap_);
-    const LapFigures* best = bestLap_ ? find(*bestLap_) : nullptr;
+    const std::optional<int> bestLap = model_.summary().best_lap_no;
+    const LapFigures* best = bestLap ? find(*bestLap) : nullptr;
     if (!chosen || !best || !chosen->time_s || !best->time_s) return {};
     const double difference = *chosen->time_s - *best->time_s;
     return tr("第%1周 %2 − ベスト 第%3周 %4 = %5")

@@ -1,14 +1,12 @@
 #pragma once
 // One lap laid over the best lap: speed and motor power against the time since each lap's start,
 // so both start together, and the difference in lap time. A window of its own beside the viewer;
-// its list chooses the lap.
+// its list chooses the lap. It draws the laps of a RunModel, and follows a change of their start.
 
 #include <QWidget>
-#include <memory>
-#include <optional>
-#include <vector>
 
 #include "datafile/RunSummary.h"
+#include "viewer/RunModel.h"
 
 QT_BEGIN_NAMESPACE
 class QChart;
@@ -21,8 +19,8 @@ namespace yb {
 class LapOverlay : public QWidget {
     Q_OBJECT
 public:
-    LapOverlay(std::shared_ptr<const RunData> run, std::vector<LapFigures> laps,
-               std::optional<int> bestLap, int lap, QWidget* parent = nullptr);
+    // The model outlives the overlay (its window is the overlay's parent).
+    LapOverlay(const RunModel& model, int lap, QWidget* parent = nullptr);
 
     // Lays lap number `lap` over the best lap.
     void showLap(int lap);
@@ -38,9 +36,7 @@ private:
     // Every text in the interface's language.
     void retranslate();
 
-    std::shared_ptr<const RunData> run_;
-    std::vector<LapFigures> laps_;
-    std::optional<int> bestLap_;
+    const RunModel& model_;
     int lap_ = 0;
     QLabel* lapLabel_ = nullptr;
     QComboBox* choice_ = nullptr;

@@ -17,17 +17,14 @@
 #include "datafile/DiskSync.h"
 #include "datafile/FileTarget.h"
 #include "datafile/RunSummary.h"
+#include "viewer/Palette.h"
 #include "viewer/RunCharts.h"
 
 namespace yb {
 
 namespace {
 
-const QColor kInk(0x1F, 0x29, 0x37);
-const QColor kMuted(0x6B, 0x72, 0x80);
-const QColor kRule(0xD1, 0xD5, 0xDB);
-const QColor kBestLap(0xFF, 0xE8, 0xA3);
-const QColor kWarning(0xB9, 0x1C, 0x1C);
+using namespace palette;
 
 QString CannotWrite(const QString& reason) {
     return QCoreApplication::translate("Report", "cannot write: %1").arg(reason);
@@ -37,36 +34,19 @@ QString PdfFailedText() {
     return QCoreApplication::translate("Report", "the PDF could not be written");
 }
 
-// The shared time range the state shows: its own, or the whole run.
-std::pair<double, double> Range(const RunData& run, const ChartState& state) {
-    const RunTimeline timeline(run);
-    return state.range.value_or(std::pair(timeline.start(), timeline.end()));
-}
-
-// The run's charts as the state shows them, in a scene of their own, stacked at `width` x
+// The run's charts as the model shows them, in a scene of their own, stacked at `width` x
 // `height` each (scene units), plot areas lined up.
 class ChartScene {
 public:
-    ChartScene(const RunData& run, const ChartState& state, qreal width, qreal height)
-        : energy_(DeriveEnergy(run, state.batteryAh)), charts_(BuildRunCharts(run, energy_)) {
-        if (state.comparison) {
-            SetComparison(charts_, state.comparison.get(),
-                          DeriveEnergy(*state.comparison, state.batteryAh),
-                          state.comparisonOffsetMin);
-        }
-        for (const QString& key : state.hidden) ShowChannel(charts_, key, false);
-        const auto [min, max] = Range(run, state);
-        const auto laps = LapMarks(run, state.lapStartS);
+    ChartScene(const RunModel& model, qreal width, qreal height)
+        : charts_(BuildRunCharts(model.run(), model.energy())) {
+        ShowModel(charts_, model);
         // Paper and images show finer detail than a screen: two columns per scene unit.
         constexpr qreal kColumnsPerUnit = 2;
         std::vector<QChart*> charts;
         qreal y = 0;
         for (RunChart& chart : charts_) {
             scene_.addItem(chart.chart);  // the scene owns the chart from here
-            if (chart.sharesTime) {
-                chart.timeAxis->setRange(min, max);
-                chart.markers->setLaps(laps);
-            }
             // The bottom chart carries the time labels.
             const qreal h = chart.timeAxis->labelsVisible() ? height * 1.25 : height;
             chart.chart->setGeometry(QRectF(0, y, width, h));
@@ -104,7 +84,6 @@ public:
 
 private:
     QGraphicsScene scene_;
-    RunEnergy energy_;
     std::vector<RunChart> charts_;
     std::vector<QRectF> rects_;
 };
@@ -118,25 +97,27 @@ QFont Font(qreal points, bool bold = false) {
 
 // What the title says besides the run's name: the window shown (unless it is the whole run), a
 // compared run, and that the file is partial.
-QStringList TitleNotes(const RunData& run, const ChartState& state, bool partial) {
-    const RunTimeline timeline(run);
-    const auto [min, max] = Range(run, state);
+QStringList TitleNotes(const RunModel& model) {
+    const auto [min, max] = model.range();
     QStringList notes;
-    if (!WholeRun(timeline, min, max))
-        notes << QCoreApplication::translate("Report", "表示範囲 ") + RangeText(timeline, min, max);
-    if (state.comparison)
-        notes << QCoreApplication::translate("Report", "比較 ") + state.comparison->title +
+    if (!model.wholeRun()) {
+        notes << QCoreApplication::translate("Report", "表示範囲 ") +
+                     RangeText(model.timeline(), min, max);
+    }
+    for (const RunOverlay& overlay : model.overlays()) {
+        notes << QCoreApplication::translate("Report", "比較 ") + overlay.run->title +
                      QCoreApplication::translate("Report", " (薄い色)");
-    if (partial) notes << QCoreApplication::translate("Report", "部分データ");
+    }
+    if (model.summary().partial) notes << QCoreApplication::translate("Report", "部分データ");
     return notes;
 }
 
-QString WritePng(const RunData& run, const ChartState& state, QIODevice& device) {
+QString WritePng(const RunModel& model, QIODevice& device) {
     constexpr qreal kWidth = 900;
     constexpr qreal kHeight = 210;
     constexpr qreal kTitle = 34;
     constexpr qreal kScale = 2;  // pixels per scene unit: sharp lines and text
-    ChartScene scene(run, state, kWidth, kHeight);
+    ChartScene scene(model, kWidth, kHeight);
     QImage image(QSize(static_cast<int>(kWidth * kScale),
                        static_cast<int>((scene.height() + kTitle) * kScale)),
                  QImage::Format_RGB32);
@@ -146,9 +127,10 @@ QString WritePng(const RunData& run, const ChartState& state, QIODevice& device)
     painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     painter.setPen(kInk);
     painter.setFont(Font(11, true));
+    const RunData& run = model.run();
     QString title = run.title;
     if (!run.writtenAt.isEmpty()) title += QStringLiteral("   ") + run.writtenAt;
-    for (const QString& note : TitleNotes(run, state, SummarizeRun(run).partial)) {
+    for (const QString& note : TitleNotes(model)) {
         title += QStringLiteral("   ") + note;
     }
     painter.drawText(QRectF(12, 0, kWidth - 24, kTitle), Qt::AlignVCenter | Qt::AlignLeft, title);
@@ -266,10 +248,10 @@ void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary) 
     r.y() += perColumn * kRow + 4;
 }
 
-void DrawCharts(PdfReport& r, const RunData& run, const ChartState& state) {
+void DrawCharts(PdfReport& r, const RunModel& model) {
     constexpr qreal kSceneWidth = 760;
     constexpr qreal kSceneHeight = 145;
-    ChartScene scene(run, state, kSceneWidth, kSceneHeight);
+    ChartScene scene(model, kSceneWidth, kSceneHeight);
     const qreal mmPerUnit = r.width() / kSceneWidth;
     r.room(7 + scene.rects().front().height() * mmPerUnit);
     r.text(0, r.width(), 7, QCoreApplication::translate("Report", "グラフ"), Font(11, true), kInk);
@@ -286,33 +268,20 @@ void DrawCharts(PdfReport& r, const RunData& run, const ChartState& state) {
 void DrawLaps(PdfReport& r, const RunSummary& summary) {
     constexpr qreal kRow = 4.6;
     constexpr qreal kHead = 9;
-    constexpr int kColumns = 7;
-    const qreal widths[kColumns] = {9, 12, 12, 12, 13, 11, 13};
+    const QStringList heads = LapHeads(LapMedium::Table);
+    constexpr qreal widths[] = {9, 12, 12, 12, 13, 11, 13};  // mm, a column each
     constexpr qreal kGroup = 9 + 12 + 12 + 12 + 13 + 11 + 13 + 5;
+    constexpr int kColumns = static_cast<int>(std::size(widths));
+    Q_ASSERT(heads.size() == kColumns);
     const std::vector<LapFigures>& laps = summary.lapTable;
     r.room(7 + kHead + kFewestLapRows * kRow);
-    const QString title =
-        summary.best_lap_no
-            ? QCoreApplication::translate("Report", "周回  (ベスト %1周目 %2)")
-                  .arg(QString::number(*summary.best_lap_no), ClockText(*summary.best_lap_s))
-            : QCoreApplication::translate("Report", "周回");
-    r.text(0, r.width(), 7, title, Font(11, true), kInk);
+    r.text(0, r.width(), 7, LapTableTitle(summary), Font(11, true), kInk);
     r.y() += 7;
     if (laps.empty()) {
         r.text(0, r.width(), kRow, QCoreApplication::translate("Report", "周回データはありません"),
                Font(9), kMuted);
         return;
     }
-    const QString heads[kColumns] = {QCoreApplication::translate("Report", "周回"),
-                                     QCoreApplication::translate("Report", "タイム"),
-                                     QCoreApplication::translate("Report", "距離\nkm"),
-                                     QCoreApplication::translate("Report", "平均\nkm/h"),
-                                     QCoreApplication::translate("Report", "モーター\nWh"),
-                                     QCoreApplication::translate("Report", "Wh/km"),
-                                     QCoreApplication::translate("Report", "ソーラー\nWh")};
-    const auto fixed = [](std::optional<double> value, int decimals) {
-        return value ? QString::number(*value, 'f', decimals) : QStringLiteral("—");
-    };
     const int groups = std::max(1, static_cast<int>(r.width() / kGroup));
     const int firstRows = static_cast<int>((r.height() - r.y() - kHead) / kRow);
     const int pageRows = static_cast<int>((r.height() - kHead) / kRow);
@@ -337,14 +306,7 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
                 const LapFigures& lap = laps[next];
                 const bool best = summary.best_lap_no == lap.lap;
                 if (best) r.fill(x0, kGroup - 4, kRow, kBestLap);
-                const QString cells[kColumns] = {
-                    QString::number(lap.lap),
-                    lap.time_s ? ClockText(*lap.time_s) : QStringLiteral("—"),
-                    fixed(lap.distance_km, 2),
-                    fixed(lap.avg_speed_kmh, 1),
-                    fixed(lap.motor_wh, 1),
-                    fixed(lap.wh_per_km, 1),
-                    fixed(lap.solar_wh, 1)};
+                const QStringList cells = LapCells(lap, LapMedium::Table);
                 x = x0;
                 for (int c = 0; c < kColumns; ++c) {
                     r.text(x, widths[c], kRow, cells[c], Font(8, best), kInk, Qt::AlignRight);
@@ -358,7 +320,8 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
     }
 }
 
-QString WritePdf(const RunData& run, const ChartState& state, QIODevice& device) {
+QString WritePdf(const RunModel& model, QIODevice& device) {
+    const RunData& run = model.run();
     QPdfWriter writer(&device);
     writer.setPageSize(QPageSize(QPageSize::A4));
     writer.setPageMargins(QMarginsF(15, 15, 15, 15), QPageLayout::Millimeter);
@@ -367,19 +330,17 @@ QString WritePdf(const RunData& run, const ChartState& state, QIODevice& device)
     writer.setCreator(QStringLiteral("yb-downloader"));
     PdfReport report(writer);
     if (!report.isActive()) return PdfFailedText();
-    const RunSummary summary = SummarizeRun(run, state.lapStartS);
-    const RunTimeline timeline(run);
-    const auto [min, max] = Range(run, state);
-    DrawHeader(report, run, TitleNotes(run, state, summary.partial));
-    DrawSummary(report, QCoreApplication::translate("Report", "概要"), summary);
-    if (!WholeRun(timeline, min, max)) {
+    const auto [min, max] = model.range();
+    DrawHeader(report, run, TitleNotes(model));
+    DrawSummary(report, QCoreApplication::translate("Report", "概要"), model.summary());
+    if (!model.wholeRun()) {
         DrawSummary(report,
                     QCoreApplication::translate("Report", "表示範囲の概要  ") +
-                        RangeText(timeline, min, max),
-                    SummarizeWindow(run, RowsShown(run, min, max)));
+                        RangeText(model.timeline(), min, max),
+                    model.rangeSummary());
     }
-    DrawCharts(report, run, state);
-    DrawLaps(report, summary);
+    DrawCharts(report, model);
+    DrawLaps(report, model.summary());
     return report.finish() ? QString() : PdfFailedText();
 }
 
@@ -410,23 +371,17 @@ std::vector<int> LapTablePages(int laps, int columns, int firstPageRows, int pag
     return pages;
 }
 
-QString ReportBaseName(const RunData& run, const ChartState& state) {
+QString ReportBaseName(const RunModel& model) {
+    const RunData& run = model.run();
     const QFileInfo source(run.title);
     const QString base = source.suffix().isEmpty() ? run.title : source.completeBaseName();
-    const RunTimeline timeline(run);
-    const auto [min, max] = Range(run, state);
-    if (WholeRun(timeline, min, max)) return base;
-    if (!timeline.minutes()) {
+    if (model.wholeRun()) return base;
+    const auto [min, max] = model.range();
+    if (!model.timeline().minutes()) {
         return base + QStringLiteral("_rec%1-%2").arg(std::llround(min)).arg(std::llround(max));
     }
-    // 0h10m, 0h40m30s: no characters a file system refuses.
-    const auto time = [](double minutes) {
-        const long long s = std::llround(std::max(0.0, minutes) * 60.0);
-        QString text = QStringLiteral("%1h%2m").arg(s / 3600).arg(s / 60 % 60, 2, 10, QChar(u'0'));
-        if (s % 60 != 0) text += QStringLiteral("%1s").arg(s % 60, 2, 10, QChar(u'0'));
-        return text;
-    };
-    return base + u'_' + time(min) + u'-' + time(max);
+    return base + u'_' + ClockText(min * 60.0, ClockForm::FileName) + u'-' +
+           ClockText(max * 60.0, ClockForm::FileName);
 }
 
 namespace {
@@ -454,7 +409,7 @@ private:
 
 }  // namespace
 
-QString WriteRunReport(const RunData& run, const QString& path, const ChartState& state) {
+QString WriteRunReport(const RunModel& model, const QString& path) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
         return QCoreApplication::translate("Report", "drawing the charts needs a QApplication");
     }
@@ -473,7 +428,7 @@ QString WriteRunReport(const RunData& run, const QString& path, const ChartState
         return QCoreApplication::translate("Report", "cannot create the file: %1")
             .arg(file.errorString());
     }
-    const QString drawn = pdf ? WritePdf(run, state, file) : WritePng(run, state, file);
+    const QString drawn = pdf ? WritePdf(model, file) : WritePng(model, file);
     const auto failed = [&file](const QString& reason) {
         file.cancelWriting();
         return reason;

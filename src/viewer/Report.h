@@ -1,29 +1,29 @@
 #pragma once
 // The run on paper: an A4 PDF report (the file's name and date, the summary as text that can be
 // searched and copied, the figures of the window shown, the charts, the lap table), or the charts
-// alone as one PNG image. Both show what the viewer shows (ChartState): its time window (named in
-// the title), the channels not hidden, the lap markers, a compared run. Draws with Qt Charts, so
+// alone as one PNG image. Both show what a RunModel holds, as the viewer does: its time window
+// (named in the title), the channels not hidden, the lap markers and lap table from its lap
+// start, the remaining charge from its capacity, the runs laid over it. Draws with Qt Charts, so
 // it needs a QApplication; the offscreen platform serves, no display is needed.
 
 #include <QString>
 #include <vector>
 
-#include "datafile/RunData.h"
-#include "viewer/RunCharts.h"
+#include "viewer/RunModel.h"
 
 namespace yb {
 
-// Writes the report of `run` as `state` shows it to `path`: a PDF when the path ends with ".pdf",
-// the charts as one PNG image when it ends with ".png" (either case). The file appears only
-// complete and on the disk: written under a temporary name in the target's folder, synced, then
-// renamed over the target; on any failure an existing file keeps its content. Returns an empty
+// Writes the report of the model's run as the model shows it to `path`: a PDF when the path ends
+// with ".pdf", the charts as one PNG image when it ends with ".png" (either case). The file appears
+// only complete and on the disk: written under a temporary name in the target's folder, synced,
+// then renamed over the target; on any failure an existing file keeps its content. Returns an empty
 // text on success, otherwise what went wrong (without the path).
-QString WriteRunReport(const RunData& run, const QString& path, const ChartState& state = {});
+QString WriteRunReport(const RunModel& model, const QString& path);
 
 // The name a report or image is given by default, without a suffix: the data file's name without
 // its own, and the window when it is not the whole run ("YB_Data_0h10m-0h40m30s",
 // "YB_Data_rec100-200" when the interval is unknown).
-QString ReportBaseName(const RunData& run, const ChartState& state);
+QString ReportBaseName(const RunModel& model);
 
 // How the report's lap table falls on pages: the rows per column of each page, for `laps` rows in
 // `columns` columns, `firstPageRows` rows of room on the page where the table starts and

@@ -15,23 +15,13 @@
 #include <cmath>
 
 #include "datafile/RunSummary.h"
+#include "viewer/Palette.h"
 
 namespace yb {
 
 namespace {
 
-// A palette that stays apart on screen and on paper: solar warm, battery cool.
-const QColor kSolar(0xE8, 0x7D, 0x1E);
-const QColor kBattery(0x2F, 0x6D, 0xB5);
-const QColor kMainVolt(0x2E, 0x9E, 0x5B);
-const QColor kSubVolt(0x8E, 0x5B, 0xB0);
-const QColor kSpeed(0xD1, 0x3B, 0x3B);
-const QColor kTemperature(0x9C, 0x6B, 0x30);
-const QColor kMotor(0x37, 0x41, 0x51);
-const QColor kGrid(0xE3, 0xE6, 0xEA);
-const QColor kAxisText(0x45, 0x4B, 0x55);
-const QColor kHiddenText(0xB0, 0xB6, 0xBE);
-const QColor kMarker(0x6B, 0x72, 0x80);
+using namespace palette;
 
 // Columns a chart is first thinned to, before it knows its width.
 constexpr int kDefaultPixels = 1200;
@@ -108,11 +98,6 @@ bool IsTemperature(const ChannelSpec& channel) {
     return !channel.column && !channel.energy;
 }
 
-// A channel's colour for the compared run: halfway to white.
-QColor Lighter(const QColor& color) {
-    return QColor((color.red() + 255) / 2, (color.green() + 255) / 2, (color.blue() + 255) / 2);
-}
-
 QFont SmallFont(int pointSize, bool bold = false) {
     QFont font;
     font.setPointSize(pointSize);
@@ -128,7 +113,7 @@ void StyleAxis(QValueAxis* axis, const QString& title, const QColor& titleColor)
     axis->setLabelsBrush(kAxisText);
     axis->setGridLineColor(kGrid);
     axis->setMinorGridLineVisible(false);
-    axis->setLinePenColor(QColor(0xB0, 0xB6, 0xBE));
+    axis->setLinePenColor(kLine);
     axis->setLabelFormat(QStringLiteral("%g"));
 }
 
@@ -168,16 +153,6 @@ void FitValueAxis(QValueAxis* axis, double low, double high) {
     axis->setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
 }
 
-// A time in minutes as h:mm, or h:mm:ss when the ticks are less than a minute apart.
-QString ClockLabel(double minutes, bool seconds) {
-    const long long total = std::llround(minutes * 60.0);
-    const long long sign = total < 0 ? -1 : 1;
-    const long long t = total * sign;
-    QString text = QStringLiteral("%1:%2").arg(t / 3600).arg(t / 60 % 60, 2, 10, QChar(u'0'));
-    if (seconds) text += QStringLiteral(":%1").arg(t % 60, 2, 10, QChar(u'0'));
-    return sign < 0 ? u'-' + text : text;
-}
-
 // Ticks on round times (h:mm) or record numbers: about eight to twelve across the range shown,
 // each a category of the axis that ends at its tick and carries its label there.
 void LabelTimeAxis(QValueAxis* axis, double min, double max, bool clock) {
@@ -201,73 +176,14 @@ void LabelTimeAxis(QValueAxis* axis, double min, double max, bool clock) {
     const bool seconds = step < 1.0;
     for (double k = std::ceil(min / step - 1e-9); k * step <= max + 1e-9; ++k) {
         const double at = k * step;
-        categories->append(clock ? ClockLabel(at, seconds) : QString::number(std::llround(at)), at);
+        categories->append(
+            clock ? ClockText(at * 60.0, seconds ? ClockForm::Long : ClockForm::HoursMinutes)
+                  : QString::number(std::llround(at)),
+            at);
     }
 }
 
 }  // namespace
-
-// ---- RunTimeline ------------------------------------------------------------------------------
-
-RunTimeline::RunTimeline(const RunData& run)
-    : intervalS_(run.intervalS),
-      temperatureIntervalS_(run.temperatureIntervalS),
-      mainRows_(run.mainRows()),
-      temperatureRows_(static_cast<int>(run.temperatures.size())) {}
-
-QString RunTimeline::axisTitle() const {
-    return minutes() ? QCoreApplication::translate("RunCharts", "経過時間 [時:分]")
-                     : QCoreApplication::translate("RunCharts", "記録番号 (記録間隔不明)");
-}
-
-double RunTimeline::mainX(int row) const {
-    return intervalS_ ? row * *intervalS_ / 60.0 : row + 1.0;
-}
-
-double RunTimeline::temperatureX(int row) const {
-    return row * temperatureIntervalS_ / 60.0;
-}
-
-double RunTimeline::start() const {
-    return minutes() ? 0.0 : 1.0;
-}
-
-double RunTimeline::end() const {
-    double end = mainRows_ > 0 ? mainX(mainRows_ - 1) : start();
-    if (temperaturesShareTime() && temperatureRows_ > 0) {
-        end = std::max(end, temperatureX(temperatureRows_ - 1));
-    }
-    return end > start() ? end : start() + 1.0;
-}
-
-std::optional<int> RunTimeline::mainRowAt(double x) const {
-    const double row = intervalS_ ? x * 60.0 / *intervalS_ : x - 1.0;
-    if (!std::isfinite(row)) return std::nullopt;
-    const auto nearest = static_cast<long long>(std::llround(row));
-    if (nearest < 0 || nearest >= mainRows_) return std::nullopt;
-    return static_cast<int>(nearest);
-}
-
-std::optional<int> RunTimeline::temperatureRowAt(double x) const {
-    const double row = x * 60.0 / temperatureIntervalS_;
-    if (!std::isfinite(row)) return std::nullopt;
-    const auto nearest = static_cast<long long>(std::llround(row));
-    if (nearest < 0 || nearest >= temperatureRows_) return std::nullopt;
-    return static_cast<int>(nearest);
-}
-
-QString RunTimeline::instantText(double x) const {
-    return minutes() ? ClockOfMinutes(x)
-                     : QCoreApplication::translate("RunCharts", "記録 %1").arg(std::llround(x));
-}
-
-QString RunTimeline::ClockOfMinutes(double minutes) {
-    const long long seconds = std::llround(std::max(0.0, minutes) * 60.0);
-    return QStringLiteral("%1:%2:%3")
-        .arg(seconds / 3600)
-        .arg(seconds / 60 % 60, 2, 10, QChar(u'0'))
-        .arg(seconds % 60, 2, 10, QChar(u'0'));
-}
 
 // ---- Lap markers ------------------------------------------------------------------------------
 
@@ -297,7 +213,7 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
     if (laps_.empty() || !(max > min) || area.isEmpty()) return;
     painter->save();
     painter->setClipRect(area);
-    QColor line = kMarker;
+    QColor line = kMuted;
     line.setAlpha(110);
     painter->setPen(QPen(line, 0));
     // In the chart's own units, as its other texts: a paper's resolution does not enlarge it.
@@ -325,7 +241,7 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
         painter->setPen(QPen(line, 0));
         painter->drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
         if (lap % labelStride == 0) {
-            painter->setPen(kMarker);
+            painter->setPen(kMuted);
             painter->drawText(QPointF(px + 2, area.top() + metrics.ascent() + 1),
                               QString::number(lap));
         }
@@ -343,7 +259,7 @@ QChart* NewChart() {
     chart->setMargins(QMargins(2, 0, 2, 0));
     chart->layout()->setContentsMargins(0, 0, 0, 0);
     chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setPlotAreaBackgroundBrush(kPlotAreaColor);
+    chart->setPlotAreaBackgroundBrush(kPlotArea);
     chart->setPlotAreaBackgroundVisible(true);
     // Beside the plot rather than above it: stacked charts are short, wide screens are not.
     chart->legend()->setAlignment(Qt::AlignRight);
@@ -363,24 +279,33 @@ QLineSeries* NewSeries(const QString& name, const QColor& color) {
     return series;
 }
 
-// Each value axis fitted to the points of its channels, the compared run's included.
+// Each value axis fitted to the points of its channels, the overlays' included.
 void FitValueAxes(RunChart& rc) {
     double low[2] = {INFINITY, INFINITY};
     double high[2] = {-INFINITY, -INFINITY};
-    const auto take = [&](std::size_t c, const QList<QPointF>& points) {
-        const int side = rc.channels[c].rightAxis ? 1 : 0;
-        for (const QPointF& p : points) {
-            low[side] = std::min(low[side], p.y());
-            high[side] = std::max(high[side], p.y());
-        }
-    };
-    for (std::size_t c = 0; c < rc.channels.size(); ++c) {
-        take(c, rc.points[c]);
-        if (c < rc.comparisonPoints.size()) take(c, rc.comparisonPoints[c]);
+    for (const ChartChannel& channel : rc.channels) {
+        const int side = channel.spec.rightAxis ? 1 : 0;
+        const auto take = [&](const ChartLine& line) {
+            for (const QPointF& p : line.points) {
+                low[side] = std::min(low[side], p.y());
+                high[side] = std::max(high[side], p.y());
+            }
+        };
+        take(channel.own);
+        for (const ChartLine& line : channel.overlays) take(line);
     }
     for (int side : {0, 1}) {
         if (rc.valueAxes[side]) FitValueAxis(rc.valueAxes[side], low[side], high[side]);
     }
+}
+
+// A new line of the chart on its time axis and the channel's value axis.
+QLineSeries* AddLine(RunChart& rc, const ChannelSpec& channel, const QColor& color) {
+    QLineSeries* series = NewSeries(channel.name, color);
+    rc.chart->addSeries(series);
+    series->attachAxis(rc.timeAxis);
+    series->attachAxis(rc.valueAxes[channel.rightAxis ? 1 : 0]);
+    return series;
 }
 
 // One chart of the stack: its time axis, a value axis on the left (and one on the right when a
@@ -390,20 +315,19 @@ RunChart BuildChart(const RunData& run, const RunEnergy& energy, const RunTimeli
     RunChart rc;
     rc.temperature = IsTemperature(design.channels.front());
     rc.sharesTime = !rc.temperature || timeline.temperaturesShareTime();
-    rc.channels = design.channels;
+    rc.clockLabels = !rc.sharesTime || timeline.minutes();
     rc.chart = NewChart();
 
     rc.timeAxis = new QCategoryAxis;
     static_cast<QCategoryAxis*>(rc.timeAxis)
         ->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
     StyleAxis(rc.timeAxis, QString(), kAxisText);
-    rc.timeAxis->setProperty("clock", !rc.sharesTime || timeline.minutes());
     rc.chart->addAxis(rc.timeAxis, Qt::AlignBottom);
     if (rc.sharesTime) {
         rc.timeAxis->setRange(timeline.start(), timeline.end());
     } else {
-        const int last = static_cast<int>(run.temperatures.size()) - 1;
-        rc.timeAxis->setRange(0.0, std::max(1.0, timeline.temperatureX(last)));
+        const auto [min, max] = timeline.temperatureRange();
+        rc.timeAxis->setRange(min, max);
         rc.timeAxis->setTitleText(
             QCoreApplication::translate("RunCharts", "温度の経過時間 [時:分]"));
     }
@@ -417,12 +341,10 @@ RunChart BuildChart(const RunData& run, const RunEnergy& energy, const RunTimeli
         rc.chart->addAxis(rc.valueAxes[1], Qt::AlignRight);
     }
     for (const ChannelSpec& channel : design.channels) {
-        QLineSeries* series = NewSeries(channel.name, channel.color);
-        rc.chart->addSeries(series);
-        series->attachAxis(rc.timeAxis);
-        series->attachAxis(rc.valueAxes[channel.rightAxis ? 1 : 0]);
-        rc.points.push_back(ChannelPoints(run, energy, channel));
-        rc.series.push_back(series);
+        rc.channels.push_back(
+            {channel,
+             {AddLine(rc, channel, channel.color), ChannelPoints(run, energy, channel)},
+             {}});
     }
     FitValueAxes(rc);
     rc.markers = new LapMarkers(rc.chart, rc.timeAxis);
@@ -455,79 +377,80 @@ QList<QPointF> ChannelPoints(const RunData& run, const RunEnergy& energy,
 }
 
 void SetChannelPoints(RunChart& chart, std::size_t channel, QList<QPointF> points) {
-    chart.points.at(channel) = std::move(points);
+    chart.channels.at(channel).own.points = std::move(points);
     FitValueAxes(chart);
 }
 
-void SetComparison(std::vector<RunChart>& charts, const RunData* other, const RunEnergy& energy,
-                   double offset) {
+void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
+    const std::vector<RunOverlay>& overlays = model.overlays();
     for (RunChart& chart : charts) {
-        if (!other) {
-            for (QLineSeries* series : chart.comparison) {
-                chart.chart->removeSeries(series);
-                delete series;
+        const bool added =
+            !overlays.empty() && chart.channels.front().overlays.size() != overlays.size();
+        for (ChartChannel& channel : chart.channels) {
+            if (channel.overlays.size() != overlays.size()) {
+                for (const ChartLine& line : channel.overlays) {
+                    chart.chart->removeSeries(line.series);
+                    delete line.series;
+                }
+                channel.overlays.assign(overlays.size(), {});
             }
-            chart.comparison.clear();
-            chart.comparisonPoints.clear();
-            FitValueAxes(chart);
-            continue;
+            for (std::size_t i = 0; i < overlays.size(); ++i) {
+                ChartLine& line = channel.overlays[i];
+                line.points = ChannelPoints(*overlays[i].run, model.overlayEnergy(i), channel.spec,
+                                            overlays[i].offsetMin);
+                if (line.series) continue;
+                line.series = AddLine(chart, channel.spec, Lighter(channel.spec.color));
+                line.series->setVisible(channel.own.series->isVisible());
+            }
         }
-        const bool fresh = chart.comparison.empty();
-        chart.comparisonPoints.clear();
-        for (std::size_t c = 0; c < chart.channels.size(); ++c) {
-            const ChannelSpec& channel = chart.channels[c];
-            chart.comparisonPoints.push_back(ChannelPoints(*other, energy, channel, offset));
-            if (!fresh) continue;
-            QLineSeries* series = NewSeries(channel.name, Lighter(channel.color));
-            chart.chart->addSeries(series);
-            series->attachAxis(chart.timeAxis);
-            series->attachAxis(chart.valueAxes[channel.rightAxis ? 1 : 0]);
-            series->setVisible(chart.series[c]->isVisible());
-            series->setProperty("comparison", true);
-            chart.comparison.push_back(series);
-        }
-        if (fresh) {
-            // The run's own lines are drawn over the compared ones: added again after them.
-            // Their legend entries are new then; the caller styles and connects them again.
-            for (std::size_t c = 0; c < chart.series.size(); ++c) {
-                QLineSeries* own = chart.series[c];
+        if (added) {
+            // The run's own lines are drawn over the overlays': added again after them.
+            for (ChartChannel& channel : chart.channels) {
+                QLineSeries* own = channel.own.series;
                 const bool visible = own->isVisible();
                 chart.chart->removeSeries(own);
                 chart.chart->addSeries(own);
                 own->attachAxis(chart.timeAxis);
-                own->attachAxis(chart.valueAxes[chart.channels[c].rightAxis ? 1 : 0]);
+                own->attachAxis(chart.valueAxes[channel.spec.rightAxis ? 1 : 0]);
                 own->setVisible(visible);
             }
         }
-        for (QLegendMarker* marker : chart.chart->legend()->markers()) {
-            if (marker->series()->property("comparison").toBool()) marker->setVisible(false);
+        for (const ChartChannel& channel : chart.channels) {
+            for (const ChartLine& line : channel.overlays) {
+                for (QLegendMarker* marker : chart.chart->legend()->markers(line.series)) {
+                    marker->setVisible(false);
+                }
+            }
         }
         FitValueAxes(chart);
     }
 }
 
-void ShowChannel(std::vector<RunChart>& charts, const QString& key, bool shown) {
+void ShowChannels(std::vector<RunChart>& charts, const QStringList& hidden) {
     for (RunChart& chart : charts) {
-        for (std::size_t c = 0; c < chart.channels.size(); ++c) {
-            if (chart.channels[c].key != key) continue;
-            chart.series[c]->setVisible(shown);
-            if (c < chart.comparison.size()) chart.comparison[c]->setVisible(shown);
-            for (QLegendMarker* marker : chart.chart->legend()->markers(chart.series[c])) {
+        for (ChartChannel& channel : chart.channels) {
+            const bool shown = !hidden.contains(channel.spec.key);
+            channel.own.series->setVisible(shown);
+            for (const ChartLine& line : channel.overlays) line.series->setVisible(shown);
+            for (QLegendMarker* marker : chart.chart->legend()->markers(channel.own.series)) {
                 marker->setVisible(true);
-                marker->setLabelBrush(shown ? kAxisText : kHiddenText);
-                marker->setBrush(shown ? chart.channels[c].color : Lighter(kHiddenText));
+                marker->setLabelBrush(shown ? kAxisText : kLine);
+                marker->setBrush(shown ? channel.spec.color : Lighter(kLine));
             }
         }
     }
 }
 
-std::vector<std::pair<double, int>> LapMarks(const RunData& run, double lapStartS) {
-    std::vector<std::pair<double, int>> marks;
-    if (!run.intervalS) return marks;
-    for (const LapFigures& lap : LapTable(run, lapStartS)) {
-        if (lap.start_s) marks.emplace_back(*lap.start_s / 60.0, lap.lap);
+void ShowModel(std::vector<RunChart>& charts, const RunModel& model) {
+    ShowOverlays(charts, model);
+    ShowChannels(charts, model.hidden());
+    const auto [min, max] = model.range();
+    const auto laps = model.lapMarks();
+    for (RunChart& chart : charts) {
+        if (!chart.sharesTime) continue;
+        chart.timeAxis->setRange(min, max);
+        chart.markers->setLaps(laps);
     }
-    return marks;
 }
 
 std::vector<RunChart> BuildRunCharts(const RunData& run, const RunEnergy& energy) {
@@ -554,53 +477,14 @@ std::vector<RunChart> BuildRunCharts(const RunData& run, const RunEnergy& energy
     return charts;
 }
 
-namespace {
-
-// The points of [first, last) that `pixels` columns over [min, max] can show.
-QList<QPointF> Thinned(const QList<QPointF>& all, double min, double max, int pixels) {
-    const auto byX = [](const QPointF& p, double x) { return p.x() < x; };
-    qsizetype first = std::lower_bound(all.begin(), all.end(), min, byX) - all.begin();
-    qsizetype last = std::lower_bound(all.begin(), all.end(), max, byX) - all.begin();
-    first = std::max<qsizetype>(first - 1, 0);
-    last = std::min<qsizetype>(last + 1, all.size());  // one past the end
-    if (last - first <= 2 * pixels) return all.mid(first, last - first);
-    QList<QPointF> shown;
-    shown.reserve(2 * pixels + 4);
-    const double column = (max - min) / pixels;
-    qsizetype low = first;
-    qsizetype high = first;
-    long long current = -1;
-    const auto flush = [&] {
-        if (current < 0) return;
-        shown.append(all[std::min(low, high)]);
-        if (low != high) shown.append(all[std::max(low, high)]);
-    };
-    for (qsizetype i = first; i < last; ++i) {
-        const auto c = static_cast<long long>(std::floor((all[i].x() - min) / column));
-        if (c != current) {
-            flush();
-            current = c;
-            low = high = i;
-        } else if (all[i].y() < all[low].y()) {
-            low = i;
-        } else if (all[i].y() > all[high].y()) {
-            high = i;
-        }
-    }
-    flush();
-    return shown;
-}
-
-}  // namespace
-
 void ShowTimeRange(RunChart& chart, double min, double max, int pixels) {
-    LabelTimeAxis(chart.timeAxis, min, max, chart.timeAxis->property("clock").toBool());
+    LabelTimeAxis(chart.timeAxis, min, max, chart.clockLabels);
     pixels = std::max(pixels, 16);
-    for (std::size_t s = 0; s < chart.series.size(); ++s) {
-        chart.series[s]->replace(Thinned(chart.points[s], min, max, pixels));
-    }
-    for (std::size_t s = 0; s < chart.comparison.size(); ++s) {
-        chart.comparison[s]->replace(Thinned(chart.comparisonPoints[s], min, max, pixels));
+    for (const ChartChannel& channel : chart.channels) {
+        channel.own.series->replace(Thinned(channel.own.points, min, max, pixels));
+        for (const ChartLine& line : channel.overlays) {
+            line.series->replace(Thinned(line.points, min, max, pixels));
+        }
     }
     if (chart.markers) chart.markers->refresh();
 }
@@ -625,32 +509,6 @@ QString ChannelValueText(const RunData& run, const RunEnergy& energy, const RunT
     }
     if (!value) return none;
     return QString::number(*value, 'f', design.decimals) + u' ' + design.unit;
-}
-
-RowWindow RowsShown(const RunData& run, double min, double max) {
-    const RunTimeline timeline(run);
-    const double to = max >= timeline.end() ? INFINITY : max;
-    if (const auto rows = RowsBetween(run, MinutesToSeconds(min),
-                                      std::isfinite(to) ? MinutesToSeconds(to) : to)) {
-        return *rows;
-    }
-    // Record numbers: row i is record i + 1.
-    const auto row = [&run](double x) {
-        return static_cast<int>(std::clamp(std::ceil(x - 1.0), 0.0, 1.0 * run.mainRows()));
-    };
-    return {row(min), std::isfinite(to) ? row(to) : run.mainRows(), 0, 0};
-}
-
-bool WholeRun(const RunTimeline& timeline, double min, double max) {
-    return min <= timeline.start() && max >= timeline.end();
-}
-
-QString RangeText(const RunTimeline& timeline, double min, double max) {
-    if (!timeline.minutes()) {
-        return QStringLiteral("%1 – %2").arg(timeline.instantText(min), timeline.instantText(max));
-    }
-    return RunTimeline::ClockOfMinutes(min) + QStringLiteral(" – ") +
-           RunTimeline::ClockOfMinutes(max);
 }
 
 void AlignPlotAreas(const std::vector<QChart*>& charts) {

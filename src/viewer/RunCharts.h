@@ -2,7 +2,8 @@
 // The charts of a run: currents, power, voltages, speed, energy and temperatures, one above the
 // other on one time axis in minutes, labelled h:mm (the record number when the recording
 // interval is unknown). The viewer shows them in views; the report draws the same charts on
-// paper, with the same range, the same channels hidden and the same lap markers.
+// paper: both from a RunModel, so with the same range, channels hidden, lap markers and
+// overlays.
 
 #include <QColor>
 #include <QGraphicsItem>
@@ -17,6 +18,8 @@
 #include "datafile/RunData.h"
 #include "datafile/RunEnergy.h"
 #include "datafile/RunSummary.h"
+#include "viewer/RunModel.h"
+#include "viewer/Timeline.h"
 
 QT_BEGIN_NAMESPACE
 class QChart;
@@ -25,9 +28,6 @@ class QValueAxis;
 QT_END_NAMESPACE
 
 namespace yb {
-
-// The faint tint of every plot area, on screen and on paper.
-inline const QColor kPlotAreaColor(0xFA, 0xFB, 0xFC);
 
 // One line of a chart: a main column, a derived energy channel, or (neither) the temperatures.
 struct ChannelSpec {
@@ -39,42 +39,6 @@ struct ChannelSpec {
     bool rightAxis = false;  // the chart's second value axis (sub voltage, remaining charge)
     std::optional<MainChannel> column;
     std::optional<EnergyChannel> energy;
-};
-
-// Where the rows of a run lie on the time axis.
-class RunTimeline {
-public:
-    explicit RunTimeline(const RunData& run);
-
-    bool minutes() const { return intervalS_.has_value(); }
-    QString axisTitle() const;
-    double mainX(int row) const;         // row 0-based
-    double temperatureX(int row) const;  // always minutes
-    // Whether temperatures share the main time axis (not when the main axis counts records).
-    bool temperaturesShareTime() const { return minutes(); }
-    double start() const;
-    double end() const;  // of the main axis, temperatures included when they share it
-    std::optional<int> mainRowAt(double x) const;
-    std::optional<int> temperatureRowAt(double x) const;
-    // The cursor's time as text: "1:23:45" in minutes mode, "記録 123" otherwise.
-    QString instantText(double x) const;
-    static QString ClockOfMinutes(double minutes);
-
-private:
-    std::optional<int> intervalS_;
-    int temperatureIntervalS_;
-    int mainRows_;
-    int temperatureRows_;
-};
-
-// What the charts show of a run besides its rows. The viewer keeps one; the report draws it.
-struct ChartState {
-    std::optional<std::pair<double, double>> range;  // of the shared time axis; whole run if unset
-    QStringList hidden;                              // keys of the channels not shown
-    double lapStartS = 0.0;                          // where the laps start (lap markers)
-    std::optional<double> batteryAh;                 // initial capacity (remaining charge)
-    std::shared_ptr<const RunData> comparison;       // a second run, drawn lighter
-    double comparisonOffsetMin = 0.0;                // moved this far along the time axis
 };
 
 // Lap markers: a thin line and the lap number at each lap start inside the plot area, thinned so
@@ -96,17 +60,26 @@ private:
     std::vector<std::pair<double, int>> laps_;
 };
 
+// A line of a chart: its series and every point it may show, in time order.
+struct ChartLine {
+    QLineSeries* series = nullptr;
+    QList<QPointF> points;
+};
+
+// A channel of a chart: what it is, the run's line and a lighter one for each run laid over.
+struct ChartChannel {
+    ChannelSpec spec;
+    ChartLine own;
+    std::vector<ChartLine> overlays;  // in the model's order; no legend entries
+};
+
 struct RunChart {
     QChart* chart = nullptr;  // no parent: the caller takes it (a view or a scene)
     QValueAxis* timeAxis = nullptr;
     bool sharesTime = true;  // its time axis moves with the others
     bool temperature = false;
-    std::vector<ChannelSpec> channels;
-    std::vector<QLineSeries*> series;    // one per channel
-    std::vector<QList<QPointF>> points;  // every point of each series, in time order
-    // The compared run's series (empty without one), one per channel, and their points.
-    std::vector<QLineSeries*> comparison;
-    std::vector<QList<QPointF>> comparisonPoints;
+    bool clockLabels = true;  // its time axis is labelled h:mm, else with record numbers
+    std::vector<ChartChannel> channels;
     LapMarkers* markers = nullptr;  // a child of the chart
     QValueAxis* valueAxes[2] = {nullptr, nullptr};
 };
@@ -116,46 +89,35 @@ struct RunChart {
 // bottom chart labels its time axis.
 std::vector<RunChart> BuildRunCharts(const RunData& run, const RunEnergy& energy);
 
+// Shows on the charts what the model holds besides the run's own lines: the runs laid over it,
+// the channels hidden, the lap markers and the range of the time axis.
+void ShowModel(std::vector<RunChart>& charts, const RunModel& model);
+
 // The points of a channel on the run's time line; `offset` is added to every time.
 QList<QPointF> ChannelPoints(const RunData& run, const RunEnergy& energy,
                              const ChannelSpec& channel, double offset = 0.0);
 
-// Gives the channel's series new points and fits the chart's value axes to what it holds.
+// Gives the channel's own line new points and fits the chart's value axes to what it holds.
 void SetChannelPoints(RunChart& chart, std::size_t channel, QList<QPointF> points);
 
-// Adds the compared run's series to every chart (or replaces their points): the same channels in
-// a lighter tone, `offset` minutes along the time axis; none when `other` is null. The compared
-// series have no legend entry and follow their channel's visibility.
-void SetComparison(std::vector<RunChart>& charts, const RunData* other, const RunEnergy& energy,
-                   double offset);
+// Gives every channel a lighter line for each run the model lays over its run, or new points for
+// those it has; drops them when there are none. The overlays' lines have no legend entry and
+// follow their channel's visibility. When lines are added, the run's own ones are added again
+// after them (drawn over them), with new legend entries.
+void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model);
 
-// Shows or hides the channel `key` on every chart, its compared series and legend entry with it
-// (a hidden channel's entry stays, greyed, so that a click brings it back).
-void ShowChannel(std::vector<RunChart>& charts, const QString& key, bool shown);
+// Shows every channel but those `hidden` names on every chart, their overlays with them (a
+// hidden channel's legend entry stays, greyed, so that a click brings it back).
+void ShowChannels(std::vector<RunChart>& charts, const QStringList& hidden);
 
-// Lap starts on the run's time axis (minutes) and their numbers, from the lap table placed at
-// `lapStartS`; none when the interval is unknown.
-std::vector<std::pair<double, int>> LapMarks(const RunData& run, double lapStartS);
-
-// Gives each series of the chart the points of the time range [min, max] that `pixels` columns
-// can show: all of them while there are no more than two per column, otherwise the lowest and
-// the highest point of each column in time order, so every peak stays on screen. One point on
-// either side of the range lets the lines run to the edges. Labels the time axis for the range.
+// Gives each line of the chart the points of the time range [min, max] that `pixels` columns
+// can show (Thinned). Labels the time axis for the range.
 void ShowTimeRange(RunChart& chart, double min, double max, int pixels);
 
 // The value of a channel at time x on the chart's axis, as its text with unit ("—" when the row
 // holds none or lies outside the run).
 QString ChannelValueText(const RunData& run, const RunEnergy& energy, const RunTimeline& timeline,
                          const ChannelSpec& shown, double x, bool onTemperatureAxis);
-
-// The rows shown between `min` and `max` on the run's time axis: those whose time lies in
-// [min, max), the last row included when `max` is the run's end. Temperatures only when they
-// share the axis.
-RowWindow RowsShown(const RunData& run, double min, double max);
-// Whether [min, max] is the whole run; and the range as text ("0:10:00 – 0:40:00",
-// "記録 100 – 200").
-bool WholeRun(const RunTimeline& timeline, double min, double max);
-QString RangeText(const RunTimeline& timeline, double min, double max);
 
 // Lines the plot areas of stacked charts up under each other: each chart's margins make up for
 // the width of its axes, so every plot area has the same left and right edge. Call again after a

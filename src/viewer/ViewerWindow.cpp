@@ -32,6 +32,7 @@
 #include "datafile/Printable.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
+#include "viewer/Palette.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"
 
@@ -39,9 +40,8 @@ namespace yb {
 
 namespace {
 
-const QColor kBestLap(0xFF, 0xE8, 0xA3);
-const QColor kMuted(0x6b, 0x72, 0x80);
-const QColor kWarning(0xB9, 0x1C, 0x1C);
+using namespace palette;
+
 constexpr int kRecentFiles = 8;
 // The files the open dialogs offer.
 QString DataFileFilter() {
@@ -84,10 +84,6 @@ QTableWidgetItem* Cell(const QString& text, bool best) {
     return item;
 }
 
-QString Fixed(std::optional<double> value, int decimals) {
-    return value ? QString::number(*value, 'f', decimals) : QStringLiteral("—");
-}
-
 QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
     auto* box = new QDoubleSpinBox;
     box->setRange(0.0, max);
@@ -126,6 +122,24 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     empty_->setWordWrap(true);
     setCentralWidget(empty_);
     retranslateFrame();
+
+    connect(&model_, &RunModel::rangeChanged, this, &ViewerWindow::showRangeFigures);
+    connect(&model_, &RunModel::lapStartChanged, this, [this] {
+        fillLapTable();
+        showSettings();
+    });
+    connect(&model_, &RunModel::batteryChanged, this, [this] {
+        showSettings();
+        Remembered()->setValue(QStringLiteral("batteryAh"), model_.batteryAh().value_or(0.0));
+    });
+    connect(&model_, &RunModel::hiddenChanged, this,
+            [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });
+    connect(&model_, &RunModel::overlaysChanged, this, &ViewerWindow::showOverlays);
+}
+
+// The run's widgets go while the model they show is still there.
+ViewerWindow::~ViewerWindow() {
+    delete takeCentralWidget();
 }
 
 void ViewerWindow::buildMenus() {
@@ -137,13 +151,8 @@ void ViewerWindow::buildMenus() {
     connect(recent_, &QMenu::aboutToShow, this, &ViewerWindow::fillRecentMenu);
     runActions_ << file->addAction(tr("比較するファイルを重ねる(&M)…"), this,
                                    [this] { addComparison(); });
-    dropComparison_ = file->addAction(tr("比較をやめる"), this, [this] {
-        charts_->setComparison(nullptr, 0.0);
-        comparisonName_->setText(tr("なし"));
-        offset_->setEnabled(false);
-        dropComparison_->setEnabled(false);
-    });
-    dropComparison_->setEnabled(charts_ && charts_->state().comparison);
+    dropComparison_ = file->addAction(tr("比較をやめる"), this, [this] { model_.setOverlays({}); });
+    dropComparison_->setEnabled(model_.hasRun() && !model_.overlays().empty());
     file->addSeparator();
     runActions_ << file->addAction(tr("レポートを書き出す (PDF)(&R)…"), this,
                                    [this] { exportRun(QStringLiteral("pdf")); });
@@ -162,19 +171,22 @@ void ViewerWindow::buildMenus() {
     runActions_ << view->addAction(tr("選んだ周回をベストラップと重ねる(&L)"), this, [this] {
         if (laps_ && laps_->currentRow() >= 0) compareLap(laps_->currentRow());
     });
-    for (QAction* action : runActions_) action->setEnabled(run_ != nullptr);
+    for (QAction* action : runActions_) action->setEnabled(model_.hasRun());
 }
 
 // The texts around the run: the title, the menus, the status bar's hint, the empty window's note.
 void ViewerWindow::retranslateFrame() {
-    if (!run_) setWindowTitle(tr("グラフ"));
+    if (!model_.hasRun()) setWindowTitle(tr("グラフ"));
     menuBar()->clear();
     buildMenus();
     hint_->setText(
         tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
            "右クリックで縮小 · ダブルクリックまたは Home で全体 · "
            "凡例クリックで表示切替"));
-    empty_->setText(tr("ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。"));
+    if (empty_) {
+        empty_->setText(
+            tr("ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。"));
+    }
 }
 
 void ViewerWindow::changeEvent(QEvent* event) {
@@ -191,24 +203,20 @@ void ViewerWindow::changeEvent(QEvent* event) {
 
 void ViewerWindow::retranslate() {
     retranslateFrame();
-    if (!run_) return;
-    // The run's window is built again in the new language, showing what it showed.
-    const ChartState state = charts_->state();
-    saveLayout();
-    removeToolBar(settingsBar_);
-    settingsBar_->deleteLater();
+    if (!model_.hasRun()) return;
+    saveLayout();  // the splitters, for the window built again
     buildRun();
-    lapStart_->setValue(state.lapStartS / 60.0);
-    if (state.batteryAh) capacity_->setValue(*state.batteryAh);
-    if (state.comparison) showComparison(state.comparison, state.comparisonOffsetMin);
-    if (state.range) charts_->setTimeRange(state.range->first, state.range->second);
 }
 
 void ViewerWindow::showRun(RunData run, const QString& path) {
-    run_ = std::make_shared<const RunData>(std::move(run));
-    summary_ = SummarizeRun(*run_);
+    const auto remembered = Remembered();
+    model_.setHidden(remembered->value(QStringLiteral("hidden")).toStringList());
+    if (const double ampHours = remembered->value(QStringLiteral("batteryAh"), 0.0).toDouble();
+        ampHours > 0.0) {
+        model_.setBatteryAh(ampHours);
+    }
+    model_.setRun(std::make_shared<const RunData>(std::move(run)));
     if (!path.isEmpty()) {
-        const auto remembered = Remembered();
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
         const QString absolute = QFileInfo(path).absoluteFilePath();
         recent.removeAll(absolute);
@@ -219,16 +227,17 @@ void ViewerWindow::showRun(RunData run, const QString& path) {
 }
 
 void ViewerWindow::buildRun() {
-    const QString title = Printable(run_->title);  // message boxes carry it too
-    setWindowTitle(summary_.partial ? title + tr(" — 部分データ") : title);
+    const QString title = Printable(model_.run().title);  // message boxes carry it too
+    setWindowTitle(model_.summary().partial ? title + tr(" — 部分データ") : title);
+    if (charts_) disconnect(&model_, nullptr, charts_, nullptr);  // it goes with its splitter
+    if (settingsBar_) {
+        removeToolBar(settingsBar_);
+        settingsBar_->deleteLater();
+    }
     const auto remembered = Remembered();
     splitter_ = new QSplitter(Qt::Horizontal);
-    charts_ = new ChartStack(run_, splitter_);
+    charts_ = new ChartStack(model_, splitter_);
     connect(charts_, &ChartStack::cursorMoved, cursorLabel_, &QLabel::setText);
-    connect(charts_, &ChartStack::rangeChanged, this, &ViewerWindow::updateWindowFigures);
-    connect(charts_, &ChartStack::hiddenChannelsChanged, this, [](const QStringList& keys) {
-        Remembered()->setValue(QStringLiteral("hidden"), keys);
-    });
     buildControls();
     splitter_->addWidget(charts_);
     splitter_->addWidget(buildSidePanel());
@@ -236,14 +245,12 @@ void ViewerWindow::buildRun() {
     splitter_->setStretchFactor(1, 0);
     splitter_->setCollapsible(0, false);
     setCentralWidget(splitter_);
+    empty_ = nullptr;
     splitter_->restoreState(remembered->value(QStringLiteral("splitter")).toByteArray());
     sideSplitter_->restoreState(remembered->value(QStringLiteral("sideSplitter")).toByteArray());
-    charts_->setHiddenChannels(remembered->value(QStringLiteral("hidden")).toStringList());
-    const double ampHours = remembered->value(QStringLiteral("batteryAh"), 0.0).toDouble();
-    if (ampHours > 0.0) capacity_->setValue(ampHours);
     for (QAction* action : runActions_) action->setEnabled(true);
-    const auto [min, max] = charts_->timeRange();
-    updateWindowFigures(min, max);
+    showRangeFigures();
+    showOverlays();
 }
 
 QWidget* ViewerWindow::buildSidePanel() {
@@ -251,18 +258,19 @@ QWidget* ViewerWindow::buildSidePanel() {
     auto* top = new QWidget;
     auto* layout = new QVBoxLayout(top);
     layout->setContentsMargins(8, 8, 8, 4);
-    auto* title = Label(run_->title, 13, true);
+    const RunData& run = model_.run();
+    auto* title = Label(run.title, 13, true);
     title->setWordWrap(true);
     layout->addWidget(title);
-    if (summary_.partial) {
+    if (model_.summary().partial) {
         auto* partial = Label(tr("部分データ: 空の行があります (読出しが途中で終わったファイル)。"
                                  "記録数と記録時間は値のある行だけのものです。"),
                               9, true, kWarning);
         partial->setWordWrap(true);
         layout->addWidget(partial);
     }
-    if (!run_->writtenAt.isEmpty()) {
-        layout->addWidget(Label(tr("保存日時  ") + run_->writtenAt, 9, false, kMuted));
+    if (!run.writtenAt.isEmpty()) {
+        layout->addWidget(Label(tr("保存日時  ") + run.writtenAt, 9, false, kMuted));
     }
     layout->addWidget(buildFigures());
     layout->addStretch(1);
@@ -296,13 +304,14 @@ QWidget* ViewerWindow::buildFigures() {
     grid->addWidget(Label(tr("表示範囲"), 8, true, kMuted), 1, 2, Qt::AlignRight);
     int row = 2;
     windowFigures_.clear();
-    for (const SummaryLine& line : SummaryLines(summary_)) {
-        grid->addWidget(Label(line.label, 9, false, QColor(0x4b, 0x55, 0x63)), row, 0);
+    const RunSummary& summary = model_.summary();
+    for (const SummaryLine& line : SummaryLines(summary)) {
+        grid->addWidget(Label(line.label, 9, false, kLabel), row, 0);
         QLabel* whole =
             Label(line.value, 9, true,
-                  line.key == QLatin1String("partial") && summary_.partial ? kWarning : QColor());
+                  line.key == QLatin1String("partial") && summary.partial ? kWarning : QColor());
         grid->addWidget(whole, row, 1, Qt::AlignRight);
-        QLabel* window = Label(QString(), 9, true, QColor(0x1d, 0x4e, 0x89));
+        QLabel* window = Label(QString(), 9, true, kWindowFigure);
         grid->addWidget(window, row++, 2, Qt::AlignRight);
         windowFigures_.emplace_back(line.key, window);
     }
@@ -324,11 +333,8 @@ void ViewerWindow::buildControls() {
     lapStart_->setToolTip(
         tr("データに周回の開始時刻はありません。最初の記録から何分後に"
            "第1周が始まったかを入れると、周回の位置が移ります。"));
-    connect(lapStart_, &QDoubleSpinBox::valueChanged, this, [this](double minutes) {
-        charts_->setLapStart(MinutesToSeconds(minutes));
-        summary_.lapTable = LapTable(*run_, MinutesToSeconds(minutes));
-        fillLapTable();
-    });
+    connect(lapStart_, &QDoubleSpinBox::valueChanged, this,
+            [this](double minutes) { model_.setLapStartS(MinutesToSeconds(minutes)); });
     caption(tr("周回開始"));
     bar->addWidget(lapStart_);
 
@@ -336,10 +342,8 @@ void ViewerWindow::buildControls() {
     capacity_->setSpecialValueText(tr("未設定"));
     capacity_->setToolTip(
         tr("ロガーに設定したバッテリー初期容量。バッテリー残量の計算に使います。"));
-    connect(capacity_, &QDoubleSpinBox::valueChanged, this, [this](double ampHours) {
-        charts_->setBatteryCapacity(ampHours > 0.0 ? std::optional(ampHours) : std::nullopt);
-        Remembered()->setValue(QStringLiteral("batteryAh"), ampHours);
-    });
+    connect(capacity_, &QDoubleSpinBox::valueChanged, this,
+            [this](double ampHours) { model_.setBatteryAh(ampHours); });
     caption(tr("バッテリー初期容量"));
     bar->addWidget(capacity_);
 
@@ -352,21 +356,39 @@ void ViewerWindow::buildControls() {
     offset_->setEnabled(false);
     offset_->setToolTip(tr("比較するファイルを時間軸に沿って動かします。"));
     connect(offset_, &QDoubleSpinBox::valueChanged, this,
-            [this](double minutes) { charts_->setComparisonOffset(minutes); });
+            [this](double minutes) { model_.setOverlayOffset(0, minutes); });
     caption(tr("時間差"));
     bar->addWidget(offset_);
+    showSettings();
+}
+
+// The tool bar's boxes as the model has them.
+void ViewerWindow::showSettings() {
+    if (!lapStart_) return;
+    const QSignalBlocker quietLap(lapStart_);
+    const QSignalBlocker quietCapacity(capacity_);
+    lapStart_->setValue(model_.lapStartS() / 60.0);
+    capacity_->setValue(model_.batteryAh().value_or(0.0));
+}
+
+// Today's window lays one run over its own: the first of the model's overlays.
+void ViewerWindow::showOverlays() {
+    if (!offset_) return;
+    const std::vector<RunOverlay>& overlays = model_.overlays();
+    comparisonName_->setText(overlays.empty() ? tr("なし")
+                                              : overlays.front().run->title + tr(" (薄い色)"));
+    const QSignalBlocker quiet(offset_);
+    offset_->setValue(overlays.empty() ? 0.0 : overlays.front().offsetMin);
+    offset_->setEnabled(!overlays.empty());
+    dropComparison_->setEnabled(!overlays.empty());
 }
 
 QWidget* ViewerWindow::buildLaps() {
-    auto* lapBox =
-        new QGroupBox(summary_.best_lap_no ? tr("周回  (ベスト %1周目 %2)")
-                                                 .arg(QString::number(*summary_.best_lap_no),
-                                                      ClockText(*summary_.best_lap_s))
-                                           : tr("周回"));
+    auto* lapBox = new QGroupBox(LapTableTitle(model_.summary()));
     auto* lapLayout = new QVBoxLayout(lapBox);
-    laps_ = new QTableWidget(0, 7);
-    laps_->setHorizontalHeaderLabels({tr("周回"), tr("タイム"), tr("距離\nkm"), tr("平均\nkm/h"),
-                                      tr("モーター\nWh"), tr("Wh/km"), tr("ソーラー\nWh")});
+    const QStringList heads = LapHeads(LapMedium::Table);
+    laps_ = new QTableWidget(0, static_cast<int>(heads.size()));
+    laps_->setHorizontalHeaderLabels(heads);
     laps_->verticalHeader()->hide();
     laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     laps_->horizontalHeader()->setMinimumSectionSize(30);
@@ -390,26 +412,24 @@ QWidget* ViewerWindow::buildLaps() {
     auto* overlay = new QPushButton(tr("選んだ周回をベストラップと重ねる"));
     connect(overlay, &QPushButton::clicked, this,
             [this] { compareLap(laps_->currentRow() >= 0 ? laps_->currentRow() : 0); });
-    overlay->setEnabled(!summary_.lapTable.empty() && run_->intervalS.has_value());
+    overlay->setEnabled(!model_.laps().empty() && model_.timeline().minutes());
     lapLayout->addWidget(overlay);
     return lapBox;
 }
 
 void ViewerWindow::fillLapTable() {
+    if (!laps_) return;
     const QSignalBlocker quiet(laps_);
-    laps_->setRowCount(static_cast<int>(summary_.lapTable.size()));
+    const std::vector<LapFigures>& laps = model_.laps();
+    const std::optional<int> bestLap = model_.summary().best_lap_no;
+    laps_->setRowCount(static_cast<int>(laps.size()));
     int bestRow = -1;
     for (int i = 0; i < laps_->rowCount(); ++i) {
-        const LapFigures& lap = summary_.lapTable[static_cast<std::size_t>(i)];
-        const bool best = summary_.best_lap_no == lap.lap;
+        const LapFigures& lap = laps[static_cast<std::size_t>(i)];
+        const bool best = bestLap == lap.lap;
         if (best) bestRow = i;
-        const QString cells[] = {
-            QString::number(lap.lap),  lap.time_s ? ClockText(*lap.time_s) : QStringLiteral("—"),
-            Fixed(lap.distance_km, 2), Fixed(lap.avg_speed_kmh, 1),
-            Fixed(lap.motor_wh, 1),    Fixed(lap.wh_per_km, 1),
-            Fixed(lap.solar_wh, 1),
-        };
-        for (int c = 0; c < 7; ++c) laps_->setItem(i, c, Cell(cells[c], best));
+        const QStringList cells = LapCells(lap, LapMedium::Table);
+        for (int c = 0; c < cells.size(); ++c) laps_->setItem(i, c, Cell(cells[c], best));
     }
     if (bestRow >= 0) {
         // Once the table has its size: the best lap in the middle of the view.
@@ -420,16 +440,20 @@ void ViewerWindow::fillLapTable() {
 }
 
 void ViewerWindow::zoomToLap(int row) {
-    if (!charts_ || row < 0 || row >= static_cast<int>(summary_.lapTable.size())) return;
-    const LapFigures& lap = summary_.lapTable[static_cast<std::size_t>(row)];
-    if (!run_->intervalS || !lap.start_s || !lap.time_s || *lap.time_s <= 0) return;
-    charts_->setTimeRange(*lap.start_s / 60.0, (*lap.start_s + *lap.time_s) / 60.0);
+    const std::vector<LapFigures>& laps = model_.laps();
+    if (!charts_ || row < 0 || row >= static_cast<int>(laps.size())) return;
+    const LapFigures& lap = laps[static_cast<std::size_t>(row)];
+    if (!model_.timeline().minutes() || !lap.start_s || !lap.time_s || *lap.time_s <= 0) return;
+    const auto [min, max] =
+        FitRange(model_.timeline(), *lap.start_s / 60.0, (*lap.start_s + *lap.time_s) / 60.0);
+    model_.setRange(min, max);
 }
 
 QWidget* ViewerWindow::compareLap(int row) {
-    if (!run_ || row < 0 || row >= static_cast<int>(summary_.lapTable.size())) return nullptr;
-    auto* overlay = new LapOverlay(run_, summary_.lapTable, summary_.best_lap_no,
-                                   summary_.lapTable[static_cast<std::size_t>(row)].lap, this);
+    if (!model_.hasRun() || row < 0 || row >= static_cast<int>(model_.laps().size())) {
+        return nullptr;
+    }
+    auto* overlay = new LapOverlay(model_, model_.laps()[static_cast<std::size_t>(row)].lap, this);
     overlay->show();
     return overlay;
 }
@@ -441,17 +465,18 @@ QString ViewerWindow::windowFigure(const QString& key) const {
     return {};
 }
 
-void ViewerWindow::updateWindowFigures(double min, double max) {
-    const RunSummary window = SummarizeWindow(*run_, RowsShown(*run_, min, max));
-    const std::vector<SummaryLine> lines = SummaryLines(window);
+void ViewerWindow::showRangeFigures() {
+    if (!windowTimes_) return;
+    const std::vector<SummaryLine> lines = SummaryLines(model_.rangeSummary());
     for (std::size_t i = 0; i < lines.size() && i < windowFigures_.size(); ++i) {
         windowFigures_[i].second->setText(lines[i].value);
     }
-    windowTimes_->setText(tr("表示範囲 ") + RangeText(charts_->timeline(), min, max));
+    const auto [min, max] = model_.range();
+    windowTimes_->setText(tr("表示範囲 ") + RangeText(model_.timeline(), min, max));
 }
 
 void ViewerWindow::setBatteryCapacity(double ampHours) {
-    if (capacity_) capacity_->setValue(ampHours);
+    model_.setBatteryAh(ampHours);
 }
 
 void ViewerWindow::openFile() {
@@ -466,7 +491,7 @@ bool ViewerWindow::openPath(const QString& path) {
         QMessageBox::warning(this, windowTitle(), result.errorText());
         return false;
     }
-    if (!run_) {
+    if (!model_.hasRun()) {
         showRun(std::move(*result.run), path);
         return true;
     }
@@ -478,7 +503,7 @@ bool ViewerWindow::openPath(const QString& path) {
 }
 
 bool ViewerWindow::addComparison(const QString& chosen) {
-    if (!run_) return false;
+    if (!model_.hasRun()) return false;
     const QString path = chosen.isEmpty()
                              ? QFileDialog::getOpenFileName(this, tr("比較するファイルを開く"),
                                                             QString(), DataFileFilter())
@@ -489,22 +514,18 @@ bool ViewerWindow::addComparison(const QString& chosen) {
         QMessageBox::warning(this, windowTitle(), result.errorText());
         return false;
     }
-    if (result.run->intervalS.has_value() != run_->intervalS.has_value()) {
+    if (result.run->intervalS.has_value() != model_.timeline().minutes()) {
         QMessageBox::warning(
             this, windowTitle(),
             tr("記録間隔が不明なファイルと分かっているファイルは重ねられません。"));
         return false;
     }
-    showComparison(std::make_shared<const RunData>(std::move(*result.run)), offset_->value());
+    // The window lays one run over its own: a new one takes the place (and the offset) of the
+    // one before.
+    const std::vector<RunOverlay>& before = model_.overlays();
+    model_.setOverlays({{std::make_shared<const RunData>(std::move(*result.run)),
+                         before.empty() ? 0.0 : before.front().offsetMin}});
     return true;
-}
-
-void ViewerWindow::showComparison(std::shared_ptr<const RunData> other, double offsetMin) {
-    comparisonName_->setText(other->title + tr(" (薄い色)"));
-    offset_->setValue(offsetMin);
-    charts_->setComparison(std::move(other), offsetMin);
-    offset_->setEnabled(true);
-    dropComparison_->setEnabled(true);
 }
 
 void ViewerWindow::fillRecentMenu() {
@@ -549,18 +570,18 @@ void ViewerWindow::saveLayout() const {
 }
 
 QString ViewerWindow::exportName(const QString& suffix) const {
-    return ReportBaseName(*run_, charts_->state()) + u'.' + suffix;
+    return ReportBaseName(model_) + u'.' + suffix;
 }
 
 void ViewerWindow::exportRun(const QString& suffix) {
-    if (!run_) return;
+    if (!model_.hasRun()) return;
     const QString filter =
         suffix == QStringLiteral("pdf") ? QStringLiteral("PDF (*.pdf)") : tr("PNG 画像 (*.png)");
     QString path = QFileDialog::getSaveFileName(this, tr("書き出す"), exportName(suffix), filter);
     if (path.isEmpty()) return;
     if (!path.endsWith(u'.' + suffix, Qt::CaseInsensitive)) path += u'.' + suffix;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = WriteRunReport(*run_, path, charts_->state());
+    const QString error = WriteRunReport(model_, path);
     QApplication::restoreOverrideCursor();
     if (!error.isEmpty()) {
         QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + error);

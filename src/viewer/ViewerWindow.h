@@ -3,16 +3,17 @@
 // the figures of the visible window, the lap start, the battery's capacity, a compared run and
 // the lap table (a click zooms every chart to that lap). Opening files (also dropped ones and
 // recent ones), exporting the report and the image of what is shown, from its menu. Each window
-// holds its own copy of the run, so several can be open side by side. Its size, splitters and
-// hidden channels are remembered. When the interface's language changes, the window is built
-// again in it, showing what it showed.
+// holds its own copy of the run, so several can be open side by side. What it shows is its
+// RunModel's, and every part of it draws from there; its controls change the model. Its size,
+// splitters, hidden channels and battery capacity are remembered. When the interface's language
+// changes, the window is built again in it from the model.
 
 #include <QMainWindow>
 #include <memory>
 #include <optional>
 
 #include "datafile/RunData.h"
-#include "datafile/RunSummary.h"
+#include "viewer/RunModel.h"
 
 QT_BEGIN_NAMESPACE
 class QDoubleSpinBox;
@@ -32,10 +33,13 @@ class ViewerWindow : public QMainWindow {
 public:
     // An empty viewer, waiting for a file.
     explicit ViewerWindow(QWidget* parent = nullptr);
+    ~ViewerWindow() override;
 
     // Shows a run; `path` (the file it was read from, if any) goes to the recent files.
     void showRun(RunData run, const QString& path = {});
-    const RunData* run() const { return run_.get(); }
+    const RunData* run() const { return model_.hasRun() ? &model_.run() : nullptr; }
+    // What the window shows.
+    RunModel& model() { return model_; }
     ChartStack* charts() const { return charts_; }
     QTableWidget* lapTable() const { return laps_; }
     // The visible window's figure of a summary key (RunSummary's JSON keys), as shown.
@@ -70,27 +74,28 @@ private:
     void buildMenus();
     void retranslateFrame();
     void retranslate();
-    // The charts, the side panel and the tool bar of the run.
+    // The charts, the side panel and the tool bar of the run, from the model.
     void buildRun();
-    void showComparison(std::shared_ptr<const RunData> other, double offsetMin);
     QWidget* buildSidePanel();
     QWidget* buildFigures();
     void buildControls();
     QWidget* buildLaps();
+    // What follows the model.
     void fillLapTable();
-    void updateWindowFigures(double min, double max);
+    void showRangeFigures();
+    void showSettings();
+    void showOverlays();
     void fillRecentMenu();
     void saveLayout() const;
 
-    std::shared_ptr<const RunData> run_;
-    RunSummary summary_;
+    RunModel model_;
     ChartStack* charts_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QSplitter* sideSplitter_ = nullptr;
     QTableWidget* laps_ = nullptr;
     QLabel* cursorLabel_ = nullptr;
     QLabel* hint_ = nullptr;
-    QLabel* empty_ = nullptr;
+    QLabel* empty_ = nullptr;  // the central widget until a run is shown
     QToolBar* settingsBar_ = nullptr;
     bool retranslating_ = false;
     QLabel* windowTimes_ = nullptr;

@@ -233,9 +233,27 @@ TEST(RunSummary, LabelledLinesRoundForReading) {
     RunSummary window = SummarizeWindow(Read(kPartial), {0, 1, 0, 0});
     EXPECT_FALSE(SummaryText(window).contains(QStringLiteral("周回数")));
     EXPECT_TRUE(SummaryText(RunSummary{}).contains(QStringLiteral("平均速度: 不明\n")));
+    // The distance with two decimals, as the viewer's lap table and the report show it.
     EXPECT_EQ(LapTableText(s.lapTable).split(u'\n')[1].toStdString(),
-              "   1    0:04  0:00     0.050        45.0           2.0   40.0           0.4");
-    EXPECT_EQ(ClockText(3725), QStringLiteral("1:02:05"));
+              "   1    0:04  0:00      0.05        45.0           2.0   40.0           0.4");
+}
+
+TEST(RunSummary, EveryTimeIsWrittenInOneOfItsForms) {
+    using F = ClockForm;
+    const struct {
+        double seconds;
+        ClockForm form;
+        const char* text;
+    } cases[] = {
+        {185, F::Short, "3:05"},     {3725, F::Short, "1:02:05"},
+        {-13, F::Short, "-0:13"},    {-0.4, F::Short, "0:00"},
+        {185, F::Long, "0:03:05"},   {3725.5, F::Long, "1:02:06"},
+        {-30, F::Long, "-0:00:30"},  {3725, F::HoursMinutes, "1:02"},
+        {600, F::FileName, "0h10m"}, {2430, F::FileName, "0h40m30s"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(ClockText(c.seconds, c.form).toStdString(), c.text) << c.seconds;
+    }
 }
 
 }  // namespace

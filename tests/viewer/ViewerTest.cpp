@@ -12,6 +12,7 @@
 #include <QChartView>
 #include <QDoubleSpinBox>
 #include <QFileDialog>
+#include <QGraphicsTextItem>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -24,7 +25,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <QValueAxis>
+#include <functional>
 #include <memory>
 
 #include <sys/stat.h>
@@ -37,6 +40,7 @@
 #include "support/Stores.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
+#include "viewer/Palette.h"
 #include "viewer/Report.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
@@ -107,6 +111,29 @@ protected:
             r.emplace_back(chart.timeAxis->min(), chart.timeAxis->max());
         return r;
     }
+    // Types a value into a spin box and presses Enter.
+    void Type(QDoubleSpinBox* box, const char* value) {
+        QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(box, QString::fromUtf8(value));
+        QTest::keyClick(box, Qt::Key_Return);
+        Settle();
+    }
+    // Clicks the legend entry of a channel of chart `index`, named as the chart shows it.
+    void ClickLegend(int index, const QString& name) {
+        QChartView* view = window->charts()->view(index);
+        QList<QGraphicsItem*> items = view->chart()->legend()->childItems();
+        while (!items.isEmpty()) {
+            QGraphicsItem* item = items.takeFirst();
+            items += item->childItems();
+            const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
+            if (!text || text->toPlainText() != name) continue;
+            const QPointF center = text->mapToScene(text->boundingRect().center());
+            QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(center));
+            Settle();
+            return;
+        }
+        ADD_FAILURE() << "no legend entry " << name.toStdString();
+    }
     void ClickLap(int row) {
         QTableWidget* laps = window->lapTable();
         laps->scrollToItem(laps->item(row, 0));
@@ -127,7 +154,8 @@ TEST_F(Viewer, SeriesHoldTheFilesValues) {
     ASSERT_EQ(charts->count(), 6);
     const auto points = [charts](int chart, int series) {
         return charts->charts()[static_cast<std::size_t>(chart)]
-            .points[static_cast<std::size_t>(series)];
+            .channels[static_cast<std::size_t>(series)]
+            .own.points;
     };
     // Solar current: 3999 points (record 5 is empty), x in minutes, values as the file shows them.
     const QList<QPointF> solar = points(0, 0);
@@ -206,6 +234,50 @@ TEST_F(Viewer, LapRowZoomsEveryChartAndTheWindowsFiguresFollow) {
     EXPECT_DOUBLE_EQ(Ranges().front().second, 4.05);
 }
 
+// Every part of the window (charts, figures, lap table, lap overlay, report) draws from the
+// window's model, which computes each figure once after a change of what it depends on; a change
+// of the interface's language builds the window again from the model, computing nothing, and
+// shows what it showed.
+TEST_F(Viewer, EachFigureIsComputedOnceAndALanguageChangeKeepsWhatIsShown) {
+    Open();
+    QTranslator english;  // what the window's 言語 menu installs
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/yb-downloader_en.qm")));
+    const RunModel& model = window->model();
+    using Counts = RunModel::Computations;  // summary, lap table, energy, range figures
+    EXPECT_EQ(model.computations(), (Counts{1, 1, 1, 1}));
+    const std::pair<std::function<void()>, Counts> steps[] = {
+        {[&] { Type(window->lapStartBox(), "1"); }, {0, 1, 0, 0}},
+        {[&] { Type(window->capacityBox(), "20"); }, {0, 0, 1, 0}},
+        {[&] { ClickLap(2); }, {0, 0, 0, 1}},
+        {[&] { ClickLegend(3, QStringLiteral("速度")); }, {}},
+        {[&] { window->compareLap(2)->close(); }, {}},
+        {[&] { WriteRunReport(model, dir.filePath(QStringLiteral("shown.png"))); }, {}},
+        {[&] {
+             QCoreApplication::installTranslator(&english);
+             Settle();
+         },
+         {}},
+    };
+    Counts expected = model.computations();
+    for (const auto& [step, added] : steps) {
+        step();
+        expected = {expected.summary + added.summary, expected.laps + added.laps,
+                    expected.energy + added.energy, expected.range + added.range};
+        EXPECT_EQ(model.computations(), expected) << &step - &steps[0].first;
+    }
+    EXPECT_EQ(window->lapTable()->horizontalHeaderItem(0)->text(), QStringLiteral("Lap"));
+    for (const auto& range : Ranges()) EXPECT_EQ(range, std::pair(4.05, 4.05 + 179 / 60.0));
+    EXPECT_EQ(window->windowFigure("records"), QStringLiteral("89"));
+    EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
+    EXPECT_EQ(window->charts()->charts()[0].markers->laps()[0], std::pair(1.0, 1));
+    EXPECT_EQ(window->lapStartBox()->value(), 1.0);
+    EXPECT_EQ(window->capacityBox()->value(), 20.0);
+    EXPECT_DOUBLE_EQ(window->charts()->charts()[4].channels[3].own.points[0].y(),
+                     20 + 1.5 * 2 / 3600);
+    QCoreApplication::removeTranslator(&english);
+    Settle();
+}
+
 TEST_F(Viewer, LapTableShowsTheBestLapInView) {
     QTableWidget* laps = Open()->lapTable();
     ASSERT_EQ(laps->rowCount(), 40);
@@ -230,13 +302,13 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembers) {
     EXPECT_TRUE(window->minimumSizeHint().width() <= free.width() &&
                 window->minimumSizeHint().height() <= free.height());
 
-    const RunChart& speed = window->charts()->charts()[3];
-    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
-    EXPECT_FALSE(speed.series[0]->isVisible());
+    const ChartLine& speed = window->charts()->charts()[3].channels[0].own;
+    emit window->charts()->charts()[3].chart->legend()->markers(speed.series).front()->clicked();
+    EXPECT_FALSE(speed.series->isVisible());
     window->resize(760, 560);
     window->close();
     Open(false);
-    EXPECT_FALSE(window->charts()->charts()[3].series[0]->isVisible());
+    EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
     EXPECT_TRUE(window->charts()->charts()[3].chart->legend()->markers().front()->isVisible());
     EXPECT_EQ(window->size(), QSize(760, 560));
     const QSettings remembered(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
@@ -247,17 +319,19 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
     Open();
     ASSERT_TRUE(window->addComparison(path));
     ChartStack* charts = window->charts();
-    charts->setComparisonOffset(2.0);
+    window->model().setOverlayOffset(0, 2.0);
     for (const RunChart& chart : charts->charts()) {
-        ASSERT_EQ(chart.comparison.size(), chart.series.size());
-        EXPECT_EQ(chart.comparisonPoints[0].front().x(), chart.points[0].front().x() + 2.0);
-        EXPECT_GT(chart.comparison[0]->pen().color().lightness(),
-                  chart.series[0]->pen().color().lightness());
+        for (const ChartChannel& channel : chart.channels) ASSERT_EQ(channel.overlays.size(), 1u);
+        const ChartChannel& first = chart.channels[0];
+        EXPECT_EQ(first.overlays[0].points.front().x(), first.own.points.front().x() + 2.0);
+        EXPECT_GT(first.overlays[0].series->pen().color().lightness(),
+                  first.own.series->pen().color().lightness());
     }
     ASSERT_TRUE(window->addComparison(path));  // again: replaces the first
     const RunChart& speed = charts->charts()[3];
-    emit speed.chart->legend()->markers(speed.series[0]).front()->clicked();
-    EXPECT_FALSE(speed.series[0]->isVisible() || speed.comparison[0]->isVisible());
+    emit speed.chart->legend()->markers(speed.channels[0].own.series).front()->clicked();
+    EXPECT_FALSE(speed.channels[0].own.series->isVisible() ||
+                 speed.channels[0].overlays[0].series->isVisible());
     auto* overlay = static_cast<LapOverlay*>(window->compareLap(0));
     ASSERT_TRUE(overlay);
     for (int i = 0; i < 2; ++i) {
@@ -291,7 +365,7 @@ TEST_F(Viewer, StoreViewerKeepsItsOwnCopyAndTakesTheBatteryCapacity) {
     auto* store = static_cast<ViewerWindow*>(viewer.get());
     EXPECT_EQ(store->run()->mainRows(), 4000);
     EXPECT_EQ(store->capacityBox()->value(), 12.5);
-    const QList<QPointF> remaining = store->charts()->charts()[4].points[3];
+    const QList<QPointF> remaining = store->charts()->charts()[4].channels[3].own.points;
     ASSERT_EQ(remaining.size(), 3999);
     EXPECT_DOUBLE_EQ(remaining[0].y(), 12.5 + 1.5 * 2 / 3600);
 }
@@ -305,9 +379,10 @@ TEST_F(Viewer, ExportedImageLinesUpItsPlotAreas) {
     data.storeTemperature(1, 30);
     WriteFile(path, data);
     const QString png = dir.filePath(QStringLiteral("charts.png"));
-    ChartState state;
-    state.hidden = QStringList{"solar_wh", "battery_wh", "motor_wh"};  // not constant
-    ASSERT_EQ(WriteRunReport(*ReadDataFileAt(path).run, png, state), QString());
+    RunModel model;
+    model.setRun(std::make_shared<const RunData>(*ReadDataFileAt(path).run));
+    model.setHidden({"solar_wh", "battery_wh", "motor_wh"});  // not constant
+    ASSERT_EQ(WriteRunReport(model, png), QString());
     const QImage image(png);
     ASSERT_FALSE(image.isNull());
     struct Band {
@@ -320,7 +395,7 @@ TEST_F(Viewer, ExportedImageLinesUpItsPlotAreas) {
         int left = image.width(), right = -1, run = 0;
         for (int x = 0; x < image.width(); ++x) {
             const QColor c(row[x]);
-            if (c.rgb() == kPlotAreaColor.rgb()) {
+            if (c.rgb() == palette::kPlotArea.rgb()) {
                 left = std::min(left, x);
                 right = x;
             }
