@@ -115,7 +115,7 @@ int RunCommand(const QStringList& arguments) {
     const QCommandLineOption tsv(QStringLiteral("tsv"),
                                  QStringLiteral("tab-separated data file (.txt)"));
     const QCommandLineOption force(QStringLiteral("force"),
-                                   QStringLiteral("replace an existing data file"));
+                                   QStringLiteral("replace an existing data file or report"));
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("summary: one JSON object instead of lines"));
     const QCommandLineOption retries(

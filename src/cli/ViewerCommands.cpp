@@ -10,6 +10,7 @@
 #include "cli/Output.h"
 #include "cli/RunOptions.h"
 #include "datafile/DataFileReader.h"
+#include "datafile/FileTarget.h"
 #include "datafile/Printable.h"
 #include "viewer/Report.h"
 #include "viewer/RunModel.h"
@@ -67,14 +68,18 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
                        choice->toMin.value_or(timeline.end()));
     }
     // By default beside the data file, named after it and the window.
-    const QString target =
+    const QString target = QDir::toNativeSeparators(QFileInfo(
         chosen.isEmpty()
             ? QFileInfo(file).dir().filePath(ReportBaseName(model) + QStringLiteral(".pdf"))
-            : chosen;
-    if (const QString error = WriteRunReport(model, target); !error.isEmpty()) {
+            : chosen).absoluteFilePath());
+    // An existing report is replaced only when asked, as a data file is.
+    QString error = TargetRefusal(target, options.force);
+    if (error.isEmpty()) error = WriteRunReport(model, target);
+    if (!error.isEmpty()) {
         Err(Printable(target) + QStringLiteral(": ") + error);
         return kExitFile;
     }
+    Out(target);
     return kExitSuccess;
 }
 

@@ -425,9 +425,12 @@ TEST_F(CommandLine, TargetsThatCannotTakeTheFileAreRefusedAndLeftAlone) {
           {dir.filePath("no/such/dir.pdf"), true, "the folder does not exist"}}) {
         if (target.isEmpty()) continue;
         QStringList download{"download", "--port", "PORT", "-o", target};
-        if (force) download << "--force";
-        for (const QStringList& args : {download, QStringList{"report", data, "-o", target}}) {
-            if (!force && args[0] == "report") continue;  // a report replaces an older one
+        QStringList report{"report", data, "-o", target};
+        if (force) {
+            download << "--force";
+            report << "--force";
+        }
+        for (const QStringList& args : {download, report}) {
             SCOPED_TRACE(args.join(' ').toStdString());
             const Result r = Program(args);
             EXPECT_EQ(r.exit, 3);
@@ -437,11 +440,14 @@ TEST_F(CommandLine, TargetsThatCannotTakeTheFileAreRefusedAndLeftAlone) {
         }
     }
     EXPECT_EQ(Lines(readOnly), QList<QByteArray>{"old"});
-    // A file that may be written is replaced with --force, and by a report.
+    // A file that may be written is replaced with --force, by a data file or a report, and the
+    // path written is said.
     ASSERT_TRUE(old.setPermissions(QFile::ReadOwner | QFile::WriteOwner));
     EXPECT_EQ(Program({"download", "--port", "PORT", "-o", readOnly, "--force"}).exit, 0);
     EXPECT_EQ(Lines(readOnly).size(), 6 + 5 + 4 + 1 + 3 + 1 + 1);
-    EXPECT_EQ(Program({"report", data, "-o", readOnly}).exit, 0);
+    const Result replaced = Program({"report", data, "-o", readOnly, "--force"});
+    EXPECT_EQ(replaced.exit, 0);
+    EXPECT_EQ(replaced.out.trimmed(), readOnly);
     EXPECT_TRUE(Lines(readOnly).value(0).startsWith("%PDF"));
     if (node.isEmpty()) GTEST_SKIP() << "no device node: making one needs root";
 }
@@ -469,7 +475,7 @@ TEST_F(CommandLine, SummaryAndReportOfADownloadedFile) {
     const auto size = static_cast<rlim_t>(oldReport.size());
     for (const rlim_t limit : {rlim_t{1000}, size / 2, size - 64}) {
         fileSizeLimit = limit;
-        const Result full = Program({"report", file});
+        const Result full = Program({"report", file, "--force"});
         EXPECT_EQ(full.exit, 3);
         EXPECT_TRUE(full.err.contains("File too large")) << full.err.toStdString();
         EXPECT_EQ(bytes(pdf), oldReport);
