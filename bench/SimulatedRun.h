@@ -1,9 +1,6 @@
 #pragma once
-// A race as the logger records it, for benchmarks, screenshots and demonstrations: the car laps
-// a circuit at varying speed with one pit stop, the sun rises and clouds pass, the battery makes
-// up what the panel does not give, the pack voltage sags under load and falls as it empties.
-// Values come in the logger's steps (hundredths of an ampere, tenths of a volt, whole km/h and
-// degrees). Deterministic: the same size gives the same run.
+// A race as the logger records it, for benchmarks, screenshots and demonstrations: the simulated
+// logger's race (tools/sim/Race.h) of this size, stored as a download stores it.
 
 #include "download/RecordStore.h"
 

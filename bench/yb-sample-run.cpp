@@ -9,9 +9,10 @@
 #include <memory>
 
 #include "SimulatedRun.h"
+#include "cli/Commands.h"
 #include "datafile/DataFile.h"
 #include "datafile/ShiftJis.h"
-#include "cli/Commands.h"
+#include "settings/Settings.h"
 
 int main(int argc, char** argv) {
     // Widgets (and a display) only for --view.
@@ -30,7 +31,7 @@ int main(int argc, char** argv) {
                                   QStringLiteral("n"), QStringLiteral("16100"));
     const QCommandLineOption temp(
         QStringLiteral("temp"),
-        QStringLiteral("temperature rows (default: one per minute of the run)"),
+        QStringLiteral("temperature rows (default: one per temperature interval of the run)"),
         QStringLiteral("n"));
     const QCommandLineOption laps(QStringLiteral("laps"), QStringLiteral("laps (200)"),
                                   QStringLiteral("n"), QStringLiteral("200"));
@@ -44,11 +45,12 @@ int main(int argc, char** argv) {
     yb::bench::RunSize size;
     size.intervalS = parser.value(interval).toInt();
     size.mainRows = std::clamp(parser.value(main).toInt(), 0, 16100);
-    const int perTemperature = size.intervalS == 10 ? 120 : 60;
-    size.temperatureRows =
-        std::clamp(parser.isSet(temp) ? parser.value(temp).toInt()
-                                      : size.mainRows * size.intervalS / perTemperature + 1,
-                   0, 1350);
+    // By default the temperatures of every temperature interval the main rows reach into.
+    const int perTemperature = yb::TemperatureIntervalSeconds(size.intervalS);
+    size.temperatureRows = std::clamp(
+        parser.isSet(temp) ? parser.value(temp).toInt()
+                           : (size.mainRows * size.intervalS + perTemperature - 1) / perTemperature,
+        0, 1350);
     size.laps = std::clamp(parser.value(laps).toInt(), 0, 200);
     yb::RecordStore data;
     yb::bench::FillSimulatedRun(data, size);

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the program and the simulated logger, starts the simulator on a pseudo-terminal, points
 # COM1 at it and starts the program: open COM1, press データ読出, then データ保存.
-# Extra arguments go to the simulator (see build/yb-logger-sim --help), e.g. --main 16100.
+# The simulator holds its default race (an hour at 5 s: 720 main records, 60 temperatures, 14
+# laps). Extra arguments go to the simulator (see build/yb-logger-sim --help), e.g. a full
+# logger: --main 16100 --temp 1350 --laps 200.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/bootstrap.sh
@@ -17,7 +19,7 @@ if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" && -z "${QT_QPA_PLATFORM:-}
 fi
 
 out=$(mktemp)
-build/yb-logger-sim --main 600 --temp 60 --laps 12 "$@" >"$out" &
+build/yb-logger-sim "$@" >"$out" &
 sim=$!
 trap 'kill "$sim" 2>/dev/null || true; rm -f "$out"' EXIT
 device=

@@ -106,7 +106,7 @@ TEST_F(Download, FullStoreNumbersEveryRecordAndLeavesTheLastSlotsEmpty) {
         EXPECT_NE(sent.find(run), std::string::npos) << run;
     }
     ExpectHolds(16100, 1350, 200);
-    EXPECT_EQ(session.store().interval(), 1);
+    EXPECT_EQ(session.store().interval(), sim->interval());
 }
 
 // Cancelled while a request of each stage waits for its answer: nothing is sent after it, and the

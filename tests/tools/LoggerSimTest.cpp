@@ -30,7 +30,12 @@ struct Row {
 class SimTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        StartWith({.seed = 42, .mainCount = 600, .tempCount = 40, .lapCount = 12, .instant = true});
+        StartWith({.seed = 42,
+                   .mainCount = 600,
+                   .tempCount = 40,
+                   .lapCount = 12,
+                   .interval = 1,
+                   .instant = true});
     }
     void TearDown() override { ::close(fd); }
     void StartWith(const ybsim::Options& o) {

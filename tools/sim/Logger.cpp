@@ -1,8 +1,7 @@
 #include "sim/Logger.h"
 
-#include <algorithm>
 #include <optional>
-#include <random>
+#include <utility>
 
 namespace ybsim {
 
@@ -31,22 +30,6 @@ std::optional<std::uint32_t> parseHex(std::string_view text, std::size_t minDigi
     return value;
 }
 
-// Deterministic draws: the same seed gives the same memory on every platform.
-class Draw {
-public:
-    explicit Draw(std::uint32_t seed) : rng_(seed) {}
-    int between(int lo, int hi) {
-        return lo + static_cast<int>(rng_() % static_cast<std::uint32_t>(hi - lo + 1));
-    }
-    // One step of a bounded random walk.
-    int walk(int value, int step, int lo, int hi) {
-        return std::clamp(value + between(-step, step), lo, hi);
-    }
-
-private:
-    std::mt19937 rng_;
-};
-
 }  // namespace
 
 std::string hexField(long long value, int width) {
@@ -65,28 +48,11 @@ Logger::Logger(const Options& options)
       interval_(options.interval),
       tyreMm_(options.tyreMm),
       batteryCah_(options.batteryCah) {
-    Draw draw(options.seed);
-
-    // Speed, voltages and sunshine drift slowly; the battery current follows the driver's
-    // foot and swings between charging (negative) and heavy draw.
-    main_.resize(static_cast<std::size_t>(std::max(0L, options.mainCount)));
-    int speed = draw.between(0, 60);
-    int solar = draw.between(200, 700);
-    int mainV = draw.between(950, 1050);
-    int subV = draw.between(120, 130);
-    for (auto& rec : main_) {
-        speed = draw.walk(speed, 6, 0, 120);
-        solar = draw.walk(solar, 40, 0, 800);
-        mainV = draw.walk(mainV, 4, 900, 1100);
-        subV = draw.walk(subV, 1, 110, 140);
-        rec = MainValues{solar, draw.between(-2000, 3000), mainV, subV, speed};
-    }
-
-    temps_.resize(static_cast<std::size_t>(std::max(0L, options.tempCount)));
-    for (auto& t : temps_) t = draw.between(-5, 60);
-
-    laps_.resize(static_cast<std::size_t>(std::max(0L, options.lapCount)));
-    for (auto& lap : laps_) lap = LapValues{draw.between(100, 400), draw.between(50, 500)};
+    RaceRecords race = SimulateRace(options.seed, options.mainCount, options.tempCount,
+                                    options.lapCount, options.interval);
+    main_ = std::move(race.main);
+    temps_ = std::move(race.temperatures);
+    laps_ = std::move(race.laps);
 }
 
 std::string Logger::mainRecord(long i) const {

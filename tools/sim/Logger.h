@@ -6,16 +6,19 @@
 #include <string_view>
 #include <vector>
 
+#include "sim/Race.h"
+
 namespace ybsim {
 
-// What the simulated logger holds when it is switched on.
+// What the simulated logger holds when it is switched on: a race (Race.h) of these counts. By
+// default an hour at 5 s with a temperature a minute and laps of about four minutes.
 struct Options {
     std::uint32_t seed = 1;
-    long mainCount = 100;             // main-data records
-    long tempCount = 50;              // temperature records
+    long mainCount = 720;             // main-data records
+    long tempCount = 60;              // temperature records
     bool tempFitted = true;           // temperature option present ("TMP?" answers OK)
-    long lapCount = 10;               // laps
-    int interval = 1;                 // recording interval in s: 1, 2, 5 or 10
+    long lapCount = 14;               // laps
+    int interval = 5;                 // recording interval in s: 1, 2, 5 or 10
     std::uint32_t tyreMm = 1800;      // tyre circumference in mm
     std::uint16_t batteryCah = 1250;  // battery initial capacity in hundredths of Ah
     bool instant = false;             // answer at once instead of at the 38400-baud line pace
@@ -29,20 +32,6 @@ struct Options {
     // lateAnswerMs late, and holds back every answer after it. 0: always on time.
     long lateAnswerEvery = 0;
     int lateAnswerMs = 550;
-};
-
-// Raw values of one main-data record, as the logger measured them.
-struct MainValues {
-    int solarCentiA;    // 0 .. 800
-    int batteryCentiA;  // -2000 .. 3000
-    int mainDeciV;      // 900 .. 1100
-    int subDeciV;       // 110 .. 140
-    int speedKmh;       // 0 .. 120
-};
-
-struct LapValues {
-    int seconds;    // 100 .. 400
-    int energyDWh;  // tenths of Wh, 50 .. 500
 };
 
 // Upper-case hexadecimal of the low width*4 bits of value, zero-filled to width digits.
