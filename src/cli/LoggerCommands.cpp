@@ -189,9 +189,9 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
                 .arg(resumedPath));
         if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;
     }
-    if (store.mainCount() == 0) {
-        Err(QCoreApplication::translate("LoggerCommands",
-                                        "データ１がありません: no data file written"));
+    if (!HoldsMainData(store)) {
+        Err(QCoreApplication::translate("LoggerCommands", "%1: no data file written")
+                .arg(NoMainDataText()));
         return run.ExitOf(outcome);
     }
     const WriteOutcome written = WriteDataFile(store, csv, path);

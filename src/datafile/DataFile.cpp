@@ -104,6 +104,14 @@ std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
     return std::move(r->text);
 }
 
+bool HoldsMainData(const RecordStore& store) {
+    return store.mainCount() != 0;
+}
+
+QString NoMainDataText() {
+    return QCoreApplication::translate("DataFile", "データ１がありません");
+}
+
 QString SaveFailedText() {
     return QCoreApplication::translate("DataFile", "データファイルを保存出来ませんでした");
 }

@@ -17,6 +17,12 @@ namespace yb {
 // The local date and time at the moment of writing; replaceable so tests can fix it.
 using Clock = std::function<QDateTime()>;
 
+// Whether the store holds main data: a main count other than 0. A store without is not saved (a
+// negative count is: its file holds no rows).
+bool HoldsMainData(const RecordStore& store);
+// Shown when it is not, in the interface's language: "データ１がありません".
+QString NoMainDataText();
+
 // Shown whenever a data file could not be written, in the interface's language:
 // "データファイルを保存出来ませんでした".
 QString SaveFailedText();

@@ -46,8 +46,8 @@ QString SaveDialogFolder(const QString& programDir, const QString& lastSavedDir)
 
 std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
                                             const QString& folder, const Clock& clock) {
-    if (store.mainCount() == 0) {
-        dialogs.message(QCoreApplication::translate("SaveCommand", "データ１がありません"));
+    if (!HoldsMainData(store)) {
+        dialogs.message(NoMainDataText());
         return std::nullopt;
     }
 
