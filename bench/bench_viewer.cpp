@@ -130,8 +130,8 @@ int main(int argc, char** argv) {
 
     const QString pdf = dir.filePath(QStringLiteral("full.pdf"));
     const QString png = dir.filePath(QStringLiteral("full.png"));
-    const Figures report = Time(3, [&] { ok = yb::WriteRunReport(run, pdf).isEmpty() && ok; });
-    const Figures image = Time(3, [&] { ok = yb::WriteRunReport(run, png).isEmpty() && ok; });
+    const Figures report = Time(3, [&] { ok = yb::WriteRunReport(run, pdf).ok && ok; });
+    const Figures image = Time(3, [&] { ok = yb::WriteRunReport(run, png).ok && ok; });
 
     Print("parse (bytes in memory)", parse);
     Print("parse (read from disk)", parseFile);

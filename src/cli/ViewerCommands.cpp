@@ -52,8 +52,8 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
     const DataFileReadResult result = ReadDataFileAt(file);
-    if (!result.run) {
-        Err(result.errorText());
+    if (!result.ok) {
+        Err(result.reason);
         return kExitFile;
     }
     const RunData& run = *result.run;
@@ -70,8 +70,8 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
         chosen.isEmpty()
             ? QFileInfo(file).dir().filePath(ReportBaseName(run, state) + QStringLiteral(".pdf"))
             : chosen;
-    if (const QString error = WriteRunReport(run, target, state); !error.isEmpty()) {
-        Err(Printable(target) + QStringLiteral(": ") + error);
+    if (const FileResult written = WriteRunReport(run, target, state); !written.ok) {
+        Err(Printable(target) + QStringLiteral(": ") + written.reason);
         return kExitFile;
     }
     return kExitSuccess;

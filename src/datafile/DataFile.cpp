@@ -118,15 +118,13 @@ QString SaveFailedText() {
 
 WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& path,
                            const Clock& clock) {
-    const auto failed = [](const QString& reason) { return WriteOutcome{false, reason}; };
-
     // Everything is rendered and encoded before the disk is touched, so a store that cannot be
     // written leaves no trace.
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     const std::optional<Rendered> r =
         Render(store, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
     if (!r)
-        return failed(QCoreApplication::translate(
+        return FileResult::Failed(QCoreApplication::translate(
             "DataFile", "the store holds more records than it has room for"));
     // Only the path can hold characters that Shift-JIS lacks, and those are encoded one by one:
     // it is encoded on its own, the rest of the file in one pass each side of it.
@@ -135,7 +133,8 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     const std::optional<QByteArray> line = EncodeShiftJis(text.sliced(r->pathAt, path.size()));
     const std::optional<QByteArray> rest = EncodeShiftJis(text.sliced(r->pathAt + path.size()));
     if (!head || !line || !rest)
-        return failed(QCoreApplication::translate("DataFile", "no Shift-JIS converter"));
+        return FileResult::Failed(
+            QCoreApplication::translate("DataFile", "no Shift-JIS converter"));
     const QByteArray bytes = *head + *line + *rest;
 
     // QSaveFile writes beside the target and renames over it on commit; an uncommitted file is
@@ -144,24 +143,24 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     // shows in write()'s count. commit() ignores a failed flush or sync, so both are done here.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
-                          .arg(path, file.errorString()));
+        return FileResult::Failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
+                                      .arg(path, file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
                                    .arg(path, file.errorString());
         file.cancelWriting();
-        return failed(reason);
+        return FileResult::Failed(reason);
     }
     if (!SyncToDisk(file)) {
         const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
                                    .arg(path, qt_error_string());
         file.cancelWriting();
-        return failed(reason);
+        return FileResult::Failed(reason);
     }
     if (!file.commit()) {
-        return failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
-                          .arg(path, file.errorString()));
+        return FileResult::Failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
+                                      .arg(path, file.errorString()));
     }
     return {};
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 
+#include "datafile/FileResult.h"
 #include "datafile/Format.h"  // the columns and their number patterns
 #include "download/RecordStore.h"
 
@@ -35,12 +36,9 @@ QString SaveFailedText();
 std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
                                       const QString& path, const QDateTime& now);
 
-// Whether a data file was written, and if not, why: in English, with the system's own words for
-// a failed file operation ("cannot create /data/YB_Data.csv: Permission denied").
-struct WriteOutcome {
-    bool ok = true;
-    QString reason;
-};
+// Whether a data file was written, and if not, why, with the system's own words for a failed file
+// operation ("cannot create /data/YB_Data.csv: Permission denied").
+using WriteOutcome = FileResult;
 
 // Writes the data file at `path`: commas when `csv`, tabs otherwise. Shows nothing; the caller
 // reports a failure. The file appears only when complete and on the disk: it is written beside

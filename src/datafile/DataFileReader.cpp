@@ -471,33 +471,35 @@ private:
 
 }  // namespace
 
-QString DataFileReadResult::errorText() const {
-    if (!error) return {};
-    if (error->line <= 0) return QStringLiteral("%1: %2").arg(name, error->message);
-    return QStringLiteral("%1:%2: %3").arg(name).arg(error->line).arg(error->message);
-}
+namespace {
 
-DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
+DataFileReadResult Refused(const QString& name, const DataFileError& error) {
     DataFileReadResult result;
-    result.name = name;
-    try {
-        if (bytes.isEmpty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
-        Parser parser(bytes);
-        result.run = parser.Parse();
-        result.run->title = name;
-    } catch (const Refusal& refusal) {
-        result.error = DataFileError{refusal.line, refusal.message};
-    }
+    result.ok = false;
+    result.reason = error.line <= 0
+                        ? QStringLiteral("%1: %2").arg(name, error.message)
+                        : QStringLiteral("%1:%2: %3").arg(name).arg(error.line).arg(error.message);
+    result.error = error;
     return result;
 }
 
-DataFileReadResult ReadDataFileAt(const QString& path) {
-    const auto refused = [&path](const QString& message) {
+}  // namespace
+
+DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
+    try {
+        if (bytes.isEmpty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
+        Parser parser(bytes);
         DataFileReadResult result;
-        result.name = path;
-        result.error = DataFileError{0, message};
+        result.run = parser.Parse();
+        result.run->title = name;
         return result;
-    };
+    } catch (const Refusal& refusal) {
+        return Refused(name, {refusal.line, refusal.message});
+    }
+}
+
+DataFileReadResult ReadDataFileAt(const QString& path) {
+    const auto refused = [&path](const QString& message) { return Refused(path, {0, message}); };
     const QString tooLarge =
         QCoreApplication::translate("DataFileReader",
                                     "larger than %1 MiB: no data file of the logger is that large")

@@ -558,10 +558,10 @@ void ViewerWindow::exportRun(const QString& suffix) {
     if (path.isEmpty()) return;
     if (!path.endsWith(u'.' + suffix, Qt::CaseInsensitive)) path += u'.' + suffix;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = WriteRunReport(*run_, path, charts_->state());
+    const FileResult written = WriteRunReport(*run_, path, charts_->state());
     QApplication::restoreOverrideCursor();
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), path + QStringLiteral(": ") + error);
+    if (!written.ok) {
+        QMessageBox::warning(this, windowTitle(), path + QStringLiteral(": ") + written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(path), 5000);
     }
