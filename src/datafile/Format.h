@@ -17,6 +17,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -64,6 +65,9 @@ inline constexpr std::array<MainColumn, kMainChannels> kMainColumns{{
     {{u"Sub_Volt[V]", 1, u"V"}, &MainRecord::subVolts},
     {{u"Speed[kmh]", 0, u"km/h"}, &MainRecord::speedKmh},
 }};
+static_assert(std::all_of(kMainColumns.begin(), kMainColumns.end(),
+                          [](const MainColumn& column) { return column.field != nullptr; }),
+              "every main column has a source");
 inline constexpr const MainColumn& ColumnOf(MainChannel channel) {
     return kMainColumns[static_cast<std::size_t>(channel)];
 }
