@@ -180,7 +180,7 @@ FAULTS = [
           ""),
     fault("F14", PR, "a file whose every row holds values is resumed as complete",
           "    return {temperatures || laps ? Stage::Laps : Stage::Temperature, laps,",
-          "    return {Stage::Laps, true,"),
+          "    return {Stage::Laps, laps || true,"),
     fault("L8", "src/cli/LoggerCommands.cpp", "a resumed file that was complete is written over again",
           "        if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;\n", ""),
     fault("D22", DL, "a resume asks again for the stopped stage from its first record",
