@@ -100,8 +100,8 @@ void PrintRead(const char* what, const QString& path, int runs) {
     QString error;
     const Figures time = Time(runs, [&] {
         const yb::DataFileReadResult result = yb::ReadDataFileAt(path);
-        read = result.run.has_value();
-        error = result.errorText();
+        read = result.ok;
+        error = result.reason;
     });
     const long long peak = PeakMemory([&] { yb::ReadDataFileAt(path); });
     const double size = static_cast<double>(QFileInfo(path).size());
@@ -135,7 +135,7 @@ int main(int argc, char** argv) {
     const Figures encode = Time(kRuns, [&] { bytes = *yb::EncodeShiftJis(text); });
     bool ok = true;
     const auto saveAt = [&](const QString& where) {
-        const yb::WriteOutcome outcome = yb::WriteDataFile(data, true, where);
+        const yb::FileResult outcome = yb::WriteDataFile(data, true, where);
         if (!outcome.ok) std::fprintf(stderr, "%s\n", qPrintable(outcome.reason));
         ok = ok && outcome.ok;
     };

@@ -136,8 +136,8 @@ int main(int argc, char** argv) {
     model.setRun(std::make_shared<const yb::RunData>(run));
     const QString pdf = dir.filePath(QStringLiteral("full.pdf"));
     const QString png = dir.filePath(QStringLiteral("full.png"));
-    const Figures report = Time(3, [&] { ok = yb::WriteRunReport(model, pdf).isEmpty() && ok; });
-    const Figures image = Time(3, [&] { ok = yb::WriteRunReport(model, png).isEmpty() && ok; });
+    const Figures report = Time(3, [&] { ok = yb::WriteRunReport(model, pdf).ok && ok; });
+    const Figures image = Time(3, [&] { ok = yb::WriteRunReport(model, png).ok && ok; });
 
     Print("parse (bytes in memory)", parse);
     Print("parse (read from disk)", parseFile);

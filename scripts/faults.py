@@ -32,6 +32,8 @@ RC = "src/download/Records.cpp"
 ST = "src/settings/Settings.cpp"
 SE = "src/session/Session.cpp"
 DF = "src/datafile/DataFile.cpp"
+FM = "src/datafile/Format.cpp"
+PR = "src/datafile/PartialRun.cpp"
 UI = "src/ui/Form1.cpp"
 
 FAULTS = [
@@ -177,9 +179,9 @@ FAULTS = [
     fault("R6", RC, "a probe answer with noise in front of OK is taken as no option",
           "    if (body.find_first_of(\"OK\") != std::string_view::npos) return ProbeVerdict::Refused;\n",
           ""),
-    fault("F15", "src/datafile/PartialRun.cpp", "a file whose every row holds values is resumed as complete",
-          "        partial.stop = DownloadStop{temperatures || laps ? Stage::Laps : Stage::Temperature, laps,",
-          "        partial.stop = DownloadStop{Stage::Laps, true || laps,"),
+    fault("F15", PR, "a file whose every row holds values is resumed as complete",
+          "    return {temperatures || laps ? Stage::Laps : Stage::Temperature, laps,",
+          "    return {Stage::Laps, laps || true,"),
     fault("L13", "src/cli/LoggerCommands.cpp", "a resumed file that was complete is written over again",
           "        if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;\n", ""),
     fault("D22", DL, "a resume asks again for the stopped stage from its first record",
@@ -188,9 +190,8 @@ FAULTS = [
     fault("D23", DL, "a resume stops after the stopped stage: the stages after it never run",
           "        co_return co_await runStagesFrom(Order(stop.stage) + 1);",
           "        co_return end(Ending::Done, kDownloadDoneText);"),
-    fault("D24", "src/datafile/PartialRun.cpp", "a partial file with values after an empty row is taken",
-          "            if (stopped) {\n                return refuse(QCoreApplication::translate(",
-          "            if (false) {\n                return refuse(QCoreApplication::translate("),
+    fault("D24", PR, "a partial file with values after an empty row is taken",
+          "        if (stopped_) return Fault::ValuesAfterEmpty;\n", ""),
     # Record decoders.
     fault("R1", RC, "temperature sign taken as 16-bit: 80 to FF stored as 128 to 255",
           "byte >= 0x80 ? byte - 0x100 : byte", "byte"),
@@ -257,31 +258,33 @@ FAULTS = [
           "store_.stored(Stage::Main) > 0 && store_.revision() != savedRevision_",
           "store_.stored(Stage::Main) > 0"),
     # The data file.
-    fault("F1", DF, "number pattern rounds a 5 down (`> 5`)",
+    fault("F1", FM, "number pattern rounds a 5 down (`> 5`)",
           "d.digits[static_cast<std::size_t>(keep)] >= '5'",
           "d.digits[static_cast<std::size_t>(keep)] > '5'"),
-    fault("F2", DF, "number pattern without the reduction to 7 significant digits",
+    fault("F2", FM, "number pattern without the reduction to 7 significant digits",
           "    RoundTo(d, kFloatDigits);\n", ""),
     fault("F3", DF, "temperature count line ends in LF without CR",
           "QString::number(store.tempCount()) + kNewLine;",
           "QString::number(store.tempCount()) + QStringLiteral(\"\\n\");"),
     fault("F4", "src/datafile/Format.h", "lap header \"Lap_Motort_Wh[Wh]\" written \"Lap_Motor_Wh[Wh]\"",
-          "QStringLiteral(\"Lap_Motort_Wh[Wh]\")", "QStringLiteral(\"Lap_Motor_Wh[Wh]\")"),
-    fault("F5", "src/settings/Settings.h", "temperatures every 2 minutes from 5 s on instead of 10 s only",
+          "u\"Lap_Motort_Wh[Wh]\"", "u\"Lap_Motor_Wh[Wh]\""),
+    fault("F5", "src/settings/RecordingIntervals.h", "temperatures every 2 minutes from 5 s on instead of 10 s only",
           "return recordingSeconds == 10 ? 120 : 60;", "return recordingSeconds >= 5 ? 120 : 60;"),
     fault("F6", DF, "lap rows without their trailing delimiter",
-          "        text += FormatFixed(lap.motorWh, 1);\n        text += d;\n",
-          "        text += FormatFixed(lap.motorWh, 1);\n"),
+          "        text += FormatFixed(lap.motorWh, kLapEnergyColumn.decimals);\n        text += d;\n",
+          "        text += FormatFixed(lap.motorWh, kLapEnergyColumn.decimals);\n"),
     fault("F7", DF, "temperature section only from 2 records (`> 1`)",
           "if (store.tempCount() >= 1) AppendTemperatureSection",
           "if (store.tempCount() > 1) AppendTemperatureSection"),
     fault("F8", DF, "powers multiplied and formatted in double precision",
-          "    const float watts = current * volts;\n    text += FormatFixed(watts, 1);",
-          "    const double watts = double(current) * double(volts);\n"
-          "    text += QString::number(watts, 'f', 1);"),
+          "                text += FormatFixed(*value, column.decimals);",
+          "                text += column.times ? QString::number(double(r.*column.field) *\n"
+          "                                       double(r.*column.times), 'f', 1)\n"
+          "                                     : FormatFixed(*value, column.decimals);"),
     fault("F9", DF, "the temperature empty marker 9999 is written",
-          "if (temperature != RecordStore::kTempEmpty) text += QString::number(temperature);",
-          "text += QString::number(temperature);"),
+          "        if (const std::optional<int> degrees = TemperatureValue(store.temperature(i)))\n"
+          "            text += QString::number(*degrees);",
+          "        text += QString::number(store.temperature(i));"),
     fault("F10", DF, "main rows numbered from 0",
           "    for (int i = 0; i < store.mainCount(); ++i) {\n        text += QString::number(i + 1);",
           "    for (int i = 0; i < store.mainCount(); ++i) {\n        text += QString::number(i);"),

@@ -84,6 +84,10 @@
         <source>cannot replace %1: %2</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>データ１がありません</source>
+        <translation>There is no main data</translation>
+    </message>
 </context>
 <context>
     <name>DataFileReader</name>
@@ -168,19 +172,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>the main data</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>unknown temperature interval %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the temperature data</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the lap data</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -337,11 +329,34 @@
     </message>
 </context>
 <context>
-    <name>LoggerCommands</name>
+    <name>Format</name>
     <message>
-        <source>データ１がありません: no data file written</source>
-        <translation>No main data: no data file written</translation>
+        <source>the main data</source>
+        <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>データ１</source>
+        <translation>Main data</translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>温度データ</source>
+        <translation>Temperature data</translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回データ</source>
+        <translation>Lap data</translation>
+    </message>
+</context>
+<context>
+    <name>LoggerCommands</name>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>
         <translation type="unfinished"></translation>
@@ -366,6 +381,10 @@
         <source>--retries N sends a failed request again; --resume FILE goes on from the partial file</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>%1: no data file written</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Output</name>
@@ -380,18 +399,6 @@
 </context>
 <context>
     <name>PartialRun</name>
-    <message>
-        <source>the main data</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the temperature data</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>the lap data</source>
-        <translation type="unfinished"></translation>
-    </message>
     <message>
         <source>not a partial data file: %1</source>
         <translation type="unfinished"></translation>
@@ -415,21 +422,6 @@
     <message>
         <source>row %1 of %2 holds a value no download has</source>
         <translation type="unfinished"></translation>
-    </message>
-</context>
-<context>
-    <name>Progress</name>
-    <message>
-        <source>データ１</source>
-        <translation>Main data</translation>
-    </message>
-    <message>
-        <source>温度データ</source>
-        <translation>Temperature data</translation>
-    </message>
-    <message>
-        <source>周回データ</source>
-        <translation>Lap data</translation>
     </message>
 </context>
 <context>
@@ -750,10 +742,6 @@
     <message>
         <source>%1 に上書きしますか？</source>
         <translation>Replace %1?</translation>
-    </message>
-    <message>
-        <source>データ１がありません</source>
-        <translation>There is no main data</translation>
     </message>
     <message>
         <source>(CSVファイル) | *.csv</source>

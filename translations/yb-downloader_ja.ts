@@ -84,6 +84,10 @@
         <source>cannot replace %1: %2</source>
         <translation>%1 を置き換えられません: %2</translation>
     </message>
+    <message>
+        <source>データ１がありません</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>DataFileReader</name>
@@ -168,20 +172,8 @@
         <translation>記録間隔 %1 が分かりません</translation>
     </message>
     <message>
-        <source>the main data</source>
-        <translation>データ１</translation>
-    </message>
-    <message>
         <source>unknown temperature interval %1</source>
         <translation>温度の記録間隔 %1 が分かりません</translation>
-    </message>
-    <message>
-        <source>the temperature data</source>
-        <translation>温度データ</translation>
-    </message>
-    <message>
-        <source>the lap data</source>
-        <translation>周回データ</translation>
     </message>
     <message>
         <source>larger than %1 MiB: no data file of the logger is that large</source>
@@ -336,11 +328,34 @@
     </message>
 </context>
 <context>
-    <name>LoggerCommands</name>
+    <name>Format</name>
     <message>
-        <source>データ１がありません: no data file written</source>
-        <translation>データ１がありません: データファイルは書き込んでいません</translation>
+        <source>the main data</source>
+        <translation>データ１</translation>
     </message>
+    <message>
+        <source>データ１</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the temperature data</source>
+        <translation>温度データ</translation>
+    </message>
+    <message>
+        <source>温度データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the lap data</source>
+        <translation>周回データ</translation>
+    </message>
+    <message>
+        <source>周回データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LoggerCommands</name>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>
         <translation>部分データのファイルです: ダウンロードが途中で終わりました。ファイルにはそれまでに受け取ったデータがあります</translation>
@@ -365,6 +380,10 @@
         <source>--retries N sends a failed request again; --resume FILE goes on from the partial file</source>
         <translation>--retries N で失敗した要求を再送し、--resume FILE で部分データのファイルから続けられます</translation>
     </message>
+    <message>
+        <source>%1: no data file written</source>
+        <translation>%1: データファイルは書き込んでいません</translation>
+    </message>
 </context>
 <context>
     <name>Output</name>
@@ -379,18 +398,6 @@
 </context>
 <context>
     <name>PartialRun</name>
-    <message>
-        <source>the main data</source>
-        <translation>データ１</translation>
-    </message>
-    <message>
-        <source>the temperature data</source>
-        <translation>温度データ</translation>
-    </message>
-    <message>
-        <source>the lap data</source>
-        <translation>周回データ</translation>
-    </message>
     <message>
         <source>not a partial data file: %1</source>
         <translation>部分データのファイルではありません: %1</translation>
@@ -414,21 +421,6 @@
     <message>
         <source>row %1 of %2 holds a value no download has</source>
         <translation>%2 の %1 行目にダウンロードでは出ない値があります</translation>
-    </message>
-</context>
-<context>
-    <name>Progress</name>
-    <message>
-        <source>データ１</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>温度データ</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>周回データ</source>
-        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -748,10 +740,6 @@
     <name>SaveCommand</name>
     <message>
         <source>%1 に上書きしますか？</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>データ１がありません</source>
         <translation type="unfinished"></translation>
     </message>
     <message>

@@ -221,9 +221,9 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
                 .arg(Printable(resumedPath)));
         if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;
     }
-    if (store.mainCount() == 0) {
-        Err(QCoreApplication::translate("LoggerCommands",
-                                        "データ１がありません: no data file written"));
+    if (!HoldsMainData(store)) {
+        Err(QCoreApplication::translate("LoggerCommands", "%1: no data file written")
+                .arg(NoMainDataText()));
         return run.ExitOf(outcome);
     }
     const auto partial = [&outcome] {
@@ -232,7 +232,7 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
                                         "partial data file: the download ended early; the "
                                         "file holds what was fetched until then"));
     };
-    const WriteOutcome written = WriteDataFile(store, csv, path);
+    const FileResult written = WriteDataFile(store, csv, path);
     if (!written.ok) {
         // The records are not lost with the target: the failure stands, with where they went.
         Err(SaveFailedText() + QStringLiteral(": ") + written.reason);
@@ -257,8 +257,8 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
 // The target of a data file, checked before the port is opened; nullopt with the refusal told.
 std::optional<QString> Target(const QString& output, bool force) {
     const QString path = QDir::toNativeSeparators(QDir::current().absoluteFilePath(output));
-    if (const QString refusal = TargetRefusal(path, force); !refusal.isEmpty()) {
-        Err(Printable(path) + QStringLiteral(": ") + refusal);
+    if (const FileResult target = CheckTarget(path, force); !target.ok) {
+        Err(Printable(path) + QStringLiteral(": ") + target.reason);
         return std::nullopt;
     }
     return path;
@@ -268,16 +268,16 @@ std::optional<QString> Target(const QString& output, bool force) {
 // OUT, or over FILE with --force.
 int Resume(Run& run, const CommandOptions& options) {
     const DataFileReadResult read = ReadDataFileAt(options.resume);
-    if (!read.run) {
-        Err(read.errorText());
+    if (!read.ok) {
+        Err(read.reason);
         return kExitFile;
     }
-    QString why;
-    const std::optional<PartialRun> partial = ReadPartialRun(*read.run, &why);
-    if (!partial) {
-        Err(Printable(options.resume) + QStringLiteral(": ") + why);
+    const PartialRunRead resumed = ReadPartialRun(*read.run);
+    if (!resumed.ok) {
+        Err(Printable(options.resume) + QStringLiteral(": ") + resumed.reason);
         return kExitFile;
     }
+    const PartialRun& partial = *resumed.partial;
     if (options.output.isEmpty() && !options.force) {
         Err(QCoreApplication::translate("LoggerCommands",
                                         "%1: -o names the complete file; --force replaces "
@@ -288,8 +288,8 @@ int Resume(Run& run, const CommandOptions& options) {
     const auto path =
         Target(options.output.isEmpty() ? options.resume : options.output, options.force);
     if (!path) return kExitFile;
-    run.session().adoptStopped(partial->store, partial->stop);
-    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), &*partial,
+    run.session().adoptStopped(partial.store, partial.stop);
+    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), &partial,
                         options.resume);
 }
 

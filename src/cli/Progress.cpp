@@ -1,30 +1,13 @@
 #include "cli/Progress.h"
 
-#include <QCoreApplication>
-
 #include <cstdio>
+
+#include "datafile/Format.h"
 
 namespace yb {
 
-namespace {
-
-const char* StageName(Stage stage) {
-    switch (stage) {
-        case Stage::Main:
-            return QT_TRANSLATE_NOOP("Progress", "データ１");
-        case Stage::Temperature:
-            return QT_TRANSLATE_NOOP("Progress", "温度データ");
-        case Stage::Laps:
-            break;
-    }
-    return QT_TRANSLATE_NOOP("Progress", "周回データ");
-}
-
-}  // namespace
-
 QString ProgressPrinter::Line(Stage stage) const {
-    return QCoreApplication::translate("Progress", StageName(stage)) + QStringLiteral("  ") +
-           MeterText(meter_.reading(stage));
+    return SectionTitle(stage) + QStringLiteral("  ") + MeterText(meter_.reading(stage));
 }
 
 void ProgressPrinter::Show(const DownloadProgress& progress) {

@@ -15,8 +15,8 @@ int SummaryCommand(const QString& file, const CommandOptions& options) {
     const std::optional<RunChoice> choice = ReadRunChoice(options, QStringLiteral("summary"));
     if (!choice) return kExitUsage;
     const DataFileReadResult result = ReadDataFileAt(file);
-    if (!result.run) {
-        Err(result.errorText());
+    if (!result.ok) {
+        Err(result.reason);
         return kExitFile;
     }
     RunSummary summary;

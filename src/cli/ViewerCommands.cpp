@@ -54,8 +54,8 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
     }
     if (!HaveWidgets(QStringLiteral("report"))) return kExitFailed;
     DataFileReadResult result = ReadDataFileAt(file);
-    if (!result.run) {
-        Err(result.errorText());
+    if (!result.ok) {
+        Err(result.reason);
         return kExitFile;
     }
     if (choice->windowed() && !WindowRows(*choice, *result.run, file)) return kExitUsage;
@@ -73,10 +73,10 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
             ? QFileInfo(file).dir().filePath(ReportBaseName(model) + QStringLiteral(".pdf"))
             : chosen).absoluteFilePath());
     // An existing report is replaced only when asked, as a data file is.
-    QString error = TargetRefusal(target, options.force);
-    if (error.isEmpty()) error = WriteRunReport(model, target);
-    if (!error.isEmpty()) {
-        Err(Printable(target) + QStringLiteral(": ") + error);
+    FileResult written = CheckTarget(target, options.force);
+    if (written.ok) written = WriteRunReport(model, target);
+    if (!written.ok) {
+        Err(Printable(target) + QStringLiteral(": ") + written.reason);
         return kExitFile;
     }
     Out(target);

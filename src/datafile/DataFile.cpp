@@ -2,11 +2,9 @@
 
 #include <QCoreApplication>
 #include <QSaveFile>
-#include <charconv>
-#include <cmath>
+#include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <string>
 
 #include "datafile/DiskSync.h"
 #include "datafile/Format.h"
@@ -17,99 +15,15 @@ namespace yb {
 
 namespace {
 
-// A non-negative decimal number: value = 0.d1d2d3... x 10^point, so `point` digits stand before
-// the decimal point (none or fewer than that when point <= 0). The first digit is never 0; no
-// digits at all means zero.
-struct Decimal {
-    std::string digits;
-    int point = 0;
-};
-
-// Every digit of a float's binary value, without rounding.
-Decimal ExactDecimal(float magnitude) {
-    Decimal d;
-    if (magnitude == 0.0f) return d;
-    // magnitude = m x 2^e with an odd integer m below 2^24. For e < 0 that is m x 5^-e / 10^-e,
-    // an integer of at most 8 + 0.7 x (-e) digits; for e >= 0 an integer of at most 39 digits.
-    // Asking for just that many keeps the conversion exact without printing pages of zeros.
-    int exponent2 = 0;
-    auto mantissa = static_cast<std::uint32_t>(std::ldexp(std::frexp(magnitude, &exponent2), 24));
-    exponent2 -= 24;
-    while ((mantissa & 1u) == 0) {
-        mantissa >>= 1;
-        ++exponent2;
-    }
-    const int significant = exponent2 >= 0 ? 40 : 9 + (-exponent2 * 7 + 9) / 10;
-    char buffer[160];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                      std::chars_format::scientific, significant - 1);
-    const char* p = buffer;
-    for (; p < result.ptr && *p != 'e'; ++p) {
-        if (*p != '.') d.digits.push_back(*p);
-    }
-    int exponent10 = 0;
-    std::from_chars(*(p + 1) == '+' ? p + 2 : p + 1, result.ptr, exponent10);
-    d.point = exponent10 + 1;
-    while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
-    return d;
-}
-
-// Keeps the first `keep` digits, halves away from zero.
-void RoundTo(Decimal& d, int keep) {
-    if (keep >= static_cast<int>(d.digits.size())) return;
-    if (keep < 0) {
-        d.digits.clear();
-        return;
-    }
-    const bool up = d.digits[static_cast<std::size_t>(keep)] >= '5';
-    d.digits.resize(static_cast<std::size_t>(keep));
-    if (!up) return;
-    int i = keep - 1;
-    while (i >= 0 && d.digits[static_cast<std::size_t>(i)] == '9') {
-        d.digits[static_cast<std::size_t>(i)] = '0';
-        --i;
-    }
-    if (i < 0) {
-        d.digits.insert(d.digits.begin(), '1');
-        ++d.point;
-    } else {
-        ++d.digits[static_cast<std::size_t>(i)];
-    }
-}
-
-// The significant digits a single-precision value carries.
-constexpr int kFloatDigits = 7;
-
-// Appends a main-data value, or nothing for the empty marker.
-void AppendValue(QString& text, float value, int decimals) {
-    if (value != RecordStore::kMainEmpty) text += FormatFixed(value, decimals);
-}
-
-// Appends a power in watts: the product is a single-precision value itself, like its factors.
-void AppendWatts(QString& text, float current, float volts) {
-    if (current == RecordStore::kMainEmpty || volts == RecordStore::kMainEmpty) return;
-    const float watts = current * volts;
-    text += FormatFixed(watts, 1);
-}
-
 void AppendMainRows(QString& text, const RecordStore& store, QChar d) {
     for (int i = 0; i < store.mainCount(); ++i) {
         text += QString::number(i + 1);
-        text += d;
         const MainRecord r = store.main(i);
-        AppendValue(text, r.solarAmps, 2);
-        text += d;
-        AppendValue(text, r.batteryAmps, 2);
-        text += d;
-        AppendValue(text, r.mainVolts, 1);
-        text += d;
-        AppendWatts(text, r.solarAmps, r.mainVolts);
-        text += d;
-        AppendWatts(text, r.batteryAmps, r.mainVolts);
-        text += d;
-        AppendValue(text, r.subVolts, 1);
-        text += d;
-        AppendValue(text, r.speedKmh, 0);
+        for (const MainColumn& column : kMainColumns) {
+            text += d;
+            if (const std::optional<float> value = ColumnValue(column, r))
+                text += FormatFixed(*value, column.decimals);
+        }
         text += kNewLine;
     }
 }
@@ -122,8 +36,8 @@ void AppendTemperatureSection(QString& text, const RecordStore& store, QChar d) 
     for (int i = 0; i < store.tempCount(); ++i) {
         text += QString::number(i + 1);
         text += d;
-        const std::int16_t temperature = store.temperature(i);
-        if (temperature != RecordStore::kTempEmpty) text += QString::number(temperature);
+        if (const std::optional<int> degrees = TemperatureValue(store.temperature(i)))
+            text += QString::number(*degrees);
         text += kNewLine;
     }
 }
@@ -141,43 +55,11 @@ void AppendLapSection(QString& text, const RecordStore& store, QChar d) {
         text += d;
         text += QString::number(lap.seconds);
         text += d;
-        text += FormatFixed(lap.motorWh, 1);
+        text += FormatFixed(lap.motorWh, kLapEnergyColumn.decimals);
         text += d;
         text += kNewLine;
     }
 }
-
-}  // namespace
-
-QString FormatFixed(float value, int decimals) {
-    // A download never decodes to these; written the way Qt spells them rather than as digits.
-    if (!std::isfinite(value)) return QString::number(static_cast<double>(value));
-
-    Decimal d = ExactDecimal(std::fabs(value));
-    RoundTo(d, kFloatDigits);
-    RoundTo(d, d.point + decimals);
-
-    std::string out;
-    out.reserve(static_cast<std::size_t>(std::max(d.point, 1) + decimals + 2));
-    if (std::signbit(value) && !d.digits.empty()) out.push_back('-');
-    const auto digitAt = [&d](int position) {
-        return position >= 0 && position < static_cast<int>(d.digits.size())
-                   ? d.digits[static_cast<std::size_t>(position)]
-                   : '0';
-    };
-    if (d.point <= 0) {
-        out.push_back('0');
-    } else {
-        for (int i = 0; i < d.point; ++i) out.push_back(digitAt(i));
-    }
-    if (decimals > 0) {
-        out.push_back('.');
-        for (int k = 0; k < decimals; ++k) out.push_back(digitAt(d.point + k));
-    }
-    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
-}
-
-namespace {
 
 // The file's text, and where the path stands in it.
 struct Rendered {
@@ -223,21 +105,27 @@ std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
     return std::move(r->text);
 }
 
+bool HoldsMainData(const RecordStore& store) {
+    return store.mainCount() != 0;
+}
+
+QString NoMainDataText() {
+    return QCoreApplication::translate("DataFile", "データ１がありません");
+}
+
 QString SaveFailedText() {
     return QCoreApplication::translate("DataFile", "データファイルを保存出来ませんでした");
 }
 
 WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& path,
                            const Clock& clock) {
-    const auto failed = [](const QString& reason) { return WriteOutcome{false, reason}; };
-
     // Everything is rendered and encoded before the disk is touched, so a store that cannot be
     // written leaves no trace.
     const QDateTime now = clock ? clock() : QDateTime::currentDateTime();
     const std::optional<Rendered> r =
         Render(store, QChar(csv ? kCsvDelimiter : kTsvDelimiter), path, now);
     if (!r)
-        return failed(QCoreApplication::translate(
+        return FileResult::Failed(QCoreApplication::translate(
             "DataFile", "the store holds more records than it has room for"));
     // Only the path can hold characters that Shift-JIS lacks, and those are encoded one by one:
     // it is encoded on its own, the rest of the file in one pass each side of it.
@@ -246,7 +134,8 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     const std::optional<QByteArray> line = EncodeShiftJis(text.sliced(r->pathAt, path.size()));
     const std::optional<QByteArray> rest = EncodeShiftJis(text.sliced(r->pathAt + path.size()));
     if (!head || !line || !rest)
-        return failed(QCoreApplication::translate("DataFile", "no Shift-JIS converter"));
+        return FileResult::Failed(
+            QCoreApplication::translate("DataFile", "no Shift-JIS converter"));
     const QByteArray bytes = *head + *line + *rest;
 
     // QSaveFile writes beside the target and renames over it on commit; an uncommitted file is
@@ -255,24 +144,24 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
     // shows in write()'s count. commit() ignores a failed flush or sync, so both are done here.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
-                          .arg(Printable(path), file.errorString()));
+        return FileResult::Failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
+                                      .arg(Printable(path), file.errorString()));
     }
     if (file.write(bytes) != bytes.size() || !file.flush()) {
         const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
                                    .arg(Printable(path), file.errorString());
         file.cancelWriting();
-        return failed(reason);
+        return FileResult::Failed(reason);
     }
     if (!SyncToDisk(file)) {
         const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
                                    .arg(Printable(path), qt_error_string());
         file.cancelWriting();
-        return failed(reason);
+        return FileResult::Failed(reason);
     }
     if (!file.commit()) {
-        return failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
-                          .arg(Printable(path), file.errorString()));
+        return FileResult::Failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
+                                      .arg(Printable(path), file.errorString()));
     }
     return {};
 }

@@ -9,42 +9,36 @@
 #include <functional>
 #include <optional>
 
+#include "datafile/FileResult.h"
+#include "datafile/Format.h"  // the columns and their number patterns
 #include "download/RecordStore.h"
 
 namespace yb {
 
-
 // The local date and time at the moment of writing; replaceable so tests can fix it.
 using Clock = std::function<QDateTime()>;
+
+// Whether the store holds main data: a main count other than 0. A store without is not saved (a
+// negative count is: its file holds no rows).
+bool HoldsMainData(const RecordStore& store);
+// Shown when it is not, in the interface's language: "データ１がありません".
+QString NoMainDataText();
 
 // Shown whenever a data file could not be written, in the interface's language:
 // "データファイルを保存出来ませんでした".
 QString SaveFailedText();
-
-// A single-precision value with exactly `decimals` decimals (0 to 2 in the file), a full stop as
-// decimal separator, no thousands separator.
-//
-// The value is first reduced to its 7-significant-digit decimal form, the precision a float
-// actually carries, and that decimal is then rounded to the decimals, halves away from zero. So
-// 0.35f (stored as 0.3499999940...) gives "0.4", as whoever typed 0.35 expects, and 2.25 gives
-// "2.3", -2.25 gives "-2.3". A negative value that rounds to zero is written without its minus
-// sign: -0.03 gives "0.0", never "-0.0".
-QString FormatFixed(float value, int decimals);
 
 // The whole text of the data file for the store as it is now. `now` goes into line 2 as
 // yyyy/MM/dd H:mm:ss, `path` unchanged into line 3.
 //
 // nullopt when the store cannot be written: a count whose rows run past an array's capacity
 // (possible when a download stored a count above the limit), or a count of -32768.
-std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter, const QString& path,
-                                      const QDateTime& now);
+std::optional<QString> RenderDataFile(const RecordStore& store, QChar delimiter,
+                                      const QString& path, const QDateTime& now);
 
-// Whether a data file was written, and if not, why: in English, with the system's own words for
-// a failed file operation ("cannot create /data/YB_Data.csv: Permission denied").
-struct WriteOutcome {
-    bool ok = true;
-    QString reason;
-};
+// Whether a data file was written, and if not, why, with the system's own words for a failed file
+// operation ("cannot create /data/YB_Data.csv: Permission denied").
+using WriteOutcome = FileResult;
 
 // Writes the data file at `path`: commas when `csv`, tabs otherwise. Shows nothing; the caller
 // reports a failure. The file appears only when complete and on the disk: it is written beside

@@ -385,18 +385,18 @@ private:
     }
 
     // An empty field is no value; anything else must be a number.
-    std::optional<double> OptionalDecimal(QStringView field, const QString& head) {
+    std::optional<double> OptionalDecimal(QStringView field, QStringView head) {
         if (field.isEmpty()) return std::nullopt;
         const std::optional<double> value = ParseDecimal(field);
         if (!value) NotANumber(field, head);
         return value;
     }
-    int RequiredInteger(QStringView field, const QString& head) {
+    int RequiredInteger(QStringView field, QStringView head) {
         const std::optional<int> value = ParseInteger(field);
         if (!value) NotANumber(field, head);
         return *value;
     }
-    [[noreturn]] void NotANumber(QStringView field, const QString& head) {
+    [[noreturn]] void NotANumber(QStringView field, QStringView head) {
         Refuse(number_, QCoreApplication::translate("DataFileReader", "%1 under %2 is not a number")
                             .arg(Quoted(field), head));
     }
@@ -413,13 +413,12 @@ private:
 
     void ReadMainSection(RunData& run) {
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
-        const QString what = QCoreApplication::translate("DataFileReader", "the main data");
+        const QString what = SectionName(Stage::Main);
         ExpectHeads(kMainHeads, what);
         for (auto& column : run.main) column.reserve(RowsRoom(count, kMainHeads.size()));
         ReadRows(count, kMainHeads.size(), what, [&](const auto& fields, int) {
-            for (int c = 0; c < kMainChannels; ++c) {
-                run.main[static_cast<std::size_t>(c)].push_back(
-                    OptionalDecimal(fields[static_cast<std::size_t>(c) + 1], kMainHeads[c + 1]));
+            for (std::size_t c = 0; c < kMainColumns.size(); ++c) {
+                run.main[c].push_back(OptionalDecimal(fields[c + 1], kMainColumns[c].head));
             }
         });
     }
@@ -434,25 +433,26 @@ private:
         }
         run.temperatureIntervalS = *seconds;
         const int count = Count(LabelledValue(Take(), kCountLabel), kCountLabel);
-        const QString what = QCoreApplication::translate("DataFileReader", "the temperature data");
+        const QString what = SectionName(Stage::Temperature);
         ExpectHeads(kTemperatureHeads, what);
         run.temperatures.reserve(RowsRoom(count, kTemperatureHeads.size()));
         ReadRows(count, kTemperatureHeads.size(), what, [&](const auto& fields, int) {
-            run.temperatures.push_back(fields[1].isEmpty() ? std::nullopt
-                                                           : std::optional(RequiredInteger(
-                                                                 fields[1], kTemperatureHeads[1])));
+            run.temperatures.push_back(
+                fields[1].isEmpty()
+                    ? std::nullopt
+                    : std::optional(RequiredInteger(fields[1], kTemperatureColumn.head)));
         });
     }
 
     void ReadLapSection(RunData& run, QStringView line) {
         const int count = Count(LabelledValue(line, kLapCountLabel), kLapCountLabel);
-        const QString what = QCoreApplication::translate("DataFileReader", "the lap data");
+        const QString what = SectionName(Stage::Laps);
         ExpectHeads(kLapHeads, what);
         run.laps.reserve(RowsRoom(count, kLapHeads.size()));
         ReadRows(count, kLapHeads.size(), what, [&](const auto& fields, int n) {
-            const int timeS = RequiredInteger(fields[1], kLapHeads[1]);
-            const std::optional<double> wh = OptionalDecimal(fields[2], kLapHeads[2]);
-            if (!wh) NotANumber(fields[2], kLapHeads[2]);
+            const int timeS = RequiredInteger(fields[1], kLapTimeColumn.head);
+            const std::optional<double> wh = OptionalDecimal(fields[2], kLapEnergyColumn.head);
+            if (!wh) NotANumber(fields[2], kLapEnergyColumn.head);
             run.laps.push_back({n, timeS, *wh});
         });
     }
@@ -473,33 +473,38 @@ private:
 
 }  // namespace
 
-QString DataFileReadResult::errorText() const {
-    if (!error) return {};
-    if (error->line <= 0) return QStringLiteral("%1: %2").arg(Printable(name), error->message);
-    return QStringLiteral("%1:%2: %3").arg(Printable(name)).arg(error->line).arg(error->message);
-}
+namespace {
 
-DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
+DataFileReadResult Refused(const QString& name, const DataFileError& error) {
     DataFileReadResult result;
-    result.name = name;
-    try {
-        if (bytes.isEmpty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
-        Parser parser(bytes);
-        result.run = parser.Parse();
-        result.run->title = name;
-    } catch (const Refusal& refusal) {
-        result.error = DataFileError{refusal.line, refusal.message};
-    }
+    result.ok = false;
+    result.reason = error.line <= 0
+                        ? QStringLiteral("%1: %2").arg(Printable(name), error.message)
+                        : QStringLiteral("%1:%2: %3")
+                              .arg(Printable(name))
+                              .arg(error.line)
+                              .arg(error.message);
+    result.error = error;
     return result;
 }
 
-DataFileReadResult ReadDataFileAt(const QString& path) {
-    const auto refused = [&path](const QString& message) {
+}  // namespace
+
+DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
+    try {
+        if (bytes.isEmpty()) Refuse(1, QCoreApplication::translate("DataFileReader", "empty file"));
+        Parser parser(bytes);
         DataFileReadResult result;
-        result.name = path;
-        result.error = DataFileError{0, message};
+        result.run = parser.Parse();
+        result.run->title = name;
         return result;
-    };
+    } catch (const Refusal& refusal) {
+        return Refused(name, {refusal.line, refusal.message});
+    }
+}
+
+DataFileReadResult ReadDataFileAt(const QString& path) {
+    const auto refused = [&path](const QString& message) { return Refused(path, {0, message}); };
     const QString tooLarge =
         QCoreApplication::translate("DataFileReader",
                                     "larger than %1 MiB: no data file of the logger is that large")

@@ -13,6 +13,7 @@
 #include <optional>
 #include <vector>
 
+#include "datafile/FileResult.h"
 #include "datafile/RunData.h"
 
 namespace yb {
@@ -22,13 +23,13 @@ struct DataFileError {
     QString message;  // what was wrong, without the file name
 };
 
-struct DataFileReadResult {
-    std::optional<RunData> run;
-    std::optional<DataFileError> error;  // set exactly when run is not
-    QString name;                        // the name the error text carries
+// The run read, or the reason it was not: "FILE:LINE: message", or "FILE: message" when nothing
+// could be read.
+struct DataFileReadResult : FileResult {
+    std::optional<RunData> run;          // exactly when ok
+    std::optional<DataFileError> error;  // exactly when not: where and what, apart
 
-    // "FILE:LINE: message", or "FILE: message" when nothing could be read.
-    QString errorText() const;
+    QString errorText() const { return reason; }
 };
 
 // Reads a data file from its bytes; `name` stands for the file in error texts and becomes the

@@ -6,30 +6,31 @@
 
 namespace yb {
 
-QString TargetRefusal(const QString& path, bool replace) {
+FileResult CheckTarget(const QString& path, bool replace) {
     const QFileInfo target(path);  // follows a symbolic link to what it names
     if (target.exists()) {
         if (target.isDir()) {
-            return QCoreApplication::translate("FileTarget", "a folder: the file needs a name");
+            return FileResult::Failed(
+                QCoreApplication::translate("FileTarget", "a folder: the file needs a name"));
         }
         if (!target.isFile()) {
-            return QCoreApplication::translate("FileTarget",
-                                               "not a regular file: nothing is written there");
+            return FileResult::Failed(QCoreApplication::translate(
+                "FileTarget", "not a regular file: nothing is written there"));
         }
         if (!replace) {
-            return QCoreApplication::translate("FileTarget",
-                                               "the file exists; --force replaces it");
+            return FileResult::Failed(
+                QCoreApplication::translate("FileTarget", "the file exists; --force replaces it"));
         }
         constexpr auto kWrite = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
         if (!target.isWritable() || !(target.permissions() & kWrite)) {
-            return QCoreApplication::translate("FileTarget",
-                                               "the file is read-only: it is not replaced");
+            return FileResult::Failed(QCoreApplication::translate(
+                "FileTarget", "the file is read-only: it is not replaced"));
         }
     }
     const QFileInfo folder(target.absolutePath());
     if (!folder.isDir() || !folder.isWritable()) {
-        return QCoreApplication::translate("FileTarget",
-                                           "the folder does not exist or cannot be written");
+        return FileResult::Failed(QCoreApplication::translate(
+            "FileTarget", "the folder does not exist or cannot be written"));
     }
     return {};
 }

@@ -5,13 +5,15 @@
 
 #include <QString>
 
+#include "datafile/FileResult.h"
+
 namespace yb {
 
-// Why a file cannot be written at `path`; empty when it can. Refused: a folder; anything but a
+// Whether a file can be written at `path`, and if not, why. Refused: a folder; anything but a
 // regular file, also when a symbolic link names it (a device or a pipe would be written to, or,
 // as root, replaced by a regular file); an existing file when `replace` is false; a read-only
 // file (by its permissions, which bind even root, who may write it all the same); a folder that
 // does not exist or cannot be written. Whatever is refused is left as it was.
-QString TargetRefusal(const QString& path, bool replace);
+FileResult CheckTarget(const QString& path, bool replace);
 
 }  // namespace yb

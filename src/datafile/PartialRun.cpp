@@ -8,28 +8,29 @@ namespace yb {
 
 namespace {
 
-enum class Row { Filled, Empty, Mixed };
+// ---- Rows told apart: values, none, or some of them -------------------------------------------
+
+enum class Row { Filled, Empty, HalfFilled };
 
 Row MainRow(const RunData& run, std::size_t i) {
     int present = 0;
     for (const auto& column : run.main) present += column[i].has_value() ? 1 : 0;
     if (present == 0) return Row::Empty;
-    return present == kMainChannels ? Row::Filled : Row::Mixed;
+    return present == kMainChannels ? Row::Filled : Row::HalfFilled;
 }
 
 Row TemperatureRow(const RunData& run, std::size_t i) {
     return run.temperatures[i] ? Row::Filled : Row::Empty;
 }
 
-// A lap the download did not fetch keeps the store's markers, which the file writes as numbers.
 Row LapRowOf(const RunData& run, std::size_t i) {
     const LapRow& lap = run.laps[i];
-    return lap.timeS == RecordStore::kLapTimeEmpty && lap.motorWh == RecordStore::kLapWhEmpty
-               ? Row::Empty
-               : Row::Filled;
+    return IsLapNotFetched(lap.timeS, lap.motorWh) ? Row::Empty : Row::Filled;
 }
 
-// A value as the store holds it, or nullopt when no download could have stored it.
+// ---- A row stored as the download stored it; false for a value no download can have -----------
+
+// A main value as the store holds it, or nullopt when no download could have stored it.
 std::optional<float> AsStored(const std::optional<double>& value) {
     if (!value || !std::isfinite(*value) || std::fabs(*value) >= RecordStore::kMainEmpty) {
         return std::nullopt;
@@ -37,112 +38,151 @@ std::optional<float> AsStored(const std::optional<double>& value) {
     return static_cast<float>(*value);
 }
 
-const char* const kSectionNames[] = {QT_TRANSLATE_NOOP("PartialRun", "the main data"),
-                                     QT_TRANSLATE_NOOP("PartialRun", "the temperature data"),
-                                     QT_TRANSLATE_NOOP("PartialRun", "the lap data")};
+// The fields of the record, from the columns that hold them as stored (a power is formed from
+// them again when the file is written).
+bool StoreMain(const RunData& run, std::size_t i, RecordStore& store) {
+    MainRecord record = RecordStore::kEmptyMainRecord;
+    for (std::size_t c = 0; c < kMainColumns.size(); ++c) {
+        if (kMainColumns[c].times) continue;
+        const std::optional<float> value = AsStored(run.main[c][i]);
+        if (!value) return false;
+        record.*kMainColumns[c].field = *value;
+    }
+    store.storeMain(static_cast<int>(i), record);
+    return true;
+}
+
+bool StoreTemperature(const RunData& run, std::size_t i, RecordStore& store) {
+    // Two hexadecimal digits of an 8-bit two's-complement value.
+    const int degrees = *run.temperatures[i];
+    if (degrees < -128 || degrees > 127) return false;
+    store.storeTemperature(static_cast<int>(i), static_cast<std::int16_t>(degrees));
+    return true;
+}
+
+bool StoreLap(const RunData& run, std::size_t i, RecordStore& store) {
+    const LapRow& lap = run.laps[i];
+    if (lap.timeS < -32768 || lap.timeS > 32767) return false;
+    store.storeLap(static_cast<int>(i),
+                   {static_cast<std::int16_t>(lap.timeS), static_cast<float>(lap.motorWh)});
+    return true;
+}
+
+// A section of the file: its rows, how many a download stores, each row told apart and stored.
+struct Section {
+    std::size_t (*rows)(const RunData&);
+    std::size_t limit;
+    Row (*rowOf)(const RunData&, std::size_t);
+    bool (*store)(const RunData&, std::size_t, RecordStore&);
+};
+
+// By stage.
+const Section kSections[] = {
+    {[](const RunData& run) { return static_cast<std::size_t>(run.mainRows()); },
+     RecordStore::kMainLimit, MainRow, StoreMain},
+    {[](const RunData& run) { return run.temperatures.size(); }, RecordStore::kTempLimit,
+     TemperatureRow, StoreTemperature},
+    {[](const RunData& run) { return run.laps.size(); }, RecordStore::kLapLimit, LapRowOf,
+     StoreLap},
+};
+
+// ---- Refusals ---------------------------------------------------------------------------------
+
+// What shows that no download left the file; the texts of a row's fault name the row.
+enum class Fault { FollowsStop, TooManyRows, HalfFilled, ValuesAfterEmpty, NoSuchValue };
+const char* const kFaultTexts[] = {
+    QT_TRANSLATE_NOOP("PartialRun", "%1 follows the stopped section"),
+    QT_TRANSLATE_NOOP("PartialRun", "%1 has too many rows"),
+    QT_TRANSLATE_NOOP("PartialRun", "row %1 of %2 is half empty"),
+    QT_TRANSLATE_NOOP("PartialRun", "row %1 of %2 holds values after an empty row"),
+    QT_TRANSLATE_NOOP("PartialRun", "row %1 of %2 holds a value no download has")};
+
+struct Refusal {
+    Fault fault;
+    Stage section;
+    std::size_t row = 0;  // 1-based; 0 for a fault of the whole section
+};
+
+PartialRunRead Refused(const Refusal& refusal) {
+    QString what =
+        QCoreApplication::translate("PartialRun", kFaultTexts[static_cast<int>(refusal.fault)]);
+    if (refusal.row > 0) what = what.arg(refusal.row);
+    PartialRunRead read;
+    read.ok = false;
+    read.reason = QCoreApplication::translate("PartialRun", "not a partial data file: %1")
+                      .arg(what.arg(SectionName(refusal.section)));
+    return read;
+}
+
+// ---- Reading ----------------------------------------------------------------------------------
+
+// The sections in the download's order, each row stored until the first empty one.
+class Reading {
+public:
+    Reading(const RunData& run, RecordStore& store) : run_(run), store_(store) {}
+
+    std::optional<Refusal> section(Stage stage) {
+        const Section& section = kSections[static_cast<std::size_t>(stage)];
+        const std::size_t rows = section.rows(run_);
+        if (stopped_) {
+            if (rows > 0) return Refusal{Fault::FollowsStop, stage};
+            return std::nullopt;
+        }
+        if (rows > section.limit) return Refusal{Fault::TooManyRows, stage};
+        store_.setCount(stage, static_cast<std::int16_t>(rows));
+        for (std::size_t i = 0; i < rows; ++i) {
+            if (const std::optional<Fault> fault = row(stage, section, i))
+                return Refusal{*fault, stage, i + 1};
+        }
+        return std::nullopt;
+    }
+
+    // The section of the first empty row, once there was one.
+    std::optional<Stage> stopped() const { return stopped_; }
+
+private:
+    std::optional<Fault> row(Stage stage, const Section& section, std::size_t i) {
+        switch (section.rowOf(run_, i)) {
+            case Row::HalfFilled:
+                return Fault::HalfFilled;
+            case Row::Empty:
+                if (!stopped_) stopped_ = stage;
+                return std::nullopt;
+            case Row::Filled:
+                break;
+        }
+        if (stopped_) return Fault::ValuesAfterEmpty;
+        if (!section.store(run_, i, store_)) return Fault::NoSuchValue;
+        return std::nullopt;
+    }
+
+    const RunData& run_;
+    RecordStore& store_;
+    std::optional<Stage> stopped_;
+};
+
+// Where the download stopped: at the first empty row, its section's count known. A file whose
+// every row holds values ended between stages, or not at all: it goes on after the last section
+// the file has; a file with laps goes on with none.
+DownloadStop StopOf(const RunData& run, std::optional<Stage> stopped) {
+    if (stopped) return {*stopped, true, std::nullopt};
+    const bool temperatures = !run.temperatures.empty(), laps = !run.laps.empty();
+    return {temperatures || laps ? Stage::Laps : Stage::Temperature, laps,
+            temperatures ? std::optional(true) : std::nullopt};
+}
 
 }  // namespace
 
-std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why) {
-    const auto refuse = [why](const QString& reason) -> std::optional<PartialRun> {
-        if (why)
-            *why = QCoreApplication::translate("PartialRun", "not a partial data file: %1")
-                       .arg(reason);
-        return std::nullopt;
-    };
-    const std::size_t rows[] = {static_cast<std::size_t>(run.mainRows()), run.temperatures.size(),
-                                run.laps.size()};
-    Row (*const rowOf[])(const RunData&, std::size_t) = {MainRow, TemperatureRow, LapRowOf};
-    const std::size_t limits[] = {RecordStore::kMainLimit, RecordStore::kTempLimit,
-                                  RecordStore::kLapLimit};
-
-    PartialRun partial;
-    RecordStore& store = partial.store;
-    store.setInterval(static_cast<std::int16_t>(run.intervalS.value_or(0)));
-    std::optional<Stage> stopped;
+PartialRunRead ReadPartialRun(const RunData& run) {
+    PartialRunRead read;
+    PartialRun& partial = read.partial.emplace();
+    partial.store.setInterval(static_cast<std::int16_t>(run.intervalS.value_or(0)));
+    Reading reading(run, partial.store);
     for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
-        const auto s = static_cast<std::size_t>(stage);
-        const QString section = QCoreApplication::translate("PartialRun", kSectionNames[s]);
-        if (stopped) {
-            if (rows[s] > 0)
-                return refuse(
-                    QCoreApplication::translate("PartialRun", "%1 follows the stopped section")
-                        .arg(section));
-            continue;
-        }
-        if (rows[s] > limits[s])
-            return refuse(
-                QCoreApplication::translate("PartialRun", "%1 has too many rows").arg(section));
-        store.setCount(stage, static_cast<std::int16_t>(rows[s]));
-        for (std::size_t i = 0; i < rows[s]; ++i) {
-            const Row row = rowOf[s](run, i);
-            if (row == Row::Mixed) {
-                return refuse(
-                    QCoreApplication::translate("PartialRun", "row %1 of %2 is half empty")
-                        .arg(i + 1)
-                        .arg(section));
-            }
-            if (row == Row::Empty) {
-                if (!stopped) partial.stop = DownloadStop{stage, true, std::nullopt};
-                stopped = stage;
-                continue;
-            }
-            if (stopped) {
-                return refuse(QCoreApplication::translate(
-                                  "PartialRun", "row %1 of %2 holds values after an empty row")
-                                  .arg(i + 1)
-                                  .arg(section));
-            }
-            const int slot = static_cast<int>(i);
-            switch (stage) {
-                case Stage::Main: {
-                    const auto at = [&](MainChannel c) { return AsStored(run.channel(c)[i]); };
-                    const auto solar = at(MainChannel::SolarA), battery = at(MainChannel::BatteryA),
-                               main = at(MainChannel::MainV), sub = at(MainChannel::SubV),
-                               speed = at(MainChannel::SpeedKmh);
-                    if (!solar || !battery || !main || !sub || !speed) {
-                        return refuse(
-                            QCoreApplication::translate(
-                                "PartialRun", "row %1 of %2 holds a value no download has")
-                                .arg(i + 1)
-                                .arg(section));
-                    }
-                    store.storeMain(slot, {*solar, *battery, *main, *sub, *speed});
-                    break;
-                }
-                case Stage::Temperature:
-                    // Two hexadecimal digits of an 8-bit two's-complement value.
-                    if (*run.temperatures[i] < -128 || *run.temperatures[i] > 127) {
-                        return refuse(
-                            QCoreApplication::translate(
-                                "PartialRun", "row %1 of %2 holds a value no download has")
-                                .arg(i + 1)
-                                .arg(section));
-                    }
-                    store.storeTemperature(slot, static_cast<std::int16_t>(*run.temperatures[i]));
-                    break;
-                case Stage::Laps:
-                    if (run.laps[i].timeS < -32768 || run.laps[i].timeS > 32767) {
-                        return refuse(
-                            QCoreApplication::translate(
-                                "PartialRun", "row %1 of %2 holds a value no download has")
-                                .arg(i + 1)
-                                .arg(section));
-                    }
-                    store.storeLap(slot, {static_cast<std::int16_t>(run.laps[i].timeS),
-                                          static_cast<float>(run.laps[i].motorWh)});
-                    break;
-            }
-        }
+        if (const std::optional<Refusal> refusal = reading.section(stage)) return Refused(*refusal);
     }
-    if (!stopped) {
-        // Every row holds values: the download ended between stages, or not at all. It goes on
-        // after the last section the file has; a file with laps goes on with none.
-        const bool temperatures = rows[1] > 0, laps = rows[2] > 0;
-        partial.stop = DownloadStop{temperatures || laps ? Stage::Laps : Stage::Temperature, laps,
-                                    temperatures ? std::optional(true) : std::nullopt};
-    }
-    return partial;
+    partial.stop = StopOf(run, reading.stopped());
+    return read;
 }
 
 }  // namespace yb

@@ -15,6 +15,7 @@
 
 #include <optional>
 
+#include "datafile/FileResult.h"
 #include "datafile/RunData.h"
 #include "download/Download.h"
 #include "download/RecordStore.h"
@@ -26,9 +27,12 @@ struct PartialRun {
     DownloadStop stop;
 };
 
-// The stopped download a file shows; nullopt with *why set when it is not a data file the
-// program wrote (a row half filled, values after an empty row, a section after the stopped one,
-// a value no download can have).
-std::optional<PartialRun> ReadPartialRun(const RunData& run, QString* why);
+// The stopped download a file shows, or the reason it is not a data file the program wrote: a row
+// half filled, values after an empty row, a section after the stopped one, more rows than a
+// download stores, a value no download can have.
+struct PartialRunRead : FileResult {
+    std::optional<PartialRun> partial;  // exactly when ok
+};
+PartialRunRead ReadPartialRun(const RunData& run);
 
 }  // namespace yb

@@ -13,13 +13,10 @@
 #include <optional>
 #include <vector>
 
+#include "datafile/Format.h"  // MainChannel: the main columns
 #include "download/RecordStore.h"
 
 namespace yb {
-
-// The seven value columns of a main row, in file order.
-enum class MainChannel { SolarA, BatteryA, MainV, SolarW, BatteryW, SubV, SpeedKmh };
-inline constexpr int kMainChannels = 7;
 
 // A main row's value, or none (an empty field), used as a std::optional<double> is, in half its
 // room: none is a NaN, which no field reads as. The largest file read holds millions of them.

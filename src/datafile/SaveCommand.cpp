@@ -50,8 +50,8 @@ QString DefaultDataFileName(bool csv, const QDateTime& at) {
 
 std::optional<SavedFile> SaveDataWithDialog(const RecordStore& store, bool csv, Dialogs& dialogs,
                                             const QString& folder, const Clock& clock) {
-    if (store.mainCount() == 0) {
-        dialogs.message(QCoreApplication::translate("SaveCommand", "データ１がありません"));
+    if (!HoldsMainData(store)) {
+        dialogs.message(NoMainDataText());
         return std::nullopt;
     }
 

@@ -5,8 +5,8 @@
 
 #include <optional>
 
-#include "download/RecordStore.h"
 #include "datafile/DataFile.h"
+#include "download/RecordStore.h"
 
 namespace yb {
 
@@ -33,8 +33,8 @@ struct SavedFile {
     QString message;  // for the user: "データファイルに保存しました : " and the path
 };
 
-// Saves the store where the user chooses. Refuses when no main data is held (the main count is 0;
-// a negative count goes on), lets the user choose a file starting in `folder` with the proposal
+// Saves the store where the user chooses. Refuses with NoMainDataText() when the store holds no
+// main data (HoldsMainData), lets the user choose a file starting in `folder` with the proposal
 // that follows the CSV choice, saves, and on success returns what was saved; nullopt otherwise.
 // The delimiter follows `csv`, never the extension of the chosen name. The texts are in the
 // interface's language.

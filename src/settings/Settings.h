@@ -14,27 +14,13 @@
 
 #include <qcoro/qcorotask.h>
 
-#include "serial/Outcome.h"
 #include "serial/LineExchange.h"
+#include "serial/Outcome.h"
+#include "settings/RecordingIntervals.h"  // the values the interval setting takes
 
 namespace yb {
 
 enum class Setting { TyreCircumference, BatteryCapacity, RecordingInterval };
-
-// The intervals the logger records at, in seconds.
-inline constexpr int kRecordingIntervals[] = {1, 2, 5, 10};
-constexpr bool IsRecordingInterval(double seconds) {
-    for (const int known : kRecordingIntervals) {
-        if (seconds == known) return true;
-    }
-    return false;
-}
-
-// The logger records a temperature every minute, every two minutes at the 10-second interval
-// (also while the interval is unknown: every minute).
-constexpr int TemperatureIntervalSeconds(int recordingSeconds) {
-    return recordingSeconds == 10 ? 120 : 60;
-}
 
 struct SettingRead : Outcome {
     std::optional<QString> box;         // the setting's box shows this now

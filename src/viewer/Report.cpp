@@ -409,29 +409,32 @@ private:
 
 }  // namespace
 
-QString WriteRunReport(const RunModel& model, const QString& path) {
+FileResult WriteRunReport(const RunModel& model, const QString& path) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return QCoreApplication::translate("Report", "drawing the charts needs a QApplication");
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "drawing the charts needs a QApplication"));
     }
     const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return QCoreApplication::translate("Report", "the output must end with .pdf or .png");
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "the output must end with .pdf or .png"));
     }
     // The rename below would put a regular file in place of a device or a pipe, or (as root) of a
     // read-only file: the same places are refused as for a data file.
-    if (const QString refusal = TargetRefusal(path, true); !refusal.isEmpty()) return refusal;
+    if (FileResult target = CheckTarget(path, true); !target.ok) return target;
     // Written beside the target under a temporary name, flushed and synced, and renamed over it
     // only when all of it is on the disk: a full disk or a refused write leaves an existing report
     // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
     ReportFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
-        return QCoreApplication::translate("Report", "cannot create the file: %1")
-            .arg(file.errorString());
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "cannot create the file: %1")
+                .arg(file.errorString()));
     }
     const QString drawn = pdf ? WritePdf(model, file) : WritePng(model, file);
     const auto failed = [&file](const QString& reason) {
         file.cancelWriting();
-        return reason;
+        return FileResult::Failed(reason);
     };
     // A flush cut short leaves no reason in the file, only in errno.
     const bool flushed = file.flush();
@@ -446,8 +449,9 @@ QString WriteRunReport(const RunModel& model, const QString& path) {
     if (!drawn.isEmpty()) return failed(drawn);
     if (!SyncToDisk(file)) return failed(CannotWrite(qt_error_string()));
     if (!file.commit())
-        return QCoreApplication::translate("Report", "cannot replace the file: %1")
-            .arg(file.errorString());
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "cannot replace the file: %1")
+                .arg(file.errorString()));
     return {};
 }
 

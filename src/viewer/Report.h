@@ -9,6 +9,7 @@
 #include <QString>
 #include <vector>
 
+#include "datafile/FileResult.h"
 #include "viewer/RunModel.h"
 
 namespace yb {
@@ -16,9 +17,9 @@ namespace yb {
 // Writes the report of the model's run as the model shows it to `path`: a PDF when the path ends
 // with ".pdf", the charts as one PNG image when it ends with ".png" (either case). The file appears
 // only complete and on the disk: written under a temporary name in the target's folder, synced,
-// then renamed over the target; on any failure an existing file keeps its content. Returns an empty
-// text on success, otherwise what went wrong (without the path).
-QString WriteRunReport(const RunModel& model, const QString& path);
+// then renamed over the target; on any failure an existing file keeps its content. The reason of a
+// failure does not name the path.
+FileResult WriteRunReport(const RunModel& model, const QString& path);
 
 // The name a report or image is given by default, without a suffix: the data file's name without
 // its own, and the window when it is not the whole run ("YB_Data_0h10m-0h40m30s",

@@ -36,13 +36,18 @@ struct ChartSpec {
 std::vector<ChartSpec> ChartSpecs() {
     using M = MainChannel;
     using E = EnergyChannel;
-    const QString amps = QStringLiteral("A");
-    const QString watts = QStringLiteral("W");
-    const QString volts = QStringLiteral("V");
     const QString wh = QStringLiteral("Wh");
-    const auto main = [](const char* key, const QString& name, const QString& unit, int decimals,
-                         const QColor& color, bool right, M column) {
-        return ChannelSpec{QLatin1String(key), name, unit, decimals, color, right, column, {}};
+    // A main column's unit and decimals are the data file's.
+    const auto main = [](const char* key, const QString& name, const QColor& color, bool right,
+                         M column) {
+        return ChannelSpec{QLatin1String(key),
+                           name,
+                           ColumnOf(column).unit.toString(),
+                           ColumnOf(column).decimals,
+                           color,
+                           right,
+                           column,
+                           {}};
     };
     const auto energy = [](const char* key, const QString& name, const QString& unit,
                            const QColor& color, bool right, E channel) {
@@ -50,26 +55,26 @@ std::vector<ChartSpec> ChartSpecs() {
     };
     return {
         {QCoreApplication::translate("RunCharts", "電流 [A]"),
-         {main("solar_a", QCoreApplication::translate("RunCharts", "ソーラー電流"), amps, 2, kSolar,
-               false, M::SolarA),
-          main("battery_a", QCoreApplication::translate("RunCharts", "バッテリー電流"), amps, 2,
-               kBattery, false, M::BatteryA)},
+         {main("solar_a", QCoreApplication::translate("RunCharts", "ソーラー電流"), kSolar, false,
+               M::SolarA),
+          main("battery_a", QCoreApplication::translate("RunCharts", "バッテリー電流"), kBattery,
+               false, M::BatteryA)},
          {}},
         {QCoreApplication::translate("RunCharts", "電力 [W]"),
-         {main("solar_w", QCoreApplication::translate("RunCharts", "ソーラー電力"), watts, 1,
-               kSolar, false, M::SolarW),
-          main("battery_w", QCoreApplication::translate("RunCharts", "バッテリー電力"), watts, 1,
-               kBattery, false, M::BatteryW)},
+         {main("solar_w", QCoreApplication::translate("RunCharts", "ソーラー電力"), kSolar, false,
+               M::SolarW),
+          main("battery_w", QCoreApplication::translate("RunCharts", "バッテリー電力"), kBattery,
+               false, M::BatteryW)},
          {}},
         {QCoreApplication::translate("RunCharts", "メイン電圧 [V]"),
-         {main("main_v", QCoreApplication::translate("RunCharts", "メイン電圧"), volts, 1,
-               kMainVolt, false, M::MainV),
-          main("sub_v", QCoreApplication::translate("RunCharts", "サブ電圧"), volts, 1, kSubVolt,
-               true, M::SubV)},
+         {main("main_v", QCoreApplication::translate("RunCharts", "メイン電圧"), kMainVolt, false,
+               M::MainV),
+          main("sub_v", QCoreApplication::translate("RunCharts", "サブ電圧"), kSubVolt, true,
+               M::SubV)},
          QCoreApplication::translate("RunCharts", "サブ電圧 [V]")},
         {QCoreApplication::translate("RunCharts", "速度 [km/h]"),
-         {main("speed_kmh", QCoreApplication::translate("RunCharts", "速度"),
-               QStringLiteral("km/h"), 0, kSpeed, false, M::SpeedKmh)},
+         {main("speed_kmh", QCoreApplication::translate("RunCharts", "速度"), kSpeed, false,
+               M::SpeedKmh)},
          {}},
         {QCoreApplication::translate("RunCharts", "電力量 [Wh]"),
          {energy("solar_wh", QCoreApplication::translate("RunCharts", "ソーラー積算"), wh, kSolar,
@@ -84,8 +89,8 @@ std::vector<ChartSpec> ChartSpecs() {
         {QCoreApplication::translate("RunCharts", "温度 [℃]"),
          {{QStringLiteral("temperature"),
            QCoreApplication::translate("RunCharts", "温度"),
-           QStringLiteral("℃"),
-           0,
+           kTemperatureColumn.unit.toString(),
+           kTemperatureColumn.decimals,
            kTemperature,
            false,
            {},

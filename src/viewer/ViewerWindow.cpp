@@ -581,10 +581,10 @@ void ViewerWindow::exportRun(const QString& suffix) {
     if (path.isEmpty()) return;
     if (!path.endsWith(u'.' + suffix, Qt::CaseInsensitive)) path += u'.' + suffix;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const QString error = WriteRunReport(model_, path);
+    const FileResult written = WriteRunReport(model_, path);
     QApplication::restoreOverrideCursor();
-    if (!error.isEmpty()) {
-        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + error);
+    if (!written.ok) {
+        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }
