@@ -193,6 +193,53 @@ TEST_F(Viewer, DragZoomsEveryChartAndDoubleClickResets) {
     EXPECT_EQ(Ranges(), whole);
 }
 
+// Each value axis fits the values shown in the time range on screen, with 5 % of air (a flat
+// channel gets 1 on either side): zoomed to a lap as the whole run, and the whole run's axes
+// come back with it.
+TEST_F(Viewer, ValueAxesFitTheVisibleValues) {
+    ChartStack* charts = Open()->charts();
+    const auto axes = [charts] {
+        std::vector<std::pair<double, double>> r;
+        for (const RunChart& chart : charts->charts()) {
+            for (const QValueAxis* axis : chart.valueAxes) {
+                if (axis) r.emplace_back(axis->min(), axis->max());
+            }
+        }
+        return r;
+    };
+    const auto whole = axes();
+    QWidget* viewport = charts->view(4)->viewport();
+    const std::function<void()> steps[] = {
+        [] {}, [&] { ClickLap(2); },
+        [&] { Mouse(viewport, QEvent::MouseButtonDblClick, 50, Qt::LeftButton, Qt::LeftButton); }};
+    for (const auto& step : steps) {
+        step();
+        for (const RunChart& chart : charts->charts()) {
+            const double min = chart.timeAxis->min(), max = chart.timeAxis->max();
+            for (int side : {0, 1}) {
+                if (!chart.valueAxes[side]) continue;
+                double low = INFINITY, high = -INFINITY;
+                for (const ChartChannel& channel : chart.channels) {
+                    if (channel.spec.rightAxis != (side == 1)) continue;
+                    for (const QPointF& p : channel.own.points) {
+                        if (p.x() < min || p.x() > max) continue;
+                        low = std::min(low, p.y());
+                        high = std::max(high, p.y());
+                    }
+                }
+                if (low > high) continue;  // no values: the remaining charge without a capacity
+                const QValueAxis* axis = chart.valueAxes[side];
+                const double span = std::max(high - low, 2.0) * 1.1 + 1e-9;
+                EXPECT_TRUE(axis->min() <= low && axis->max() >= high &&
+                            axis->max() - axis->min() <= span)
+                    << chart.valueAxes[0]->titleText().toStdString() << " " << side << ": "
+                    << axis->min() << ".." << axis->max() << " for " << low << ".." << high;
+            }
+        }
+    }
+    EXPECT_EQ(axes(), whole);
+}
+
 // Laps lie one after the other from the lap start: lap 1 over [0 s, 183 s), records 0 to 91
 // (record 5 empty: 91 records, partial); lap 2 of 0 s; lap 3 over [183 s, 362 s), records 92
 // to 180.
