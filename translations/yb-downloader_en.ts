@@ -535,7 +535,7 @@
     </message>
     <message>
         <source>メイン電圧 [V]</source>
-        <translation>Main voltage [V]</translation>
+        <translation>Main [V]</translation>
     </message>
     <message>
         <source>メイン電圧</source>
@@ -547,7 +547,7 @@
     </message>
     <message>
         <source>サブ電圧 [V]</source>
-        <translation>Sub voltage [V]</translation>
+        <translation>Sub [V]</translation>
     </message>
     <message>
         <source>速度 [km/h]</source>
@@ -579,11 +579,11 @@
     </message>
     <message>
         <source>残量 [Ah]</source>
-        <translation>Remaining [Ah]</translation>
+        <translation>Charge [Ah]</translation>
     </message>
     <message>
         <source>温度 [℃]</source>
-        <translation>Temperature [℃]</translation>
+        <translation>Temp. [℃]</translation>
     </message>
     <message>
         <source>温度</source>

@@ -28,6 +28,7 @@ constexpr int kDefaultPixels = 1200;
 constexpr qreal kMarkerZ = 15;
 // The air above and below a chart's values, as a share of their span.
 constexpr double kValueAir = 0.05;
+constexpr int kMostValueTicks = 4;
 
 struct ChartSpec {
     QString title;  // the value axis title
@@ -126,9 +127,9 @@ QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor) {
 }
 
 // The values from `low` to `high` with 5 % of air on either side (a quantity that never goes
-// below zero keeps zero as its floor), ticks on round values at most four steps apart (stacked
-// charts are short: more labels would not fit); a flat or empty channel still gets a range of its
-// own.
+// below zero keeps zero as its floor), at most four ticks on round values (a chart is about 90
+// pixels high on a 1366 x 768 screen: Qt Charts elides a label taller than its share of the
+// axis); a flat or empty channel still gets a range of its own.
 void FitValueAxis(QValueAxis* axis, double low, double high) {
     if (!(low <= high)) {
         low = 0.0;
@@ -142,10 +143,12 @@ void FitValueAxis(QValueAxis* axis, double low, double high) {
     low = low >= 0.0 ? std::max(0.0, low - air) : low - air;
     high += air;
     const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / 4)));
-    double step = 10 * magnitude;
+    double step = 10 * magnitude;  // fewer than four steps over the range: at most four ticks
     for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
-        if ((high - low) / (factor * magnitude) <= 4) {
-            step = factor * magnitude;
+        const double candidate = factor * magnitude;
+        if (std::floor(high / candidate + 1e-9) - std::ceil(low / candidate - 1e-9) + 1 <=
+            kMostValueTicks) {
+            step = candidate;
             break;
         }
     }

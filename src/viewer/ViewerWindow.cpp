@@ -51,6 +51,8 @@ QString DataFileFilter() {
 
 // The size a viewer first asks for; less when the screen's free area is smaller.
 constexpr QSize kFirstSize(1280, 820);
+// The side panel's least width, when its figures need no more.
+constexpr int kSidePanelWidth = 400;
 
 // What every viewer window remembers: its size and splitters, the channels hidden, the recent
 // files and the battery's capacity (in ~/.config/yb-downloader/viewer.conf, on Windows the
@@ -95,6 +97,10 @@ QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
 
 }  // namespace
 
+QSize FirstViewerSize(const QSize& freeArea) {
+    return kFirstSize.boundedTo(freeArea - QSize(16, 40));  // room for the frame and its title
+}
+
 ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
@@ -104,7 +110,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
         // The first size fits the screen's free area (a 1366 x 768 laptop shows all of it).
         const QRect free =
             (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-        const QSize size = kFirstSize.boundedTo(free.size() - QSize(16, 40));
+        const QSize size = FirstViewerSize(free.size());
         resize(size);
         move(free.center() - QPoint(size.width() / 2, size.height() / 2 + 10));
     }
@@ -251,6 +257,7 @@ void ViewerWindow::buildRun() {
     for (QAction* action : runActions_) action->setEnabled(true);
     showRangeFigures();
     showOverlays();
+    fitFigures();
 }
 
 QWidget* ViewerWindow::buildSidePanel() {
@@ -285,11 +292,26 @@ QWidget* ViewerWindow::buildSidePanel() {
     sideSplitter_->addWidget(buildLaps());
     sideSplitter_->setStretchFactor(0, 0);
     sideSplitter_->setStretchFactor(1, 1);
-    sideSplitter_->setMinimumWidth(400);
+    sideSplitter_->setMinimumWidth(kSidePanelWidth);
     sideSplitter_->setMaximumWidth(560);
-    // The figures whole, as far as the height allows; the lap table below them.
-    sideSplitter_->setSizes({top->sizeHint().height(), 10000});
     return sideSplitter_;
+}
+
+// The figures whole, with their values in the language shown: the side panel as wide as they
+// need, and as tall as far as the height allows; the lap table below them.
+void ViewerWindow::fitFigures() {
+    QWidget* figures = static_cast<QScrollArea*>(sideSplitter_->widget(0))->widget();
+    // A window not yet shown keeps the sizes its layouts first had: measured again, in the style
+    // and fonts shown.
+    figures->ensurePolished();
+    for (QWidget* part : figures->findChildren<QWidget*>()) part->updateGeometry();
+    for (QLayout* layout : figures->findChildren<QLayout*>()) layout->invalidate();
+    const QSize need = figures->sizeHint();
+    sideSplitter_->setMinimumWidth(std::max(kSidePanelWidth, need.width()));
+    const QList<int> sizes = sideSplitter_->sizes();
+    if (sizes[0] >= need.height()) return;
+    const int total = sizes[0] + sizes[1];
+    sideSplitter_->setSizes({need.height(), total > need.height() ? total - need.height() : 10000});
 }
 
 // The summary of the whole run beside the same figures of the visible window.

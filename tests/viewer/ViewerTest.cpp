@@ -20,6 +20,8 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -321,6 +323,61 @@ TEST_F(Viewer, EachFigureIsComputedOnceAndALanguageChangeKeepsWhatIsShown) {
     EXPECT_EQ(window->capacityBox()->value(), 20.0);
     EXPECT_DOUBLE_EQ(window->charts()->charts()[4].channels[3].own.points[0].y(),
                      20 + 1.5 * 2 / 3600);
+    QCoreApplication::removeTranslator(&english);
+    Settle();
+}
+
+// At its first size on a 1366 x 768 screen, in either language, every value axis keeps its
+// labels and its title whole: each label within its share of the axis's height (Qt Charts
+// elides a label taller than that) and the axis's width, the title within the plot area's
+// height; and the figures beside the charts need no scroll bar.
+TEST_F(Viewer, TextsFitAtTheFirstSizeOnA1366x768Screen) {
+    Open(false);
+    window->resize(FirstViewerSize(QSize(1366, 768)));
+    window->show();
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/yb-downloader_en.qm")));
+    constexpr qreal kLabelPadding = 4;  // Qt Charts' padding above and below a label
+    for (const bool inEnglish : {false, true}) {
+        if (inEnglish) QCoreApplication::installTranslator(&english);
+        Settle();
+        for (const RunChart& chart : window->charts()->charts()) {
+            const QRectF area = chart.chart->plotArea();
+            for (const QValueAxis* axis : chart.valueAxes) {
+                if (!axis) continue;
+                const std::string name = axis->titleText().toStdString();
+                const QFontMetricsF labels(axis->labelsFont());
+                const QFontMetricsF title(axis->titleFont());
+                int ticks = 0;
+                qreal widest = 0;
+                for (double at = std::ceil(axis->min() / axis->tickInterval() - 1e-9) *
+                                 axis->tickInterval();
+                     at <= axis->max() + 1e-9; at += axis->tickInterval(), ++ticks) {
+                    widest =
+                        std::max(widest, labels.horizontalAdvance(QString::asprintf("%g", at)));
+                }
+                EXPECT_LE(labels.height() + 2 * kLabelPadding, area.height() / ticks) << name;
+                EXPECT_LE(title.horizontalAdvance(axis->titleText()), area.height()) << name;
+                EXPECT_LE(widest + title.height() + 2 * kLabelPadding,
+                          axis == chart.valueAxes[0] ? area.left()
+                                                     : chart.chart->size().width() - area.right())
+                    << name;
+            }
+            QList<QGraphicsItem*> items = chart.chart->childItems();  // as Qt Charts drew them
+            while (!items.isEmpty()) {
+                const QGraphicsItem* item = items.takeFirst();
+                items += item->childItems();
+                const auto* text = dynamic_cast<const QGraphicsTextItem*>(item);
+                if (!text || !text->isVisible()) continue;
+                EXPECT_FALSE(text->toPlainText().endsWith(u'…') ||
+                             text->toPlainText().endsWith(QStringLiteral("...")))
+                    << text->toPlainText().toStdString();
+            }
+        }
+        const QScrollArea* figures = window->findChild<QScrollArea*>();
+        ASSERT_TRUE(figures);
+        EXPECT_FALSE(figures->verticalScrollBar()->isVisible()) << inEnglish;
+    }
     QCoreApplication::removeTranslator(&english);
     Settle();
 }
