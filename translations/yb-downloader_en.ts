@@ -1057,16 +1057,8 @@ Licence: GPL-3.0-or-later</translation>
         <translation>Co&amp;mpare with a file…</translation>
     </message>
     <message>
-        <source>比較をやめる</source>
-        <translation>Stop comparing</translation>
-    </message>
-    <message>
         <source>なし</source>
         <translation>none</translation>
-    </message>
-    <message>
-        <source>レポートを書き出す (PDF)(&amp;R)…</source>
-        <translation>Export &amp;report (PDF)…</translation>
     </message>
     <message>
         <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
@@ -1193,10 +1185,6 @@ Licence: GPL-3.0-or-later</translation>
         <translation>(none)</translation>
     </message>
     <message>
-        <source>履歴を消去</source>
-        <translation>Clear history</translation>
-    </message>
-    <message>
         <source>PNG 画像 (*.png)</source>
         <translation>PNG image (*.png)</translation>
     </message>
@@ -1207,6 +1195,18 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>書き出しました: %1</source>
         <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>比較をやめる(&amp;S)</source>
+        <translation>&amp;Stop comparing</translation>
+    </message>
+    <message>
+        <source>レポートを書き出す (PDF)(&amp;P)…</source>
+        <translation>Export re&amp;port (PDF)…</translation>
+    </message>
+    <message>
+        <source>履歴を消去(&amp;C)</source>
+        <translation>&amp;Clear history</translation>
     </message>
 </context>
 </TS>

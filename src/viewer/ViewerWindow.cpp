@@ -157,10 +157,11 @@ void ViewerWindow::buildMenus() {
     connect(recent_, &QMenu::aboutToShow, this, &ViewerWindow::fillRecentMenu);
     runActions_ << file->addAction(tr("比較するファイルを重ねる(&M)…"), this,
                                    [this] { addComparison(); });
-    dropComparison_ = file->addAction(tr("比較をやめる"), this, [this] { model_.setOverlays({}); });
+    dropComparison_ =
+        file->addAction(tr("比較をやめる(&S)"), this, [this] { model_.setOverlays({}); });
     dropComparison_->setEnabled(model_.hasRun() && !model_.overlays().empty());
     file->addSeparator();
-    runActions_ << file->addAction(tr("レポートを書き出す (PDF)(&R)…"), this,
+    runActions_ << file->addAction(tr("レポートを書き出す (PDF)(&P)…"), this,
                                    [this] { exportRun(QStringLiteral("pdf")); });
     runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     runActions_ << file->addAction(tr("グラフを画像で書き出す (PNG)(&I)…"), this,
@@ -184,6 +185,7 @@ void ViewerWindow::buildMenus() {
 void ViewerWindow::retranslateFrame() {
     if (!model_.hasRun()) setWindowTitle(tr("グラフ"));
     menuBar()->clear();
+    qDeleteAll(menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));  // and their items
     buildMenus();
     hint_->setText(
         tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
@@ -553,13 +555,19 @@ bool ViewerWindow::addComparison(const QString& chosen) {
 void ViewerWindow::fillRecentMenu() {
     recent_->clear();
     const QStringList files = Remembered()->value(QStringLiteral("recent")).toStringList();
-    for (const QString& file : files) {
-        recent_->addAction(QFileInfo(file).fileName(), this, [this, file] { openPath(file); })
+    // Numbered as their mnemonics; an & of a name is shown as it is.
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString& file = files[i];
+        const QString name =
+            Printable(QFileInfo(file).fileName()).replace(u'&', QStringLiteral("&&"));
+        recent_
+            ->addAction(QStringLiteral("&") + QString::number(i + 1) + u' ' + name, this,
+                        [this, file] { openPath(file); })
             ->setToolTip(file);
     }
     if (files.isEmpty()) recent_->addAction(tr("(なし)"))->setEnabled(false);
     recent_->addSeparator();
-    recent_->addAction(tr("履歴を消去"), this,
+    recent_->addAction(tr("履歴を消去(&C)"), this,
                        [] { Remembered()->remove(QStringLiteral("recent")); });
 }
 

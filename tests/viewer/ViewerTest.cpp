@@ -16,6 +16,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -377,6 +378,36 @@ TEST_F(Viewer, TextsFitAtTheFirstSizeOnA1366x768Screen) {
         const QScrollArea* figures = window->findChild<QScrollArea*>();
         ASSERT_TRUE(figures);
         EXPECT_FALSE(figures->verticalScrollBar()->isVisible()) << inEnglish;
+    }
+    QCoreApplication::removeTranslator(&english);
+    Settle();
+}
+
+// No two items of a menu of the viewer share their mnemonic, in either language: the menu bar's
+// menus, their submenus and the recent files.
+TEST_F(Viewer, EveryMenusMnemonicsAreUnique) {
+    Open();
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/yb-downloader_en.qm")));
+    for (const bool inEnglish : {false, true}) {
+        if (inEnglish) QCoreApplication::installTranslator(&english);
+        Settle();
+        const QList<QMenu*> menus = window->findChildren<QMenu*>();
+        ASSERT_GE(menus.size(), 3);
+        for (QMenu* menu : menus) {
+            menu->popup(QPoint(0, 0));  // the recent files are listed as it opens
+            menu->close();
+            QStringList keys;
+            for (const QAction* action : menu->actions()) {
+                const QString text = action->text();
+                for (qsizetype i = text.indexOf(u'&'); i >= 0 && i + 1 < text.size();
+                     i = text.indexOf(u'&', i + 2)) {
+                    if (text[i + 1] != u'&') keys << text.mid(i + 1, 1).toLower();
+                }
+            }
+            EXPECT_EQ(keys.size(), QSet<QString>(keys.begin(), keys.end()).size())
+                << menu->title().toStdString() << ": " << keys.join(u' ').toStdString();
+        }
     }
     QCoreApplication::removeTranslator(&english);
     Settle();
