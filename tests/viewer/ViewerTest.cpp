@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -479,6 +480,11 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
         }
     }
     EXPECT_TRUE(overlay->differenceText().endsWith(QStringLiteral("= +0:13")));
+    const QPointer<QWidget> open(overlay);
+    QTest::keyClick(overlay, Qt::Key_Escape);  // closes it
+    Settle();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(open.isNull());
 
     ViewerWindow empty;
     QMimeData files;
