@@ -527,7 +527,7 @@
     </message>
     <message>
         <source>メイン電圧 [V]</source>
-        <translation>Main voltage [V]</translation>
+        <translation>Main [V]</translation>
     </message>
     <message>
         <source>メイン電圧</source>
@@ -539,7 +539,7 @@
     </message>
     <message>
         <source>サブ電圧 [V]</source>
-        <translation>Sub voltage [V]</translation>
+        <translation>Sub [V]</translation>
     </message>
     <message>
         <source>速度 [km/h]</source>
@@ -571,11 +571,11 @@
     </message>
     <message>
         <source>残量 [Ah]</source>
-        <translation>Remaining [Ah]</translation>
+        <translation>Charge [Ah]</translation>
     </message>
     <message>
         <source>温度 [℃]</source>
-        <translation>Temperature [℃]</translation>
+        <translation>Temp. [℃]</translation>
     </message>
     <message>
         <source>温度</source>
@@ -1045,16 +1045,8 @@ Licence: GPL-3.0-or-later</translation>
         <translation>Co&amp;mpare with a file…</translation>
     </message>
     <message>
-        <source>比較をやめる</source>
-        <translation>Stop comparing</translation>
-    </message>
-    <message>
         <source>なし</source>
         <translation>none</translation>
-    </message>
-    <message>
-        <source>レポートを書き出す (PDF)(&amp;R)…</source>
-        <translation>Export &amp;report (PDF)…</translation>
     </message>
     <message>
         <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
@@ -1181,10 +1173,6 @@ Licence: GPL-3.0-or-later</translation>
         <translation>(none)</translation>
     </message>
     <message>
-        <source>履歴を消去</source>
-        <translation>Clear history</translation>
-    </message>
-    <message>
         <source>PNG 画像 (*.png)</source>
         <translation>PNG image (*.png)</translation>
     </message>
@@ -1195,6 +1183,18 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>書き出しました: %1</source>
         <translation>Exported: %1</translation>
+    </message>
+    <message>
+        <source>比較をやめる(&amp;S)</source>
+        <translation>&amp;Stop comparing</translation>
+    </message>
+    <message>
+        <source>レポートを書き出す (PDF)(&amp;P)…</source>
+        <translation>Export re&amp;port (PDF)…</translation>
+    </message>
+    <message>
+        <source>履歴を消去(&amp;C)</source>
+        <translation>&amp;Clear history</translation>
     </message>
 </context>
 </TS>

@@ -1042,15 +1042,7 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>比較をやめる</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>なし</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>レポートを書き出す (PDF)(&amp;R)…</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1178,10 +1170,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>履歴を消去</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>PNG 画像 (*.png)</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1191,6 +1179,18 @@ Qt %3
     </message>
     <message>
         <source>書き出しました: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>比較をやめる(&amp;S)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>レポートを書き出す (PDF)(&amp;P)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>履歴を消去(&amp;C)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

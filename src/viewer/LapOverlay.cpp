@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLegend>
 #include <QLineSeries>
@@ -48,6 +49,14 @@ QLineSeries* Series(const QString& name, const QColor& color, qreal width) {
 }
 
 }  // namespace
+
+void LapOverlay::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
 
 LapOverlay::LapOverlay(const RunModel& model, int lap, QWidget* parent)
     : QWidget(parent), model_(model) {

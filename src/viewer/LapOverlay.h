@@ -1,7 +1,8 @@
 #pragma once
 // One lap laid over the best lap: speed and motor power against the time since each lap's start,
 // so both start together, and the difference in lap time. A window of its own beside the viewer;
-// its list chooses the lap. It draws the laps of a RunModel, and follows a change of their start.
+// its list chooses the lap; Esc closes it. It draws the laps of a RunModel, and follows a change of
+// their start.
 
 #include <QWidget>
 
@@ -30,6 +31,8 @@ public:
 
 protected:
     void changeEvent(QEvent* event) override;
+    // Esc closes it.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     const LapFigures* find(int lap) const;

@@ -26,6 +26,9 @@ using namespace palette;
 // Columns a chart is first thinned to, before it knows its width.
 constexpr int kDefaultPixels = 1200;
 constexpr qreal kMarkerZ = 15;
+// The air above and below a chart's values, as a share of their span.
+constexpr double kValueAir = 0.05;
+constexpr int kMostValueTicks = 4;
 
 struct ChartSpec {
     QString title;  // the value axis title
@@ -128,8 +131,10 @@ QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor) {
     return axis;
 }
 
-// A value range with a little air, on round ticks at most four steps apart (stacked charts are
-// short: more labels would not fit); a flat or empty channel still gets a range of its own.
+// The values from `low` to `high` with 5 % of air on either side (a quantity that never goes
+// below zero keeps zero as its floor), at most four ticks on round values (a chart is about 90
+// pixels high on a 1366 x 768 screen: Qt Charts elides a label taller than its share of the
+// axis); a flat or empty channel still gets a range of its own.
 void FitValueAxis(QValueAxis* axis, double low, double high) {
     if (!(low <= high)) {
         low = 0.0;
@@ -139,23 +144,23 @@ void FitValueAxis(QValueAxis* axis, double low, double high) {
         low -= 1.0;
         high += 1.0;
     }
-    const double air = (high - low) * 0.05;
-    // A quantity that never goes below zero (speed, sunlight) keeps zero as its floor.
+    const double air = (high - low) * kValueAir;
     low = low >= 0.0 ? std::max(0.0, low - air) : low - air;
     high += air;
     const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / 4)));
-    double step = 10 * magnitude;
-    for (const double factor : {1.0, 2.0, 2.5, 5.0, 10.0}) {
+    double step = 10 * magnitude;  // fewer than four steps over the range: at most four ticks
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
         const double candidate = factor * magnitude;
-        if (std::ceil(high / candidate - 1e-9) - std::floor(low / candidate + 1e-9) <= 4) {
+        if (std::floor(high / candidate + 1e-9) - std::ceil(low / candidate - 1e-9) + 1 <=
+            kMostValueTicks) {
             step = candidate;
             break;
         }
     }
-    const double first = std::floor(low / step + 1e-9) * step;
-    const double last = std::ceil(high / step - 1e-9) * step;
-    axis->setRange(first, last);
-    axis->setTickCount(static_cast<int>(std::lround((last - first) / step)) + 1);
+    axis->setRange(low, high);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(step);
 }
 
 // Ticks on round times (h:mm) or record numbers: about eight to twelve across the range shown,
@@ -284,23 +289,33 @@ QLineSeries* NewSeries(const QString& name, const QColor& color) {
     return series;
 }
 
-// Each value axis fitted to the points of its channels, the overlays' included.
-void FitValueAxes(RunChart& rc) {
-    double low[2] = {INFINITY, INFINITY};
-    double high[2] = {-INFINITY, -INFINITY};
-    for (const ChartChannel& channel : rc.channels) {
-        const int side = channel.spec.rightAxis ? 1 : 0;
+// Each value axis fitted to the points of its channels shown (the overlays' included) that lie
+// in the time range [min, max]; to all its channels' when none of them is shown.
+void FitValueAxes(RunChart& rc, double min, double max) {
+    for (const int side : {0, 1}) {
+        if (!rc.valueAxes[side]) continue;
+        const bool anyShown =
+            std::any_of(rc.channels.begin(), rc.channels.end(), [side](const ChartChannel& c) {
+                return (c.spec.rightAxis ? 1 : 0) == side && c.own.series->isVisible();
+            });
+        double low = INFINITY;
+        double high = -INFINITY;
         const auto take = [&](const ChartLine& line) {
-            for (const QPointF& p : line.points) {
-                low[side] = std::min(low[side], p.y());
-                high[side] = std::max(high[side], p.y());
+            const auto from =
+                std::lower_bound(line.points.begin(), line.points.end(), min,
+                                 [](const QPointF& p, double x) { return p.x() < x; });
+            for (auto p = from; p != line.points.end() && p->x() <= max; ++p) {
+                low = std::min(low, p->y());
+                high = std::max(high, p->y());
             }
         };
-        take(channel.own);
-        for (const ChartLine& line : channel.overlays) take(line);
-    }
-    for (int side : {0, 1}) {
-        if (rc.valueAxes[side]) FitValueAxis(rc.valueAxes[side], low[side], high[side]);
+        for (const ChartChannel& channel : rc.channels) {
+            if ((channel.spec.rightAxis ? 1 : 0) != side) continue;
+            if (anyShown && !channel.own.series->isVisible()) continue;
+            take(channel.own);
+            for (const ChartLine& line : channel.overlays) take(line);
+        }
+        FitValueAxis(rc.valueAxes[side], low, high);
     }
 }
 
@@ -351,7 +366,6 @@ RunChart BuildChart(const RunData& run, const RunEnergy& energy, const RunTimeli
              {AddLine(rc, channel, channel.color), ChannelPoints(run, energy, channel)},
              {}});
     }
-    FitValueAxes(rc);
     rc.markers = new LapMarkers(rc.chart, rc.timeAxis);
     ShowTimeRange(rc, rc.timeAxis->min(), rc.timeAxis->max(), kDefaultPixels);
     return rc;
@@ -383,7 +397,7 @@ QList<QPointF> ChannelPoints(const RunData& run, const RunEnergy& energy,
 
 void SetChannelPoints(RunChart& chart, std::size_t channel, QList<QPointF> points) {
     chart.channels.at(channel).own.points = std::move(points);
-    FitValueAxes(chart);
+    FitValueAxes(chart, chart.timeAxis->min(), chart.timeAxis->max());
 }
 
 void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
@@ -427,7 +441,7 @@ void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
                 }
             }
         }
-        FitValueAxes(chart);
+        FitValueAxes(chart, chart.timeAxis->min(), chart.timeAxis->max());
     }
 }
 
@@ -443,6 +457,7 @@ void ShowChannels(std::vector<RunChart>& charts, const QStringList& hidden) {
                 marker->setBrush(shown ? channel.spec.color : Lighter(kLine));
             }
         }
+        FitValueAxes(chart, chart.timeAxis->min(), chart.timeAxis->max());
     }
 }
 
@@ -491,6 +506,7 @@ void ShowTimeRange(RunChart& chart, double min, double max, int pixels) {
             line.series->replace(Thinned(line.points, min, max, pixels));
         }
     }
+    FitValueAxes(chart, min, max);
     if (chart.markers) chart.markers->refresh();
 }
 

@@ -97,7 +97,7 @@ void ShowModel(std::vector<RunChart>& charts, const RunModel& model);
 QList<QPointF> ChannelPoints(const RunData& run, const RunEnergy& energy,
                              const ChannelSpec& channel, double offset = 0.0);
 
-// Gives the channel's own line new points and fits the chart's value axes to what it holds.
+// Gives the channel's own line new points and fits the chart's value axes to what it shows.
 void SetChannelPoints(RunChart& chart, std::size_t channel, QList<QPointF> points);
 
 // Gives every channel a lighter line for each run the model lays over its run, or new points for
@@ -107,11 +107,13 @@ void SetChannelPoints(RunChart& chart, std::size_t channel, QList<QPointF> point
 void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model);
 
 // Shows every channel but those `hidden` names on every chart, their overlays with them (a
-// hidden channel's legend entry stays, greyed, so that a click brings it back).
+// hidden channel's legend entry stays, greyed, so that a click brings it back); each value axis
+// fits the channels shown.
 void ShowChannels(std::vector<RunChart>& charts, const QStringList& hidden);
 
 // Gives each line of the chart the points of the time range [min, max] that `pixels` columns
-// can show (Thinned). Labels the time axis for the range.
+// can show (Thinned). Labels the time axis for the range; each value axis fits the values its
+// channels shown hold in the range, with 5 % of air above and below.
 void ShowTimeRange(RunChart& chart, double min, double max, int pixels);
 
 // The value of a channel at time x on the chart's axis, as its text with unit ("—" when the row

@@ -51,6 +51,8 @@ QString DataFileFilter() {
 
 // The size a viewer first asks for; less when the screen's free area is smaller.
 constexpr QSize kFirstSize(1280, 820);
+// The side panel's least width, when its figures need no more.
+constexpr int kSidePanelWidth = 400;
 
 // What every viewer window remembers: its size and splitters, the channels hidden, the recent
 // files and the battery's capacity (in ~/.config/yb-downloader/viewer.conf, on Windows the
@@ -95,6 +97,10 @@ QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
 
 }  // namespace
 
+QSize FirstViewerSize(const QSize& freeArea) {
+    return kFirstSize.boundedTo(freeArea - QSize(16, 40));  // room for the frame and its title
+}
+
 ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     setAttribute(Qt::WA_DeleteOnClose);
     setAcceptDrops(true);
@@ -104,7 +110,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
         // The first size fits the screen's free area (a 1366 x 768 laptop shows all of it).
         const QRect free =
             (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-        const QSize size = kFirstSize.boundedTo(free.size() - QSize(16, 40));
+        const QSize size = FirstViewerSize(free.size());
         resize(size);
         move(free.center() - QPoint(size.width() / 2, size.height() / 2 + 10));
     }
@@ -151,10 +157,11 @@ void ViewerWindow::buildMenus() {
     connect(recent_, &QMenu::aboutToShow, this, &ViewerWindow::fillRecentMenu);
     runActions_ << file->addAction(tr("比較するファイルを重ねる(&M)…"), this,
                                    [this] { addComparison(); });
-    dropComparison_ = file->addAction(tr("比較をやめる"), this, [this] { model_.setOverlays({}); });
+    dropComparison_ =
+        file->addAction(tr("比較をやめる(&S)"), this, [this] { model_.setOverlays({}); });
     dropComparison_->setEnabled(model_.hasRun() && !model_.overlays().empty());
     file->addSeparator();
-    runActions_ << file->addAction(tr("レポートを書き出す (PDF)(&R)…"), this,
+    runActions_ << file->addAction(tr("レポートを書き出す (PDF)(&P)…"), this,
                                    [this] { exportRun(QStringLiteral("pdf")); });
     runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     runActions_ << file->addAction(tr("グラフを画像で書き出す (PNG)(&I)…"), this,
@@ -178,6 +185,7 @@ void ViewerWindow::buildMenus() {
 void ViewerWindow::retranslateFrame() {
     if (!model_.hasRun()) setWindowTitle(tr("グラフ"));
     menuBar()->clear();
+    qDeleteAll(menuBar()->findChildren<QMenu*>(Qt::FindDirectChildrenOnly));  // and their items
     buildMenus();
     hint_->setText(
         tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
@@ -251,6 +259,7 @@ void ViewerWindow::buildRun() {
     for (QAction* action : runActions_) action->setEnabled(true);
     showRangeFigures();
     showOverlays();
+    fitFigures();
 }
 
 QWidget* ViewerWindow::buildSidePanel() {
@@ -285,11 +294,26 @@ QWidget* ViewerWindow::buildSidePanel() {
     sideSplitter_->addWidget(buildLaps());
     sideSplitter_->setStretchFactor(0, 0);
     sideSplitter_->setStretchFactor(1, 1);
-    sideSplitter_->setMinimumWidth(400);
+    sideSplitter_->setMinimumWidth(kSidePanelWidth);
     sideSplitter_->setMaximumWidth(560);
-    // The figures whole, as far as the height allows; the lap table below them.
-    sideSplitter_->setSizes({top->sizeHint().height(), 10000});
     return sideSplitter_;
+}
+
+// The figures whole, with their values in the language shown: the side panel as wide as they
+// need, and as tall as far as the height allows; the lap table below them.
+void ViewerWindow::fitFigures() {
+    QWidget* figures = static_cast<QScrollArea*>(sideSplitter_->widget(0))->widget();
+    // A window not yet shown keeps the sizes its layouts first had: measured again, in the style
+    // and fonts shown.
+    figures->ensurePolished();
+    for (QWidget* part : figures->findChildren<QWidget*>()) part->updateGeometry();
+    for (QLayout* layout : figures->findChildren<QLayout*>()) layout->invalidate();
+    const QSize need = figures->sizeHint();
+    sideSplitter_->setMinimumWidth(std::max(kSidePanelWidth, need.width()));
+    const QList<int> sizes = sideSplitter_->sizes();
+    if (sizes[0] >= need.height()) return;
+    const int total = sizes[0] + sizes[1];
+    sideSplitter_->setSizes({need.height(), total > need.height() ? total - need.height() : 10000});
 }
 
 // The summary of the whole run beside the same figures of the visible window.
@@ -531,13 +555,19 @@ bool ViewerWindow::addComparison(const QString& chosen) {
 void ViewerWindow::fillRecentMenu() {
     recent_->clear();
     const QStringList files = Remembered()->value(QStringLiteral("recent")).toStringList();
-    for (const QString& file : files) {
-        recent_->addAction(QFileInfo(file).fileName(), this, [this, file] { openPath(file); })
+    // Numbered as their mnemonics; an & of a name is shown as it is.
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString& file = files[i];
+        const QString name =
+            Printable(QFileInfo(file).fileName()).replace(u'&', QStringLiteral("&&"));
+        recent_
+            ->addAction(QStringLiteral("&") + QString::number(i + 1) + u' ' + name, this,
+                        [this, file] { openPath(file); })
             ->setToolTip(file);
     }
     if (files.isEmpty()) recent_->addAction(tr("(なし)"))->setEnabled(false);
     recent_->addSeparator();
-    recent_->addAction(tr("履歴を消去"), this,
+    recent_->addAction(tr("履歴を消去(&C)"), this,
                        [] { Remembered()->remove(QStringLiteral("recent")); });
 }
 

@@ -28,6 +28,10 @@ namespace yb {
 
 class ChartStack;
 
+// The size a viewer window first takes on a screen whose free area is `freeArea`: 1280 x 820, or
+// less to fit.
+QSize FirstViewerSize(const QSize& freeArea);
+
 class ViewerWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -78,6 +82,7 @@ private:
     void buildRun();
     QWidget* buildSidePanel();
     QWidget* buildFigures();
+    void fitFigures();
     void buildControls();
     QWidget* buildLaps();
     // What follows the model.

@@ -16,10 +16,14 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QTableWidget>
 #include <QTemporaryDir>
@@ -27,6 +31,7 @@
 #include <QTimer>
 #include <QTranslator>
 #include <QValueAxis>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -193,6 +198,42 @@ TEST_F(Viewer, DragZoomsEveryChartAndDoubleClickResets) {
     EXPECT_EQ(Ranges(), whole);
 }
 
+// Each value axis fits the values shown in the time range on screen, with 5 % of air (a flat
+// channel gets 1 on either side): zoomed to a lap as the whole run, and the whole run's axes
+// come back with it.
+TEST_F(Viewer, ValueAxesFitTheVisibleValues) {
+    ChartStack* charts = Open()->charts();
+    const auto axes = [charts] {  // each chart's value axis, and the values shown in its range
+        std::vector<std::array<double, 4>> r;
+        for (const RunChart& chart : charts->charts()) {
+            double low = INFINITY, high = -INFINITY;
+            for (const ChartChannel& channel : chart.channels) {
+                for (const QPointF& p : channel.own.points) {
+                    if (channel.spec.rightAxis || p.x() < chart.timeAxis->min() ||
+                        p.x() > chart.timeAxis->max())
+                        continue;
+                    low = std::min(low, p.y());
+                    high = std::max(high, p.y());
+                }
+            }
+            r.push_back({chart.valueAxes[0]->min(), chart.valueAxes[0]->max(), low, high});
+        }
+        return r;
+    };
+    const auto whole = axes();
+    ClickLap(2);
+    for (const auto& shown : {whole, axes()}) {
+        for (const auto& [min, max, low, high] : shown) {
+            EXPECT_TRUE(min <= low && max >= high &&
+                        max - min <= std::max(high - low, 2.0) * 1.1 + 1e-9)
+                << min << ".." << max << " for " << low << ".." << high;
+        }
+    }
+    Mouse(charts->view(4)->viewport(), QEvent::MouseButtonDblClick, 50, Qt::LeftButton,
+          Qt::LeftButton);
+    EXPECT_EQ(axes(), whole);
+}
+
 // Laps lie one after the other from the lap start: lap 1 over [0 s, 183 s), records 0 to 91
 // (record 5 empty: 91 records, partial); lap 2 of 0 s; lap 3 over [183 s, 362 s), records 92
 // to 180.
@@ -278,6 +319,62 @@ TEST_F(Viewer, EachFigureIsComputedOnceAndALanguageChangeKeepsWhatIsShown) {
     Settle();
 }
 
+// At its first size on a 1366 x 768 screen, in either language, every value axis keeps its
+// labels and its title whole: each label within its share of the axis's height (Qt Charts
+// elides a label taller than that) and the axis's width, the title within the plot area's
+// height; the figures beside the charts need no scroll bar; and no two items of a menu share
+// their mnemonic.
+TEST_F(Viewer, TextsFitAtTheFirstSizeOnA1366x768Screen) {
+    Open(false);
+    window->resize(FirstViewerSize(QSize(1366, 768)));
+    window->show();
+    QTranslator english;
+    ASSERT_TRUE(english.load(QStringLiteral(":/i18n/yb-downloader_en.qm")));
+    constexpr qreal kLabelPadding = 4;  // Qt Charts' padding above and below a label
+    for (const bool inEnglish : {false, true}) {
+        if (inEnglish) QCoreApplication::installTranslator(&english);
+        Settle();
+        for (const RunChart& chart : window->charts()->charts()) {
+            const QRectF area = chart.chart->plotArea();
+            for (const QValueAxis* axis : chart.valueAxes) {
+                if (!axis) continue;
+                const QFontMetricsF labels(axis->labelsFont()), title(axis->titleFont());
+                int ticks = 0;
+                qreal widest = 0;
+                for (double at = std::ceil(axis->min() / axis->tickInterval() - 1e-9) *
+                                 axis->tickInterval();
+                     at <= axis->max() + 1e-9; at += axis->tickInterval(), ++ticks) {
+                    widest = std::max(widest, labels.horizontalAdvance(QString::number(at)));
+                }
+                const qreal beside = axis == chart.valueAxes[0]
+                                         ? area.left()
+                                         : chart.chart->size().width() - area.right();
+                EXPECT_TRUE(labels.height() + 2 * kLabelPadding <= area.height() / ticks &&
+                            widest + title.height() + 2 * kLabelPadding <= beside &&
+                            title.horizontalAdvance(axis->titleText()) <= area.height())
+                    << axis->titleText().toStdString() << " " << ticks << " " << area.height();
+            }
+        }
+        const QScrollArea* figures = window->findChild<QScrollArea*>();
+        ASSERT_TRUE(figures);
+        EXPECT_FALSE(figures->verticalScrollBar()->isVisible()) << inEnglish;
+        for (QMenu* menu : window->findChildren<QMenu*>()) {  // no two items share a mnemonic
+            menu->popup(QPoint(0, 0));                        // the recent files are listed
+            menu->close();
+            QStringList keys;
+            for (const QAction* action : menu->actions()) {
+                for (const auto& m :
+                     QRegularExpression(QStringLiteral("&(.)")).globalMatch(action->text())) {
+                    if (m.captured(1) != u"&") keys << m.captured(1).toLower();
+                }
+            }
+            EXPECT_EQ(keys.removeDuplicates(), 0) << menu->title().toStdString();
+        }
+    }
+    QCoreApplication::removeTranslator(&english);
+    Settle();
+}
+
 TEST_F(Viewer, LapTableShowsTheBestLapInView) {
     QTableWidget* laps = Open()->lapTable();
     ASSERT_EQ(laps->rowCount(), 40);
@@ -344,6 +441,8 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
         }
     }
     EXPECT_TRUE(overlay->differenceText().endsWith(QStringLiteral("= +0:13")));
+    QTest::keyClick(overlay, Qt::Key_Escape);
+    EXPECT_FALSE(overlay->isVisible());  // closed, deleted later
 
     ViewerWindow empty;
     QMimeData files;
