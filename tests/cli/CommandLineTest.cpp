@@ -220,16 +220,7 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
     EXPECT_EQ(again.exit, 0) << again.err.toStdString();
     EXPECT_TRUE(again.err.contains("complete: it holds everything the logger holds"));
     EXPECT_EQ(QFileInfo(full).lastModified(), written);
-    // A complete file with one main row emptied: no download leaves values after an empty row.
-    QFile complete(full), gap(dir.filePath("gap.csv"));
-    ASSERT_TRUE(complete.open(QIODevice::ReadOnly));
-    QByteArray bytes = complete.readAll();
-    const qsizetype row = bytes.indexOf("\n10,") + 1;
-    bytes.replace(row, bytes.indexOf('\r', row) - row, "10,,,,,,,");
-    ASSERT_TRUE(gap.open(QIODevice::WriteOnly) && gap.write(bytes) == bytes.size());
-    gap.close();
     const std::pair<QStringList, QString> refused[] = {
-        {{"download", "--resume", gap.fileName(), "--force"}, "holds values after an empty row"},
         {{"download", "--resume", dir.filePath("partial.csv")}, "--force replaces this one"},
         {{"download", "--retries", "11"}, "--retries takes 0 to 10"}};
     for (const auto& [args, message] : refused) {

@@ -280,22 +280,5 @@ TEST_F(Resume, MeterTimesTheResumeFromWhereItStopped) {
     }
 }
 
-// The records a resume asks for again: all of a few, else sixteen spread from the first to the
-// last.
-TEST(ResumeSample, AllOfAFewElseSixteenFromFirstToLast) {
-    EXPECT_TRUE(ResumeSample(0).empty());
-    EXPECT_EQ(ResumeSample(3), (std::vector{0, 1, 2}));
-    EXPECT_EQ(ResumeSample(16).size(), 16u);
-    for (const int stored : {17, 100, 16100}) {
-        const std::vector<int> sample = ResumeSample(stored);
-        ASSERT_EQ(sample.size(), 16u);
-        EXPECT_EQ(sample.front(), 0);
-        EXPECT_EQ(sample.back(), stored - 1);
-        for (std::size_t i = 1; i < sample.size(); ++i) {
-            EXPECT_GE(sample[i] - sample[i - 1], (stored - 1) / 15) << stored;
-        }
-    }
-}
-
 }  // namespace
 }  // namespace yb::test
