@@ -163,9 +163,9 @@ int RunCommand(const QStringList& arguments) {
     }
     const auto command = Commands().find(args[0]);
     if (command == Commands().end()) {
-        return UsageError(QCoreApplication::translate("CommandLine",
-                                                      "unknown command %1; the commands are %2")
-                              .arg(Printable(args[0]), CommandNames()));
+        return UsageError(
+            QCoreApplication::translate("CommandLine", "unknown command %1; the commands are %2")
+                .arg(Printable(args[0]), CommandNames()));
     }
     if (command->second.arguments >= 0 && args.size() != command->second.arguments) {
         return UsageError(QCoreApplication::translate("CommandLine", "wrong arguments for %1")

@@ -68,10 +68,11 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
                        choice->toMin.value_or(timeline.end()));
     }
     // By default beside the data file, named after it and the window.
-    const QString target = QDir::toNativeSeparators(QFileInfo(
-        chosen.isEmpty()
-            ? QFileInfo(file).dir().filePath(ReportBaseName(model) + QStringLiteral(".pdf"))
-            : chosen).absoluteFilePath());
+    const QString target = QDir::toNativeSeparators(
+        QFileInfo(chosen.isEmpty() ? QFileInfo(file).dir().filePath(ReportBaseName(model) +
+                                                                    QStringLiteral(".pdf"))
+                                   : chosen)
+            .absoluteFilePath());
     // An existing report is replaced only when asked, as a data file is.
     FileResult written = CheckTarget(target, options.force);
     if (written.ok) written = WriteRunReport(model, target);

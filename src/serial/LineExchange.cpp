@@ -103,8 +103,7 @@ QCoro::Task<Answer> LineExchange::ask(std::string command, std::chrono::millisec
                      std::move(text)};
 }
 
-QCoro::Task<Answer> LineExchange::askRecord(std::string command,
-                                            std::chrono::milliseconds deadline,
+QCoro::Task<Answer> LineExchange::askRecord(std::string command, std::chrono::milliseconds deadline,
                                             std::function<void()> whileWaiting) {
     BusyScope scope(busy_);
     if (auto ended = send(command)) co_return Answer{*ended, {}};
@@ -132,7 +131,7 @@ QCoro::Task<Answer> LineExchange::askRecord(std::string command,
 }
 
 QCoro::Task<Answer> LineExchange::settle(std::chrono::microseconds quiet,
-                                          std::chrono::milliseconds limit) {
+                                         std::chrono::milliseconds limit) {
     BusyScope scope(busy_);
     const auto giveUp = clock_->now() + limit;
     Answer settled;

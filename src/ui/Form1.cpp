@@ -496,8 +496,8 @@ void Form1::EndMeter(const DownloadOutcome& outcome) {
     if (!portLoss_.isEmpty()) summary += QStringLiteral("  ") + portLoss_;
     // What helps after a failure on the line: the items that send a request again and go on.
     if (outcome.ending == Ending::Failed && !outcome.loggerChanged && session_->canResume()) {
-        summary += QStringLiteral("  ") +
-                   tr("通信 → 失敗した要求を再試行 / 続きから読出 で続けられます");
+        summary +=
+            QStringLiteral("  ") + tr("通信 → 失敗した要求を再試行 / 続きから読出 で続けられます");
     }
     MeterLabel->showText(summary);
 }

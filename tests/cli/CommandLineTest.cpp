@@ -161,7 +161,8 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
         EXPECT_EQ(Lines(file)[2], QDir::toNativeSeparators(file).toUtf8() + '\r');  // absolute path
         EXPECT_EQ(r.err.contains(QStringLiteral("'D1+nnnn' コマンドエラー")), exit == 1);
         EXPECT_EQ(r.err.contains(QStringLiteral("部分データのファイルです")), exit == 1);
-        EXPECT_EQ(r.err.contains(QStringLiteral("D1 記録 58 / 120: 不正な応答 (2 文字)")), exit == 1);
+        EXPECT_EQ(r.err.contains(QStringLiteral("D1 記録 58 / 120: 不正な応答 (2 文字)")),
+                  exit == 1);
         EXPECT_EQ(r.err.contains(QStringLiteral("--resume")), exit == 1);
     }
 }
@@ -176,7 +177,8 @@ TEST_F(CommandLine, LateAnswersWithRetriesGiveTheExactFile) {
     const Result r = Program({"download", "--port", "PORT", "--retries", "3", "-o", file});
     EXPECT_EQ(r.exit, 0) << r.err.toStdString();
     EXPECT_EQ(Lines(file, file), WindowFile(logger, {}, true, file));
-    EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出し完了...  再試行 4 回"))) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains(QStringLiteral("データ読出し完了...  再試行 4 回")))
+        << r.err.toStdString();
 }
 
 // A partial file, CSV or TSV, continued where its download stopped (in a stage, or between two:
@@ -209,8 +211,8 @@ TEST_F(CommandLine, ResumeCompletesAPartialFile) {
         Start(logger, {stopAt});
         const QString partial = dir.filePath("between.csv"), full = dir.filePath("full.csv");
         ASSERT_EQ(Program({"download", "--port", "PORT", "-o", partial, "--force"}).exit, 1);
-        const Result r = Program({"download", "--port", "PORT", "--resume", partial, "-o", full,
-                                  "--force"});
+        const Result r =
+            Program({"download", "--port", "PORT", "--resume", partial, "-o", full, "--force"});
         EXPECT_EQ(r.exit, 0) << r.err.toStdString();
         EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, true, full));
     }
@@ -599,10 +601,24 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
     // A command that does not exist names itself and the ones that do; a window that holds no
     // record gives the run's length; without a display the window and the viewer say what works.
     const QString noDisplay = QStringLiteral("画面がありません: DISPLAY を設定するか");
-    rows.push_back({{}, {"frobnicate"}, 2, "", "frobnicate というコマンドはありません。コマンドは check, download", ""});
+    rows.push_back({{},
+                    {"frobnicate"},
+                    2,
+                    "",
+                    "frobnicate というコマンドはありません。コマンドは check, download",
+                    ""});
     rows.push_back({{}, {"summary", "run.csv", "--from", "100"}, 2, "", "記録は 0.05 分です", ""});
     rows.push_back({{}, {}, 2, "", noDisplay, ""});
     rows.push_back({{}, {"view", "run.csv"}, 2, "", noDisplay, ""});
+    // A report is named after its file and window and says where it went; only PDF and PNG.
+    rows.push_back({{},
+                    {"report", "run.csv", "--from", "0", "--to", "0.05"},
+                    0,
+                    "run_0h00m-0h00m03s.pdf",
+                    "",
+                    ""});
+    rows.push_back({{}, {"report", "run.csv", "-o", "charts.PNG"}, 0, "charts.PNG", "", ""});
+    rows.push_back({{}, {"report", "run.csv", "-o", "x.svg"}, 2, "", ".pdf か .png", ""});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         Start(Holding(1, 1, 1), row.faults);

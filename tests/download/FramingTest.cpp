@@ -48,7 +48,8 @@ protected:
     // The first request of `command` gets `reply`, the later ones the logger's answer.
     void Once(const std::string& command, Reply reply) {
         auto asked = std::make_shared<int>(0);
-        const LoggerPeer::Fault before = peer->faults.count(command) ? peer->faults[command] : nullptr;
+        const LoggerPeer::Fault before =
+            peer->faults.count(command) ? peer->faults[command] : nullptr;
         peer->faults[command] = [asked, reply, before](const std::string& answer) {
             if ((*asked)++ == 0) return reply;
             return before ? before(answer) : Reply{{0ns, answer}};
@@ -63,11 +64,14 @@ protected:
         LineExchange exchange(line, std::move(clock));
         commandsAtCount.clear();
         const DownloadOutcome outcome =
-            RunFake(time, Download(exchange, data, [this](const DownloadProgress& p) {
-                if (p.event == DownloadProgress::Event::CountKnown) {
-                    commandsAtCount.push_back(p.commandsDone);
-                }
-            }, DownloadOptions{retries}));
+            RunFake(time, Download(
+                              exchange, data,
+                              [this](const DownloadProgress& p) {
+                                  if (p.event == DownloadProgress::Event::CountKnown) {
+                                      commandsAtCount.push_back(p.commandsDone);
+                                  }
+                              },
+                              DownloadOptions{retries}));
         commands = line.commands;
         return outcome;
     }
@@ -94,13 +98,21 @@ protected:
 TEST_F(Framing, NoiseAroundARecordNeverShiftsItNorInventsAValue) {
     using Shape = std::function<Reply(const std::string& body, std::chrono::milliseconds late)>;
     const std::map<std::string, Shape> shapes{
-        {"before", [](auto& body, auto late) { return Reply{{0ns, "7" + body}, {late, "\r"}}; }},
+        {"before",
+         [](auto& body, auto late) {
+             return Reply{{0ns, "7" + body}, {late, "\r"}};
+         }},
         {"inside",
          [](auto& body, auto late) {
              return Reply{{0ns, body.substr(0, 1) + "7" + body.substr(1)}, {late, "\r"}};
          }},
-        {"letter", [](auto& body, auto late) { return Reply{{0ns, "G" + body.substr(1)}, {late, "\r"}}; }},
-        {"after", [](auto& body, auto late) { return Reply{{0ns, body}, {late, "\r"}, {0ns, "7"}}; }}};
+        {"letter",
+         [](auto& body, auto late) {
+             return Reply{{0ns, "G" + body.substr(1)}, {late, "\r"}};
+         }},
+        {"after", [](auto& body, auto late) {
+             return Reply{{0ns, body}, {late, "\r"}, {0ns, "7"}};
+         }}};
     const std::pair<Stage, long> places[] = {
         {Stage::Main, 0}, {Stage::Main, 3}, {Stage::Temperature, 2}, {Stage::Laps, 2}};
     for (const auto& [where, shape] : shapes) {
@@ -147,7 +159,8 @@ TEST_F(Framing, StrayCharactersBetweenStagesAndLateLineEndsStillGiveTheExactRun)
     const LoggerPeer::Fault heldBack = [](const std::string& a) {
         return Reply{{0ns, a.substr(0, a.size() - 1)}, {1ms, "\r"}};
     };
-    for (const auto& command : {"T??", "D1?", "TMP?", "D2?", "L?"}) peer->faults[command] = heldBack;
+    for (const auto& command : {"T??", "D1?", "TMP?", "D2?", "L?"})
+        peer->faults[command] = heldBack;
     for (const Stage stage : {Stage::Main, Stage::Temperature, Stage::Laps}) {
         for (long i = 0; i < 30; ++i) peer->faults[RecordCommand(stage, i)] = heldBack;
     }
@@ -169,7 +182,9 @@ TEST_F(Framing, GarbledCountsFailTheirStage) {
     for (const auto& [command, answer, text, kept] : cases) {
         SCOPED_TRACE(command + " " + answer);
         Logger(Holding(4, 3, 3));
-        peer->faults[command] = [answer = answer](const std::string&) { return Reply{{0ns, answer}}; };
+        peer->faults[command] = [answer = answer](const std::string&) {
+            return Reply{{0ns, answer}};
+        };
         EXPECT_EQ(Run().text, text);
         EXPECT_EQ(commands.back(), command);
         EXPECT_EQ(OwnRecords(), kept);
@@ -180,11 +195,13 @@ TEST_F(Framing, GarbledCountsFailTheirStage) {
 // The store keeps the interval only from an answer of two hexadecimal digits and the line end;
 // the download goes on either way and the file then says the interval is unknown.
 TEST_F(Framing, IntervalOnlyFromAWellFormedAnswer) {
-    for (const auto& [answer, kept] : {std::pair("0A\r", 10), std::pair("057\r", 0),
-                                       std::pair("5\r", 0), std::pair("", 0)}) {
+    for (const auto& [answer, kept] :
+         {std::pair("0A\r", 10), std::pair("057\r", 0), std::pair("5\r", 0), std::pair("", 0)}) {
         SCOPED_TRACE(answer);
         Logger(Holding(2, 2, 2));
-        peer->faults["T??"] = [a = std::string(answer)](const std::string&) { return Reply{{0ns, a}}; };
+        peer->faults["T??"] = [a = std::string(answer)](const std::string&) {
+            return Reply{{0ns, a}};
+        };
         EXPECT_EQ(Run().text, kDone);
         EXPECT_EQ(data.interval(), kept);
     }
@@ -272,10 +289,12 @@ TEST_F(Framing, LateAnswersNeverShiftARow) {
         for (const double late : {1.01, 1.5, 3.0}) {
             for (const bool inTurn : {false, true}) {
                 for (const int retries : {3, 0}) {
-                    SCOPED_TRACE(command + " late " + std::to_string(late) + (inTurn ? " in turn" : "") +
-                                 " retries " + std::to_string(retries));
+                    SCOPED_TRACE(command + " late " + std::to_string(late) +
+                                 (inTurn ? " in turn" : "") + " retries " +
+                                 std::to_string(retries));
                     Logger(Holding(6, 4, 4));
-                    const auto delay = std::chrono::duration_cast<std::chrono::nanoseconds>(wait * late);
+                    const auto delay =
+                        std::chrono::duration_cast<std::chrono::nanoseconds>(wait * late);
                     const std::string answer = peer->logger.answer(command);
                     Once(command, Reply{{delay, answer}});
                     const DownloadOutcome outcome = Run(retries, inTurn);
@@ -305,7 +324,8 @@ TEST_F(Framing, LateAnswersAmongIdenticalRecordsAndBeyondTheLimit) {
         SCOPED_TRACE(inTurn);
         Logger(Holding(12, 4, 4));
         const std::string same = peer->logger.answer(main(3));
-        for (long i = 4; i <= 6; ++i) peer->faults[main(i)] = [same](auto&) { return Reply{{0ns, same}}; };
+        for (long i = 4; i <= 6; ++i)
+            peer->faults[main(i)] = [same](auto&) { return Reply{{0ns, same}}; };
         Once(main(4), Reply{{600ms, same}});
         Once(main(6), Reply{{1500ms, same}});
         Once(main(9), Reply{{550ms, peer->logger.answer(main(9))}});
@@ -337,7 +357,9 @@ TEST_F(Framing, LateAnswersAmongIdenticalRecordsAndBeyondTheLimit) {
         const DownloadOutcome outcome = Run(3, inTurn);
         const auto kept = OwnRecords();
         if (outcome.text != kDone) {
-            EXPECT_EQ(outcome.text, QStringLiteral("応答が遅れて届きました。ずれたおそれのあるデータは破棄しました"));
+            EXPECT_EQ(
+                outcome.text,
+                QStringLiteral("応答が遅れて届きました。ずれたおそれのあるデータは破棄しました"));
             const Stage stage = command == lap(1) ? Stage::Laps : Stage::Main;
             EXPECT_EQ(data.stored(stage), kept[static_cast<int>(stage)]);
             EXPECT_EQ(outcome.stop.stage, stage);

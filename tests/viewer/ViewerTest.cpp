@@ -135,7 +135,8 @@ protected:
             if (!text) continue;
             // Its name, or as much of it as the legend has room for.
             const QString shown = text->toPlainText();
-            if (shown != name && !(shown.endsWith(QChar(0x2026)) && name.startsWith(shown.chopped(1))))
+            if (shown != name &&
+                !(shown.endsWith(QChar(0x2026)) && name.startsWith(shown.chopped(1))))
                 continue;
             const QPointF center = text->mapToScene(text->boundingRect().center());
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(center));
@@ -579,48 +580,6 @@ TEST(Report, LapTablePagesLeaveNoFewRowsAlone) {
     for (const auto& c : cases) {
         EXPECT_EQ(LapTablePages(c.laps, c.columns, c.first, c.page), c.pages) << c.laps;
     }
-}
-
-TEST_F(Viewer, CommandsAndTheirExitCodes) {
-    const QString damaged = dir.filePath(QStringLiteral("damaged.csv"));
-    QFile file(damaged);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("YB Download Data\r\n");
-    file.close();
-    QString error;
-    EXPECT_EQ(OpenViewerOnFile(damaged, nullptr, &error), nullptr);
-    EXPECT_EQ(error, damaged + QStringLiteral(":2: the file ends after line 1"));
-
-    const QString png = dir.filePath(QStringLiteral("charts.PNG"));
-    const auto to = [](const QString& output, const char* from = "", const char* until = "") {
-        CommandOptions options;
-        options.output = output;
-        options.from = QString::fromUtf8(from);
-        options.to = QString::fromUtf8(until);
-        return options;
-    };
-    const std::pair<int, int> cases[] = {
-        {SummaryCommand(path, to({})), kExitSuccess},
-        {SummaryCommand(path, to({}, "1", "2.5")), kExitSuccess},
-        {SummaryCommand(path, to({}, "2", "1")), kExitUsage},
-        {SummaryCommand(path, to({}, "-1")), kExitUsage},
-        {SummaryCommand(path, to({}, "", "abc")), kExitUsage},
-        {SummaryCommand(damaged, to({})), kExitFile},
-        {ReportCommand(path, to({})), kExitSuccess},
-        {ReportCommand(path, to({}, "1", "2.5")), kExitSuccess},
-        {ReportCommand(path, to(png)), kExitSuccess},
-        {ReportCommand(path, to(dir.filePath(QStringLiteral("x.svg")))), kExitUsage},
-        {ReportCommand(damaged, to({})), kExitFile},
-        {ReportCommand(path, to(dir.filePath(QStringLiteral("no/such/x.pdf")))), kExitFile},
-    };
-    for (const auto& [code, expected] : cases) EXPECT_EQ(code, expected);
-    const auto starts = [](const QString& file, const QByteArray& magic) {
-        QFile f(file);
-        return f.open(QIODevice::ReadOnly) && f.read(magic.size()) == magic;
-    };
-    EXPECT_TRUE(starts(dir.filePath(QStringLiteral("run 1.pdf")), "%PDF"));
-    EXPECT_TRUE(starts(dir.filePath(QStringLiteral("run 1_0h01m-0h02m30s.pdf")), "%PDF"));
-    EXPECT_TRUE(starts(png, "\x89PNG"));
 }
 
 }  // namespace
