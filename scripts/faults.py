@@ -181,7 +181,7 @@ FAULTS = [
           ""),
     fault("F15", PR, "a file whose every row holds values is resumed as complete",
           "    return {temperatures || laps ? Stage::Laps : Stage::Temperature, laps,",
-          "    return {Stage::Laps, laps || true,"),
+          "    return {temperatures || laps ? Stage::Laps : Stage::Temperature, true,"),
     fault("L13", "src/cli/LoggerCommands.cpp", "a resumed file that was complete is written over again",
           "        if (QFileInfo(path) == QFileInfo(resumedPath)) return kExitSuccess;\n", ""),
     fault("D22", DL, "a resume asks again for the stopped stage from its first record",
@@ -189,7 +189,7 @@ FAULTS = [
           "        outcome = co_await fetchRecords(stage, 0);"),
     fault("D23", DL, "a resume stops after the stopped stage: the stages after it never run",
           "        co_return co_await runStagesFrom(Order(stop.stage) + 1);",
-          "        co_return end(Ending::Done, kDownloadDoneText);"),
+          "        co_return end(Ending::Done, DownloadDoneText());"),
     fault("D24", PR, "a partial file with values after an empty row is taken",
           "        if (stopped_) return Fault::ValuesAfterEmpty;\n", ""),
     # Record decoders.
