@@ -467,6 +467,7 @@ void Form1::EnableLoggerControls(bool enabled) {
 
 void Form1::StartMeter() {
     meter_ = DownloadMeter();
+    savedAs_.clear();
     // The record lines show this download's records only.
     Text1->clear();
     Text2->clear();
@@ -657,7 +658,9 @@ void Form1::mnuOpenFile_Click() {
 }
 
 void Form1::mnuGraph_Click() {
-    OpenViewerOnStore(session_->store(), this, batteryAh_);
+    // Saved, the data is that file's: the viewer's title and its report's name say so.
+    OpenViewerOnStore(session_->store(), this, batteryAh_,
+                      session_->unsaved() ? QString() : QFileInfo(savedAs_).fileName());
 }
 
 void Form1::mnuAbout_Click() {
@@ -674,6 +677,7 @@ void Form1::Command1_Click() {
     if (!saved) return;
     session_->markSaved();
     QSettings().setValue(kSaveFolderKey, QFileInfo(saved->path).absolutePath());
+    savedAs_ = saved->path;
     Status->setText(saved->message);
 }
 

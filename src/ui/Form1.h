@@ -143,6 +143,7 @@ private:
     bool metering_ = false;
     QString portLoss_;                 // why the port was lost during the running operation
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
+    QString savedAs_;  // where the data shown was saved, until a download replaces it
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 

@@ -25,10 +25,11 @@ QWidget* OpenViewer(QWidget* parent) {
 }
 
 QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
-                           std::optional<double> batteryAh) {
+                           std::optional<double> batteryAh, const QString& title) {
     ViewerWindow* window = NewWindow(parent);
-    window->showRun(
-        RunDataFromStore(store, QCoreApplication::translate("Viewer", "ダウンロードしたデータ")));
+    window->showRun(RunDataFromStore(
+        store, title.isEmpty() ? QCoreApplication::translate("Viewer", "ダウンロードしたデータ")
+                               : title));
     if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;

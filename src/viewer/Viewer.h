@@ -16,12 +16,14 @@ namespace yb {
 // Opens an empty viewer window; it deletes itself when closed.
 QWidget* OpenViewer(QWidget* parent = nullptr);
 
-// Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
+// Opens a viewer window on the downloaded data, captioned `title` (the file it was saved to), or
+// "ダウンロードしたデータ" when it has not been saved. The window
 // copies what it shows: the store may change afterwards. With a parent the window closes with it.
 // The window deletes itself when closed. `batteryAh`: the logger's battery capacity setting,
 // when it is known (it fills the viewer's capacity box).
 QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr,
-                           std::optional<double> batteryAh = std::nullopt);
+                           std::optional<double> batteryAh = std::nullopt,
+                           const QString& title = {});
 
 // Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
 // refused; then *error (if given) holds "FILE:LINE: message".

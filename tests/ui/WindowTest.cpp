@@ -566,6 +566,15 @@ TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
     Do("Command1");
     EXPECT_TRUE(named.match(dialogs->setups.back().fileName).hasMatch());
     EXPECT_EQ(dialogs->setups.back().initialDir, dir.path());
+    // The viewer on the saved data is that file's.
+    Activate();
+    QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
+    QWidget* viewer = nullptr;
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+        if (w != window.get() && w->isVisible() && w->windowTitle().startsWith("run.txt")) viewer = w;
+    }
+    ASSERT_NE(viewer, nullptr);
+    viewer->close();
 
     QFile csv(csvPath), tsv(tsvPath);
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly) && tsv.open(QIODevice::ReadOnly));
