@@ -12,8 +12,8 @@ cd "$(dirname "$0")/.."
 scripts/bootstrap.sh screenshots
 
 build=build
-width=1600
-height=1000
+width=1366
+height=768
 display=":${YB_SCREENSHOT_DISPLAY:-87}"
 work=$(mktemp -d)
 # What the viewer remembers stays in the run's folder: every shot starts from the first layout,
