@@ -377,11 +377,11 @@ TEST_F(Window, MenuItemsRunWhatTheirButtonsRun) {
         ASSERT_TRUE(RunUntil([&] { return !window->session().busy(); }));
         EXPECT_EQ(clicked, buttons);
     }
-    QStringList viewers;  // opened by データファイルを開く… and グラフ…
+    QStringList viewers;  // opened by データファイルを開く… and グラフ… (on the data saved as run.csv)
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (w->inherits("yb::ViewerWindow")) viewers << w->windowTitle();
     }
-    EXPECT_EQ(viewers, QStringList({"run.csv", "ダウンロードしたデータ"}));
+    EXPECT_EQ(viewers, QStringList({"run.csv", "run.csv"}));
     EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + dir.filePath("run.csv"));
     EXPECT_EQ(dialogs->messages,
               std::vector<QString>{QString(kProgramName) + " " + kProgramVersion + "\nQt " +
