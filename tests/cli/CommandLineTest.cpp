@@ -189,32 +189,30 @@ TEST_F(CommandLine, LateAnswersWithRetriesGiveTheExactFile) {
 TEST_F(CommandLine, ResumeCompletesAPartialFile) {
     language = {"YB_LANG=en"};  // the messages asserted are the English ones
     const auto logger = Holding(120, 12, 6);
-    for (const bool tsv : {false, true}) {
-        SCOPED_TRACE(tsv);
-        Start(logger, {Fault::silence("D2").onRecord(5)});
+    // Stopped in the temperatures (CSV and TSV), at the probe, at the temperature count, at the
+    // lap count.
+    const std::pair<Fault, bool> stops[] = {{Fault::silence("D2").onRecord(5), false},
+                                            {Fault::silence("D2").onRecord(5), true},
+                                            {Fault::replace("TMP?", "XOK\r"), false},
+                                            {Fault::replace("D2?", "0X0C\r"), false},
+                                            {Fault::replace("L?", "0Z\r"), false}};
+    for (const auto& [stopAt, tsv] : stops) {
+        SCOPED_TRACE(stopAt.command + (tsv ? " tsv" : ""));
+        Start(logger, {stopAt});
         const QString partial = dir.filePath(tsv ? "partial.txt" : "partial.csv");
         const QString full = dir.filePath(tsv ? "full.txt" : "full.csv");
-        QStringList args{"download", "--port", "PORT", "-o", partial};
+        QStringList args{"download", "--port", "PORT", "-o", partial, "--force"};
         if (tsv) args << "--tsv";
         ASSERT_EQ(Program(args).exit, 1);
         sim->clearReceived();
-        const Result r = Program({"download", "--port", "PORT", "--resume", partial, "-o", full});
-        EXPECT_EQ(r.exit, 0) << r.err.toStdString();
-        EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, !tsv, full));
-        // The counts; 16 of the 120 main records, all 5 temperatures kept; the rest.
-        EXPECT_EQ(Sent(*sim).substr(0, 25), "T?? D1? D2? D10000 D10007");
-        EXPECT_EQ(sim->commands().size(), 3u + 16 + 5 + 7 + 1 + 6);
-    }
-    for (const auto& stopAt : {Fault::replace("TMP?", "XOK\r"), Fault::replace("D2?", "0X0C\r"),
-                               Fault::replace("L?", "0Z\r")}) {
-        SCOPED_TRACE(stopAt.command);
-        Start(logger, {stopAt});
-        const QString partial = dir.filePath("between.csv"), full = dir.filePath("full.csv");
-        ASSERT_EQ(Program({"download", "--port", "PORT", "-o", partial, "--force"}).exit, 1);
         const Result r =
             Program({"download", "--port", "PORT", "--resume", partial, "-o", full, "--force"});
         EXPECT_EQ(r.exit, 0) << r.err.toStdString();
-        EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, true, full));
+        EXPECT_EQ(Lines(full, full), WindowFile(logger, {}, !tsv, full));
+        if (stopAt.command != "D2") continue;
+        // The counts; 16 of the 120 main records, all 5 temperatures kept; the rest.
+        EXPECT_EQ(Sent(*sim).substr(0, 25), "T?? D1? D2? D10000 D10007");
+        EXPECT_EQ(sim->commands().size(), 3u + 16 + 5 + 7 + 1 + 6);
     }
     const QString full = dir.filePath("full.csv");
     const QDateTime written = QFileInfo(full).lastModified();
@@ -353,7 +351,7 @@ TEST_F(CommandLine, SummaryReadsNothingButADataFile) {
 TEST_F(CommandLine, ACountTheFileCannotBackIsRefusedAtItsLine) {
     language = {"YB_LANG=en"};      // the messages asserted are the English ones
     window = true;                  // view: on the offscreen platform
-#ifndef __SANITIZE_ADDRESS__  // AddressSanitizer maps terabytes of shadow memory at the start
+#ifndef __SANITIZE_ADDRESS__        // AddressSanitizer maps terabytes of shadow memory at the start
     memoryLimit = rlim_t{1} << 30;  // room reserved for the count would not fit
 #endif
     RecordStore store;
@@ -490,6 +488,19 @@ TEST_F(CommandLine, SummaryAndReportOfADownloadedFile) {
 // Each row: the logger's fault, the arguments, the exit code, what stdout and stderr hold, and the
 // commands the logger received.
 TEST_F(CommandLine, CommandsExitCodesAndTexts) {
+    const QString batteryWritten = QStringLiteral("バッテリ初期値の書込みに成功しました。");
+    const QString intervalWritten = QStringLiteral("データ記録時間間隔の書込みに成功しました。");
+    const QString intervalRange =
+        QStringLiteral("データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください");
+    const QString tyreFailed = QStringLiteral("タイヤ周長の書込みに失敗しました。");
+    const QString tyreReadFailed = QStringLiteral("タイヤ周長の読出しに失敗しました。");
+    const QString batteryRange =
+        QStringLiteral("バッテリAh初期値は 05.00～50.00[Ah] の値にしてください");
+    const QString notConnected = QStringLiteral("YB 接続確認できませんでした");
+    const QString portLost = QStringLiteral("シリアルポートが使用できなくなりました: ");
+    const QString defaultInterval = QString::number(ybsim::Options{}.interval);
+    const QString unknownCommand =
+        QStringLiteral("frobnicate というコマンドはありません。コマンドは check, download");
     struct Row {
         std::vector<Fault> faults;
         QStringList args;
@@ -508,89 +519,34 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
          "?"},
         {{}, {"get", "tyre", "--port", "PORT"}, 0, "1800", "", "T?"},
         {{}, {"get", "battery", "--port", "PORT"}, 0, "12.50", "", "BAh?"},
-        {{},
-         {"get", "interval", "--port", "PORT"},
-         0,
-         QString::number(ybsim::Options{}.interval),
-         "",
-         "T??"},
-        {{Fault::silence("T?")},
-         {"get", "tyre", "--port", "PORT"},
-         1,
-         "",
-         "タイヤ周長の読出しに失敗しました。",
-         "T?"},
-        {{},
-         {"set", "interval", "5", "--port", "PORT"},
-         0,
-         "データ記録時間間隔の書込みに成功しました。",
-         "",
-         "T5"},
-        {{},
-         {"set", "battery", "20.00", "--port", "PORT"},
-         0,
-         "バッテリ初期値の書込みに成功しました。",
-         "",
-         "BAh07D0"},
-        {{},
-         {"set", "battery", "12.5", "--port", "PORT"},
-         0,
-         "バッテリ初期値の書込みに成功しました。",
-         "",
-         "BAh04E2"},
-        {{},
-         {"set", "battery", " 5 ", "--port", "PORT"},
-         0,
-         "バッテリ初期値の書込みに成功しました。",
-         "",
-         "BAh01F4"},
-        {{},
-         {"set", "battery", "12.345", "--port", "PORT"},
-         2,
-         "",
-         "バッテリAh初期値は 05.00～50.00[Ah] の値にしてください",
-         ""},
-        {{Fault::hangUp("?")},
-         {"check", "--port", "PORT"},
-         1,
-         "YB 接続確認できませんでした",
-         "シリアルポートが使用できなくなりました: ",
-         "?"},
+        {{}, {"get", "interval", "--port", "PORT"}, 0, defaultInterval, "", "T??"},
+        {{Fault::silence("T?")}, {"get", "tyre", "--port", "PORT"}, 1, "", tyreReadFailed, "T?"},
+        {{}, {"set", "interval", "5", "--port", "PORT"}, 0, intervalWritten, "", "T5"},
+        {{}, {"set", "battery", "20.00", "--port", "PORT"}, 0, batteryWritten, "", "BAh07D0"},
+        {{}, {"set", "battery", "12.5", "--port", "PORT"}, 0, batteryWritten, "", "BAh04E2"},
+        {{}, {"set", "battery", " 5 ", "--port", "PORT"}, 0, batteryWritten, "", "BAh01F4"},
+        {{}, {"set", "battery", "12.345", "--port", "PORT"}, 2, "", batteryRange, ""},
+        {{Fault::hangUp("?")}, {"check", "--port", "PORT"}, 1, notConnected, portLost, "?"},
         {{Fault::replace("T0708", "NG\r")},
          {"set", "tyre", "1800", "--port", "PORT"},
          1,
          "",
-         "タイヤ周長の書込みに失敗しました。",
+         tyreFailed,
          "T0708"},
-        {{},
-         {"set", "interval", "3", "--port", "PORT"},
-         2,
-         "",
-         "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
-         ""},
+        {{}, {"set", "interval", "3", "--port", "PORT"}, 2, "", intervalRange, ""},
         {{}, {"set", "speed", "3"}, 2, "", "設定は tyre、battery、interval のどれかです", ""},
         {{}, {"check", "--port", "/nonexistent/tty"}, 1, "", "Setting Error", ""},
         {{}, {"check", "--port", "7"}, 1, "", "Setting Error", ""},
         {{}, {"check", "extra"}, 2, "", "使い方:", ""},
-        {{}, {"frobnicate"}, 2, "", "使い方:", ""},
         {{}, {"check", "--bogus"}, 2, "", "使い方:", ""},
         {{}, {"--version"}, 0, "yb-downloader ", "", ""},
         {{}, {"--help"}, 0, "Exit codes", "", ""},
-        {{},
-         {"set", "interval", " 10 ", "--port", "PORT"},
-         0,
-         "データ記録時間間隔の書込みに成功しました。",
-         "",
-         "TA"},
+        {{}, {"set", "interval", " 10 ", "--port", "PORT"}, 0, intervalWritten, "", "TA"},
     };
     // Only the whole text is an interval: the window's box would read the leading number.
     for (const char* typed : {"2,5", "1e1", "10 seconds", "2abc", "05"}) {
-        rows.push_back({{},
-                        {"set", "interval", typed, "--port", "PORT"},
-                        2,
-                        "",
-                        "データ記録時間間隔は 1, 2, 5, 10[秒] のいずれかの値にしてください",
-                        ""});
+        rows.push_back(
+            {{}, {"set", "interval", typed, "--port", "PORT"}, 2, "", intervalRange, ""});
     }
     // Minutes whose seconds are no number (1e308 minutes are finite, their seconds are not).
     RecordStore store;
@@ -603,12 +559,7 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
     // A command that does not exist names itself and the ones that do; a window that holds no
     // record gives the run's length; without a display the window and the viewer say what works.
     const QString noDisplay = QStringLiteral("画面がありません: DISPLAY を設定するか");
-    rows.push_back({{},
-                    {"frobnicate"},
-                    2,
-                    "",
-                    "frobnicate というコマンドはありません。コマンドは check, download",
-                    ""});
+    rows.push_back({{}, {"frobnicate"}, 2, "", unknownCommand, ""});
     rows.push_back({{}, {"summary", "run.csv", "--from", "100"}, 2, "", "記録は 0.05 分です", ""});
     rows.push_back({{}, {}, 2, "", noDisplay, ""});
     rows.push_back({{}, {"view", "run.csv"}, 2, "", noDisplay, ""});

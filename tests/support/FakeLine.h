@@ -115,6 +115,15 @@ struct LoggerPeer {
         return fault->second(answer);
     }
 
+    // The first request of `command` gets `first`'s answer, the later ones what they got before.
+    void once(const std::string& command, Fault first) {
+        const Fault later = faults.count(command) ? faults[command] : nullptr;
+        faults[command] = [asked = std::make_shared<int>(0), first, later](const std::string& a) {
+            if ((*asked)++ == 0) return first(a);
+            return later ? later(a) : Reply{{0ns, a}};
+        };
+    }
+
     ybsim::Logger logger;
     std::map<std::string, Fault> faults;
 };

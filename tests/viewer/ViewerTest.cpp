@@ -132,12 +132,7 @@ protected:
             QGraphicsItem* item = items.takeFirst();
             items += item->childItems();
             const auto* text = dynamic_cast<QGraphicsTextItem*>(item);
-            if (!text) continue;
-            // Its name, or as much of it as the legend has room for.
-            const QString shown = text->toPlainText();
-            if (shown != name &&
-                !(shown.endsWith(QChar(0x2026)) && name.startsWith(shown.chopped(1))))
-                continue;
+            if (!text || text->toPlainText() != name) continue;
             const QPointF center = text->mapToScene(text->boundingRect().center());
             QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(center));
             Settle();
