@@ -369,12 +369,13 @@ template <typename Send, typename Accept>
 QCoro::Task<DownloadRun::Reply> DownloadRun::request(Send send, Accept accept) {
     for (int attempt = 0;; ++attempt) {
         Reply reply;
-        if (options_.retries > 0) {
-            // An answer still owed for an earlier request must not be taken for this one's.
+        // With retries, an answer still owed for an earlier request must not be taken for this
+        // one's. (Checked here: the clean line's path awaits nothing more per request.)
+        if (options_.retries > 0 && line_.owed() > 0) {
             reply.answer = co_await drainOwed();
             if (reply.answer.interrupted()) co_return reply;
-            if ((reply.misaligned = misaligned())) co_return reply;
         }
+        if ((reply.misaligned = misaligned())) co_return reply;
         reply.answer = co_await send();
         if (reply.answer.interrupted()) co_return reply;
         if ((reply.misaligned = misaligned())) co_return reply;
@@ -389,7 +390,6 @@ QCoro::Task<DownloadRun::Reply> DownloadRun::request(Send send, Accept accept) {
 }
 
 QCoro::Task<Answer> DownloadRun::drainOwed() {
-    if (line_.owed() == 0) co_return Answer{};
     const int givenUp = line_.givenUp();
     Answer drained = co_await line_.drain();
     if (line_.givenUp() > givenUp && !risk_) {
