@@ -3,7 +3,10 @@
 // program can beat. Every request and answer character takes 10 bits; each of the five command
 // requests (T??, D1?, TMP?, D2?, L?) waits its fixed 100 ms.
 
+#include <algorithm>
+#include <chrono>
 #include <cstddef>
+#include <vector>
 
 #include "sim/LoggerSim.h"
 
@@ -29,3 +32,26 @@ inline double LineTimeLimit(const ybsim::LoggerSim& sim) {
 
 // A full logger: 16100 main records, 1350 temperatures, 200 laps.
 constexpr double kFullLineTimeLimit = LineTimeLimit(16100, 1350, 200);
+
+// The client's turn-around in microseconds, median and mean: from an answer's last character
+// leaving the logger to the next request's carriage return reaching it. Per record, the part of a
+// download's time above the line's own that is the program's. The fixed waits of the command
+// requests (100 ms) are left out.
+struct Turnaround {
+    double medianUs = 0.0;
+    double meanUs = 0.0;
+};
+
+inline Turnaround RecordTurnaround(const ybsim::LoggerSim& sim) {
+    std::vector<double> us;
+    for (const auto t : sim.turnarounds()) {
+        const double u = std::chrono::duration<double, std::micro>(t).count();
+        if (u < 50'000.0) us.push_back(u);
+    }
+    if (us.empty()) return {};
+    Turnaround result;
+    for (const double u : us) result.meanUs += u / static_cast<double>(us.size());
+    std::nth_element(us.begin(), us.begin() + static_cast<long>(us.size() / 2), us.end());
+    result.medianUs = us[us.size() / 2];
+    return result;
+}

@@ -468,6 +468,7 @@ void Form1::EnableLoggerControls(bool enabled) {
 void Form1::StartMeter() {
     meter_ = DownloadMeter();
     savedAs_.clear();
+    unshownRecord_.reset();
     // The record lines show this download's records only.
     Text1->clear();
     Text2->clear();
@@ -615,13 +616,17 @@ void Form1::mnuResume_Click() {
 }
 
 void Form1::ShowDownloadEnd(const DownloadOutcome& outcome) {
+    if (unshownRecord_) ShowRecordLine(*std::exchange(unshownRecord_, std::nullopt));
     ShowOutcome(outcome);
     if (metering_) EndMeter(outcome);
     SyncMenus();
 }
 
 void Form1::ShowProgress(const DownloadProgress& progress) {
-    if (metering_ && meter_.take(progress)) ShowMeter();
+    // A record line redrawn for every record would cost the line time between an answer and the
+    // next request; it is shown as often as the meter, and its last record at the end.
+    const bool due = !metering_ || meter_.take(progress);
+    if (metering_ && due) ShowMeter();
     switch (progress.event) {
         case DownloadProgress::Event::IntervalRead:
             ShowSettingRead(Setting::RecordingInterval, progress.interval);
@@ -630,17 +635,26 @@ void Form1::ShowProgress(const DownloadProgress& progress) {
             Status->setText(StageCountText(progress.stage, progress.count));
             break;
         case DownloadProgress::Event::RecordStored:
-            switch (progress.stage) {
-                case Stage::Main:
-                    Text1->setPlainText(RecordLine(progress));
-                    break;
-                case Stage::Temperature:
-                    Text2->setText(RecordLine(progress));
-                    break;
-                case Stage::Laps:
-                    Text3->setPlainText(RecordLine(progress));
-                    break;
+            if (due) {
+                unshownRecord_.reset();
+                ShowRecordLine(progress);
+            } else {
+                unshownRecord_ = progress;
             }
+            break;
+    }
+}
+
+void Form1::ShowRecordLine(const DownloadProgress& progress) {
+    switch (progress.stage) {
+        case Stage::Main:
+            Text1->setPlainText(RecordLine(progress));
+            break;
+        case Stage::Temperature:
+            Text2->setText(RecordLine(progress));
+            break;
+        case Stage::Laps:
+            Text3->setPlainText(RecordLine(progress));
             break;
     }
 }

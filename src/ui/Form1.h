@@ -108,6 +108,7 @@ private:
     // Why the port could not be opened, in the status bar beside Status's "Setting Error".
     void ShowPortReason(const PortOutcome& outcome);
     void ShowProgress(const DownloadProgress& progress);
+    void ShowRecordLine(const DownloadProgress& progress);
     // A download or a resume has ended: its text, the status bar's line, the menus.
     void ShowDownloadEnd(const DownloadOutcome& outcome);
     void ShowSettingRead(Setting setting, const SettingRead& read);
@@ -141,6 +142,8 @@ private:
     DownloadMeter meter_;
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
+    // The last record stored that its line does not show yet: the lines follow the meter's pace.
+    std::optional<DownloadProgress> unshownRecord_;
     QString portLoss_;                 // why the port was lost during the running operation
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
     QString savedAs_;  // where the data shown was saved, until a download replaces it

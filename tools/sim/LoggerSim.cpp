@@ -149,6 +149,11 @@ std::string LoggerSim::received() const {
     return received_;
 }
 
+std::vector<std::chrono::nanoseconds> LoggerSim::turnarounds() const {
+    std::lock_guard lock(ioMutex_);
+    return turnarounds_;
+}
+
 std::vector<std::string> LoggerSim::commands() const {
     std::lock_guard lock(ioMutex_);
     return commands_;
@@ -157,6 +162,7 @@ std::vector<std::string> LoggerSim::commands() const {
 void LoggerSim::clearReceived() {
     std::lock_guard lock(ioMutex_);
     received_.clear();
+    turnarounds_.clear();
     commands_.clear();
 }
 
@@ -174,6 +180,7 @@ void LoggerSim::run() {
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
 #endif
     std::string pending;
+    Clock::time_point answered{};  // when the last answer's last character left; {}: none since
     char buf[512];
     while (!stopping_) {
         pollfd pfd{master_, POLLIN, 0};
@@ -198,7 +205,9 @@ void LoggerSim::run() {
             if (!line.empty()) {
                 std::lock_guard lock(ioMutex_);
                 commands_.push_back(line);
+                if (answered != Clock::time_point{}) turnarounds_.push_back(arrived - answered);
             }
+            answered = {};
             commandArrived_.notify_all();
             if (reply.hangUp) {
                 closePty();
@@ -212,6 +221,7 @@ void LoggerSim::run() {
                 start += kCharTime * static_cast<long>(line.size() + 1);
             }
             if (!transmit(reply.text, start)) return;
+            answered = Clock::now();
         }
     }
 }

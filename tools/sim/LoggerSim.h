@@ -126,6 +126,10 @@ public:
     // Every complete, non-empty command received, without its carriage return.
     std::vector<std::string> commands() const;
     void clearReceived();
+    // For each command that came after an answer, the time from the answer's last character
+    // leaving to the command's carriage return arriving: the client's turn-around, since start or
+    // clearReceived.
+    std::vector<std::chrono::nanoseconds> turnarounds() const;
     bool waitForCommands(std::size_t count, std::chrono::milliseconds timeout) const;
 
     // Exact answers of the logger's records, carriage return included.
@@ -178,10 +182,11 @@ private:
     Logger logger_;
     std::vector<Fault> faults_;
 
-    mutable std::mutex ioMutex_;  // received_, commands_, slavePath_
+    mutable std::mutex ioMutex_;  // received_, commands_, turnarounds_, slavePath_
     mutable std::condition_variable commandArrived_;
     std::string received_;
     std::vector<std::string> commands_;
+    std::vector<std::chrono::nanoseconds> turnarounds_;
     std::string slavePath_;
 
     int master_ = -1;
