@@ -40,6 +40,7 @@ constexpr double kFullLineTimeLimit = LineTimeLimit(16100, 1350, 200);
 struct Turnaround {
     double medianUs = 0.0;
     double meanUs = 0.0;
+    double p99Us = 0.0;  // 99th percentile: the stalls
 };
 
 inline Turnaround RecordTurnaround(const ybsim::LoggerSim& sim) {
@@ -51,7 +52,8 @@ inline Turnaround RecordTurnaround(const ybsim::LoggerSim& sim) {
     if (us.empty()) return {};
     Turnaround result;
     for (const double u : us) result.meanUs += u / static_cast<double>(us.size());
-    std::nth_element(us.begin(), us.begin() + static_cast<long>(us.size() / 2), us.end());
+    std::sort(us.begin(), us.end());
     result.medianUs = us[us.size() / 2];
+    result.p99Us = us[us.size() * 99 / 100];
     return result;
 }

@@ -45,6 +45,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The floor's median turn-around, once measured: each client's is compared with it. On a
+// virtual machine the floor's own total varies by a few per cent from run to run (the host's
+// stalls, seen in the 99th percentile of every client alike); the medians do not.
+double floorMedianUs = 0.0;
+double floorRatio = 0.0;
+
 ybsim::Options Paced(long main, long temp, long laps, int adapterLatencyMs = 0) {
     ybsim::Options o;
     o.mainCount = main;
@@ -61,10 +67,10 @@ void RunUntil(const std::function<bool()>& done) {
 }
 
 // Times one download started by `start` and finished when `finished` holds; prints the ratio
-// (with the goal, when there is one) and returns it, 0 when the download was incomplete.
+// and how far it and the median turn-around lie above the floor's (the goal: 0.5 % at most), and
+// returns the ratio, 0 when the download was incomplete.
 double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-               const std::function<bool()>& finished, const yb::RecordStore* data, double goal,
-               double before) {
+               const std::function<bool()>& finished, const yb::RecordStore* data) {
     sim.clearReceived();
     const auto t0 = Clock::now();
     start();
@@ -80,26 +86,27 @@ double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void
                    static_cast<std::size_t>(5 + sim.mainCount() + sim.tempCount() + sim.lapCount());
     const Turnaround turn = RecordTurnaround(sim);
     std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f, turn-around "
-                "median %.0f us mean %.0f us",
+                "median %.0f us mean %.0f us 99%% %.0f us",
                 what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit, ratio,
-                turn.medianUs, turn.meanUs);
-    if (goal > 0) {
-        std::printf(" (goal <= %.2f: %s; before the coroutine session: %.3f)", goal,
-                    ratio <= goal ? "met" : "MISSED", before);
+                turn.medianUs, turn.meanUs, turn.p99Us);
+    if (floorRatio > 0) {
+        // The median's excess in a main record's line time (6.25 ms).
+        const double lineUs = kMainRecordChars * kCharSeconds * 1e6;
+        std::printf("\n    over the floor: time %+.2f %%, median turn-around %+.2f %% of a record",
+                    (ratio / floorRatio - 1.0) * 100.0,
+                    (turn.medianUs - floorMedianUs) / lineUs * 100.0);
     }
     std::printf("%s\n", complete ? "" : " INCOMPLETE");
     return complete ? ratio : 0.0;
 }
 
 bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-            const std::function<bool()>& finished, const yb::RecordStore* data, double goal,
-            double before) {
-    return Measure(what, sim, start, finished, data, goal, before) > 0;
+            const std::function<bool()>& finished, const yb::RecordStore* data) {
+    return Measure(what, sim, start, finished, data) > 0;
 }
 
 // One session download from a paced logger; its ratio to the line-time limit, 0 on failure.
-double SessionDownload(const char* what, const ybsim::Options& options, double goal,
-                       double before) {
+double SessionDownload(const char* what, const ybsim::Options& options) {
     ybsim::LoggerSim sim(options);
     sim.start();
     yb::Session session;
@@ -111,7 +118,7 @@ double SessionDownload(const char* what, const ybsim::Options& options, double g
             QCoro::connect(session.download(), &session,
                            [&](const yb::DownloadOutcome&) { done = true; });
         },
-        [&] { return done; }, &session.store(), goal, before);
+        [&] { return done; }, &session.store());
 }
 
 // The floor on this machine now: a bare client of blocking reads, no Qt, no event loop, sends
@@ -157,12 +164,14 @@ void BenchFloor(long main, long temp, long laps) {
     const double limit = LineTimeLimit(sim);
     const Turnaround turn = RecordTurnaround(sim);
     std::printf("(0) bare blocking client %ld/%ld/%ld: %.3f s, ratio %.3f, turn-around median "
-                "%.0f us mean %.0f us (the floor here now)\n",
-                main, temp, laps, seconds, seconds / limit, turn.medianUs, turn.meanUs);
+                "%.0f us mean %.0f us 99%% %.0f us (the floor here now)\n",
+                main, temp, laps, seconds, seconds / limit, turn.medianUs, turn.meanUs, turn.p99Us);
+    floorMedianUs = turn.medianUs;
+    floorRatio = seconds / limit;
 }
 
-bool BenchSession(long main, long temp, long laps, double before) {
-    return SessionDownload("(a) session download", Paced(main, temp, laps), 1.03, before) > 0;
+bool BenchSession(long main, long temp, long laps) {
+    return SessionDownload("(a) session download", Paced(main, temp, laps)) > 0;
 }
 
 bool BenchAdapterLatency(long main, long temp, long laps) {
@@ -171,7 +180,7 @@ bool BenchAdapterLatency(long main, long temp, long laps) {
         const std::string what =
             "(d) session, adapter latency " + std::to_string(latencyMs) + " ms";
         const double ratio =
-            SessionDownload(what.c_str(), Paced(main, temp, laps, latencyMs), 0.0, 0.0);
+            SessionDownload(what.c_str(), Paced(main, temp, laps, latencyMs));
         ok = ok && ratio > 0;
         const double full = ratio * kFullLineTimeLimit;
         std::printf("    a full logger (16100/1350/200) at this pace: %.0f s (%d m %02d s)\n", full,
@@ -197,10 +206,10 @@ bool BenchCommandLine(long main, long temp, long laps, bool retries = false) {
             if (retries) args << QStringLiteral("--retries") << QStringLiteral("3");
             program.start(QStringLiteral(YB_PROGRAM), args);
         },
-        [&] { return program.state() == QProcess::NotRunning; }, nullptr, 1.03, 1.025);
+        [&] { return program.state() == QProcess::NotRunning; }, nullptr);
 }
 
-bool BenchWindow(long main, long temp, long laps, double before) {
+bool BenchWindow(long main, long temp, long laps) {
     ybsim::LoggerSim sim(Paced(main, temp, laps));
     sim.start();
     qputenv("YB_COM1", QByteArray::fromStdString(sim.slavePath()));
@@ -215,8 +224,7 @@ bool BenchWindow(long main, long temp, long laps, double before) {
             window.findChild<QPushButton*>(QStringLiteral("DownLoadBtn"))->click();
             started = true;
         },
-        [&] { return started && !window.session().busy(); }, &window.session().store(), 1.04,
-        before);
+        [&] { return started && !window.session().busy(); }, &window.session().store());
 }
 
 }  // namespace
@@ -233,14 +241,13 @@ int main(int argc, char** argv) {
     bool full = false;
     for (int i = 1; i < argc; ++i) full = full || std::strcmp(argv[i], "--full") == 0;
 
-    // The figures before the coroutine session: 2000/100/10 window-less 1.025 and in the window
-    // 1.06 against the simulator of that time, whose pacing still had the kernel's timer slack;
-    // the full download's 1.025 measured again against today's simulator.
-    // Every client against the same logger, side by side in one run.
+    // Every client against the same logger, side by side in one run. The command line's time
+    // includes starting the program and saving the file: about 1 % of a 2000-record download,
+    // 0.1 % of a full one.
     const long main = full ? 16100 : 2000, temp = full ? 1350 : 100, laps = full ? 200 : 10;
     BenchFloor(main, temp, laps);
-    bool ok = BenchSession(main, temp, laps, 1.025);
-    ok = BenchWindow(main, temp, laps, 1.06) && ok;
+    bool ok = BenchSession(main, temp, laps);
+    ok = BenchWindow(main, temp, laps) && ok;
     ok = BenchCommandLine(main, temp, laps) && ok;
     ok = BenchCommandLine(main, temp, laps, true) && ok;
     ok = BenchAdapterLatency(500, 50, 10) && ok;
