@@ -693,5 +693,38 @@ TEST_F(Window, LostLineDuringADownloadShowsClosedAndKeepsWhatCame) {
     EXPECT_EQ(Shows("ComStatus"), "comEventFrameError");
 }
 
+// The close box, sent the moment the logger has sent the download's last answer, asks about the
+// unsaved data; Esc keeps the window, a second close and Yes end the program.
+TEST_F(Window, CloseBoxAnswersRightAfterTheLastAnswer) {
+    Start(/*instant=*/false);
+    window = std::make_unique<Form1>();  // the program's own questions
+    QSignalSpy ended(window.get(), &Form1::programEnded);
+    Activate();
+    Open();
+    QTest::mouseClick(child("DownLoadBtn"), Qt::LeftButton);
+    ASSERT_TRUE(RunUntil([&] { return sim->commands().size() == 5 + 30 + 5 + 3; }));
+    // The answer, given once the question shows.
+    QStringList asked;
+    const auto answer = [&](Qt::Key key) {
+        QTimer::singleShot(0, [&, key] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            ASSERT_NE(box, nullptr);
+            asked << box->text();
+            if (key == Qt::Key_Y) {
+                QTest::mouseClick(box->button(QMessageBox::Yes), Qt::LeftButton);
+            } else {
+                QTest::keyClick(box, key);
+            }
+        });
+    };
+    answer(Qt::Key_Escape);
+    EXPECT_FALSE(window->windowHandle()->close());
+    EXPECT_EQ(asked, QStringList{"データを保存していません。このまま終了しますか？"});
+    EXPECT_TRUE(window->isVisible());
+    answer(Qt::Key_Y);
+    EXPECT_TRUE(window->windowHandle()->close());
+    EXPECT_EQ(ended.count(), 1);
+}
+
 }  // namespace
 }  // namespace yb::test
