@@ -44,7 +44,10 @@ public:
 
     bool portOpen() const override { return open_; }
     std::string input() override { return std::exchange(buffer_, {}); }
-    void discardInput() override { buffer_.clear(); }
+    void discardInput() override {
+        buffer_.clear();
+        unread.clear();
+    }
     bool output(std::string_view text) override {
         if (!open_) return false;
         written += text;
@@ -86,11 +89,14 @@ public:
     // one before, so a late answer holds back every answer after it. Otherwise each answer
     // keeps its own time, and a late one may come in the middle of any later one.
     bool inTurn = false;
+    // What the system holds that the program has not been told of yet: it comes with the next
+    // character that arrives, unless the input is discarded first.
+    std::string unread;
 
 private:
     void arrive(const std::string& text) {
         if (!open_) return;
-        buffer_ += text;
+        buffer_ += std::exchange(unread, {}) + text;
         emit readyRead();
     }
 
