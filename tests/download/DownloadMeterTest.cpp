@@ -99,11 +99,11 @@ TEST(DownloadMeter, FullLoggerBarNeverStepsBack) {
     EXPECT_GT(last - atTemperatureCount, 0.025);
 }
 
-TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEvery50ms) {
+TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEvery200ms) {
     DownloadMeter meter = Planned();
     std::string due;
-    for (const auto& r : {At(100), At(200, M, 9), At(210, M, -1, 1), At(249, M, -1, 2),
-                          At(250, M, -1, 3), At(260, M, -1, 4), At(270, M, -1, 9), At(280, L, 2)}) {
+    for (const auto& r : {At(100), At(200, M, 9), At(210, M, -1, 1), At(399, M, -1, 2),
+                          At(400, M, -1, 3), At(410, M, -1, 4), At(420, M, -1, 9), At(430, L, 2)}) {
         due += meter.take(r) ? 'y' : 'n';
     }
     EXPECT_EQ(due, "yynnynyy");

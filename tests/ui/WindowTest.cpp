@@ -702,7 +702,7 @@ TEST_F(Window, CloseBoxAnswersRightAfterTheLastAnswer) {
     Activate();
     Open();
     QTest::mouseClick(child("DownLoadBtn"), Qt::LeftButton);
-    ASSERT_TRUE(RunUntil([&] { return sim->commands().size() == 5 + 30 + 5 + 3; }));
+    ASSERT_TRUE(RunUntil([&] { return sim->commands().size() == 5 + 30 + 5 + 3; }, 20000));
     // The answer, given once the question shows.
     QStringList asked;
     const auto answer = [&](Qt::Key key) {
