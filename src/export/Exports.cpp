@@ -20,10 +20,6 @@ namespace {
 
 constexpr std::array<const char*, 4> kFormatNames{"csv", "xlsx", "mat", "json"};
 
-QString Translated(const char* text) {
-    return QCoreApplication::translate("Exports", text);
-}
-
 // A number as the column writes it: with the data file's decimals, or unrounded.
 QByteArray NumberText(const ExportColumn& column, double value) {
     if (column.decimals < 0) return JsonNumber(value);
@@ -150,7 +146,8 @@ FileResult WriteExport(const RunTables& tables, ExportFormat format, const QStri
     for (const QString& file : paths) {
         FileResult target = CheckTarget(file, replace);
         if (target.ok && IsDataFile(file)) {
-            target = FileResult::Failed(Translated("a data file: an export never replaces one"));
+            target = FileResult::Failed(QCoreApplication::translate(
+                "Exports", "a data file: an export never replaces one"));
         }
         if (!target.ok)
             return FileResult::Failed(Printable(file) + QStringLiteral(": ") + target.reason);

@@ -651,7 +651,7 @@ void ViewerWindow::exportData() {
         range = ask.clickedButton() == shown;
     }
     // The filters in the formats' order.
-    const QStringList filters{tr("CSV UTF-8 (*.csv)"), QStringLiteral("Excel (*.xlsx)"),
+    const QStringList filters{QStringLiteral("CSV UTF-8 (*.csv)"), QStringLiteral("Excel (*.xlsx)"),
                               QStringLiteral("MATLAB (*.mat)"), QStringLiteral("JSON (*.json)")};
     QString filter = filters.front();
     const QString base =
