@@ -11,9 +11,7 @@
 #include <cstdio>
 
 #include "SimulatedRun.h"
-#include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
-#include "datafile/ShiftJis.h"
 #include "export/Backends.h"
 #include "export/Exports.h"
 
@@ -32,19 +30,11 @@ void Print(const QString& what, const Figures& f, qint64 bytes = -1) {
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    yb::RecordStore data;
-    yb::bench::FillSimulatedRun(data, {5, 16100, 1350, 200});
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     const QString path = dir.filePath(QStringLiteral("full.csv"));
-    const QByteArray bytes =
-        *yb::EncodeShiftJis(*yb::RenderDataFile(data, u',', path, QDateTime::currentDateTime()));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return 1;
-    file.close();
-    std::printf("full data file: %d main, %d temperature, %d lap rows, %lld bytes\n",
-                int{data.mainCount()}, int{data.tempCount()}, int{data.lapCount()},
-                static_cast<long long>(bytes.size()));
+    const QByteArray bytes = yb::bench::WriteFullDataFile(path);
+    if (bytes.isEmpty()) return 1;
 
     const yb::RunData run = *yb::ReadDataFileAt(path).run;
     yb::RunTables tables;
