@@ -315,6 +315,10 @@
         <source>%1: the recording interval is unknown, so --start gives no clock</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>export: --format is needed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>Exports</name>
@@ -427,11 +431,11 @@
 <context>
     <name>Output</name>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
+        <source>stdout: the results could not be written: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>stdout: the results could not be written: %1</source>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|export [options]; yb-downloader --help lists them</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -314,6 +314,10 @@
         <source>%1: the recording interval is unknown, so --start gives no clock</source>
         <translation>%1: 記録間隔が不明なので、--start から時刻を付けられません</translation>
     </message>
+    <message>
+        <source>export: --format is needed: %1</source>
+        <translation>export: --format を指定してください: %1</translation>
+    </message>
 </context>
 <context>
     <name>Exports</name>
@@ -426,12 +430,12 @@
 <context>
     <name>Output</name>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
-        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
-    </message>
-    <message>
         <source>stdout: the results could not be written: %1</source>
         <translation>stdout: 結果を書き込めませんでした: %1</translation>
+    </message>
+    <message>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|export [options]; yb-downloader --help lists them</source>
+        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary|export [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
     </message>
 </context>
 <context>

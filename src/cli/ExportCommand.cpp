@@ -17,7 +17,12 @@
 namespace yb {
 
 int ExportCommand(const QString& file, const CommandOptions& options) {
-    const std::optional<ExportFormat> format = ExportFormatNamed(options.format);
+    const std::optional<ExportFormat> format = ExportFormatNamed(options.format.toLower());
+    if (options.format.isEmpty()) {
+        return UsageError(
+            QCoreApplication::translate("ExportCommand", "export: --format is needed: %1")
+                .arg(ExportFormatNames()));
+    }
     if (!format) {
         return UsageError(
             QCoreApplication::translate("ExportCommand", "export: --format %1: the formats are %2")

@@ -21,9 +21,9 @@ bool SyncToDisk(QFileDevice& file);
 
 // Writes each file's bytes at its path through a QSaveFile: every file is written and synced
 // before the first is renamed over its target, so a failure on any of them (no permission, a
-// full disk, a sync that fails) leaves every target as it was and no temporary file behind. The
-// reason names the path in the system's words ("cannot create /data/YB_Data.csv: Permission
-// denied").
+// full disk, a sync that fails) leaves every target as it was and no temporary file behind; only
+// a rename that fails after an earlier one went through leaves that earlier file new. The reason
+// names the path in the system's words ("cannot create /data/YB_Data.csv: Permission denied").
 using FileBytes = std::pair<QString, QByteArray>;
 FileResult WriteFilesAtomically(const std::vector<FileBytes>& files);
 

@@ -71,14 +71,15 @@ RowWindow AllRows(const RunData& run) {
     return {0, run.mainRows(), 0, static_cast<int>(run.temperatures.size())};
 }
 
-RunTables MakeRunTables(const ExportSource& s) {
-    const RunData& run = s.run;
-    const auto shown = [&s](QStringView name) { return !s.hidden.contains(name.toString()); };
-    RunTables t;
-    t.metadata = Metadata(s);
-    t.summary = SummaryFigures(s.summary);
-    t.summaryJson = SummaryJson(s.summary);
+namespace {
 
+bool Shown(const ExportSource& s, QStringView name) {
+    return !s.hidden.contains(name.toString());
+}
+
+ExportTable MainTable(const ExportSource& s) {
+    const RunData& run = s.run;
+    ExportTable table;
     std::vector<int> rows;
     for (int row = s.rows.mainFirst; row < s.rows.mainEnd; ++row)
         if (HoldsValues(run, row)) rows.push_back(row);
@@ -86,9 +87,9 @@ RunTables MakeRunTables(const ExportSource& s) {
     const auto add = [&](ExportColumn column, auto valueOf) {
         for (const int row : rows)
             column.values.emplace_back(valueOf(static_cast<std::size_t>(row)));
-        t.main.columns.push_back(std::move(column));
+        table.columns.push_back(std::move(column));
     };
-    t.main.columns.push_back(Times(rows, run.intervalS));
+    table.columns.push_back(Times(rows, run.intervalS));
     if (s.start && run.intervalS) {
         // The clock of the logger's run: whole seconds counted on from the start, as a watch on
         // the pit wall counts them.
@@ -97,7 +98,7 @@ RunTables MakeRunTables(const ExportSource& s) {
         ExportColumn clock{QStringLiteral("clock"), {}, -1, true, {}, {}};
         for (const int row : rows)
             clock.texts << start.addSecs(1LL * row * *run.intervalS).toString(Qt::ISODate).left(19);
-        t.main.columns.push_back(std::move(clock));
+        table.columns.push_back(std::move(clock));
     }
     if (!s.laps.empty()) {
         const std::vector<MainValue> lapOf = LapOfRows(run, s.laps);
@@ -107,52 +108,67 @@ RunTables MakeRunTables(const ExportSource& s) {
     for (int c = 0; c < kMainChannels; ++c) {
         const MainColumn& column = kMainColumns[static_cast<std::size_t>(c)];
         const auto& values = run.main[static_cast<std::size_t>(c)];
-        if (shown(column.name))
+        if (Shown(s, column.name))
             add(Numbers(column.name.toString(), column.unit.toString(), column.decimals),
                 [&values](std::size_t row) { return values[row]; });
     }
-    if (run.intervalS) {
-        for (const EnergyChannel channel :
-             {EnergyChannel::SolarWh, EnergyChannel::BatteryWh, EnergyChannel::MotorWh}) {
-            const EnergyColumn& column = ColumnOf(channel);
-            if (shown(column.name))
-                add(Numbers(column.name.toString(), column.unit.toString(), -1),
-                    [&](std::size_t row) { return s.energy.channel(channel)[row]; });
-        }
-        const EnergyColumn& remaining = ColumnOf(EnergyChannel::RemainingAh);
-        if (s.batteryAh && shown(remaining.name)) {
-            const auto& ah = s.energy.channel(EnergyChannel::RemainingAh);
-            add(Numbers(remaining.name.toString(), remaining.unit.toString(), -1),
-                [&ah](std::size_t row) { return ah[row]; });
-            add(Numbers(QStringLiteral("remaining_pct"), QStringLiteral("%"), -1),
-                [&](std::size_t row) {
-                    return ah[row] ? MainValue(*ah[row] / *s.batteryAh * 100.0) : MainValue();
-                });
-        }
+    if (!run.intervalS) return table;
+    for (const EnergyChannel channel :
+         {EnergyChannel::SolarWh, EnergyChannel::BatteryWh, EnergyChannel::MotorWh}) {
+        const EnergyColumn& column = ColumnOf(channel);
+        if (Shown(s, column.name))
+            add(Numbers(column.name.toString(), column.unit.toString(), -1),
+                [&](std::size_t row) { return s.energy.channel(channel)[row]; });
     }
+    const EnergyColumn& remaining = ColumnOf(EnergyChannel::RemainingAh);
+    if (s.batteryAh && Shown(s, remaining.name)) {
+        const auto& ah = s.energy.channel(EnergyChannel::RemainingAh);
+        add(Numbers(remaining.name.toString(), remaining.unit.toString(), -1),
+            [&ah](std::size_t row) { return ah[row]; });
+        add(Numbers(QStringLiteral("remaining_pct"), QStringLiteral("%"), -1),
+            [&](std::size_t row) {
+                return ah[row] ? MainValue(*ah[row] / *s.batteryAh * 100.0) : MainValue();
+            });
+    }
+    return table;
+}
 
-    std::vector<int> temperatureRows;
-    if (shown(kTemperatureKey)) {
+ExportTable TemperatureTable(const ExportSource& s) {
+    const RunData& run = s.run;
+    std::vector<int> rows;
+    if (Shown(s, kTemperatureKey)) {
         for (int row = s.rows.temperatureFirst; row < s.rows.temperatureEnd; ++row)
-            if (run.temperatures[static_cast<std::size_t>(row)]) temperatureRows.push_back(row);
+            if (run.temperatures[static_cast<std::size_t>(row)]) rows.push_back(row);
     }
-    t.temperatures.columns.push_back(Times(
-        temperatureRows, run.intervalS ? std::optional(run.temperatureIntervalS) : std::nullopt));
+    ExportTable table;
+    table.columns.push_back(
+        Times(rows, run.intervalS ? std::optional(run.temperatureIntervalS) : std::nullopt));
     ExportColumn temperature =
         Numbers(kTemperatureColumn.name.toString(), kTemperatureColumn.unit.toString(),
                 kTemperatureColumn.decimals);
-    for (const int row : temperatureRows)
+    for (const int row : rows)
         temperature.values.emplace_back(1.0 * *run.temperatures[static_cast<std::size_t>(row)]);
-    t.temperatures.columns.push_back(std::move(temperature));
+    table.columns.push_back(std::move(temperature));
+    return table;
+}
 
+ExportTable LapsTable(const ExportSource& s) {
     const std::vector<LapFigures> laps = LapsOf(s);
+    ExportTable table;
     for (const LapField& field : LapFields()) {
         ExportColumn column =
             Numbers(QLatin1String(field.key), QString::fromUtf8(field.unit), field.decimals);
         for (const LapFigures& lap : laps) column.values.emplace_back(field.value(lap));
-        t.laps.columns.push_back(std::move(column));
+        table.columns.push_back(std::move(column));
     }
-    return t;
+    return table;
+}
+
+}  // namespace
+
+RunTables MakeRunTables(const ExportSource& s) {
+    return {Metadata(s),  SummaryFigures(s.summary), SummaryJson(s.summary),
+            MainTable(s), TemperatureTable(s),       LapsTable(s)};
 }
 
 }  // namespace yb

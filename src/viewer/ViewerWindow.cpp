@@ -627,8 +627,7 @@ void ViewerWindow::exportRun(const QString& suffix) {
     const FileResult written = WriteRunReport(model_, path);
     QApplication::restoreOverrideCursor();
     if (!written.ok) {
-        QMessageBox::warning(this, windowTitle(),
-                             Printable(path) + QStringLiteral(": ") + written.reason);
+        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }
