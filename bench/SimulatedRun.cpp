@@ -1,5 +1,11 @@
 #include "SimulatedRun.h"
 
+#include <QDateTime>
+#include <QFile>
+#include <cstdio>
+
+#include "datafile/DataFile.h"
+#include "datafile/ShiftJis.h"
 #include "download/Records.h"
 #include "sim/Logger.h"
 
@@ -23,6 +29,19 @@ void FillSimulatedRun(RecordStore& data, const RunSize& size) {
     }
     data.setCount(Stage::Laps, static_cast<std::int16_t>(size.laps));
     for (int k = 0; k < size.laps; ++k) data.storeLap(k, *DecodeLapRecord(logger.lapRecord(k + 1)));
+}
+
+QByteArray WriteFullDataFile(const QString& path) {
+    RecordStore data;
+    FillSimulatedRun(data, {5, 16100, 1350, 200});
+    const QByteArray bytes =
+        *EncodeShiftJis(*RenderDataFile(data, u',', path, QDateTime::currentDateTime()));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return {};
+    std::printf("full data file: %d main, %d temperature, %d lap rows, %lld bytes\n",
+                int{data.mainCount()}, int{data.tempCount()}, int{data.lapCount()},
+                static_cast<long long>(bytes.size()));
+    return bytes;
 }
 
 }  // namespace yb::bench

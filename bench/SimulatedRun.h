@@ -2,6 +2,9 @@
 // A race as the logger records it, for benchmarks, screenshots and demonstrations: the simulated
 // logger's race (tools/sim/Race.h) of this size, stored as a download stores it.
 
+#include <QByteArray>
+#include <QString>
+
 #include "download/RecordStore.h"
 
 namespace yb::bench {
@@ -14,5 +17,10 @@ struct RunSize {
 };
 
 void FillSimulatedRun(RecordStore& data, const RunSize& size);
+
+// The data file of a full logger's run (16100 main, 1350 temperature, 200 lap rows at 5 s), as a
+// save writes it, at `path`; its bytes, after a line that says what it holds. Empty when it could
+// not be written.
+QByteArray WriteFullDataFile(const QString& path);
 
 }  // namespace yb::bench

@@ -19,10 +19,8 @@
 #include <vector>
 
 #include "SimulatedRun.h"
-#include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/RunSummary.h"
-#include "datafile/ShiftJis.h"
 #include "viewer/ChartStack.h"
 #include "viewer/Report.h"
 #include "viewer/RunCharts.h"
@@ -63,20 +61,11 @@ int main(int argc, char** argv) {
     const QTemporaryDir settings;  // the viewer's remembered layout: not the user's
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
-    yb::RecordStore data;
-    yb::bench::FillSimulatedRun(data, {5, 16100, 1350, 200});
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
     const QString path = dir.filePath(QStringLiteral("full.csv"));
-    const QByteArray bytes =
-        *yb::EncodeShiftJis(*yb::RenderDataFile(data, u',', path, QDateTime::currentDateTime()));
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()) return 1;
-    file.close();
-
-    std::printf("full data file: %d main, %d temperature, %d lap rows, %lld bytes\n",
-                int{data.mainCount()}, int{data.tempCount()}, int{data.lapCount()},
-                static_cast<long long>(bytes.size()));
+    const QByteArray bytes = yb::bench::WriteFullDataFile(path);
+    if (bytes.isEmpty()) return 1;
 
     bool ok = true;
     const Figures parse =

@@ -14,7 +14,8 @@ logger's settings (tyre circumference, battery initial capacity, recording
 interval) and checks the connection.
 
 Its viewer shows a run from a download or a saved data file as charts, with
-a lap table and an energy summary. The same operations run from scripts
+a lap table and an energy summary, and exports it as UTF-8 CSV, an Excel
+workbook, a MATLAB file or JSON. The same operations run from scripts
 without a display. The window and its messages are in Japanese or English.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)

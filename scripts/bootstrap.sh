@@ -16,7 +16,10 @@ packages=(
   qt6-tools-dev qt6-l10n-tools          # Qt Linguist's CMake package, lupdate and lrelease
   qt6-translations-l10n                 # Qt's own dialogs in the interface's language
   qcoro-qt6-dev                         # coroutines on the Qt event loop
+  libxlsxwriter-dev libmatio-dev        # the exports: Excel workbooks, MATLAB files
+  zlib1g-dev                            # the exports' files inflated again before they are taken
   libgtest-dev                          # unit and integration tests
+  python3-openpyxl python3-scipy        # the exports' test reads them back with these readers
   fonts-ipafont-gothic                  # Japanese fixed-pitch and proportional fonts
   libgl-dev                             # Qt6Gui's CMake package looks for OpenGL headers
 )

@@ -29,6 +29,11 @@
 #    take away declarations that the program does not use.
 #  - Qt's and QCoro's headers are system headers (-isystem), as in the Linux build: warnings
 #    are checked in the project's own code only.
+#  - The exports' libraries (libxlsxwriter, libmatio, zlib), which a Windows build takes from its
+#    own packages (MSYS2: mingw-w64-x86_64-libxlsxwriter, -matio, -zlib), have no MinGW-w64
+#    headers here either: the host's stand in, each header linked into a folder of its own
+#    (build-windows-check/windows-libs), never /usr/include as a whole, which would stand before
+#    MinGW-w64's own C library. Their declarations are plain C and the same on both systems.
 #
 # The include directories and definitions of the project's own targets are read from a CMake
 # configuration of this tree (build-windows-check/, configured only for its generated headers
@@ -89,6 +94,14 @@ for ((i = 0; i < ${#flags[@]}; i++)); do
         break
     fi
 done
+# The exports' libraries' headers, and only those (see above).
+libs=$build/windows-libs
+rm -rf "$libs"
+mkdir -p "$libs"
+for header in xlsxwriter.h xlsxwriter matio.h matio_pubconf.h zlib.h zconf.h; do
+    ln -s "/usr/include/$header" "$libs/$header"
+done
+flags+=(-isystem "$libs")
 printf '%s\n' "${flags[@]}" >"$rsp"
 
 logs=$build/windows-logs

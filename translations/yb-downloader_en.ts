@@ -306,6 +306,48 @@
     </message>
 </context>
 <context>
+    <name>ExportCommand</name>
+    <message>
+        <source>export: --format %1: the formats are %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: the recording interval is unknown, so --start gives no clock</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>export: --format is needed: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>Exports</name>
+    <message>
+        <source>cannot write the MATLAB file: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot read %1 back: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library wrote the file incomplete: a write failed (a full disk?)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot start the Excel workbook</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>cannot write the Excel workbook: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a data file: an export never replaces one</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>FileTarget</name>
     <message>
         <source>a folder: the file needs a name</source>
@@ -389,11 +431,11 @@
 <context>
     <name>Output</name>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
+        <source>stdout: the results could not be written: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>stdout: the results could not be written: %1</source>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|export [options]; yb-downloader --help lists them</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -618,6 +660,10 @@
     </message>
     <message>
         <source>%1: the window holds no record: the run lasts %2 min (--from 0 to --to %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: --start %2: a local date and time such as 2026-07-30T09:15:00</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1195,6 +1241,22 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>履歴を消去(&amp;C)</source>
         <translation>&amp;Clear history</translation>
+    </message>
+    <message>
+        <source>エクスポート(&amp;E)…</source>
+        <translation>&amp;Export data…</translation>
+    </message>
+    <message>
+        <source>表示している範囲だけを書き出しますか、全体を書き出しますか？</source>
+        <translation>Export only the range shown, or the whole run?</translation>
+    </message>
+    <message>
+        <source>表示範囲 (%1)</source>
+        <translation>Range shown (%1)</translation>
+    </message>
+    <message>
+        <source>エクスポート</source>
+        <translation>Export</translation>
     </message>
 </context>
 </TS>

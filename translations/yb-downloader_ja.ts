@@ -305,6 +305,48 @@
     </message>
 </context>
 <context>
+    <name>ExportCommand</name>
+    <message>
+        <source>export: --format %1: the formats are %2</source>
+        <translation>export: --format %1: 形式は %2 のいずれかです</translation>
+    </message>
+    <message>
+        <source>%1: the recording interval is unknown, so --start gives no clock</source>
+        <translation>%1: 記録間隔が不明なので、--start から時刻を付けられません</translation>
+    </message>
+    <message>
+        <source>export: --format is needed: %1</source>
+        <translation>export: --format を指定してください: %1</translation>
+    </message>
+</context>
+<context>
+    <name>Exports</name>
+    <message>
+        <source>cannot write the MATLAB file: %1</source>
+        <translation>MATLAB ファイルを書けません: %1</translation>
+    </message>
+    <message>
+        <source>cannot read %1 back: %2</source>
+        <translation>%1 を読み返せません: %2</translation>
+    </message>
+    <message>
+        <source>the library wrote the file incomplete: a write failed (a full disk?)</source>
+        <translation>ライブラリが書いたファイルが不完全です: 書込みに失敗しました (ディスクがいっぱい?)</translation>
+    </message>
+    <message>
+        <source>cannot start the Excel workbook</source>
+        <translation>Excel ブックを作れません</translation>
+    </message>
+    <message>
+        <source>cannot write the Excel workbook: %1</source>
+        <translation>Excel ブックを書けません: %1</translation>
+    </message>
+    <message>
+        <source>a data file: an export never replaces one</source>
+        <translation>データファイルです: エクスポートでデータファイルを置き換えることはありません</translation>
+    </message>
+</context>
+<context>
     <name>FileTarget</name>
     <message>
         <source>a folder: the file needs a name</source>
@@ -388,12 +430,12 @@
 <context>
     <name>Output</name>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
-        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
-    </message>
-    <message>
         <source>stdout: the results could not be written: %1</source>
         <translation>stdout: 結果を書き込めませんでした: %1</translation>
+    </message>
+    <message>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|export [options]; yb-downloader --help lists them</source>
+        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary|export [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
     </message>
 </context>
 <context>
@@ -618,6 +660,10 @@
     <message>
         <source>%1: the window holds no record: the run lasts %2 min (--from 0 to --to %2)</source>
         <translation>%1: この範囲には記録がありません: 記録は %2 分です (--from 0 から --to %2)</translation>
+    </message>
+    <message>
+        <source>%1: --start %2: a local date and time such as 2026-07-30T09:15:00</source>
+        <translation>%1: --start %2: 2026-07-30T09:15:00 のような現地の日時にしてください</translation>
     </message>
 </context>
 <context>
@@ -1191,6 +1237,22 @@ Qt %3
     </message>
     <message>
         <source>履歴を消去(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エクスポート(&amp;E)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示している範囲だけを書き出しますか、全体を書き出しますか？</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>表示範囲 (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>エクスポート</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -13,6 +13,7 @@
 #include "cli/Output.h"
 #include "datafile/Printable.h"
 #include "download/Download.h"
+#include "export/Exports.h"
 #include "language/Language.h"
 #include "version/Version.h"
 
@@ -65,6 +66,7 @@ const std::map<QString, Command>& Commands() {
         {QStringLiteral("view"), {-1, [](auto& a, auto&) { return ViewCommand(a.mid(1)); }}},
         {QStringLiteral("report"), {2, [](auto& a, auto& o) { return ReportCommand(a[1], o); }}},
         {QStringLiteral("summary"), {2, [](auto& a, auto& o) { return SummaryCommand(a[1], o); }}},
+        {QStringLiteral("export"), {2, [](auto& a, auto& o) { return ExportCommand(a[1], o); }}},
     };
     return kCommands;
 }
@@ -102,7 +104,7 @@ int RunCommand(const QStringList& arguments) {
     parser.addPositionalArgument(
         QStringLiteral("command"),
         QStringLiteral("download | check | get SETTING | set SETTING VALUE | ports | "
-                       "view [FILE...] | report FILE | summary FILE; "
+                       "view [FILE...] | report FILE | summary FILE | export FILE; "
                        "SETTING is tyre, battery or interval"));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("COM3, 3 or a device path (default COM1)"),
@@ -110,12 +112,13 @@ int RunCommand(const QStringList& arguments) {
     const QCommandLineOption output(
         {QStringLiteral("o"), QStringLiteral("output")},
         QStringLiteral("download: the data file (default YB_Data_<date>_<time>.csv); "
-                       "report: the PDF or PNG (default FILE with .pdf)"),
+                       "report: the PDF or PNG (default FILE with .pdf); export: the file "
+                       "(default FILE with the format's extension, FILE-utf8.csv for csv)"),
         QStringLiteral("FILE"));
     const QCommandLineOption tsv(QStringLiteral("tsv"),
                                  QStringLiteral("tab-separated data file (.txt)"));
-    const QCommandLineOption force(QStringLiteral("force"),
-                                   QStringLiteral("replace an existing data file or report"));
+    const QCommandLineOption force(
+        QStringLiteral("force"), QStringLiteral("replace an existing data file, report or export"));
     const QCommandLineOption json(QStringLiteral("json"),
                                   QStringLiteral("summary: one JSON object instead of lines"));
     const QCommandLineOption retries(
@@ -130,22 +133,34 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("FILE"));
     const QCommandLineOption from(
         QStringLiteral("from"),
-        QStringLiteral("summary, report: the window's start, minutes from the first record"),
+        QStringLiteral("summary, report, export: the window's start, minutes from the first "
+                       "record"),
         QStringLiteral("MIN"));
-    const QCommandLineOption to(QStringLiteral("to"),
-                                QStringLiteral("summary, report: the window's end (exclusive)"),
-                                QStringLiteral("MIN"));
+    const QCommandLineOption to(
+        QStringLiteral("to"),
+        QStringLiteral("summary, report, export: the window's end (exclusive)"),
+        QStringLiteral("MIN"));
     const QCommandLineOption lapStart(
         QStringLiteral("lap-start"),
-        QStringLiteral("summary, report: the first lap starts MIN after the first record"),
+        QStringLiteral("summary, report, export: the first lap starts MIN after the first "
+                       "record"),
         QStringLiteral("MIN"));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("export: ") + ExportFormatNames(),
+                                    QStringLiteral("FORMAT"));
+    const QCommandLineOption start(
+        QStringLiteral("start"),
+        QStringLiteral("export: the local date and time of the first record "
+                       "(2026-07-30T09:15:00), for the clock column"),
+        QStringLiteral("DATETIME"));
     // Taken before the command is parsed (language/Language.h); listed here for --help.
     const QCommandLineOption lang(
         QStringLiteral("lang"),
         QStringLiteral("the language of messages and of the window: ja or en (default: YB_LANG, "
                        "else the system's language)"),
         QStringLiteral("LANG"));
-    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart, lang});
+    parser.addOptions(
+        {port, output, tsv, force, json, retries, resume, from, to, lapStart, format, start, lang});
     if (!parser.parse(arguments)) return UsageError(Printable(parser.errorText()));
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -186,6 +201,8 @@ int RunCommand(const QStringList& arguments) {
     options.from = parser.value(from);
     options.to = parser.value(to);
     options.lapStart = parser.value(lapStart);
+    options.format = parser.value(format);
+    options.start = parser.value(start);
     return command->second.run(args, options);
 }
 

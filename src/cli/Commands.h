@@ -17,11 +17,15 @@ struct CommandOptions {
     bool json = false;                      // summary: one JSON object
     int retries = 0;                        // download: requests sent again after a refusal
     QString resume;                         // download: the partial data file to continue
-    // summary and report: a window of the run in minutes from the first record ([from, to)) and
-    // where the laps start, as typed (cli/RunOptions.h reads them).
+    // summary, report and export: a window of the run in minutes from the first record
+    // ([from, to)) and where the laps start, as typed (cli/RunOptions.h reads them).
     QString from;
     QString to;
     QString lapStart;
+    // export (which writes `output`, replacing it with `force`, as report does): the format and
+    // the first record's local date and time, as typed.
+    QString format;
+    QString start;
 };
 
 // The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and
@@ -32,9 +36,11 @@ int GetCommand(const CommandOptions& options, Setting setting);
 int SetCommand(const CommandOptions& options, Setting setting, const QString& value);
 int PortsCommand();
 
-// The data file's commands: the summary needs no widget (cli/SummaryCommand.cpp); view and
-// report need an application with widgets (cli/ViewerCommands.cpp).
+// The data file's commands: the summary and the export need no widget (cli/SummaryCommand.cpp,
+// cli/ExportCommand.cpp); view and report need an application with widgets
+// (cli/ViewerCommands.cpp).
 int SummaryCommand(const QString& file, const CommandOptions& options);
+int ExportCommand(const QString& file, const CommandOptions& options);
 int ViewCommand(const QStringList& files);
 int ReportCommand(const QString& file, const CommandOptions& options);
 

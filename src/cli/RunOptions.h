@@ -1,8 +1,9 @@
 #pragma once
-// What `summary` and `report` are asked to look at besides the whole run: a window of it
-// (--from MIN, --to MIN: minutes from the first record, decimals allowed, the end exclusive) and
-// where the laps start (--lap-start MIN).
+// What `summary`, `report` and `export` are asked to look at besides the whole run: a window of
+// it (--from MIN, --to MIN: minutes from the first record, decimals allowed, the end exclusive)
+// and where the laps start (--lap-start MIN); and for `export`, when the run started (--start).
 
+#include <QDateTime>
 #include <QString>
 #include <optional>
 
@@ -29,5 +30,11 @@ std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QStr
 // run; the message gives the run's length).
 std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
                                     const QString& file);
+
+// The local date and time of the run's first record that --start gives: ISO 8601 without a zone
+// ("2026-07-30T09:15:00", a blank for the T, the seconds may be left out). Nothing when none is
+// given; nullopt after telling the usage error.
+std::optional<std::optional<QDateTime>> ReadStartTime(const CommandOptions& options,
+                                                      const QString& command);
 
 }  // namespace yb

@@ -37,11 +37,13 @@ inline constexpr char16_t kTsvDelimiter = u'\t';
 
 // ---- Columns ----------------------------------------------------------------------------------
 
-// A column: its head and how its values are written and shown.
+// A column: its head, how its values are written and shown, and the stable English name that
+// the viewer's settings and the exports (src/export) call it by.
 struct Column {
     QStringView head;  // in the section's head line
     int decimals;      // the decimals written (FormatFixed) and shown; 0 for whole numbers
-    QStringView unit;  // the unit the viewer shows the values in
+    QStringView unit;  // the unit the viewer and the exports show the values in
+    QStringView name;  // "solar_a": lower case, its unit last
 };
 
 // A main column also says where its values come from: a field of the store's main record, or a
@@ -57,13 +59,13 @@ inline constexpr int kMainChannels = 7;
 
 inline constexpr QStringView kNumberHead = u"No";  // every row's first column
 inline constexpr std::array<MainColumn, kMainChannels> kMainColumns{{
-    {{u"Solar[A]", 2, u"A"}, &MainRecord::solarAmps},
-    {{u"Battery[A]", 2, u"A"}, &MainRecord::batteryAmps},
-    {{u"Main_Volt[V]", 1, u"V"}, &MainRecord::mainVolts},
-    {{u"Solar_Watt[W]", 1, u"W"}, &MainRecord::solarAmps, &MainRecord::mainVolts},
-    {{u"Battery_Watt[W]", 1, u"W"}, &MainRecord::batteryAmps, &MainRecord::mainVolts},
-    {{u"Sub_Volt[V]", 1, u"V"}, &MainRecord::subVolts},
-    {{u"Speed[kmh]", 0, u"km/h"}, &MainRecord::speedKmh},
+    {{u"Solar[A]", 2, u"A", u"solar_a"}, &MainRecord::solarAmps},
+    {{u"Battery[A]", 2, u"A", u"battery_a"}, &MainRecord::batteryAmps},
+    {{u"Main_Volt[V]", 1, u"V", u"main_v"}, &MainRecord::mainVolts},
+    {{u"Solar_Watt[W]", 1, u"W", u"solar_w"}, &MainRecord::solarAmps, &MainRecord::mainVolts},
+    {{u"Battery_Watt[W]", 1, u"W", u"battery_w"}, &MainRecord::batteryAmps, &MainRecord::mainVolts},
+    {{u"Sub_Volt[V]", 1, u"V", u"sub_v"}, &MainRecord::subVolts},
+    {{u"Speed[kmh]", 0, u"km/h", u"speed_kmh"}, &MainRecord::speedKmh},
 }};
 static_assert(std::all_of(kMainColumns.begin(), kMainColumns.end(),
                           [](const MainColumn& column) { return column.field != nullptr; }),
@@ -71,9 +73,9 @@ static_assert(std::all_of(kMainColumns.begin(), kMainColumns.end(),
 inline constexpr const MainColumn& ColumnOf(MainChannel channel) {
     return kMainColumns[static_cast<std::size_t>(channel)];
 }
-inline constexpr Column kTemperatureColumn{u"Temp[℃]", 0, u"℃"};
-inline constexpr Column kLapTimeColumn{u"LapTime_sec[秒]", 0, u"s"};
-inline constexpr Column kLapEnergyColumn{u"Lap_Motort_Wh[Wh]", 1, u"Wh"};
+inline constexpr Column kTemperatureColumn{u"Temp[℃]", 0, u"℃", u"temp_c"};
+inline constexpr Column kLapTimeColumn{u"LapTime_sec[秒]", 0, u"s", u"time_s"};
+inline constexpr Column kLapEnergyColumn{u"Lap_Motort_Wh[Wh]", 1, u"Wh", u"motor_wh"};
 
 inline const QStringList kMainHeads = [] {
     QStringList heads{kNumberHead.toString()};

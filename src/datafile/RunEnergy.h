@@ -11,6 +11,8 @@
 //   remaining       initial capacity - sum of Battery[A] x I / 3600  Ah (unknown without the
 //                   initial capacity: the data file does not hold the logger's setting)
 
+#include <QStringView>
+
 #include <array>
 #include <optional>
 #include <vector>
@@ -21,6 +23,21 @@ namespace yb {
 
 enum class EnergyChannel { SolarWh, BatteryWh, MotorWh, RemainingAh };
 inline constexpr int kEnergyChannels = 4;
+
+// Each channel's stable English name (as a main column's, datafile/Format.h) and its unit.
+struct EnergyColumn {
+    QStringView name;
+    QStringView unit;
+};
+inline constexpr std::array<EnergyColumn, kEnergyChannels> kEnergyColumns{{
+    {u"solar_wh", u"Wh"},
+    {u"battery_wh", u"Wh"},
+    {u"motor_wh", u"Wh"},
+    {u"remaining_ah", u"Ah"},
+}};
+inline constexpr const EnergyColumn& ColumnOf(EnergyChannel channel) {
+    return kEnergyColumns[static_cast<std::size_t>(channel)];
+}
 
 struct RunEnergy {
     std::array<std::vector<MainValue>, kEnergyChannels> columns;

@@ -160,32 +160,15 @@ const std::vector<LapColumn>& LapColumns() {
     return columns;
 }
 
-QByteArray JsonNumber(double value) {
-    if (!std::isfinite(value)) return "null";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QByteArray(buffer, static_cast<qsizetype>(result.ptr - buffer));
-}
-
 QByteArray JsonValue(std::optional<double> value) {
     return value ? JsonNumber(*value) : QByteArray("null");
 }
 
 QByteArray LapJson(const LapFigures& lap) {
-    const std::pair<const char*, std::optional<double>> fields[] = {
-        {"lap", lap.lap},
-        {"time_s", lap.time_s},
-        {"motor_wh", lap.motor_wh},
-        {"start_s", lap.start_s},
-        {"distance_km", lap.distance_km},
-        {"avg_speed_kmh", lap.avg_speed_kmh},
-        {"solar_wh", lap.solar_wh},
-        {"wh_per_km", lap.wh_per_km},
-    };
     QByteArray json = "{";
-    for (const auto& [key, value] : fields) {
+    for (const LapField& field : LapFields()) {
         if (json.size() > 1) json += ", ";
-        json += '"' + QByteArray(key) + "\": " + JsonValue(value);
+        json += '"' + QByteArray(field.key) + "\": " + JsonValue(field.value(lap));
     }
     return json + '}';
 }
@@ -415,16 +398,43 @@ QString LapTableText(const std::vector<LapFigures>& laps) {
     return text;
 }
 
+std::vector<SummaryFigure> SummaryFigures(const RunSummary& summary) {
+    std::vector<SummaryFigure> figures;
+    for (const Item& item : Items())
+        figures.push_back({item.key, item.value(summary), item.shown == Shown::YesNo});
+    return figures;
+}
+
+const std::vector<LapField>& LapFields() {
+    using Figure = std::optional<double>;
+    static const std::vector<LapField> fields = {
+        {"lap", "", 0, [](const LapFigures& l) { return Figure(l.lap); }},
+        {"time_s", "s", kLapTimeColumn.decimals, [](const LapFigures& l) { return l.time_s; }},
+        {"motor_wh", "Wh", kLapEnergyColumn.decimals,
+         [](const LapFigures& l) { return l.motor_wh; }},
+        {"start_s", "s", -1, [](const LapFigures& l) { return l.start_s; }},
+        {"distance_km", "km", -1, [](const LapFigures& l) { return l.distance_km; }},
+        {"avg_speed_kmh", "km/h", -1, [](const LapFigures& l) { return l.avg_speed_kmh; }},
+        {"solar_wh", "Wh", -1, [](const LapFigures& l) { return l.solar_wh; }},
+        {"wh_per_km", "Wh/km", -1, [](const LapFigures& l) { return l.wh_per_km; }},
+    };
+    return fields;
+}
+
+QByteArray JsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return QByteArray(buffer, static_cast<qsizetype>(result.ptr - buffer));
+}
+
 QByteArray SummaryJson(const RunSummary& summary) {
     QByteArray json = "{";
-    for (const Item& item : Items()) {
+    for (const SummaryFigure& figure : SummaryFigures(summary)) {
         if (json.size() > 1) json += ", ";
-        const QByteArray key = '"' + QByteArray(item.key) + "\": ";
-        if (item.shown == Shown::YesNo) {
-            json += key + (summary.partial ? "true" : "false");
-        } else {
-            json += key + JsonValue(item.value(summary));
-        }
+        json += '"' + QByteArray(figure.key) + "\": ";
+        json += figure.yesNo ? QByteArray(*figure.value != 0.0 ? "true" : "false")
+                             : JsonValue(figure.value);
     }
     json += ", \"lap_table\": ";
     if (summary.window) {

@@ -124,6 +124,30 @@ QString LapTableText(const std::vector<LapFigures>& laps);
 // window. No line end.
 QByteArray SummaryJson(const RunSummary& summary);
 
+// A summary figure by its JSON key, in SummaryJson's order (the lap table aside); `partial` is a
+// yes or no, its value 1 or 0.
+struct SummaryFigure {
+    const char* key;
+    std::optional<double> value;
+    bool yesNo = false;
+};
+std::vector<SummaryFigure> SummaryFigures(const RunSummary& summary);
+
+// A column of the lap table as lap_table and the exports name it: its key, its unit, the decimals
+// the data file writes it with (-1 for a figure computed here, which is kept unrounded) and its
+// value in a lap. In lap_table's order.
+struct LapField {
+    const char* key;
+    const char* unit;  // empty for the lap's number
+    int decimals;
+    std::optional<double> (*value)(const LapFigures&);
+};
+const std::vector<LapField>& LapFields();
+
+// A number as JSON writes it: the shortest text that reads back as the same double; "null" for
+// a NaN or an infinity.
+QByteArray JsonNumber(double value);
+
 // How a time is written: every time the program shows is written by ClockText in one of these
 // forms, a minus sign before a negative one.
 enum class ClockForm {

@@ -15,6 +15,7 @@
 #include <cmath>
 
 #include "datafile/RunSummary.h"
+#include "export/RunTables.h"
 #include "viewer/Palette.h"
 
 namespace yb {
@@ -39,58 +40,47 @@ struct ChartSpec {
 std::vector<ChartSpec> ChartSpecs() {
     using M = MainChannel;
     using E = EnergyChannel;
-    const QString wh = QStringLiteral("Wh");
-    // A main column's unit and decimals are the data file's.
-    const auto main = [](const char* key, const QString& name, const QColor& color, bool right,
-                         M column) {
-        return ChannelSpec{QLatin1String(key),
-                           name,
-                           ColumnOf(column).unit.toString(),
-                           ColumnOf(column).decimals,
-                           color,
-                           right,
-                           column,
-                           {}};
+    // A channel's key (its stable name), unit and decimals are its column's.
+    const auto main = [](const QString& name, const QColor& color, bool right, M column) {
+        const Column& c = ColumnOf(column);
+        return ChannelSpec{
+            c.name.toString(), name, c.unit.toString(), c.decimals, color, right, column, {}};
     };
-    const auto energy = [](const char* key, const QString& name, const QString& unit,
-                           const QColor& color, bool right, E channel) {
-        return ChannelSpec{QLatin1String(key), name, unit, 1, color, right, {}, channel};
+    const auto energy = [](const QString& name, const QColor& color, bool right, E channel) {
+        const EnergyColumn& c = ColumnOf(channel);
+        return ChannelSpec{
+            c.name.toString(), name, c.unit.toString(), 1, color, right, {}, channel};
     };
     return {
         {QCoreApplication::translate("RunCharts", "電流 [A]"),
-         {main("solar_a", QCoreApplication::translate("RunCharts", "ソーラー電流"), kSolar, false,
-               M::SolarA),
-          main("battery_a", QCoreApplication::translate("RunCharts", "バッテリー電流"), kBattery,
-               false, M::BatteryA)},
+         {main(QCoreApplication::translate("RunCharts", "ソーラー電流"), kSolar, false, M::SolarA),
+          main(QCoreApplication::translate("RunCharts", "バッテリー電流"), kBattery, false,
+               M::BatteryA)},
          {}},
         {QCoreApplication::translate("RunCharts", "電力 [W]"),
-         {main("solar_w", QCoreApplication::translate("RunCharts", "ソーラー電力"), kSolar, false,
-               M::SolarW),
-          main("battery_w", QCoreApplication::translate("RunCharts", "バッテリー電力"), kBattery,
-               false, M::BatteryW)},
+         {main(QCoreApplication::translate("RunCharts", "ソーラー電力"), kSolar, false, M::SolarW),
+          main(QCoreApplication::translate("RunCharts", "バッテリー電力"), kBattery, false,
+               M::BatteryW)},
          {}},
         {QCoreApplication::translate("RunCharts", "メイン電圧 [V]"),
-         {main("main_v", QCoreApplication::translate("RunCharts", "メイン電圧"), kMainVolt, false,
-               M::MainV),
-          main("sub_v", QCoreApplication::translate("RunCharts", "サブ電圧"), kSubVolt, true,
-               M::SubV)},
+         {main(QCoreApplication::translate("RunCharts", "メイン電圧"), kMainVolt, false, M::MainV),
+          main(QCoreApplication::translate("RunCharts", "サブ電圧"), kSubVolt, true, M::SubV)},
          QCoreApplication::translate("RunCharts", "サブ電圧 [V]")},
         {QCoreApplication::translate("RunCharts", "速度 [km/h]"),
-         {main("speed_kmh", QCoreApplication::translate("RunCharts", "速度"), kSpeed, false,
-               M::SpeedKmh)},
+         {main(QCoreApplication::translate("RunCharts", "速度"), kSpeed, false, M::SpeedKmh)},
          {}},
         {QCoreApplication::translate("RunCharts", "電力量 [Wh]"),
-         {energy("solar_wh", QCoreApplication::translate("RunCharts", "ソーラー積算"), wh, kSolar,
-                 false, E::SolarWh),
-          energy("battery_wh", QCoreApplication::translate("RunCharts", "バッテリー積算"), wh,
-                 kBattery, false, E::BatteryWh),
-          energy("motor_wh", QCoreApplication::translate("RunCharts", "モーター積算"), wh, kMotor,
-                 false, E::MotorWh),
-          energy("remaining_ah", QCoreApplication::translate("RunCharts", "バッテリー残量"),
-                 QStringLiteral("Ah"), kMainVolt, true, E::RemainingAh)},
+         {energy(QCoreApplication::translate("RunCharts", "ソーラー積算"), kSolar, false,
+                 E::SolarWh),
+          energy(QCoreApplication::translate("RunCharts", "バッテリー積算"), kBattery, false,
+                 E::BatteryWh),
+          energy(QCoreApplication::translate("RunCharts", "モーター積算"), kMotor, false,
+                 E::MotorWh),
+          energy(QCoreApplication::translate("RunCharts", "バッテリー残量"), kMainVolt, true,
+                 E::RemainingAh)},
          QCoreApplication::translate("RunCharts", "残量 [Ah]")},
         {QCoreApplication::translate("RunCharts", "温度 [℃]"),
-         {{QStringLiteral("temperature"),
+         {{kTemperatureKey,
            QCoreApplication::translate("RunCharts", "温度"),
            kTemperatureColumn.unit.toString(),
            kTemperatureColumn.decimals,

@@ -30,6 +30,7 @@
 
 #include "datafile/DataFileReader.h"
 #include "datafile/Printable.h"
+#include "export/Exports.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
 #include "viewer/Palette.h"
@@ -93,6 +94,16 @@ QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
     box->setSuffix(suffix);
     box->setKeyboardTracking(false);
     return box;
+}
+
+// The model's run as an export writes it: the range shown or all of it, the channels shown.
+RunTables TablesOf(const RunModel& model, bool range) {
+    const RunData& run = model.run();
+    const auto [min, max] = model.range();
+    return MakeRunTables(
+        {run, range ? model.rangeSummary() : model.summary(), model.laps(), model.energy(),
+         range ? RowsShown(run, min, max) : AllRows(run), model.lapStartS(), model.batteryAh(),
+         std::nullopt, range ? RangeText(model.timeline(), min, max) : QString(), model.hidden()});
 }
 
 }  // namespace
@@ -166,6 +177,8 @@ void ViewerWindow::buildMenus() {
     runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     runActions_ << file->addAction(tr("グラフを画像で書き出す (PNG)(&I)…"), this,
                                    [this] { exportRun(QStringLiteral("png")); });
+    runActions_ << file->addAction(tr("エクスポート(&E)…"), this, &ViewerWindow::exportData);
+    runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     file->addSeparator();
     QAction* close = file->addAction(tr("閉じる(&C)"), this, &QWidget::close);
     close->setShortcut(QKeySequence::Close);
@@ -615,6 +628,48 @@ void ViewerWindow::exportRun(const QString& suffix) {
     QApplication::restoreOverrideCursor();
     if (!written.ok) {
         QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + written.reason);
+    } else {
+        statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
+    }
+}
+
+void ViewerWindow::exportData() {
+    if (!model_.hasRun()) return;
+    bool range = false;
+    if (!model_.wholeRun()) {
+        const auto [min, max] = model_.range();
+        QMessageBox ask(QMessageBox::Question, windowTitle(),
+                        tr("表示している範囲だけを書き出しますか、全体を書き出しますか？"),
+                        QMessageBox::Cancel, this);
+        QAbstractButton* shown =
+            ask.addButton(tr("表示範囲 (%1)").arg(RangeText(model_.timeline(), min, max)),
+                          QMessageBox::AcceptRole);
+        QAbstractButton* whole = ask.addButton(tr("全体"), QMessageBox::AcceptRole);
+        ask.exec();
+        if (ask.clickedButton() != shown && ask.clickedButton() != whole) return;
+        range = ask.clickedButton() == shown;
+    }
+    // The filters in the formats' order.
+    const QStringList filters{QStringLiteral("CSV UTF-8 (*.csv)"), QStringLiteral("Excel (*.xlsx)"),
+                              QStringLiteral("MATLAB (*.mat)"), QStringLiteral("JSON (*.json)")};
+    QString filter = filters.front();
+    const QString base =
+        range ? ReportBaseName(model_) : QFileInfo(model_.run().title).completeBaseName();
+    QString path = QFileDialog::getSaveFileName(this, tr("エクスポート"),
+                                                ExportFileName(base, ExportFormat::Csv),
+                                                filters.join(QStringLiteral(";;")), &filter);
+    if (path.isEmpty()) return;
+    // The name's extension chooses the format, else the filter chosen does.
+    std::optional<ExportFormat> format = ExportFormatNamed(QFileInfo(path).suffix().toLower());
+    if (!format) {
+        format = static_cast<ExportFormat>(std::max<qsizetype>(filters.indexOf(filter), 0));
+        path += u'.' + ExportFormatName(*format);
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const FileResult written = WriteExport(TablesOf(model_, range), *format, path, true);
+    QApplication::restoreOverrideCursor();
+    if (!written.ok) {
+        QMessageBox::warning(this, windowTitle(), written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }

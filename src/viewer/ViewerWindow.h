@@ -2,7 +2,8 @@
 // The viewer window: the charts of one run stacked on the left; on the right its summary beside
 // the figures of the visible window, the lap start, the battery's capacity, a compared run and
 // the lap table (a click zooms every chart to that lap). Opening files (also dropped ones and
-// recent ones), exporting the report and the image of what is shown, from its menu. Each window
+// recent ones), exporting the report and the image of what is shown and its data in other tools'
+// formats, from its menu. Each window
 // holds its own copy of the run, so several can be open side by side. What it shows is its
 // RunModel's, and every part of it draws from there; its controls change the model. Its size,
 // splitters, hidden channels and battery capacity are remembered. When the interface's language
@@ -67,6 +68,9 @@ public:
     void exportRun(const QString& suffix);
     // The name proposed for an export: the data file's name and the visible window.
     QString exportName(const QString& suffix) const;
+    // Asks whether the visible window or the whole run is meant (when not all of it is shown),
+    // and for a file name, and writes the run's channels shown as CSV, Excel, MATLAB or JSON.
+    void exportData();
 
 protected:
     void changeEvent(QEvent* event) override;

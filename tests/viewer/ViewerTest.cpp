@@ -2,7 +2,8 @@
 // zooms them all, a lap row zooms them to the lap and the window's figures follow, the lap table
 // shows the best lap, a legend click hides a channel and the window remembers it, a second run
 // and a lap overlay; the exported image's plot areas line up; an export to a pipe is refused in
-// a message box; the report's lap table pages; and the three commands with their exit codes.
+// a message box; the data's export of the range shown or the whole run; the report's lap table
+// pages; and the three commands with their exit codes.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,9 @@
 #include <QDoubleSpinBox>
 #include <QFileDialog>
 #include <QGraphicsTextItem>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -148,6 +152,40 @@ protected:
         Settle();
     }
 
+    // Runs `act`, answering each dialog it opens as a user would, each answer posted on its own
+    // (a dialog it opens runs a loop of its own): the file dialog gets `file` typed, a message box
+    // a click on the button whose text begins with `button`, else on Yes, else on OK. Returns the
+    // text of the last box without a Yes.
+    QString Answering(const std::function<void()>& act, const QString& file,
+                      const QString& button = {}) {
+        QString shown;
+        bool typed = false;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !typed) {
+                typed = true;
+                QTimer::singleShot(0, dialog, [&, dialog] {
+                    QTest::keyClick(dialog->focusWidget(), Qt::Key_A, Qt::ControlModifier);
+                    QTest::keyClicks(dialog->focusWidget(), file);
+                    QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
+                });
+            } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                QAbstractButton* click = box->button(QMessageBox::Yes);
+                if (!click) shown = box->text();
+                for (QAbstractButton* each : box->buttons())
+                    if (!button.isEmpty() && each->text().startsWith(button)) click = each;
+                if (!click) click = box->button(QMessageBox::Ok);
+                QTimer::singleShot(0, box, [click] { QTest::mouseClick(click, Qt::LeftButton); });
+            }
+        });
+        answer.start(50);
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        act();
+        answer.stop();
+        return shown;
+    }
     QTemporaryDir dir;
     RecordStore data;
     QString path;
@@ -530,33 +568,39 @@ TEST_F(Viewer, ExportRefusesAPipeInAMessageBox) {
     Open();
     const QString pipe = dir.filePath(QStringLiteral("pipe.pdf"));
     ASSERT_EQ(::mkfifo(qPrintable(pipe), 0600), 0);
-    QString shown;
-    bool typed = false;
-    QTimer answer;  // each answer posted on its own: a dialog it opens runs a loop of its own
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && !typed) {
-            typed = true;
-            QTimer::singleShot(0, dialog, [&, dialog] {
-                QTest::keyClick(dialog->focusWidget(), Qt::Key_A, Qt::ControlModifier);
-                QTest::keyClicks(dialog->focusWidget(), pipe);
-                QTest::keyClick(dialog->focusWidget(), Qt::Key_Return);
-            });
-        } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
-            QAbstractButton* yes = box->button(QMessageBox::Yes);
-            if (!yes) shown = box->text();
-            QTimer::singleShot(0, box, [yes, ok = box->button(QMessageBox::Ok)] {
-                QTest::mouseClick(yes ? yes : ok, Qt::LeftButton);
-            });
-        }
-    });
-    answer.start(50);
-    window->activateWindow();
-    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);  // ファイル → レポートを書き出す
-    answer.stop();
+    const QString shown = Answering(  // ファイル → レポートを書き出す
+        [&] { QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier); }, pipe);
     EXPECT_EQ(shown, pipe + QStringLiteral(": not a regular file: nothing is written there"));
     struct stat status = {};
     EXPECT_TRUE(::stat(qPrintable(pipe), &status) == 0 && S_ISFIFO(status.st_mode));
+}
+
+// ファイル → エクスポート… writes the lap shown, or the whole run when asked, with the channels
+// shown (not the solar power hidden) and the charge left from the capacity typed in.
+TEST_F(Viewer, ExportWritesTheRangeShownOrTheWholeRun) {
+    Open();
+    Type(window->capacityBox(), "30");
+    ClickLegend(1, QStringLiteral("ソーラー電力"));
+    ClickLap(2);  // lap 3: from 183 s to 362 s
+    const QString file = dir.filePath(QStringLiteral("out.json"));
+    for (const auto& [button, first, rows] :
+         {std::tuple("表示範囲", 184, 89), std::tuple("全体", 0, 3999)}) {
+        Answering([&] { QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier); }, file,
+                  QString::fromUtf8(button));
+        QFile written(file);
+        ASSERT_TRUE(written.open(QIODevice::ReadOnly)) << button;
+        const QJsonObject json = QJsonDocument::fromJson(written.readAll()).object();
+        const QJsonObject channels = json["channels"].toObject();
+        EXPECT_EQ(channels.keys(),
+                  QStringList({"battery_a", "battery_w", "battery_wh", "lap", "main_v", "motor_wh",
+                               "remaining_ah", "remaining_pct", "solar_a", "solar_wh", "speed_kmh",
+                               "sub_v", "time_s"}));
+        EXPECT_EQ(channels["time_s"].toArray().size(), rows) << button;
+        EXPECT_EQ(channels["time_s"][0].toInt(), first) << button;
+        EXPECT_EQ(json["summary"]["records"].toInt(), rows) << button;
+        EXPECT_DOUBLE_EQ(channels["remaining_pct"][9].toDouble(),
+                         channels["remaining_ah"][9].toDouble() / 30.0 * 100.0);
+    }
 }
 
 TEST(Report, LapTablePagesLeaveNoFewRowsAlone) {
