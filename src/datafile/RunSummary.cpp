@@ -160,17 +160,6 @@ const std::vector<LapColumn>& LapColumns() {
     return columns;
 }
 
-QByteArray JsonNumber(double value) {
-    if (!std::isfinite(value)) return "null";
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return QByteArray(buffer, static_cast<qsizetype>(result.ptr - buffer));
-}
-
-QByteArray JsonValue(std::optional<double> value) {
-    return value ? JsonNumber(*value) : QByteArray("null");
-}
-
 QByteArray LapJson(const LapFigures& lap) {
     const std::pair<const char*, std::optional<double>> fields[] = {
         {"lap", lap.lap},
@@ -387,17 +376,21 @@ QString LapTableTitle(const RunSummary& summary) {
 
 QString LapTableText(const std::vector<LapFigures>& laps) {
     if (laps.empty()) return {};
-    const QStringList heads = LapHeads(LapMedium::Text);
-    std::vector<QStringList> rows = {heads};
+    std::vector<QStringList> rows = {LapHeads(LapMedium::Text)};
     for (const LapFigures& lap : laps) rows.push_back(LapCells(lap, LapMedium::Text));
+    return AlignedText(rows);
+}
+
+QString AlignedText(const std::vector<QStringList>& rows) {
     // Columns as a terminal shows them: Japanese characters take two cells.
     const auto cells = [](const QString& text) {
         qsizetype width = 0;
         for (const QChar c : text) width += c.unicode() >= 0x1100 ? 2 : 1;
         return width;
     };
-    std::vector<qsizetype> widths(static_cast<std::size_t>(heads.size()), 0);
+    std::vector<qsizetype> widths;
     for (const QStringList& row : rows) {
+        widths.resize(std::max(widths.size(), static_cast<std::size_t>(row.size())), 0);
         for (qsizetype c = 0; c < row.size(); ++c) {
             auto& width = widths[static_cast<std::size_t>(c)];
             width = std::max(width, cells(row[c]));
@@ -413,6 +406,13 @@ QString LapTableText(const std::vector<LapFigures>& laps) {
         text += line + u'\n';
     }
     return text;
+}
+
+QByteArray JsonValue(std::optional<double> value) {
+    if (!value || !std::isfinite(*value)) return "null";
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, *value);
+    return QByteArray(buffer, static_cast<qsizetype>(result.ptr - buffer));
 }
 
 QByteArray SummaryJson(const RunSummary& summary) {
