@@ -13,6 +13,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <functional>
 
 #include "datafile/DiskSync.h"
 #include "datafile/FileTarget.h"
@@ -29,6 +30,8 @@ using namespace palette;
 QString CannotWrite(const QString& reason) {
     return QCoreApplication::translate("Report", "cannot write: %1").arg(reason);
 }
+
+QString ImageFailedText();
 
 QString PdfFailedText() {
     return QCoreApplication::translate("Report", "the PDF could not be written");
@@ -138,9 +141,7 @@ QString WritePng(const RunModel& model, QIODevice& device) {
         scene.render(painter, i, scene.rects()[i].translated(0, kTitle));
     }
     painter.end();
-    return image.save(&device, "PNG")
-               ? QString()
-               : QCoreApplication::translate("Report", "the image could not be written");
+    return image.save(&device, "PNG") ? QString() : ImageFailedText();
 }
 
 // Lays out the A4 report top to bottom in millimetres, starting a page where a block does not
@@ -223,11 +224,14 @@ void DrawHeader(PdfReport& r, const RunData& run, const QStringList& notes) {
     r.y() += 3;
 }
 
-void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary) {
+// The summary's lines that apply and the battery's at the end of main row `rowEnd`.
+void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary,
+                 const RunEnergy& energy, int rowEnd) {
     std::vector<SummaryLine> lines;
     for (const SummaryLine& line : SummaryLines(summary)) {
         if (line.applies) lines.push_back(line);
     }
+    for (const SummaryLine& line : ChargeLines(energy, rowEnd)) lines.push_back(line);
     const int perColumn = static_cast<int>((lines.size() + 1) / 2);
     constexpr qreal kRow = 5.2;
     r.room(7 + perColumn * kRow);
@@ -332,12 +336,13 @@ QString WritePdf(const RunModel& model, QIODevice& device) {
     if (!report.isActive()) return PdfFailedText();
     const auto [min, max] = model.range();
     DrawHeader(report, run, TitleNotes(model));
-    DrawSummary(report, QCoreApplication::translate("Report", "概要"), model.summary());
+    DrawSummary(report, QCoreApplication::translate("Report", "概要"), model.summary(),
+                model.energy(), run.mainRows());
     if (!model.wholeRun()) {
         DrawSummary(report,
                     QCoreApplication::translate("Report", "表示範囲の概要  ") +
                         RangeText(model.timeline(), min, max),
-                    model.rangeSummary());
+                    model.rangeSummary(), model.energy(), RowsShown(run, min, max).mainEnd);
     }
     DrawCharts(report, model);
     DrawLaps(report, model.summary());
@@ -407,31 +412,21 @@ private:
     QString shortWrite_;
 };
 
-}  // namespace
-
-FileResult WriteRunReport(const RunModel& model, const QString& path) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return FileResult::Failed(
-            QCoreApplication::translate("Report", "drawing the charts needs a QApplication"));
-    }
-    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
-    if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return FileResult::Failed(
-            QCoreApplication::translate("Report", "the output must end with .pdf or .png"));
-    }
+// Written beside the target under a temporary name, flushed and synced, and renamed over it only
+// when all of it is on the disk: a full disk or a refused write leaves an existing file as it was,
+// and no temporary file behind. commit() itself ignores a failed flush or sync. `draw` writes the
+// content and returns why it failed, or nothing.
+FileResult WriteAtomically(const QString& path, const std::function<QString(QIODevice&)>& draw) {
     // The rename below would put a regular file in place of a device or a pipe, or (as root) of a
     // read-only file: the same places are refused as for a data file.
     if (FileResult target = CheckTarget(path, true); !target.ok) return target;
-    // Written beside the target under a temporary name, flushed and synced, and renamed over it
-    // only when all of it is on the disk: a full disk or a refused write leaves an existing report
-    // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
     ReportFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return FileResult::Failed(
             QCoreApplication::translate("Report", "cannot create the file: %1")
                 .arg(file.errorString()));
     }
-    const QString drawn = pdf ? WritePdf(model, file) : WritePng(model, file);
+    const QString drawn = draw(file);
     const auto failed = [&file](const QString& reason) {
         file.cancelWriting();
         return FileResult::Failed(reason);
@@ -453,6 +448,33 @@ FileResult WriteRunReport(const RunModel& model, const QString& path) {
             QCoreApplication::translate("Report", "cannot replace the file: %1")
                 .arg(file.errorString()));
     return {};
+}
+
+QString ImageFailedText() {
+    return QCoreApplication::translate("Report", "the image could not be written");
+}
+
+}  // namespace
+
+FileResult WriteRunReport(const RunModel& model, const QString& path) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "drawing the charts needs a QApplication"));
+    }
+    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "the output must end with .pdf or .png"));
+    }
+    return WriteAtomically(path, [&](QIODevice& device) {
+        return pdf ? WritePdf(model, device) : WritePng(model, device);
+    });
+}
+
+FileResult WriteImage(const QImage& image, const QString& path) {
+    return WriteAtomically(path, [&image](QIODevice& device) {
+        return image.save(&device, "PNG") ? QString() : ImageFailedText();
+    });
 }
 
 }  // namespace yb

@@ -529,7 +529,17 @@ QString ChannelValueText(const RunData& run, const RunEnergy& energy, const RunT
         }
     }
     if (!value) return none;
-    return QString::number(*value, 'f', design.decimals) + u' ' + design.unit;
+    QString text = QString::number(*value, 'f', design.decimals) + u' ' + design.unit;
+    // The remaining charge with its share of the capacity and its energy.
+    if (design.energy == EnergyChannel::RemainingAh) {
+        const auto row = static_cast<std::size_t>(*timeline.mainRowAt(x));
+        const MainValue percent = energy.channel(EnergyChannel::RemainingPct)[row];
+        const MainValue wh = energy.channel(EnergyChannel::RemainingWh)[row];
+        text += QStringLiteral(" (%1 %").arg(*percent, 0, 'f', 1);
+        if (wh) text += QStringLiteral(", %1 Wh").arg(*wh, 0, 'f', 0);
+        text += u')';
+    }
+    return text;
 }
 
 void AlignPlotAreas(const std::vector<QChart*>& charts) {

@@ -16,7 +16,7 @@
 #include <vector>
 
 #include "datafile/RunData.h"
-#include "datafile/RunEnergy.h"
+#include "analysis/RunEnergy.h"
 #include "datafile/RunSummary.h"
 #include "viewer/RunModel.h"
 #include "viewer/Timeline.h"

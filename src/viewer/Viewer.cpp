@@ -35,7 +35,8 @@ QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
     return window;
 }
 
-QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error) {
+QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error,
+                          std::optional<double> batteryAh) {
     DataFileReadResult result = ReadDataFileAt(path);
     if (!result.run) {
         if (error) *error = result.errorText();
@@ -43,6 +44,7 @@ QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error) 
     }
     ViewerWindow* window = NewWindow(parent);
     window->showRun(std::move(*result.run), path);
+    if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;
 }

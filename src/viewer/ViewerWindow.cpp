@@ -34,6 +34,8 @@
 #include "viewer/LapOverlay.h"
 #include "viewer/Palette.h"
 #include "viewer/Report.h"
+#include "viewer/RunCapacity.h"
+#include "viewer/StrategyPanel.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -54,9 +56,9 @@ constexpr QSize kFirstSize(1280, 820);
 // The side panel's least width, when its figures need no more.
 constexpr int kSidePanelWidth = 400;
 
-// What every viewer window remembers: its size and splitters, the channels hidden, the recent
-// files and the battery's capacity (in ~/.config/yb-downloader/viewer.conf, on Windows the
-// registry).
+// What every viewer window remembers: its size and splitters, the channels hidden and the recent
+// files (in ~/.config/yb-downloader/viewer.conf, on Windows the registry); the battery's capacity
+// per file (viewer/RunCapacity.h).
 std::unique_ptr<QSettings> Remembered() {
     return std::make_unique<QSettings>(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
 }
@@ -136,7 +138,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     });
     connect(&model_, &RunModel::batteryChanged, this, [this] {
         showSettings();
-        Remembered()->setValue(QStringLiteral("batteryAh"), model_.batteryAh().value_or(0.0));
+        if (!path_.isEmpty()) RememberCapacity(path_, model_.batteryAh());
     });
     connect(&model_, &RunModel::hiddenChanged, this,
             [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });
@@ -178,6 +180,9 @@ void ViewerWindow::buildMenus() {
     runActions_ << view->addAction(tr("選んだ周回をベストラップと重ねる(&L)"), this, [this] {
         if (laps_ && laps_->currentRow() >= 0) compareLap(laps_->currentRow());
     });
+    runActions_ << view->addAction(tr("残りのレースの作戦(&S)…"), this,
+                                   &ViewerWindow::openStrategy);
+    runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     for (QAction* action : runActions_) action->setEnabled(model_.hasRun());
 }
 
@@ -219,10 +224,10 @@ void ViewerWindow::retranslate() {
 void ViewerWindow::showRun(RunData run, const QString& path) {
     const auto remembered = Remembered();
     model_.setHidden(remembered->value(QStringLiteral("hidden")).toStringList());
-    if (const double ampHours = remembered->value(QStringLiteral("batteryAh"), 0.0).toDouble();
-        ampHours > 0.0) {
-        model_.setBatteryAh(ampHours);
-    }
+    // A file's run with the capacity typed for that file; a download's with the logger's, which
+    // its opener sets.
+    path_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    model_.setBatteryAh(path_.isEmpty() ? std::nullopt : RememberedCapacity(path_));
     model_.setRun(std::make_shared<const RunData>(std::move(run)));
     if (!path.isEmpty()) {
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
@@ -371,6 +376,8 @@ void ViewerWindow::buildControls() {
     caption(tr("バッテリー初期容量"));
     bar->addWidget(capacity_);
 
+    bar->addAction(tr("作戦…"), this, &ViewerWindow::openStrategy)
+        ->setToolTip(tr("この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで"));
     caption(tr("比較"));
     comparisonName_ = new QLabel(tr("なし"));
     comparisonName_->setStyleSheet(QStringLiteral("color: %1").arg(kMuted.name()));
@@ -480,6 +487,15 @@ QWidget* ViewerWindow::compareLap(int row) {
     auto* overlay = new LapOverlay(model_, model_.laps()[static_cast<std::size_t>(row)].lap, this);
     overlay->show();
     return overlay;
+}
+
+QWidget* ViewerWindow::openStrategy() {
+    if (!model_.hasRun()) return nullptr;
+    if (!strategy_) strategy_ = new StrategyPanel(model_, this);
+    strategy_->show();
+    strategy_->raise();
+    strategy_->activateWindow();
+    return strategy_;
 }
 
 QString ViewerWindow::windowFigure(const QString& key) const {
