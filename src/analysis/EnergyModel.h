@@ -27,8 +27,8 @@ namespace yb {
 // A lap that gives a point of the fit.
 struct ModelLap {
     int lap = 0;
-    double speedKmh = 0.0;   // v
-    double whPerKm = 0.0;    // e
+    double speedKmh = 0.0;    // v
+    double whPerKm = 0.0;     // e
     double distanceKm = 0.0;  // its weight
 };
 

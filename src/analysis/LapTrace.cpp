@@ -13,10 +13,10 @@ std::vector<TracePoint> LapTrace(const RunData& run, const LapFigures& lap) {
     trace.reserve(static_cast<std::size_t>(rows->second - rows->first + 1));
     double distance = 0.0;
     for (int i = rows->first; i < rows->second; ++i) {
-        trace.push_back({i, i * interval - *lap.start_s, distance});
+        trace.push_back({i, (i - rows->first) * interval, distance});
         distance += speed[static_cast<std::size_t>(i)].value_or(0.0) * interval / 3600.0;
     }
-    trace.push_back({-1, rows->second * interval - *lap.start_s, distance});
+    trace.push_back({-1, (rows->second - rows->first) * interval, distance});
     return trace;
 }
 

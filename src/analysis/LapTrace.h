@@ -1,10 +1,10 @@
 #pragma once
-// Where a lap gains or loses time against another: each lap as time and distance since its start
-// (the distance summed from the speed, as the lap table's distance is), and the difference in time
-// at each distance.
+// Where a lap gains or loses time against another: each lap as time and distance since its first
+// record (a lap is its records, as the lap table's distance is: the distance summed from the
+// speed), and the difference in time at each distance.
 //
-//   distance at a record   d_k = sum over the lap's earlier records j < k of Speed_j x I / 3600  km
-//   time at a record       t_k = its time on the run's time line - the lap's start            s
+//   distance at record k   d_k = sum over the lap's earlier records j < k of Speed_j x I / 3600  km
+//   time at record k       t_k = k x I                                                        s
 //   difference at d        Δt(d) = t_lap(d) - t_reference(d)                                 s
 //
 // t(d) reads a lap's time at a distance between two of its points on the line between them (the

@@ -28,8 +28,8 @@ std::optional<double> MeanOf(const RunData& run, MainChannel column, int first, 
 
 std::optional<double> RunEnergy::last(EnergyChannel c, int rowEnd) const {
     const std::vector<MainValue>& values = channel(c);
-    const auto end = rowEnd < 0 ? values.size()
-                                : std::min(values.size(), static_cast<std::size_t>(rowEnd));
+    const auto end =
+        rowEnd < 0 ? values.size() : std::min(values.size(), static_cast<std::size_t>(rowEnd));
     for (std::size_t i = end; i > 0; --i) {
         if (values[i - 1]) return *values[i - 1];
     }
@@ -108,8 +108,8 @@ std::vector<SummaryLine> ChargeLines(const RunEnergy& energy, int rowEnd) {
             value ? QString::number(*value, 'f', item.decimals) + u' ' + QLatin1String(item.unit)
             : energy.capacityAh ? QCoreApplication::translate("RunSummary", "不明")
                                 : QCoreApplication::translate("RunEnergy", "未設定");
-        lines.push_back({QLatin1String(item.key),
-                         QCoreApplication::translate("RunEnergy", item.label), text});
+        lines.push_back(
+            {QLatin1String(item.key), QCoreApplication::translate("RunEnergy", item.label), text});
     }
     return lines;
 }

@@ -19,10 +19,6 @@ constexpr double kWholeLap = 1e-6;
 // Charges closer than this are the same: the answer's own row keeps its target.
 constexpr double kSameCharge = 1e-6;  // Ah
 
-QString Tr(const char* text) {
-    return QCoreApplication::translate("Strategy", text);
-}
-
 // The motor's power at v km/h: e(v) v, in W.
 double Power(const EnergyFit& fit, double v) {
     return fit.whPerKm(v) * v;
@@ -84,15 +80,18 @@ Strategy PlanStrategy(const EnergyFit& fit, const RunState& state, const Strateg
         if (s.chargeNowAh) s.chargeNowPct = *s.chargeNowAh / *s.capacityAh * 100;
     }
     if (!fit.fitted()) {
-        s.missing = Tr("エネルギーモデルがありません: 速度の違う周回が2周以上必要です");
+        s.missing = QCoreApplication::translate(
+            "Strategy", "エネルギーモデルがありません: 速度の違う周回が2周以上必要です");
     } else if (!s.capacityAh) {
-        s.missing = Tr("バッテリー初期容量が未設定です");
+        s.missing = QCoreApplication::translate("Strategy", "バッテリー初期容量が未設定です");
     } else if (!s.chargeNowAh || !s.meanMainV) {
-        s.missing = Tr("現在の残量が分かりません (バッテリー電流とメイン電圧の記録がない)");
+        s.missing = QCoreApplication::translate(
+            "Strategy", "現在の残量が分かりません (バッテリー電流とメイン電圧の記録がない)");
     } else if (!s.solarW) {
-        s.missing = Tr("ソーラー電力が分かりません: 予想値を入れてください");
+        s.missing = QCoreApplication::translate(
+            "Strategy", "ソーラー電力が分かりません: 予想値を入れてください");
     } else if (!(inputs.remainingMin > 0)) {
-        s.missing = Tr("残り時間を入れてください");
+        s.missing = QCoreApplication::translate("Strategy", "残り時間を入れてください");
     }
     if (!s.missing.isEmpty()) return s;
 
@@ -129,7 +128,7 @@ Strategy PlanStrategy(const EnergyFit& fit, const RunState& state, const Strateg
         row.endSocPct = row.endChargeAh / *s.capacityAh * 100;
         row.keepsTarget = row.endChargeAh >= *s.targetAh - kSameCharge;
         double drivenH = hours;
-        if (row.endChargeAh < 0 && draw > 0) {
+        if (row.endChargeAh < -kSameCharge && draw > 0) {
             drivenH = std::max(0.0, *s.chargeNowAh) * volts / draw;
             row.flatAfterMin = drivenH * 60;
         }
@@ -156,33 +155,42 @@ const char* WarningKey(StrategyWarning warning) {
 QString WarningText(StrategyWarning warning, const EnergyFit& fit, const Strategy& s) {
     switch (warning) {
         case StrategyWarning::WeakFit:
-            return Tr("モデルが弱い: %1周から R² %2 (4周以上、R² 0.5以上が目安)")
+            return QCoreApplication::translate(
+                       "Strategy", "モデルが弱い: %1周から R² %2 (4周以上、R² 0.5以上が目安)")
                 .arg(fit.used.size())
                 .arg(Number(fit.r2, 2));
         case StrategyWarning::Extrapolation:
-            return Tr("外挿: %1 km/h は周回の速度 %2～%3 km/h の外です")
-                .arg(Number(s.speedKmh, 1), Number(fit.minSpeedKmh, 1),
-                     Number(fit.maxSpeedKmh, 1));
+            return QCoreApplication::translate("Strategy",
+                                               "外挿: %1 km/h は周回の速度 %2～%3 km/h の外です")
+                .arg(Number(s.speedKmh, 1), Number(fit.minSpeedKmh, 1), Number(fit.maxSpeedKmh, 1));
         case StrategyWarning::Unreachable:
-            return Tr("目標残量に届きません: 走らなくても終了時の残量は %1 % です (目標 %2 %)")
+            return QCoreApplication::translate(
+                       "Strategy",
+                       "目標残量に届きません: 走らなくても終了時の残量は %1 % です (目標 %2 %)")
                 .arg(Number(s.standingEndSocPct, 1), Number(s.targetSocPct, 1));
         case StrategyWarning::NotPhysical:
-            return Tr("モデルの b が 0 以下です: 速度とともに電力量が増えないので速度を決められません");
+            return QCoreApplication::translate(
+                "Strategy",
+                "モデルの b が 0 以下です: 速度とともに電力量が増えないので速度を決められません");
     }
     return {};
 }
 
 QStringList StrategyHeads() {
-    return {Tr("速度 [km/h]"), Tr("周回数"), Tr("終了時の残量"), Tr("結果")};
+    return {QCoreApplication::translate("Strategy", "速度 [km/h]"),
+            QCoreApplication::translate("Strategy", "周回数"),
+            QCoreApplication::translate("Strategy", "終了時の残量"),
+            QCoreApplication::translate("Strategy", "結果")};
 }
 
 QStringList StrategyCells(const StrategyRow& row) {
-    const QString end = Number(row.endChargeAh, 2, QStringLiteral("Ah")) +
-                        QStringLiteral(" (") + Number(row.endSocPct, 1) + QStringLiteral(" %)");
+    const QString end = Number(row.endChargeAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
+                        Number(row.endSocPct, 1) + QStringLiteral(" %)");
     const QString result =
-        row.flatAfterMin ? Tr("電池切れ (%1 分後)").arg(Number(row.flatAfterMin, 0))
-        : row.keepsTarget ? Tr("目標残量で完走")
-                          : Tr("目標残量を割る");
+        row.flatAfterMin ? QCoreApplication::translate("Strategy", "電池切れ (%1 分後)")
+                               .arg(Number(row.flatAfterMin, 0))
+        : row.keepsTarget ? QCoreApplication::translate("Strategy", "目標残量で完走")
+                          : QCoreApplication::translate("Strategy", "目標残量を割る");
     return {Number(row.speedKmh, 1), QString::number(row.laps), end, result};
 }
 
@@ -251,32 +259,41 @@ QString StrategyText(const EnergyFit& fit, const CarParameters& car, const Strat
     const auto line = [&text](const QString& label, const QString& value) {
         text += label + QStringLiteral(": ") + value + u'\n';
     };
-    line(Tr("モデル"), fit.fitted() ? QStringLiteral("e = %1 + %2 v² Wh/km")
-                                          .arg(Number(fit.a, 3), Number(fit.b, 6))
-                                    : Number(std::nullopt, 0));
+    line(QCoreApplication::translate("Strategy", "モデル"),
+         fit.fitted()
+             ? QStringLiteral("e = %1 + %2 v² Wh/km").arg(Number(fit.a, 3), Number(fit.b, 6))
+             : Number(std::nullopt, 0));
     line(QStringLiteral("R²"), Number(fit.r2, 3));
-    line(Tr("使った周回"), fit.used.empty()
-                               ? QStringLiteral("0")
-                               : Tr("%1周 (%2～%3 km/h)")
-                                     .arg(fit.used.size())
-                                     .arg(Number(fit.minSpeedKmh, 1), Number(fit.maxSpeedKmh, 1)));
+    line(QCoreApplication::translate("Strategy", "使った周回"),
+         fit.used.empty() ? QStringLiteral("0")
+                          : QCoreApplication::translate("Strategy", "%1周 (%2～%3 km/h)")
+                                .arg(fit.used.size())
+                                .arg(Number(fit.minSpeedKmh, 1), Number(fit.maxSpeedKmh, 1)));
     for (const LeftOutLap& lap : fit.leftOut) {
-        line(Tr("除いた周回 %1").arg(lap.lap), LeftOutText(lap.reason));
+        line(QCoreApplication::translate("Strategy", "除いた周回 %1").arg(lap.lap),
+             LeftOutText(lap.reason));
     }
     line(QStringLiteral("Crr"), Number(coefficients.rollingResistance, 4));
     line(QStringLiteral("CdA"), Number(coefficients.dragAreaM2, 3, QStringLiteral("m²")));
     if (!s.missing.isEmpty()) {
-        line(Tr("作戦"), s.missing);
+        line(QCoreApplication::translate("Strategy", "作戦"), s.missing);
         return text;
     }
-    line(Tr("現在の残量"), Number(s.chargeNowAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
-                               Number(s.chargeNowPct, 1) + QStringLiteral(" %)"));
-    line(Tr("使えるエネルギー"), Number(s.availableWh, 0, QStringLiteral("Wh")));
-    line(Tr("一定速度"), Number(s.speedKmh, 1, QStringLiteral("km/h")));
-    line(Tr("周回数"), s.laps ? QString::number(*s.laps) : Number(std::nullopt, 0));
-    line(Tr("目標ラップタイム"), s.lapTimeS ? ClockText(*s.lapTimeS) : Number(std::nullopt, 0));
-    line(Tr("1周のエネルギー予算"), Number(s.lapBudgetWh, 1, QStringLiteral("Wh")));
-    for (const StrategyWarning w : s.warnings) line(Tr("注意"), WarningText(w, fit, s));
+    line(QCoreApplication::translate("Strategy", "現在の残量"),
+         Number(s.chargeNowAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
+             Number(s.chargeNowPct, 1) + QStringLiteral(" %)"));
+    line(QCoreApplication::translate("Strategy", "使えるエネルギー"),
+         Number(s.availableWh, 0, QStringLiteral("Wh")));
+    line(QCoreApplication::translate("Strategy", "一定速度"),
+         Number(s.speedKmh, 1, QStringLiteral("km/h")));
+    line(QCoreApplication::translate("Strategy", "周回数"),
+         s.laps ? QString::number(*s.laps) : Number(std::nullopt, 0));
+    line(QCoreApplication::translate("Strategy", "目標ラップタイム"),
+         s.lapTimeS ? ClockText(*s.lapTimeS) : Number(std::nullopt, 0));
+    line(QCoreApplication::translate("Strategy", "1周のエネルギー予算"),
+         Number(s.lapBudgetWh, 1, QStringLiteral("Wh")));
+    for (const StrategyWarning w : s.warnings)
+        line(QCoreApplication::translate("Strategy", "注意"), WarningText(w, fit, s));
     if (s.table.empty()) return text;
     std::vector<QStringList> rows = {StrategyHeads()};
     for (const StrategyRow& row : s.table) rows.push_back(StrategyCells(row));

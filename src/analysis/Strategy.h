@@ -28,10 +28,10 @@ namespace yb {
 
 // What the team types; the unset ones are taken from the run.
 struct StrategyInputs {
-    double remainingMin = 60.0;        // T in minutes
-    double targetSocPct = 0.0;         // Q_t in % of C
-    std::optional<double> solarW;      // S; else the mean solar power of the run's last hour
-    std::optional<double> socNowPct;   // Q in % of C; else the charge at the end of the run
+    double remainingMin = 60.0;       // T in minutes
+    double targetSocPct = 0.0;        // Q_t in % of C
+    std::optional<double> solarW;     // S; else the mean solar power of the run's last hour
+    std::optional<double> socNowPct;  // Q in % of C; else the charge at the end of the run
     CarParameters car;
 
     bool operator==(const StrategyInputs&) const = default;
@@ -40,9 +40,9 @@ struct StrategyInputs {
 // What the run says that the strategy needs: its charge at the end and its solar power of the
 // last hour, the mean main voltage and the capacity.
 struct RunState {
-    std::optional<double> capacityAh;   // C
-    std::optional<double> chargeAh;     // at the end
-    std::optional<double> meanMainV;    // V
+    std::optional<double> capacityAh;  // C
+    std::optional<double> chargeAh;    // at the end
+    std::optional<double> meanMainV;   // V
     std::optional<double> lastHourSolarW;
 };
 // The state of the run at the end of the main rows [0, rowEnd): the solar power over its last
@@ -56,10 +56,10 @@ inline constexpr int kStrategyRows = 4;
 
 struct StrategyRow {
     double speedKmh = 0.0;
-    int laps = 0;                    // whole laps by the flag, or until the battery is flat
-    double endChargeAh = 0.0;        // at the flag, as if the battery could go below 0
+    int laps = 0;              // whole laps by the flag, or until the battery is flat
+    double endChargeAh = 0.0;  // at the flag, as if the battery could go below 0
     double endSocPct = 0.0;
-    bool keepsTarget = false;        // reaches the flag with at least the charge wanted
+    bool keepsTarget = false;            // reaches the flag with at least the charge wanted
     std::optional<double> flatAfterMin;  // the battery is flat before the flag
 };
 
@@ -79,8 +79,8 @@ struct Strategy {
     // The inputs as used.
     double remainingMin = 0.0;
     double targetSocPct = 0.0;
-    std::optional<double> capacityAh, chargeNowAh, chargeNowPct, targetAh, solarW, meanMainV,
-        lapKm, availableWh;
+    std::optional<double> capacityAh, chargeNowAh, chargeNowPct, targetAh, solarW, meanMainV, lapKm,
+        availableWh;
     // The answer.
     std::optional<double> speedKmh, lapTimeS, lapBudgetWh;
     std::optional<int> laps;

@@ -119,7 +119,8 @@ int RunCommand(const QStringList& arguments) {
     const QCommandLineOption force(QStringLiteral("force"),
                                    QStringLiteral("replace an existing data file or report"));
     const QCommandLineOption json(
-        QStringLiteral("json"), QStringLiteral("summary, strategy: one JSON object instead of lines"));
+        QStringLiteral("json"),
+        QStringLiteral("summary, strategy: one JSON object instead of lines"));
     const QCommandLineOption retries(
         QStringLiteral("retries"),
         QStringLiteral("download: send a request whose answer was refused again, up to N times "
@@ -141,16 +142,17 @@ int RunCommand(const QStringList& arguments) {
                                 QStringLiteral("MIN"));
     const QCommandLineOption lapStart(
         QStringLiteral("lap-start"),
-        QStringLiteral("summary, report, strategy: the first lap starts MIN after the first record"),
+        QStringLiteral(
+            "summary, report, strategy: the first lap starts MIN after the first record"),
         QStringLiteral("MIN"));
     const QCommandLineOption capacity(
         QStringLiteral("capacity"),
         QStringLiteral("summary, report, strategy, view: the battery's initial capacity (default: "
                        "the one typed or given for FILE before, remembered)"),
         QStringLiteral("AH"));
-    const QCommandLineOption remaining(
-        QStringLiteral("remaining"), QStringLiteral("strategy: the minutes left in the race"),
-        QStringLiteral("MIN"));
+    const QCommandLineOption remaining(QStringLiteral("remaining"),
+                                       QStringLiteral("strategy: the minutes left in the race"),
+                                       QStringLiteral("MIN"));
     const QCommandLineOption targetSoc(
         QStringLiteral("target-soc"),
         QStringLiteral("strategy: the charge wanted at the end, % of the capacity (default 0)"),
@@ -181,8 +183,8 @@ int RunCommand(const QStringList& arguments) {
                        "else the system's language)"),
         QStringLiteral("LANG"));
     parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart,
-                       capacity, remaining, targetSoc, socNow, solarW, mass, efficiency,
-                       airDensity, lang});
+                       capacity, remaining, targetSoc, socNow, solarW, mass, efficiency, airDensity,
+                       lang});
     if (!parser.parse(arguments)) return UsageError(Printable(parser.errorText()));
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());

@@ -87,13 +87,13 @@ std::optional<StrategyInputs> ReadStrategyInputs(const CommandOptions& options) 
         !ReadNumber(command, QStringLiteral("solar-w"), options.solarW, 0.0, INFINITY, false,
                     QCoreApplication::translate("RunOptions", "a number of 0 or more"),
                     inputs.solarW) ||
-        !ReadNumber(command, QStringLiteral("mass"), options.mass, 0.0, INFINITY, true,
-                    AboveZero(), inputs.car.massKg) ||
+        !ReadNumber(command, QStringLiteral("mass"), options.mass, 0.0, INFINITY, true, AboveZero(),
+                    inputs.car.massKg) ||
         !ReadNumber(command, QStringLiteral("efficiency"), options.efficiency, 0.0, 1.0, true,
                     QCoreApplication::translate("RunOptions", "a number above 0, at most 1"),
                     efficiency) ||
-        !ReadNumber(command, QStringLiteral("air-density"), options.airDensity, 0.0, INFINITY,
-                    true, AboveZero(), density)) {
+        !ReadNumber(command, QStringLiteral("air-density"), options.airDensity, 0.0, INFINITY, true,
+                    AboveZero(), density)) {
         return std::nullopt;
     }
     if (!remaining) {

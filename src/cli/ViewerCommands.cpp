@@ -1,6 +1,6 @@
 // `view [FILE...] [--capacity AH]` and `report FILE [-o OUT] [--from MIN] [--to MIN]
-// [--lap-start MIN] [--capacity AH]`: the data viewer and its report, which need an application with widgets (a report draws on the offscreen
-// platform without a display).
+// [--lap-start MIN] [--capacity AH]`: the data viewer and its report, which need an application
+// with widgets (a report draws on the offscreen platform without a display).
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
@@ -29,6 +30,7 @@
 #include "datafile/Printable.h"
 #include "viewer/Palette.h"
 #include "viewer/Report.h"
+#include "viewer/RunCharts.h"
 
 namespace yb {
 
@@ -115,16 +117,12 @@ LapOverlay::LapOverlay(const RunModel& model, int lap, QWidget* parent)
     difference_->setFont(bold);
     layout->addWidget(difference_);
 
+    const QColor colors[] = {palette::kSpeed, palette::kMotor, palette::kMotor};
     for (int i = 0; i < kCharts; ++i) {
-        charts_[i] = new QChart;
-        charts_[i]->setBackgroundRoundness(0);
-        charts_[i]->legend()->setAlignment(Qt::AlignTop);
-        auto* x = new QValueAxis;
-        x->setLabelFormat(QStringLiteral("%g"));
-        auto* value = new QValueAxis;
-        value->setLabelFormat(QStringLiteral("%g"));
-        charts_[i]->addAxis(x, Qt::AlignBottom);
-        charts_[i]->addAxis(value, Qt::AlignLeft);
+        charts_[i] = NewChart();
+        charts_[i]->setMargins(QMargins(4, 6, 4, 4));
+        charts_[i]->addAxis(MakeValueAxis(QString(), palette::kAxisText), Qt::AlignBottom);
+        charts_[i]->addAxis(MakeValueAxis(QString(), colors[i].darker(130)), Qt::AlignLeft);
         cursors_[i] = new QGraphicsLineItem(charts_[i]);
         cursors_[i]->setPen(QPen(palette::kCursor, 0));
         cursors_[i]->setZValue(20);
@@ -134,7 +132,7 @@ LapOverlay::LapOverlay(const RunModel& model, int lap, QWidget* parent)
         views_[i]->setMinimumHeight(130);
         views_[i]->viewport()->setMouseTracking(true);
         views_[i]->viewport()->installEventFilter(this);
-        layout->addWidget(views_[i], i == 2 ? 3 : 4);
+        layout->addWidget(views_[i], 1);
     }
     readout_ = new QLabel;
     readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -175,7 +173,8 @@ void LapOverlay::retranslate() {
     for (QComboBox* box : {choice_, reference_}) {
         for (int i = 0; i < box->count(); ++i) {
             const int lap = box->itemData(i).toInt();
-            box->setItemText(i, lap == best ? tr("第%1周 (ベスト)").arg(lap) : tr("第%1周").arg(lap));
+            box->setItemText(i,
+                             lap == best ? tr("第%1周 (ベスト)").arg(lap) : tr("第%1周").arg(lap));
         }
     }
     redraw();  // the series' names and the axes' titles
@@ -241,7 +240,7 @@ void LapOverlay::redraw() {
             lines.push_back(line);
             charts_[i]->addSeries(Series(line.name, palette::kMotor, 1.6));
         }
-        double low = 0.0, high = i == 2 ? 0.0 : 1.0, longest = 0.0;
+        double low = INFINITY, high = -INFINITY, longest = 0.0;
         const QList<QAbstractSeries*> series = charts_[i]->series();
         for (qsizetype k = 0; k < series.size(); ++k) {
             auto* line = static_cast<QLineSeries*>(series[k]);
@@ -255,17 +254,25 @@ void LapOverlay::redraw() {
         }
         auto* x = static_cast<QValueAxis*>(charts_[i]->axes(Qt::Horizontal).front());
         x->setTitleText(distance ? tr("周回開始からの距離 [km]") : tr("周回開始からの時間 [秒]"));
-        x->setRange(0.0, longest > 0 ? longest : 1.0);
-        x->applyNiceNumbers();
+        FitValueAxis(x, 0.0, longest);
         auto* value = static_cast<QValueAxis*>(charts_[i]->axes(Qt::Vertical).front());
         const QString titles[] = {tr("速度 [km/h]"), tr("モーター電力 [W]"), tr("タイム差 [秒]")};
         value->setTitleText(titles[i]);
-        const double air = std::max(high - low, 1.0) * 0.05;
-        value->setRange(i == 2 ? low - air : low, high + air);
-        value->applyNiceNumbers();
+        FitValueAxis(value, low, high);
         shown_.insert(shown_.end(), lines.begin(), lines.end());
     }
     difference_->setText(differenceText());
+    alignCharts();
+}
+
+void LapOverlay::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    alignCharts();
+}
+
+void LapOverlay::alignCharts() {
+    // Once the charts have laid their axes out.
+    QTimer::singleShot(0, this, [this] { AlignPlotAreas({charts_[0], charts_[1], charts_[2]}); });
 }
 
 QString LapOverlay::differenceText() const {
@@ -360,8 +367,9 @@ FileResult LapOverlay::exportImage(const QString& path) {
 
 void LapOverlay::exportWithDialog() {
     const QString base = QFileInfo(model_.run().title).completeBaseName();
-    QString path = QFileDialog::getSaveFileName(
-        this, tr("書き出す"), base + QStringLiteral("_lap%1.png").arg(lap_), tr("PNG 画像 (*.png)"));
+    QString path = QFileDialog::getSaveFileName(this, tr("書き出す"),
+                                                base + QStringLiteral("_lap%1.png").arg(lap_),
+                                                tr("PNG 画像 (*.png)"));
     if (path.isEmpty()) return;
     if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
     const FileResult written = exportImage(path);

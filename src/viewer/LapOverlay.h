@@ -51,6 +51,7 @@ protected:
     // Esc closes it, Ctrl+S asks for a file name and exports.
     void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     const LapFigures* find(int lap) const;
@@ -58,6 +59,8 @@ private:
     // Every text in the interface's language.
     void retranslate();
     void redraw();
+    // Lines the charts' plot areas up under each other.
+    void alignCharts();
     void moveCursor(double x);
     void hideCursor();
     void exportWithDialog();

@@ -14,6 +14,7 @@
 #include <cerrno>
 #include <cmath>
 #include <functional>
+#include <numeric>
 
 #include "datafile/DiskSync.h"
 #include "datafile/FileTarget.h"
@@ -159,6 +160,7 @@ public:
     bool finish() { return painter_.end(); }
 
     qreal px(qreal mm) const { return mm * writer_.resolution() / 25.4; }
+    qreal mm(qreal px) const { return px / writer_.resolution() * 25.4; }
     QRectF rect(qreal x, qreal y, qreal w, qreal h) const {
         return QRectF(px(x), px(y), px(w), px(h));
     }
@@ -273,11 +275,30 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
     constexpr qreal kRow = 4.6;
     constexpr qreal kHead = 9;
     const QStringList heads = LapHeads(LapMedium::Table);
-    constexpr qreal widths[] = {9, 12, 12, 12, 13, 11, 13};  // mm, a column each
-    constexpr qreal kGroup = 9 + 12 + 12 + 12 + 13 + 11 + 13 + 5;
-    constexpr int kColumns = static_cast<int>(std::size(widths));
-    Q_ASSERT(heads.size() == kColumns);
+    const int kColumns = static_cast<int>(heads.size());
     const std::vector<LapFigures>& laps = summary.lapTable;
+    // Each column as wide as its widest head line and cell in the language shown, and 1.5 mm
+    // apart from the one before it: heads never run together.
+    const QFontMetricsF headMetrics(Font(7.5, true), r.painter().device());
+    const QFontMetricsF cellMetrics(Font(8, true), r.painter().device());
+    std::vector<qreal> widths(static_cast<std::size_t>(kColumns), 8.0);  // mm
+    const auto widen = [&](int c, const QFontMetricsF& metrics, const QString& text) {
+        auto& width = widths[static_cast<std::size_t>(c)];
+        for (const QString& line : text.split(u'\n'))
+            width = std::max(width, r.mm(metrics.horizontalAdvance(line)) + 1.5);
+    };
+    for (int c = 0; c < kColumns; ++c) widen(c, headMetrics, heads[c]);
+    for (const LapFigures& lap : laps) {
+        const QStringList cells = LapCells(lap, LapMedium::Table);
+        for (int c = 0; c < kColumns; ++c) widen(c, cellMetrics, cells[c]);
+    }
+    constexpr qreal kGap = 5;  // between two groups of columns
+    const qreal least = std::accumulate(widths.begin(), widths.end(), kGap);
+    const int groups = std::max(1, static_cast<int>(r.width() / least));
+    // The groups spread over the page's width, the columns a little wider.
+    const qreal spread = std::min(1.4, (r.width() / groups - kGap) / (least - kGap));
+    for (qreal& width : widths) width *= spread;
+    const qreal kGroup = std::accumulate(widths.begin(), widths.end(), kGap);
     r.room(7 + kHead + kFewestLapRows * kRow);
     r.text(0, r.width(), 7, LapTableTitle(summary), Font(11, true), kInk);
     r.y() += 7;
@@ -286,7 +307,6 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
                Font(9), kMuted);
         return;
     }
-    const int groups = std::max(1, static_cast<int>(r.width() / kGroup));
     const int firstRows = static_cast<int>((r.height() - r.y() - kHead) / kRow);
     const int pageRows = static_cast<int>((r.height() - kHead) / kRow);
     const std::vector<int> pages =

@@ -125,44 +125,6 @@ void StyleAxis(QValueAxis* axis, const QString& title, const QColor& titleColor)
     axis->setLabelFormat(QStringLiteral("%g"));
 }
 
-QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor) {
-    auto* axis = new QValueAxis;
-    StyleAxis(axis, title, titleColor);
-    return axis;
-}
-
-// The values from `low` to `high` with 5 % of air on either side (a quantity that never goes
-// below zero keeps zero as its floor), at most four ticks on round values (a chart is about 90
-// pixels high on a 1366 x 768 screen: Qt Charts elides a label taller than its share of the
-// axis); a flat or empty channel still gets a range of its own.
-void FitValueAxis(QValueAxis* axis, double low, double high) {
-    if (!(low <= high)) {
-        low = 0.0;
-        high = 1.0;
-    }
-    if (high - low < 1e-9) {
-        low -= 1.0;
-        high += 1.0;
-    }
-    const double air = (high - low) * kValueAir;
-    low = low >= 0.0 ? std::max(0.0, low - air) : low - air;
-    high += air;
-    const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / 4)));
-    double step = 10 * magnitude;  // fewer than four steps over the range: at most four ticks
-    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
-        const double candidate = factor * magnitude;
-        if (std::floor(high / candidate + 1e-9) - std::ceil(low / candidate - 1e-9) + 1 <=
-            kMostValueTicks) {
-            step = candidate;
-            break;
-        }
-    }
-    axis->setRange(low, high);
-    axis->setTickType(QValueAxis::TicksDynamic);
-    axis->setTickAnchor(0.0);
-    axis->setTickInterval(step);
-}
-
 // Ticks on round times (h:mm) or record numbers: about eight to twelve across the range shown,
 // each a category of the axis that ends at its tick and carries its label there.
 void LabelTimeAxis(QValueAxis* axis, double min, double max, bool clock) {
@@ -194,6 +156,58 @@ void LabelTimeAxis(QValueAxis* axis, double min, double max, bool clock) {
 }
 
 }  // namespace
+
+// ---- A chart's parts, the viewer's and the lap overlay's ------------------------------------
+
+QChart* NewChart() {
+    auto* chart = new QChart;
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(2, 0, 2, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setPlotAreaBackgroundBrush(kPlotArea);
+    chart->setPlotAreaBackgroundVisible(true);
+    // Beside the plot rather than above it: stacked charts are short, wide screens are not.
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setFont(SmallFont(8));
+    chart->legend()->setLabelColor(kAxisText);
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
+    return chart;
+}
+
+QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor) {
+    auto* axis = new QValueAxis;
+    StyleAxis(axis, title, titleColor);
+    return axis;
+}
+
+void FitValueAxis(QValueAxis* axis, double low, double high) {
+    if (!(low <= high)) {
+        low = 0.0;
+        high = 1.0;
+    }
+    if (high - low < 1e-9) {
+        low -= 1.0;
+        high += 1.0;
+    }
+    const double air = (high - low) * kValueAir;
+    low = low >= 0.0 ? std::max(0.0, low - air) : low - air;
+    high += air;
+    const double magnitude = std::pow(10.0, std::floor(std::log10((high - low) / 4)));
+    double step = 10 * magnitude;  // fewer than four steps over the range: at most four ticks
+    for (const double factor : {1.0, 2.0, 2.5, 5.0}) {
+        const double candidate = factor * magnitude;
+        if (std::floor(high / candidate + 1e-9) - std::ceil(low / candidate - 1e-9) + 1 <=
+            kMostValueTicks) {
+            step = candidate;
+            break;
+        }
+    }
+    axis->setRange(low, high);
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(step);
+}
 
 // ---- Lap markers ------------------------------------------------------------------------------
 
@@ -262,22 +276,6 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
 // ---- Charts -----------------------------------------------------------------------------------
 
 namespace {
-
-QChart* NewChart() {
-    auto* chart = new QChart;
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(2, 0, 2, 0));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setPlotAreaBackgroundBrush(kPlotArea);
-    chart->setPlotAreaBackgroundVisible(true);
-    // Beside the plot rather than above it: stacked charts are short, wide screens are not.
-    chart->legend()->setAlignment(Qt::AlignRight);
-    chart->legend()->setFont(SmallFont(8));
-    chart->legend()->setLabelColor(kAxisText);
-    chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
-    return chart;
-}
 
 QLineSeries* NewSeries(const QString& name, const QColor& color) {
     auto* series = new QLineSeries;

@@ -147,8 +147,8 @@ const EnergyFit& RunModel::energyFit() const {
 
 const Strategy& RunModel::strategy() const {
     if (!strategy_) {
-        strategy_ = PlanStrategy(energyFit(), StateAt(*run_, energy(), run_->mainRows()),
-                                 strategyInputs_);
+        strategy_ =
+            PlanStrategy(energyFit(), StateAt(*run_, energy(), run_->mainRows()), strategyInputs_);
         ++computed_.strategy;
     }
     return *strategy_;

@@ -1,12 +1,12 @@
 #pragma once
 // What a viewer window shows, in one place: the run, where its laps start, the battery's initial
 // capacity, the runs laid over it, the channels hidden, the range of the time axis shown, the
-// run's markers and what the strategy for the rest of the race is asked. The charts, the side panel, the lap table, the lap overlay and the report
-// (PDF, PNG) draw from it; the window's controls and the charts' mouse and keys change it through
-// its setters, each of which emits its own signal when the value changes. The figures derived
-// from it (the summary, the lap table, the energy, the figures of the range shown, the energy
-// model fitted to the laps and the strategy) are computed
-// when first asked for after a change of what they depend on, and kept until the next one.
+// run's markers and what the strategy for the rest of the race is asked. The charts, the side
+// panel, the lap table, the lap overlay and the report (PDF, PNG) draw from it; the window's
+// controls and the charts' mouse and keys change it through its setters, each of which emits its
+// own signal when the value changes. The figures derived from it (the summary, the lap table, the
+// energy, the figures of the range shown, the energy model fitted to the laps and the strategy) are
+// computed when first asked for after a change of what they depend on, and kept until the next one.
 // No widgets.
 
 #include <QObject>

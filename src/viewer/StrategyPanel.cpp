@@ -20,6 +20,7 @@
 
 #include "datafile/Printable.h"
 #include "viewer/Palette.h"
+#include "viewer/RunCharts.h"
 
 namespace yb {
 
@@ -34,9 +35,9 @@ struct BoxDesign {
 };
 // In the order of StrategyPanel::Input; a box at its minimum shows its special text (unset).
 constexpr BoxDesign kBoxes[] = {
-    {1, 100000, 10, 0, " min"},  {0, 99.99, 1, 2, " Ah"}, {-1, 100, 1, 1, " %"},
-    {0, 100, 5, 1, " %"},        {-1, 20000, 50, 0, " W"}, {0, 5000, 10, 0, " kg"},
-    {0.05, 1, 0.01, 2, ""},      {0.5, 1.5, 0.01, 3, " kg/m³"},
+    {1, 100000, 10, 0, " min"}, {0, 99.99, 1, 2, " Ah"},       {-1, 100, 1, 1, " %"},
+    {0, 100, 5, 1, " %"},       {-1, 20000, 50, 0, " W"},      {0, 5000, 10, 0, " kg"},
+    {0.05, 1, 0.01, 2, ""},     {0.5, 1.5, 0.01, 3, " kg/m³"},
 };
 
 QString Fixed(std::optional<double> value, int decimals, const QString& unit = {}) {
@@ -49,8 +50,9 @@ QString Fixed(std::optional<double> value, int decimals, const QString& unit = {
 QString Rows(const std::vector<std::pair<QString, QString>>& rows) {
     QString html = QStringLiteral("<table cellspacing=2>");
     for (const auto& [label, value] : rows) {
-        html += QStringLiteral("<tr><td style='color:%1; padding-right:12px'>%2</td><td "
-                               "align=right><b>%3</b></td></tr>")
+        html += QStringLiteral(
+                    "<tr><td style='color:%1; padding-right:12px'>%2</td><td "
+                    "align=right><b>%3</b></td></tr>")
                     .arg(kLabel.name(), label.toHtmlEscaped(), value.toHtmlEscaped());
     }
     return html + QStringLiteral("</table>");
@@ -109,7 +111,8 @@ StrategyPanel::StrategyPanel(RunModel& model, QWidget* parent) : QWidget(parent)
     // Every row of the table in view, compact.
     const int row = table_->fontMetrics().height() + 6;
     table_->verticalHeader()->setDefaultSectionSize(row);
-    table_->setMinimumHeight(row * (2 * kStrategyRows + 1) + table_->horizontalHeader()->sizeHint().height() + 4);
+    table_->setMinimumHeight(row * (2 * kStrategyRows + 1) +
+                             table_->horizontalHeader()->sizeHint().height() + 4);
     table_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     answer->addWidget(table_, 1);
     layout->addWidget(answerBox_, 0, 1, 2, 1);
@@ -119,16 +122,12 @@ StrategyPanel::StrategyPanel(RunModel& model, QWidget* parent) : QWidget(parent)
     modelFigures_ = new QLabel;
     modelFigures_->setWordWrap(true);
     modelFigures_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
-    modelFigures_->setMinimumWidth(260);
+    modelFigures_->setMinimumWidth(300);
     modelLayout->addWidget(modelFigures_);
-    chart_ = new QChart;
-    chart_->setBackgroundRoundness(0);
-    chart_->legend()->setAlignment(Qt::AlignTop);
-    for (const Qt::Alignment side : {Qt::AlignBottom, Qt::AlignLeft}) {
-        auto* axis = new QValueAxis;
-        axis->setLabelFormat(QStringLiteral("%g"));
-        chart_->addAxis(axis, side);
-    }
+    chart_ = NewChart();
+    chart_->setMargins(QMargins(4, 6, 4, 4));
+    chart_->addAxis(MakeValueAxis(QString(), kAxisText), Qt::AlignBottom);
+    chart_->addAxis(MakeValueAxis(QString(), kMotor), Qt::AlignLeft);
     auto* view = new QChartView(chart_);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumHeight(220);
@@ -162,10 +161,10 @@ void StrategyPanel::retranslate() {
     inputBox_->setTitle(tr("条件"));
     answerBox_->setTitle(tr("一定で走る速度"));
     modelBox_->setTitle(tr("周回から求めたエネルギーモデル  e = a + b v²"));
-    const QString captions[] = {tr("残り時間(&R)"),       tr("バッテリー初期容量(&C)"),
-                                tr("現在の残量(&N)"),     tr("目標残量 (終了時)(&G)"),
+    const QString captions[] = {tr("残り時間(&R)"),         tr("バッテリー初期容量(&C)"),
+                                tr("現在の残量(&N)"),       tr("目標残量 (終了時)(&G)"),
                                 tr("予想ソーラー電力(&S)"), tr("車両質量(&M)"),
-                                tr("駆動効率(&E)"),       tr("空気密度(&A)")};
+                                tr("駆動効率(&E)"),         tr("空気密度(&A)")};
     for (int i = 0; i < 8; ++i) captions_[i]->setText(captions[i]);
     inputs_[Remaining]->setSuffix(tr(" 分"));
     inputs_[Capacity]->setSpecialValueText(tr("未設定"));
@@ -223,14 +222,10 @@ void StrategyPanel::render() {
     const StrategyInputs& in = model_.strategyInputs();
     const Strategy& s = model_.strategy();
     const RunState state = StateAt(model_.run(), model_.energy(), model_.run().mainRows());
-    const double values[] = {in.remainingMin,
-                             model_.batteryAh().value_or(0.0),
-                             in.socNowPct.value_or(-1),
-                             in.targetSocPct,
-                             in.solarW.value_or(-1),
-                             in.car.massKg.value_or(0.0),
-                             in.car.efficiency,
-                             in.car.airDensity};
+    const double values[] = {in.remainingMin,           model_.batteryAh().value_or(0.0),
+                             in.socNowPct.value_or(-1), in.targetSocPct,
+                             in.solarW.value_or(-1),    in.car.massKg.value_or(0.0),
+                             in.car.efficiency,         in.car.airDensity};
     for (int i = 0; i < 8; ++i) {
         const QSignalBlocker quiet(inputs_[i]);
         inputs_[i]->setValue(values[i]);
@@ -297,8 +292,8 @@ void StrategyPanel::renderModel() {
         {QStringLiteral("R²"), Fixed(fit.r2, 3)},
         {tr("使った周回"), QString::number(fit.used.size())},
         {tr("速度の範囲"), fit.used.empty() ? Fixed(std::nullopt, 1)
-                                             : Fixed(fit.minSpeedKmh, 1) + QStringLiteral(" – ") +
-                                                   Fixed(fit.maxSpeedKmh, 1, "km/h")},
+                                            : Fixed(fit.minSpeedKmh, 1) + QStringLiteral(" – ") +
+                                                  Fixed(fit.maxSpeedKmh, 1, "km/h")},
         {tr("転がり抵抗係数 Crr"), Fixed(c.rollingResistance, 4)},
         {tr("空気抵抗 CdA"), Fixed(c.dragAreaM2, 3, "m²")}};
     QString left;
@@ -307,9 +302,9 @@ void StrategyPanel::renderModel() {
         left += tr("第%1周: %2").arg(lap.lap).arg(LeftOutText(lap.reason).toHtmlEscaped());
     }
     modelFigures_->setText(Rows(rows) + (left.isEmpty() ? QString()
-                                                         : QStringLiteral("<p><b>") +
-                                                               tr("除いた周回").toHtmlEscaped() +
-                                                               QStringLiteral("</b><br>") + left));
+                                                        : QStringLiteral("<p><b>") +
+                                                              tr("除いた周回").toHtmlEscaped() +
+                                                              QStringLiteral("</b><br>") + left));
 }
 
 void StrategyPanel::renderChart() {
@@ -333,7 +328,7 @@ void StrategyPanel::renderChart() {
         high = std::max(high, *s.speedKmh);
     }
     if (!(low <= high)) low = 0, high = 100;
-    const double margin = std::max(5.0, (high - low) * 0.15);
+    const double margin = std::max(5.0, (high - low) * 0.15);  // the curve beyond the laps
     low = std::max(0.0, low - margin);
     high += margin;
     chart_->addSeries(laps);
@@ -360,12 +355,8 @@ void StrategyPanel::renderChart() {
     for (QAbstractSeries* series : chart_->series()) {
         for (QAbstractAxis* axis : chart_->axes()) series->attachAxis(axis);
     }
-    auto* x = static_cast<QValueAxis*>(chart_->axes(Qt::Horizontal).front());
-    x->setRange(low, high);
-    x->applyNiceNumbers();
-    auto* y = static_cast<QValueAxis*>(chart_->axes(Qt::Vertical).front());
-    y->setRange(0, top > 0 ? top * 1.1 : 1.0);
-    y->applyNiceNumbers();
+    FitValueAxis(static_cast<QValueAxis*>(chart_->axes(Qt::Horizontal).front()), low, high);
+    FitValueAxis(static_cast<QValueAxis*>(chart_->axes(Qt::Vertical).front()), 0.0, top);
 }
 
 }  // namespace yb

@@ -28,8 +28,8 @@ QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
                            std::optional<double> batteryAh, const QString& title) {
     ViewerWindow* window = NewWindow(parent);
     window->showRun(RunDataFromStore(
-        store, title.isEmpty() ? QCoreApplication::translate("Viewer", "ダウンロードしたデータ")
-                               : title));
+        store,
+        title.isEmpty() ? QCoreApplication::translate("Viewer", "ダウンロードしたデータ") : title));
     if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;

@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -314,7 +315,13 @@ void ViewerWindow::fitFigures() {
     for (QWidget* part : figures->findChildren<QWidget*>()) part->updateGeometry();
     for (QLayout* layout : figures->findChildren<QLayout*>()) layout->invalidate();
     const QSize need = figures->sizeHint();
-    sideSplitter_->setMinimumWidth(std::max(kSidePanelWidth, need.width()));
+    // The lap table's columns whole, beside its scroll bar and inside its frame and box.
+    QHeaderView* heads = laps_->horizontalHeader();
+    heads->resizeSections(QHeaderView::ResizeToContents);
+    int table = laps_->verticalScrollBar()->sizeHint().width() + 2 * laps_->frameWidth() + 24;
+    for (int c = 0; c < laps_->columnCount(); ++c) table += heads->sectionSize(c);
+    heads->setSectionResizeMode(0, QHeaderView::Stretch);
+    sideSplitter_->setMinimumWidth(std::max({kSidePanelWidth, need.width(), table}));
     const QList<int> sizes = sideSplitter_->sizes();
     if (sizes[0] >= need.height()) return;
     const int total = sizes[0] + sizes[1];
@@ -377,7 +384,8 @@ void ViewerWindow::buildControls() {
     bar->addWidget(capacity_);
 
     bar->addAction(tr("作戦…"), this, &ViewerWindow::openStrategy)
-        ->setToolTip(tr("この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで"));
+        ->setToolTip(
+            tr("この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで"));
     caption(tr("比較"));
     comparisonName_ = new QLabel(tr("なし"));
     comparisonName_->setStyleSheet(QStringLiteral("color: %1").arg(kMuted.name()));
@@ -421,8 +429,9 @@ QWidget* ViewerWindow::buildLaps() {
     laps_ = new QTableWidget(0, static_cast<int>(heads.size()));
     laps_->setHorizontalHeaderLabels(heads);
     laps_->verticalHeader()->hide();
-    laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    laps_->horizontalHeader()->setMinimumSectionSize(30);
+    // Each column as wide as its head's lines and its cells; the lap numbers take what is left.
+    laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    laps_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     laps_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     laps_->verticalHeader()->setDefaultSectionSize(laps_->fontMetrics().height() + 6);
     laps_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -630,7 +639,8 @@ void ViewerWindow::exportRun(const QString& suffix) {
     const FileResult written = WriteRunReport(model_, path);
     QApplication::restoreOverrideCursor();
     if (!written.ok) {
-        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + written.reason);
+        QMessageBox::warning(this, windowTitle(),
+                             Printable(path) + QStringLiteral(": ") + written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }

@@ -48,7 +48,8 @@ TEST(EnergyModel, RecoversAAndBAndNoiseLowersR2) {
     // A car of 300 kg, Crr 0.008, CdA 0.12 m² (η 0.9, ρ 1.2): its a and b, and back.
     const double a = 0.008 * 300 * 9.80665 / (3.6 * 0.9), b = 1.2 * 0.12 / (2 * 46.656 * 0.9);
     std::vector<LapFigures> laps;
-    for (const double v : {40.0, 60.0, 80.0}) laps.push_back({1, 100, (a + b * v * v) * 2, 0, 2, v, 0, a + b * v * v});
+    for (const double v : {40.0, 60.0, 80.0})
+        laps.push_back({1, 100, (a + b * v * v) * 2, 0, 2, v, 0, a + b * v * v});
     const CarCoefficients c = ApparentCoefficients(FitEnergyModel(laps), {300.0, 0.9, 1.2});
     EXPECT_NEAR(*c.rollingResistance, 0.008, 1e-9);
     EXPECT_NEAR(*c.dragAreaM2, 0.12, 1e-9);
@@ -58,10 +59,10 @@ TEST(EnergyModel, RecoversAAndBAndNoiseLowersR2) {
 // Laps that give no point, each with its reason; too few points give no model.
 TEST(EnergyModel, LeavesOutLapsAndNeedsTwoSpeeds) {
     std::vector<LapFigures> laps = Laps({50, 60, 55, 45});
-    laps[1].time_s.reset();                  // no time
-    laps[2].motor_wh.reset();                // no energy
-    laps[3].distance_km = 0.0;               // no speed recorded
-    laps.push_back(Lap(5, 20));              // 540 s against a median of 216: a pit stop
+    laps[1].time_s.reset();      // no time
+    laps[2].motor_wh.reset();    // no energy
+    laps[3].distance_km = 0.0;   // no speed recorded
+    laps.push_back(Lap(5, 20));  // 540 s against a median of 216: a pit stop
     const EnergyFit fit = FitEnergyModel(laps);
     ASSERT_EQ(fit.leftOut.size(), 4u);
     const LapLeftOut reasons[] = {LapLeftOut::NoTime, LapLeftOut::NoEnergy, LapLeftOut::NoDistance,
@@ -102,9 +103,11 @@ TEST(Strategy, HandWorkedCases) {
     s = PlanStrategy(fit, {100.0, 5.0, 100.0, 0.0}, {120, 0, {}, {}, {}});
     EXPECT_TRUE(s.warns(StrategyWarning::Extrapolation));
     EXPECT_NEAR(*s.speedKmh * (kA + kB * *s.speedKmh * *s.speedKmh), 250.0, 1e-6);
+    for (const StrategyRow& row : s.table)
+        EXPECT_EQ(row.flatAfterMin.has_value(), row.endChargeAh < -1e-6) << row.speedKmh;
     const StrategyRow& fast = s.table.back();
-    EXPECT_NEAR(*fast.flatAfterMin, 500 / (kA * fast.speedKmh + kB * std::pow(fast.speedKmh, 3)) * 60,
-                1e-6);
+    EXPECT_NEAR(*fast.flatAfterMin,
+                500 / (kA * fast.speedKmh + kB * std::pow(fast.speedKmh, 3)) * 60, 1e-6);
 
     // 20 Ah now, 50 % wanted: standing still ends at 25 % (5 Ah of sun): no answer, a warning.
     s = PlanStrategy(fit, {100.0, 20.0, 100.0, 250.0}, {120, 50, {}, {}, {}});

@@ -11,8 +11,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
-#include "datafile/DataFileReader.h"
 #include "analysis/RunEnergy.h"
+#include "datafile/DataFileReader.h"
 #include "datafile/RunSummary.h"
 
 namespace yb::test {
@@ -238,7 +238,8 @@ TEST(RunSummary, EnergyChannelsRunningTotals) {
     };
     const RunEnergy small = DeriveEnergy(Read(kPartial), 0.01);  // 0.01 - h / 2, 0.01 + h
     EXPECT_EQ(values(ChargeLines(small, 6)), (QStringList{"0.01 Ah", "0.01 Ah", "97.2 %", "1 Wh"}));
-    EXPECT_EQ(values(ChargeLines(small, 2)), (QStringList{"0.01 Ah", "0.01 Ah", "105.6 %", "1 Wh"}));
+    EXPECT_EQ(values(ChargeLines(small, 2)),
+              (QStringList{"0.01 Ah", "0.01 Ah", "105.6 %", "1 Wh"}));
     EXPECT_EQ(values(ChargeLines(unset, 6)), QStringList(4, "未設定"));
     EXPECT_EQ(ChargeJson(unset, 6),
               "\"capacity_ah\": null, \"charge_end_ah\": null, \"charge_end_pct\": null, "
