@@ -104,10 +104,9 @@ std::vector<SummaryLine> ChargeLines(const RunEnergy& energy, int rowEnd) {
     std::vector<SummaryLine> lines;
     for (const ChargeItem& item : kChargeItems) {
         const std::optional<double> value = ChargeValue(energy, item, rowEnd);
-        const QString text =
-            value ? QString::number(*value, 'f', item.decimals) + u' ' + QLatin1String(item.unit)
-            : energy.capacityAh ? QCoreApplication::translate("RunSummary", "不明")
-                                : QCoreApplication::translate("RunEnergy", "未設定");
+        const QString text = value || energy.capacityAh
+                                 ? FixedText(value, item.decimals, QLatin1String(item.unit))
+                                 : QCoreApplication::translate("RunEnergy", "未設定");
         lines.push_back(
             {QLatin1String(item.key), QCoreApplication::translate("RunEnergy", item.label), text});
     }

@@ -41,12 +41,6 @@ QJsonValue Json(std::optional<double> value) {
     return value && std::isfinite(*value) ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
 }
 
-QString Number(std::optional<double> value, int decimals, const QString& unit = {}) {
-    if (!value) return QCoreApplication::translate("RunSummary", "不明");
-    const QString number = QString::number(*value, 'f', decimals);
-    return unit.isEmpty() ? number : number + u' ' + unit;
-}
-
 }  // namespace
 
 RunState StateAt(const RunData& run, const RunEnergy& energy, int rowEnd) {
@@ -158,16 +152,17 @@ QString WarningText(StrategyWarning warning, const EnergyFit& fit, const Strateg
             return QCoreApplication::translate(
                        "Strategy", "モデルが弱い: %1周から R² %2 (4周以上、R² 0.5以上が目安)")
                 .arg(fit.used.size())
-                .arg(Number(fit.r2, 2));
+                .arg(FixedText(fit.r2, 2));
         case StrategyWarning::Extrapolation:
             return QCoreApplication::translate("Strategy",
                                                "外挿: %1 km/h は周回の速度 %2～%3 km/h の外です")
-                .arg(Number(s.speedKmh, 1), Number(fit.minSpeedKmh, 1), Number(fit.maxSpeedKmh, 1));
+                .arg(FixedText(s.speedKmh, 1), FixedText(fit.minSpeedKmh, 1),
+                     FixedText(fit.maxSpeedKmh, 1));
         case StrategyWarning::Unreachable:
             return QCoreApplication::translate(
                        "Strategy",
                        "目標残量に届きません: 走らなくても終了時の残量は %1 % です (目標 %2 %)")
-                .arg(Number(s.standingEndSocPct, 1), Number(s.targetSocPct, 1));
+                .arg(FixedText(s.standingEndSocPct, 1), FixedText(s.targetSocPct, 1));
         case StrategyWarning::NotPhysical:
             return QCoreApplication::translate(
                 "Strategy",
@@ -184,14 +179,14 @@ QStringList StrategyHeads() {
 }
 
 QStringList StrategyCells(const StrategyRow& row) {
-    const QString end = Number(row.endChargeAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
-                        Number(row.endSocPct, 1) + QStringLiteral(" %)");
+    const QString end = FixedText(row.endChargeAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
+                        FixedText(row.endSocPct, 1) + QStringLiteral(" %)");
     const QString result =
         row.flatAfterMin ? QCoreApplication::translate("Strategy", "電池切れ (%1 分後)")
-                               .arg(Number(row.flatAfterMin, 0))
+                               .arg(FixedText(row.flatAfterMin, 0))
         : row.keepsTarget ? QCoreApplication::translate("Strategy", "目標残量で完走")
                           : QCoreApplication::translate("Strategy", "目標残量を割る");
-    return {Number(row.speedKmh, 1), QString::number(row.laps), end, result};
+    return {FixedText(row.speedKmh, 1), QString::number(row.laps), end, result};
 }
 
 QByteArray StrategyJson(const EnergyFit& fit, const CarParameters& car, const Strategy& s) {
@@ -261,37 +256,37 @@ QString StrategyText(const EnergyFit& fit, const CarParameters& car, const Strat
     };
     line(QCoreApplication::translate("Strategy", "モデル"),
          fit.fitted()
-             ? QStringLiteral("e = %1 + %2 v² Wh/km").arg(Number(fit.a, 3), Number(fit.b, 6))
-             : Number(std::nullopt, 0));
-    line(QStringLiteral("R²"), Number(fit.r2, 3));
+             ? QStringLiteral("e = %1 + %2 v² Wh/km").arg(FixedText(fit.a, 3), FixedText(fit.b, 6))
+             : FixedText(std::nullopt, 0));
+    line(QStringLiteral("R²"), FixedText(fit.r2, 3));
     line(QCoreApplication::translate("Strategy", "使った周回"),
          fit.used.empty() ? QStringLiteral("0")
                           : QCoreApplication::translate("Strategy", "%1周 (%2～%3 km/h)")
                                 .arg(fit.used.size())
-                                .arg(Number(fit.minSpeedKmh, 1), Number(fit.maxSpeedKmh, 1)));
+                                .arg(FixedText(fit.minSpeedKmh, 1), FixedText(fit.maxSpeedKmh, 1)));
     for (const LeftOutLap& lap : fit.leftOut) {
         line(QCoreApplication::translate("Strategy", "除いた周回 %1").arg(lap.lap),
              LeftOutText(lap.reason));
     }
-    line(QStringLiteral("Crr"), Number(coefficients.rollingResistance, 4));
-    line(QStringLiteral("CdA"), Number(coefficients.dragAreaM2, 3, QStringLiteral("m²")));
+    line(QStringLiteral("Crr"), FixedText(coefficients.rollingResistance, 4));
+    line(QStringLiteral("CdA"), FixedText(coefficients.dragAreaM2, 3, QStringLiteral("m²")));
     if (!s.missing.isEmpty()) {
         line(QCoreApplication::translate("Strategy", "作戦"), s.missing);
         return text;
     }
     line(QCoreApplication::translate("Strategy", "現在の残量"),
-         Number(s.chargeNowAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
-             Number(s.chargeNowPct, 1) + QStringLiteral(" %)"));
+         FixedText(s.chargeNowAh, 2, QStringLiteral("Ah")) + QStringLiteral(" (") +
+             FixedText(s.chargeNowPct, 1) + QStringLiteral(" %)"));
     line(QCoreApplication::translate("Strategy", "使えるエネルギー"),
-         Number(s.availableWh, 0, QStringLiteral("Wh")));
+         FixedText(s.availableWh, 0, QStringLiteral("Wh")));
     line(QCoreApplication::translate("Strategy", "一定速度"),
-         Number(s.speedKmh, 1, QStringLiteral("km/h")));
+         FixedText(s.speedKmh, 1, QStringLiteral("km/h")));
     line(QCoreApplication::translate("Strategy", "周回数"),
-         s.laps ? QString::number(*s.laps) : Number(std::nullopt, 0));
+         s.laps ? QString::number(*s.laps) : FixedText(std::nullopt, 0));
     line(QCoreApplication::translate("Strategy", "目標ラップタイム"),
-         s.lapTimeS ? ClockText(*s.lapTimeS) : Number(std::nullopt, 0));
+         s.lapTimeS ? ClockText(*s.lapTimeS) : FixedText(std::nullopt, 0));
     line(QCoreApplication::translate("Strategy", "1周のエネルギー予算"),
-         Number(s.lapBudgetWh, 1, QStringLiteral("Wh")));
+         FixedText(s.lapBudgetWh, 1, QStringLiteral("Wh")));
     for (const StrategyWarning w : s.warnings)
         line(QCoreApplication::translate("Strategy", "注意"), WarningText(w, fit, s));
     if (s.table.empty()) return text;

@@ -96,8 +96,9 @@ QString Unknown() {
     return QCoreApplication::translate("RunSummary", "不明");
 }
 
-// A value rounded for reading, with its unit; a value that rounds to zero shows no minus sign.
-QString FixedText(std::optional<double> value, int decimals, const QString& unit = {}) {
+}  // namespace
+
+QString FixedText(std::optional<double> value, int decimals, const QString& unit) {
     if (!value) return Unknown();
     const double scale = std::pow(10.0, decimals);
     double rounded = std::round(*value * scale) / scale;
@@ -105,6 +106,8 @@ QString FixedText(std::optional<double> value, int decimals, const QString& unit
     const QString number = QString::number(rounded, 'f', decimals);
     return unit.isEmpty() ? number : number + u' ' + unit;
 }
+
+namespace {
 
 // A known value as `shown` writes it; a fixed one with `unit` after it when there is one.
 QString ValueText(Shown shown, int decimals, double value, const QString& unit = {}) {

@@ -130,6 +130,10 @@ QByteArray SummaryJson(const RunSummary& summary);
 // when unknown or not finite.
 QByteArray JsonValue(std::optional<double> value);
 
+// A value rounded for reading with its unit after a blank ("12.30 Ah"), "不明" when unknown; a
+// value that rounds to zero shows no minus sign.
+QString FixedText(std::optional<double> value, int decimals, const QString& unit = {});
+
 // How a time is written: every time the program shows is written by ClockText in one of these
 // forms, a minus sign before a negative one.
 enum class ClockForm {

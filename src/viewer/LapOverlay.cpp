@@ -1,6 +1,5 @@
 #include "viewer/LapOverlay.h"
 
-#include <QApplication>
 #include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
@@ -12,7 +11,6 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
 #include <QLineSeries>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -24,7 +22,6 @@
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
-#include <cmath>
 
 #include "analysis/RunEnergy.h"
 #include "datafile/Printable.h"
@@ -106,10 +103,9 @@ LapOverlay::LapOverlay(const RunModel& model, int lap, QWidget* parent)
     top->addWidget(byTime_);
     top->addWidget(byDistance_);
     top->addStretch(1);
-    auto* save = new QPushButton;
-    save->setObjectName(QStringLiteral("export"));
-    connect(save, &QPushButton::clicked, this, &LapOverlay::exportWithDialog);
-    top->addWidget(save);
+    export_ = new QPushButton;
+    connect(export_, &QPushButton::clicked, this, &LapOverlay::exportWithDialog);
+    top->addWidget(export_);
     layout->addLayout(top);
     difference_ = new QLabel;
     QFont bold = difference_->font();
@@ -168,7 +164,7 @@ void LapOverlay::retranslate() {
     axisLabel_->setText(tr("横軸"));
     byTime_->setText(tr("時間(&T)"));
     byDistance_->setText(tr("距離(&D)"));
-    findChild<QPushButton*>(QStringLiteral("export"))->setText(tr("画像で書き出す (PNG)(&E)…"));
+    export_->setText(tr("画像で書き出す (PNG)(&E)…"));
     const std::optional<int> best = model_.summary().best_lap_no;
     for (QComboBox* box : {choice_, reference_}) {
         for (int i = 0; i < box->count(); ++i) {

@@ -20,7 +20,7 @@ class QChartView;
 class QComboBox;
 class QGraphicsLineItem;
 class QLabel;
-class QLineSeries;
+class QPushButton;
 class QRadioButton;
 QT_END_NAMESPACE
 
@@ -74,6 +74,7 @@ private:
     QLabel* axisLabel_ = nullptr;
     QRadioButton* byTime_ = nullptr;
     QRadioButton* byDistance_ = nullptr;
+    QPushButton* export_ = nullptr;
     QLabel* difference_ = nullptr;
     QLabel* readout_ = nullptr;
     QChart* charts_[kCharts] = {};

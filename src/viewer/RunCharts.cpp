@@ -125,55 +125,7 @@ void StyleAxis(QValueAxis* axis, const QString& title, const QColor& titleColor)
     axis->setLabelFormat(QStringLiteral("%g"));
 }
 
-// Ticks on round times (h:mm) or record numbers: about eight to twelve across the range shown,
-// each a category of the axis that ends at its tick and carries its label there.
-void LabelTimeAxis(QValueAxis* axis, double min, double max, bool clock) {
-    auto* categories = qobject_cast<QCategoryAxis*>(axis);
-    if (!categories || !(max > min)) return;
-    static const double kMinuteSteps[] = {1.0 / 6, 0.25, 0.5, 1,   2,   5,   10,  15,
-                                          20,      30,   60,  120, 180, 240, 360, 600};
-    static const double kRecordSteps[] = {1,   2,   5,    10,   20,   50,    100,
-                                          200, 500, 1000, 2000, 5000, 10000, 20000};
-    const double* steps = clock ? std::begin(kMinuteSteps) : std::begin(kRecordSteps);
-    const double* last = clock ? std::end(kMinuteSteps) : std::end(kRecordSteps);
-    double step = *(last - 1);
-    for (const double* candidate = steps; candidate != last; ++candidate) {
-        if ((max - min) / *candidate <= 12) {
-            step = *candidate;
-            break;
-        }
-    }
-    for (const QString& label : categories->categoriesLabels()) categories->remove(label);
-    categories->setStartValue(min - step);
-    const bool seconds = step < 1.0;
-    for (double k = std::ceil(min / step - 1e-9); k * step <= max + 1e-9; ++k) {
-        const double at = k * step;
-        categories->append(
-            clock ? ClockText(at * 60.0, seconds ? ClockForm::Long : ClockForm::HoursMinutes)
-                  : QString::number(std::llround(at)),
-            at);
-    }
-}
-
 }  // namespace
-
-// ---- A chart's parts, the viewer's and the lap overlay's ------------------------------------
-
-QChart* NewChart() {
-    auto* chart = new QChart;
-    chart->setBackgroundRoundness(0);
-    chart->setMargins(QMargins(2, 0, 2, 0));
-    chart->layout()->setContentsMargins(0, 0, 0, 0);
-    chart->setAnimationOptions(QChart::NoAnimation);
-    chart->setPlotAreaBackgroundBrush(kPlotArea);
-    chart->setPlotAreaBackgroundVisible(true);
-    // Beside the plot rather than above it: stacked charts are short, wide screens are not.
-    chart->legend()->setAlignment(Qt::AlignRight);
-    chart->legend()->setFont(SmallFont(8));
-    chart->legend()->setLabelColor(kAxisText);
-    chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
-    return chart;
-}
 
 QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor) {
     auto* axis = new QValueAxis;
@@ -208,6 +160,40 @@ void FitValueAxis(QValueAxis* axis, double low, double high) {
     axis->setTickAnchor(0.0);
     axis->setTickInterval(step);
 }
+
+namespace {
+
+// Ticks on round times (h:mm) or record numbers: about eight to twelve across the range shown,
+// each a category of the axis that ends at its tick and carries its label there.
+void LabelTimeAxis(QValueAxis* axis, double min, double max, bool clock) {
+    auto* categories = qobject_cast<QCategoryAxis*>(axis);
+    if (!categories || !(max > min)) return;
+    static const double kMinuteSteps[] = {1.0 / 6, 0.25, 0.5, 1,   2,   5,   10,  15,
+                                          20,      30,   60,  120, 180, 240, 360, 600};
+    static const double kRecordSteps[] = {1,   2,   5,    10,   20,   50,    100,
+                                          200, 500, 1000, 2000, 5000, 10000, 20000};
+    const double* steps = clock ? std::begin(kMinuteSteps) : std::begin(kRecordSteps);
+    const double* last = clock ? std::end(kMinuteSteps) : std::end(kRecordSteps);
+    double step = *(last - 1);
+    for (const double* candidate = steps; candidate != last; ++candidate) {
+        if ((max - min) / *candidate <= 12) {
+            step = *candidate;
+            break;
+        }
+    }
+    for (const QString& label : categories->categoriesLabels()) categories->remove(label);
+    categories->setStartValue(min - step);
+    const bool seconds = step < 1.0;
+    for (double k = std::ceil(min / step - 1e-9); k * step <= max + 1e-9; ++k) {
+        const double at = k * step;
+        categories->append(
+            clock ? ClockText(at * 60.0, seconds ? ClockForm::Long : ClockForm::HoursMinutes)
+                  : QString::number(std::llround(at)),
+            at);
+    }
+}
+
+}  // namespace
 
 // ---- Lap markers ------------------------------------------------------------------------------
 
@@ -274,6 +260,22 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
 }
 
 // ---- Charts -----------------------------------------------------------------------------------
+
+QChart* NewChart() {
+    auto* chart = new QChart;
+    chart->setBackgroundRoundness(0);
+    chart->setMargins(QMargins(2, 0, 2, 0));
+    chart->layout()->setContentsMargins(0, 0, 0, 0);
+    chart->setAnimationOptions(QChart::NoAnimation);
+    chart->setPlotAreaBackgroundBrush(kPlotArea);
+    chart->setPlotAreaBackgroundVisible(true);
+    // Beside the plot rather than above it: stacked charts are short, wide screens are not.
+    chart->legend()->setAlignment(Qt::AlignRight);
+    chart->legend()->setFont(SmallFont(8));
+    chart->legend()->setLabelColor(kAxisText);
+    chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
+    return chart;
+}
 
 namespace {
 

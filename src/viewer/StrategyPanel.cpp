@@ -9,7 +9,6 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
 #include <QLineSeries>
 #include <QScatterSeries>
 #include <QScreen>
@@ -39,12 +38,6 @@ constexpr BoxDesign kBoxes[] = {
     {0, 100, 5, 1, " %"},       {-1, 20000, 50, 0, " W"},      {0, 5000, 10, 0, " kg"},
     {0.05, 1, 0.01, 2, ""},     {0.5, 1.5, 0.01, 3, " kg/m³"},
 };
-
-QString Fixed(std::optional<double> value, int decimals, const QString& unit = {}) {
-    if (!value) return QStringLiteral("—");
-    const QString number = QString::number(*value, 'f', decimals);
-    return unit.isEmpty() ? number : number + u' ' + unit;
-}
 
 // Rows of a label and a value as a two-column rich text table.
 QString Rows(const std::vector<std::pair<QString, QString>>& rows) {
@@ -231,30 +224,31 @@ void StrategyPanel::render() {
         inputs_[i]->setValue(values[i]);
     }
     const QString endPct = state.chargeAh && state.capacityAh
-                               ? Fixed(*state.chargeAh / *state.capacityAh * 100, 1, "%")
-                               : Fixed(std::nullopt, 1);
+                               ? FixedText(*state.chargeAh / *state.capacityAh * 100, 1, "%")
+                               : FixedText(std::nullopt, 1);
     inputs_[SocNow]->setSpecialValueText(tr("記録の終了時 (%1)").arg(endPct));
     inputs_[Solar]->setSpecialValueText(
-        tr("最後の1時間の平均 (%1)").arg(Fixed(state.lastHourSolarW, 0, "W")));
+        tr("最後の1時間の平均 (%1)").arg(FixedText(state.lastHourSolarW, 0, "W")));
 
     if (!s.missing.isEmpty()) {
         answer_->setText(s.missing);
     } else if (s.speedKmh) {
-        answer_->setText(Fixed(s.speedKmh, 1, QStringLiteral("km/h")));
+        answer_->setText(FixedText(s.speedKmh, 1, QStringLiteral("km/h")));
     } else {
         answer_->setText(tr("答えなし"));
     }
     std::vector<std::pair<QString, QString>> rows;
     if (s.missing.isEmpty()) {
-        rows = {{tr("周回数"), s.laps ? QString::number(*s.laps) : QStringLiteral("—")},
-                {tr("目標ラップタイム"), s.lapTimeS ? ClockText(*s.lapTimeS) : QStringLiteral("—")},
-                {tr("1周のエネルギー予算 (モーター)"), Fixed(s.lapBudgetWh, 1, "Wh")},
-                {tr("使えるエネルギー"), Fixed(s.availableWh, 0, "Wh")},
-                {tr("現在の残量"), Fixed(s.chargeNowAh, 2, "Ah") + QStringLiteral(" (") +
-                                       Fixed(s.chargeNowPct, 1, "%") + u')'},
-                {tr("ソーラー電力"), Fixed(s.solarW, 0, "W")},
-                {tr("平均メイン電圧"), Fixed(s.meanMainV, 1, "V")},
-                {tr("1周の距離"), Fixed(s.lapKm, 3, "km")}};
+        rows = {{tr("周回数"), s.laps ? QString::number(*s.laps) : FixedText(std::nullopt, 0)},
+                {tr("目標ラップタイム"),
+                 s.lapTimeS ? ClockText(*s.lapTimeS) : FixedText(std::nullopt, 0)},
+                {tr("1周のエネルギー予算 (モーター)"), FixedText(s.lapBudgetWh, 1, "Wh")},
+                {tr("使えるエネルギー"), FixedText(s.availableWh, 0, "Wh")},
+                {tr("現在の残量"), FixedText(s.chargeNowAh, 2, "Ah") + QStringLiteral(" (") +
+                                       FixedText(s.chargeNowPct, 1, "%") + u')'},
+                {tr("ソーラー電力"), FixedText(s.solarW, 0, "W")},
+                {tr("平均メイン電圧"), FixedText(s.meanMainV, 1, "V")},
+                {tr("1周の距離"), FixedText(s.lapKm, 3, "km")}};
     }
     figures_->setText(Rows(rows));
     QStringList warnings;
@@ -287,15 +281,16 @@ void StrategyPanel::renderModel() {
     const EnergyFit& fit = model_.energyFit();
     const CarCoefficients c = ApparentCoefficients(fit, model_.strategyInputs().car);
     std::vector<std::pair<QString, QString>> rows = {
-        {QStringLiteral("a"), Fixed(fit.a, 3, "Wh/km")},
-        {QStringLiteral("b"), Fixed(fit.b, 6, "Wh·h²/km³")},
-        {QStringLiteral("R²"), Fixed(fit.r2, 3)},
+        {QStringLiteral("a"), FixedText(fit.a, 3, "Wh/km")},
+        {QStringLiteral("b"), FixedText(fit.b, 6, "Wh·h²/km³")},
+        {QStringLiteral("R²"), FixedText(fit.r2, 3)},
         {tr("使った周回"), QString::number(fit.used.size())},
-        {tr("速度の範囲"), fit.used.empty() ? Fixed(std::nullopt, 1)
-                                            : Fixed(fit.minSpeedKmh, 1) + QStringLiteral(" – ") +
-                                                  Fixed(fit.maxSpeedKmh, 1, "km/h")},
-        {tr("転がり抵抗係数 Crr"), Fixed(c.rollingResistance, 4)},
-        {tr("空気抵抗 CdA"), Fixed(c.dragAreaM2, 3, "m²")}};
+        {tr("速度の範囲"), fit.used.empty()
+                               ? FixedText(std::nullopt, 1)
+                               : FixedText(fit.minSpeedKmh, 1) + QStringLiteral(" – ") +
+                                     FixedText(fit.maxSpeedKmh, 1, "km/h")},
+        {tr("転がり抵抗係数 Crr"), FixedText(c.rollingResistance, 4)},
+        {tr("空気抵抗 CdA"), FixedText(c.dragAreaM2, 3, "m²")}};
     QString left;
     for (const LeftOutLap& lap : fit.leftOut) {
         if (!left.isEmpty()) left += QStringLiteral("<br>");
