@@ -74,20 +74,17 @@ Strategy PlanStrategy(const EnergyFit& fit, const RunState& state, const Strateg
         if (s.chargeNowAh) s.chargeNowPct = *s.chargeNowAh / *s.capacityAh * 100;
     }
     if (!fit.fitted()) {
-        s.missing = QCoreApplication::translate(
-            "Strategy", "エネルギーモデルがありません: 速度の違う周回が2周以上必要です");
+        s.missing = StrategyMissing::Model;
     } else if (!s.capacityAh) {
-        s.missing = QCoreApplication::translate("Strategy", "バッテリー初期容量が未設定です");
+        s.missing = StrategyMissing::Capacity;
     } else if (!s.chargeNowAh || !s.meanMainV) {
-        s.missing = QCoreApplication::translate(
-            "Strategy", "現在の残量が分かりません (バッテリー電流とメイン電圧の記録がない)");
+        s.missing = StrategyMissing::Charge;
     } else if (!s.solarW) {
-        s.missing = QCoreApplication::translate(
-            "Strategy", "ソーラー電力が分かりません: 予想値を入れてください");
+        s.missing = StrategyMissing::Solar;
     } else if (!(inputs.remainingMin > 0)) {
-        s.missing = QCoreApplication::translate("Strategy", "残り時間を入れてください");
+        s.missing = StrategyMissing::Time;
     }
-    if (!s.missing.isEmpty()) return s;
+    if (s.missing) return s;
 
     if (fit.used.size() < static_cast<std::size_t>(kFewestLaps) || *fit.r2 < kWeakR2)
         s.warnings.push_back(StrategyWarning::WeakFit);
@@ -130,6 +127,41 @@ Strategy PlanStrategy(const EnergyFit& fit, const RunState& state, const Strateg
         s.table.push_back(row);
     }
     return s;
+}
+
+const char* MissingKey(StrategyMissing missing) {
+    switch (missing) {
+        case StrategyMissing::Model:
+            return "no_model";
+        case StrategyMissing::Capacity:
+            return "no_capacity";
+        case StrategyMissing::Charge:
+            return "no_charge";
+        case StrategyMissing::Solar:
+            return "no_solar";
+        case StrategyMissing::Time:
+            return "no_time";
+    }
+    return "";
+}
+
+QString MissingText(StrategyMissing missing) {
+    switch (missing) {
+        case StrategyMissing::Model:
+            return QCoreApplication::translate(
+                "Strategy", "エネルギーモデルがありません: 速度の違う周回が2周以上必要です");
+        case StrategyMissing::Capacity:
+            return QCoreApplication::translate("Strategy", "バッテリー初期容量が未設定です");
+        case StrategyMissing::Charge:
+            return QCoreApplication::translate(
+                "Strategy", "現在の残量が分かりません (バッテリー電流とメイン電圧の記録がない)");
+        case StrategyMissing::Solar:
+            return QCoreApplication::translate(
+                "Strategy", "ソーラー電力が分かりません: 予想値を入れてください");
+        case StrategyMissing::Time:
+            return QCoreApplication::translate("Strategy", "残り時間を入れてください");
+    }
+    return {};
 }
 
 const char* WarningKey(StrategyWarning warning) {
@@ -239,12 +271,13 @@ QByteArray StrategyJson(const EnergyFit& fit, const CarParameters& car, const St
                            {"lap_time_s", Json(s.lapTimeS)},
                            {"lap_budget_wh", Json(s.lapBudgetWh)},
                            {"standing_end_soc_pct", Json(s.standingEndSocPct)}};
-    const QJsonObject all{{"model", model},
-                          {"inputs", inputs},
-                          {"plan", plan},
-                          {"table", table},
-                          {"warnings", warnings},
-                          {"missing", s.missing.isEmpty() ? QJsonValue() : QJsonValue(s.missing)}};
+    const QJsonObject all{
+        {"model", model},
+        {"inputs", inputs},
+        {"plan", plan},
+        {"table", table},
+        {"warnings", warnings},
+        {"missing", s.missing ? QJsonValue(MissingKey(*s.missing)) : QJsonValue()}};
     return QJsonDocument(all).toJson(QJsonDocument::Compact);
 }
 
@@ -270,8 +303,8 @@ QString StrategyText(const EnergyFit& fit, const CarParameters& car, const Strat
     }
     line(QStringLiteral("Crr"), FixedText(coefficients.rollingResistance, 4));
     line(QStringLiteral("CdA"), FixedText(coefficients.dragAreaM2, 3, QStringLiteral("m²")));
-    if (!s.missing.isEmpty()) {
-        line(QCoreApplication::translate("Strategy", "作戦"), s.missing);
+    if (s.missing) {
+        line(QCoreApplication::translate("Strategy", "作戦"), MissingText(*s.missing));
         return text;
     }
     line(QCoreApplication::translate("Strategy", "現在の残量"),

@@ -73,9 +73,18 @@ enum class StrategyWarning {
 inline constexpr int kFewestLaps = 4;
 inline constexpr double kWeakR2 = 0.5;
 
+// Why there is no plan at all.
+enum class StrategyMissing {
+    Model,     // fewer than two laps of different speeds
+    Capacity,  // no initial capacity
+    Charge,    // no charge now: no battery current or main voltage recorded
+    Solar,     // no solar power recorded and none typed
+    Time,      // no time left
+};
+
 struct Strategy {
-    // Why there is no plan at all: empty when there is one (or the target is unreachable).
-    QString missing;
+    // Why there is no plan at all; none when there is one (or the target is unreachable).
+    std::optional<StrategyMissing> missing;
     // The inputs as used.
     double remainingMin = 0.0;
     double targetSocPct = 0.0;
@@ -92,6 +101,11 @@ struct Strategy {
 };
 
 Strategy PlanStrategy(const EnergyFit& fit, const RunState& state, const StrategyInputs& inputs);
+
+// What is missing as its JSON name ("no_model", "no_capacity", "no_charge", "no_solar",
+// "no_time") and as a person reads it (translated).
+const char* MissingKey(StrategyMissing missing);
+QString MissingText(StrategyMissing missing);
 
 // A warning as its JSON name ("weak_fit", "extrapolation", "unreachable", "not_physical") and as
 // a person reads it, with the figures it is about (translated).

@@ -56,8 +56,8 @@ int StrategyCommand(const QString& file, const CommandOptions& options) {
         text.chop(1);
         Out(text);
     }
-    if (!strategy.missing.isEmpty()) {
-        Err(QStringLiteral("%1: %2").arg(command, strategy.missing));
+    if (strategy.missing) {
+        Err(QStringLiteral("%1: %2").arg(command, MissingText(*strategy.missing)));
         return kExitUsage;
     }
     return kExitSuccess;

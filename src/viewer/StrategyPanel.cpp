@@ -230,15 +230,15 @@ void StrategyPanel::render() {
     inputs_[Solar]->setSpecialValueText(
         tr("最後の1時間の平均 (%1)").arg(FixedText(state.lastHourSolarW, 0, "W")));
 
-    if (!s.missing.isEmpty()) {
-        answer_->setText(s.missing);
+    if (s.missing) {
+        answer_->setText(MissingText(*s.missing));
     } else if (s.speedKmh) {
         answer_->setText(FixedText(s.speedKmh, 1, QStringLiteral("km/h")));
     } else {
         answer_->setText(tr("答えなし"));
     }
     std::vector<std::pair<QString, QString>> rows;
-    if (s.missing.isEmpty()) {
+    if (!s.missing) {
         rows = {{tr("周回数"), s.laps ? QString::number(*s.laps) : FixedText(std::nullopt, 0)},
                 {tr("目標ラップタイム"),
                  s.lapTimeS ? ClockText(*s.lapTimeS) : FixedText(std::nullopt, 0)},

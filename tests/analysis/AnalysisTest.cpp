@@ -85,7 +85,7 @@ TEST(Strategy, HandWorkedCases) {
     in.remainingMin = 120;
     in.targetSocPct = 44.36;
     Strategy s = PlanStrategy(fit, state, in);
-    ASSERT_TRUE(s.missing.isEmpty()) << s.missing.toStdString();
+    ASSERT_FALSE(s.missing);
     EXPECT_NEAR(*s.speedKmh, 60.0, 1e-6);
     EXPECT_EQ(*s.laps, 40);
     EXPECT_NEAR(*s.lapTimeS, 180.0, 1e-5);
@@ -119,8 +119,8 @@ TEST(Strategy, HandWorkedCases) {
     EXPECT_TRUE(s.warns(StrategyWarning::WeakFit));
     EXPECT_EQ(std::pair(*s.chargeNowAh, *s.solarW), std::pair(50.0, 1000.0));
     // What is missing is said.
-    EXPECT_FALSE(PlanStrategy(fit, {{}, 60.0, 100.0, 250.0}, in).missing.isEmpty());
-    EXPECT_FALSE(PlanStrategy(FitEnergyModel({}), state, in).missing.isEmpty());
+    EXPECT_EQ(PlanStrategy(fit, {{}, 60.0, 100.0, 250.0}, in).missing, StrategyMissing::Capacity);
+    EXPECT_EQ(PlanStrategy(FitEnergyModel({}), state, in).missing, StrategyMissing::Model);
     const QJsonObject json =
         QJsonDocument::fromJson(StrategyJson(fit, {}, PlanStrategy(fit, state, in))).object();
     const QJsonObject model = json["model"].toObject();
