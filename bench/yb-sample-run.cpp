@@ -64,5 +64,5 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "%s: could not be written\n", qPrintable(path));
         return 1;
     }
-    return parser.isSet(view) ? yb::ViewCommand({path}) : 0;
+    return parser.isSet(view) ? yb::ViewCommand({path}, {}) : 0;
 }

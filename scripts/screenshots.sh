@@ -3,8 +3,8 @@
 # each window at a fixed size and grabs the screen. Installs what is missing first.
 #
 #   scripts/screenshots.sh            every screenshot
-#   scripts/screenshots.sh window     only the ones named (viewer, overlay, report, window,
-#                                     window_en)
+#   scripts/screenshots.sh window     only the ones named (viewer, overlay, strategy, report,
+#                                     window, window_en)
 #
 # Each screenshot is one function below, shot_<name>; add a function to add one.
 set -euo pipefail
@@ -16,11 +16,10 @@ width=1366
 height=768
 display=":${YB_SCREENSHOT_DISPLAY:-87}"
 work=$(mktemp -d)
-# What the viewer remembers stays in the run's folder: every shot starts from the first layout,
-# with a battery capacity typed in (30 Ah), so that the remaining charge shows.
+# What the viewer remembers stays in the run's folder: every shot starts from the first layout.
+# The race is shown with a battery capacity of 50 Ah, so that the remaining charge shows.
 export XDG_CONFIG_HOME=$work/config
-mkdir -p "$XDG_CONFIG_HOME/yb-downloader"
-printf '[General]\nbatteryAh=30\n' >"$XDG_CONFIG_HOME/yb-downloader/viewer.conf"
+capacity=50
 xvfb_pid=
 helpers=()  # background programs a shot needs besides the one it grabs
 cleanup() {
@@ -76,7 +75,7 @@ sample_run() {
 open_viewer() {
   sample_run
   DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-downloader" view "$work/YB_Data.csv" \
-    -geometry "${width}x${height}+0+0" &
+    --capacity $capacity -geometry "${width}x${height}+0+0" &
   viewer=$!
   settle $viewer
 }
@@ -95,7 +94,17 @@ shot_viewer() {
   grab docs/viewer.png $pid
 }
 
-# A lap laid over the best lap: a double-click on a lap row of the viewer's lap table.
+# find_window <title>: the id of the visible window whose title holds it.
+find_window() {
+  local id
+  id=$(DISPLAY=$display xdotool search --onlyvisible --name "$1" | head -n 1)
+  [[ -n $id ]] || { echo "screenshots: no window \"$1\" opened" >&2; exit 1; }
+  echo "$id"
+}
+
+# A lap laid over the best lap (a double-click on a lap row of the viewer's lap table), against
+# the distance into the lap, with the time it loses at each point and the cursor's read-out of
+# both laps.
 shot_overlay() {
   open_viewer
   local pid=$viewer
@@ -103,15 +112,34 @@ shot_overlay() {
   pointer mousemove 1267 630 click --repeat 2 --delay 80 1
   sleep 1
   local id
-  id=$(DISPLAY=$display xdotool search --onlyvisible --name "周回の比較" | head -n 1)
-  [[ -n $id ]] || { echo "screenshots: the lap overlay did not open" >&2; exit 1; }
+  id=$(find_window "周回の比較")
+  DISPLAY=$display xdotool windowfocus --sync "$id" key alt+d  # 横軸: 距離
+  sleep 0.5
+  pointer mousemove --window "$id" 560 150
   grab docs/lap-overlay.png $pid "$id"
+}
+
+# The strategy for the rest of the race (表示 → 残りのレースの作戦, Ctrl+T): 90 minutes left,
+# 10 % of the charge wanted at the flag.
+shot_strategy() {
+  open_viewer
+  local pid=$viewer
+  DISPLAY=$display xdotool windowfocus --sync "$(find_window YB_Data)" key ctrl+t
+  sleep 1
+  local id
+  id=$(find_window "残りのレースの作戦")
+  DISPLAY=$display xdotool windowfocus --sync "$id" key ctrl+a type 90
+  DISPLAY=$display xdotool key Return Tab Tab Tab ctrl+a type 10
+  DISPLAY=$display xdotool key Return
+  sleep 0.5
+  grab docs/strategy.png $pid "$id"
 }
 
 # The first page of the report of one hour of the race, as `report --from --to` writes it.
 shot_report() {
   sample_run
-  "$build/yb-downloader" report "$work/YB_Data.csv" --from 240 --to 300 -o "$work/report.pdf"
+  "$build/yb-downloader" report "$work/YB_Data.csv" --from 240 --to 300 --capacity $capacity \
+    -o "$work/report.pdf"
   pdftoppm -r 110 -f 1 -l 1 -png -singlefile "$work/report.pdf" "$work/report"
   cp "$work/report.png" docs/report.png
   echo "screenshots: wrote docs/report.png"
@@ -147,7 +175,7 @@ shot_window() { window_during_download docs/window.png ja; }
 shot_window_en() { window_during_download docs/window-en.png en; }
 
 shots=("$@")
-((${#shots[@]})) || shots=(viewer overlay report window window_en)
+((${#shots[@]})) || shots=(viewer overlay strategy report window window_en)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 start_display

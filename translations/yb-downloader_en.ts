@@ -306,6 +306,25 @@
     </message>
 </context>
 <context>
+    <name>EnergyModel</name>
+    <message>
+        <source>タイムなし</source>
+        <translation>no time</translation>
+    </message>
+    <message>
+        <source>モーター電力量なし</source>
+        <translation>no motor energy</translation>
+    </message>
+    <message>
+        <source>距離なし (速度の記録がない)</source>
+        <translation>no distance (no speed recorded)</translation>
+    </message>
+    <message>
+        <source>ピット (中央値の1.5倍より遅い)</source>
+        <translation>pit (slower than 1.5 × the median)</translation>
+    </message>
+</context>
+<context>
     <name>ExportCommand</name>
     <message>
         <source>export: --format %1: the formats are %2</source>
@@ -641,11 +660,30 @@
     </message>
 </context>
 <context>
-    <name>RunOptions</name>
+    <name>RunEnergy</name>
     <message>
-        <source>%1: --%2 %3: minutes, a number of 0 or more</source>
-        <translation type="unfinished"></translation>
+        <source>バッテリー初期容量</source>
+        <translation>Initial battery capacity</translation>
     </message>
+    <message>
+        <source>終了時の残量</source>
+        <translation>Charge at the end</translation>
+    </message>
+    <message>
+        <source>終了時の充電状態</source>
+        <translation>State of charge at the end</translation>
+    </message>
+    <message>
+        <source>終了時の蓄電量</source>
+        <translation>Energy stored at the end</translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation>not set</translation>
+    </message>
+</context>
+<context>
+    <name>RunOptions</name>
     <message>
         <source>%1: --to must lie after --from</source>
         <translation type="unfinished"></translation>
@@ -664,6 +702,30 @@
     </message>
     <message>
         <source>%1: --start %2: a local date and time such as 2026-07-30T09:15:00</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a number above 0</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a number from 0 to 100</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>minutes, a number of 0 or more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a number of 0 or more</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>a number above 0, at most 1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>strategy: --remaining MIN is needed: the minutes left in the race</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -885,6 +947,124 @@
     </message>
 </context>
 <context>
+    <name>Strategy</name>
+    <message>
+        <source>エネルギーモデルがありません: 速度の違う周回が2周以上必要です</source>
+        <translation>no energy model: it needs at least two laps of different speeds</translation>
+    </message>
+    <message>
+        <source>バッテリー初期容量が未設定です</source>
+        <translation>the initial battery capacity is not set</translation>
+    </message>
+    <message>
+        <source>現在の残量が分かりません (バッテリー電流とメイン電圧の記録がない)</source>
+        <translation>the charge now is unknown (no battery current and main voltage recorded)</translation>
+    </message>
+    <message>
+        <source>ソーラー電力が分かりません: 予想値を入れてください</source>
+        <translation>the solar power is unknown: type the power expected</translation>
+    </message>
+    <message>
+        <source>残り時間を入れてください</source>
+        <translation>type the time left</translation>
+    </message>
+    <message>
+        <source>モデルが弱い: %1周から R² %2 (4周以上、R² 0.5以上が目安)</source>
+        <translation>weak model: %1 laps, R² %2 (at least 4 laps and R² 0.5 are wanted)</translation>
+    </message>
+    <message>
+        <source>外挿: %1 km/h は周回の速度 %2～%3 km/h の外です</source>
+        <translation>extrapolation: %1 km/h lies outside the laps&apos; speeds, %2 to %3 km/h</translation>
+    </message>
+    <message>
+        <source>目標残量に届きません: 走らなくても終了時の残量は %1 % です (目標 %2 %)</source>
+        <translation>the target charge cannot be reached: even standing still the battery ends at %1 % (target %2 %)</translation>
+    </message>
+    <message>
+        <source>モデルの b が 0 以下です: 速度とともに電力量が増えないので速度を決められません</source>
+        <translation>the model&apos;s b is 0 or less: its energy does not grow with the speed, so no speed can be chosen</translation>
+    </message>
+    <message>
+        <source>速度 [km/h]</source>
+        <translation>Speed [km/h]</translation>
+    </message>
+    <message>
+        <source>周回数</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>終了時の残量</source>
+        <translation>Charge at the end</translation>
+    </message>
+    <message>
+        <source>結果</source>
+        <translation>Result</translation>
+    </message>
+    <message>
+        <source>電池切れ (%1 分後)</source>
+        <translation>battery flat (after %1 min)</translation>
+    </message>
+    <message>
+        <source>目標残量で完走</source>
+        <translation>finishes with the target charge</translation>
+    </message>
+    <message>
+        <source>目標残量を割る</source>
+        <translation>ends below the target charge</translation>
+    </message>
+    <message>
+        <source>モデル</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>使った周回</source>
+        <translation>Laps used</translation>
+    </message>
+    <message>
+        <source>%1周 (%2～%3 km/h)</source>
+        <translation>%1 laps (%2 to %3 km/h)</translation>
+    </message>
+    <message>
+        <source>除いた周回 %1</source>
+        <translation>Lap %1 left out</translation>
+    </message>
+    <message>
+        <source>作戦</source>
+        <translation>Strategy</translation>
+    </message>
+    <message>
+        <source>現在の残量</source>
+        <translation>Charge now</translation>
+    </message>
+    <message>
+        <source>使えるエネルギー</source>
+        <translation>Energy to spend</translation>
+    </message>
+    <message>
+        <source>一定速度</source>
+        <translation>Constant speed</translation>
+    </message>
+    <message>
+        <source>目標ラップタイム</source>
+        <translation>Target lap time</translation>
+    </message>
+    <message>
+        <source>1周のエネルギー予算</source>
+        <translation>Energy budget per lap</translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation>Warning</translation>
+    </message>
+</context>
+<context>
+    <name>StrategyCommand</name>
+    <message>
+        <source>warning: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Viewer</name>
     <message>
         <source>ダウンロードしたデータ</source>
@@ -1058,6 +1238,205 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>第%1周 %2 − ベスト 第%3周 %4 = %5</source>
         <translation>Lap %1 %2 − best lap %3 %4 = %5</translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation>Reference</translation>
+    </message>
+    <message>
+        <source>横軸</source>
+        <translation>X axis</translation>
+    </message>
+    <message>
+        <source>時間(&amp;T)</source>
+        <translation>&amp;Time</translation>
+    </message>
+    <message>
+        <source>距離(&amp;D)</source>
+        <translation>&amp;Distance</translation>
+    </message>
+    <message>
+        <source>画像で書き出す (PNG)(&amp;E)…</source>
+        <translation>&amp;Export image (PNG)…</translation>
+    </message>
+    <message>
+        <source>Δt 第%1周 − 第%2周</source>
+        <translation>Δt lap %1 − lap %2</translation>
+    </message>
+    <message>
+        <source>周回開始からの距離 [km]</source>
+        <translation>Distance since the lap&apos;s start [km]</translation>
+    </message>
+    <message>
+        <source>タイム差 [秒]</source>
+        <translation>Time difference [s]</translation>
+    </message>
+    <message>
+        <source>第%1周 %2 − 基準 第%3周 %4 = %5</source>
+        <translation>Lap %1 %2 − reference lap %3 %4 = %5</translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation>Export</translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation>PNG image (*.png)</translation>
+    </message>
+</context>
+<context>
+    <name>yb::StrategyPanel</name>
+    <message>
+        <source>残りのレースの作戦 — %1</source>
+        <translation>Strategy for the rest of the race — %1</translation>
+    </message>
+    <message>
+        <source>条件</source>
+        <translation>Inputs</translation>
+    </message>
+    <message>
+        <source>一定で走る速度</source>
+        <translation>The speed to hold</translation>
+    </message>
+    <message>
+        <source>周回から求めたエネルギーモデル  e = a + b v²</source>
+        <translation>Energy model fitted to the laps  e = a + b v²</translation>
+    </message>
+    <message>
+        <source>残り時間(&amp;R)</source>
+        <translation>Time &amp;remaining</translation>
+    </message>
+    <message>
+        <source>バッテリー初期容量(&amp;C)</source>
+        <translation>Initial battery &amp;capacity</translation>
+    </message>
+    <message>
+        <source>現在の残量(&amp;N)</source>
+        <translation>Charge &amp;now</translation>
+    </message>
+    <message>
+        <source>目標残量 (終了時)(&amp;G)</source>
+        <translation>Target char&amp;ge (at the end)</translation>
+    </message>
+    <message>
+        <source>予想ソーラー電力(&amp;S)</source>
+        <translation>Expected &amp;solar power</translation>
+    </message>
+    <message>
+        <source>車両質量(&amp;M)</source>
+        <translation>Car &amp;mass</translation>
+    </message>
+    <message>
+        <source>駆動効率(&amp;E)</source>
+        <translation>Drivetrain &amp;efficiency</translation>
+    </message>
+    <message>
+        <source>空気密度(&amp;A)</source>
+        <translation>&amp;Air density</translation>
+    </message>
+    <message>
+        <source> 分</source>
+        <translation> min</translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation>not set</translation>
+    </message>
+    <message>
+        <source>空欄 (最小値) のときは記録の終了時の残量を使います。</source>
+        <translation>At its lowest (blank) the charge at the end of the record is used.</translation>
+    </message>
+    <message>
+        <source>空欄 (最小値) のときは記録の最後の1時間の平均ソーラー電力を使います。</source>
+        <translation>At its lowest (blank) the mean solar power of the record&apos;s last hour is used.</translation>
+    </message>
+    <message>
+        <source>転がり抵抗係数を出すのに使います。</source>
+        <translation>Used for the rolling-resistance coefficient.</translation>
+    </message>
+    <message>
+        <source>周回の平均速度 [km/h]</source>
+        <translation>Lap&apos;s average speed [km/h]</translation>
+    </message>
+    <message>
+        <source>記録の終了時 (%1)</source>
+        <translation>end of the record (%1)</translation>
+    </message>
+    <message>
+        <source>最後の1時間の平均 (%1)</source>
+        <translation>mean of the last hour (%1)</translation>
+    </message>
+    <message>
+        <source>答えなし</source>
+        <translation>no answer</translation>
+    </message>
+    <message>
+        <source>周回数</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>目標ラップタイム</source>
+        <translation>Target lap time</translation>
+    </message>
+    <message>
+        <source>1周のエネルギー予算 (モーター)</source>
+        <translation>Energy budget per lap (motor)</translation>
+    </message>
+    <message>
+        <source>使えるエネルギー</source>
+        <translation>Energy to spend</translation>
+    </message>
+    <message>
+        <source>現在の残量</source>
+        <translation>Charge now</translation>
+    </message>
+    <message>
+        <source>ソーラー電力</source>
+        <translation>Solar power</translation>
+    </message>
+    <message>
+        <source>平均メイン電圧</source>
+        <translation>Mean main voltage</translation>
+    </message>
+    <message>
+        <source>1周の距離</source>
+        <translation>Lap length</translation>
+    </message>
+    <message>
+        <source>使った周回</source>
+        <translation>Laps used</translation>
+    </message>
+    <message>
+        <source>速度の範囲</source>
+        <translation>Speed range</translation>
+    </message>
+    <message>
+        <source>転がり抵抗係数 Crr</source>
+        <translation>Rolling resistance Crr</translation>
+    </message>
+    <message>
+        <source>空気抵抗 CdA</source>
+        <translation>Drag area CdA</translation>
+    </message>
+    <message>
+        <source>第%1周: %2</source>
+        <translation>Lap %1: %2</translation>
+    </message>
+    <message>
+        <source>除いた周回</source>
+        <translation>Laps left out</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>モデル</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>答え %1 km/h</source>
+        <translation>answer %1 km/h</translation>
     </message>
 </context>
 <context>
@@ -1257,6 +1636,18 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>エクスポート</source>
         <translation>Export</translation>
+    </message>
+    <message>
+        <source>残りのレースの作戦(&amp;S)…</source>
+        <translation>&amp;Strategy for the rest of the race…</translation>
+    </message>
+    <message>
+        <source>作戦…</source>
+        <translation>Strategy…</translation>
+    </message>
+    <message>
+        <source>この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで</source>
+        <translation>Which speed lasts the rest of the race: with the energy model fitted to the laps</translation>
     </message>
 </context>
 </TS>

@@ -305,6 +305,25 @@
     </message>
 </context>
 <context>
+    <name>EnergyModel</name>
+    <message>
+        <source>タイムなし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モーター電力量なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離なし (速度の記録がない)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ピット (中央値の1.5倍より遅い)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>ExportCommand</name>
     <message>
         <source>export: --format %1: the formats are %2</source>
@@ -640,11 +659,30 @@
     </message>
 </context>
 <context>
-    <name>RunOptions</name>
+    <name>RunEnergy</name>
     <message>
-        <source>%1: --%2 %3: minutes, a number of 0 or more</source>
-        <translation>%1: --%2 %3: 分数は 0 以上の数です</translation>
+        <source>バッテリー初期容量</source>
+        <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>終了時の残量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>終了時の充電状態</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>終了時の蓄電量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunOptions</name>
     <message>
         <source>%1: --to must lie after --from</source>
         <translation>%1: --to は --from より後にしてください</translation>
@@ -664,6 +702,30 @@
     <message>
         <source>%1: --start %2: a local date and time such as 2026-07-30T09:15:00</source>
         <translation>%1: --start %2: 2026-07-30T09:15:00 のような現地の日時にしてください</translation>
+    </message>
+    <message>
+        <source>a number above 0</source>
+        <translation>0 より大きい数</translation>
+    </message>
+    <message>
+        <source>a number from 0 to 100</source>
+        <translation>0～100 の数</translation>
+    </message>
+    <message>
+        <source>minutes, a number of 0 or more</source>
+        <translation>分 (0 以上の数)</translation>
+    </message>
+    <message>
+        <source>a number of 0 or more</source>
+        <translation>0 以上の数</translation>
+    </message>
+    <message>
+        <source>a number above 0, at most 1</source>
+        <translation>0 より大きく 1 以下の数</translation>
+    </message>
+    <message>
+        <source>strategy: --remaining MIN is needed: the minutes left in the race</source>
+        <translation>strategy: --remaining MIN が必要です: レースの残り時間 (分)</translation>
     </message>
 </context>
 <context>
@@ -884,6 +946,124 @@
     </message>
 </context>
 <context>
+    <name>Strategy</name>
+    <message>
+        <source>エネルギーモデルがありません: 速度の違う周回が2周以上必要です</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー初期容量が未設定です</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>現在の残量が分かりません (バッテリー電流とメイン電圧の記録がない)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー電力が分かりません: 予想値を入れてください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>残り時間を入れてください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モデルが弱い: %1周から R² %2 (4周以上、R² 0.5以上が目安)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>外挿: %1 km/h は周回の速度 %2～%3 km/h の外です</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目標残量に届きません: 走らなくても終了時の残量は %1 % です (目標 %2 %)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モデルの b が 0 以下です: 速度とともに電力量が増えないので速度を決められません</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>速度 [km/h]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>終了時の残量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>結果</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>電池切れ (%1 分後)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目標残量で完走</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目標残量を割る</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モデル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使った周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1周 (%2～%3 km/h)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>除いた周回 %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>作戦</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>現在の残量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使えるエネルギー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一定速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目標ラップタイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1周のエネルギー予算</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>注意</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>StrategyCommand</name>
+    <message>
+        <source>warning: %1</source>
+        <translation>注意: %1</translation>
+    </message>
+</context>
+<context>
     <name>Viewer</name>
     <message>
         <source>ダウンロードしたデータ</source>
@@ -1054,6 +1234,205 @@ Qt %3
     </message>
     <message>
         <source>第%1周 %2 − ベスト 第%3周 %4 = %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>基準</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>横軸</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>時間(&amp;T)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離(&amp;D)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>画像で書き出す (PNG)(&amp;E)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Δt 第%1周 − 第%2周</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回開始からの距離 [km]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タイム差 [秒]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1周 %2 − 基準 第%3周 %4 = %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>書き出す</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>PNG 画像 (*.png)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>yb::StrategyPanel</name>
+    <message>
+        <source>残りのレースの作戦 — %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>条件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一定で走る速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回から求めたエネルギーモデル  e = a + b v²</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>残り時間(&amp;R)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー初期容量(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>現在の残量(&amp;N)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目標残量 (終了時)(&amp;G)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>予想ソーラー電力(&amp;S)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>車両質量(&amp;M)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>駆動効率(&amp;E)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>空気密度(&amp;A)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source> 分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>空欄 (最小値) のときは記録の終了時の残量を使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>空欄 (最小値) のときは記録の最後の1時間の平均ソーラー電力を使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>転がり抵抗係数を出すのに使います。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回の平均速度 [km/h]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録の終了時 (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最後の1時間の平均 (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>答えなし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>目標ラップタイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1周のエネルギー予算 (モーター)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使えるエネルギー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>現在の残量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー電力</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>平均メイン電圧</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>1周の距離</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>使った周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>速度の範囲</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>転がり抵抗係数 Crr</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>空気抵抗 CdA</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>第%1周: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>除いた周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>モデル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>答え %1 km/h</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1253,6 +1632,18 @@ Qt %3
     </message>
     <message>
         <source>エクスポート</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>残りのレースの作戦(&amp;S)…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>作戦…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -63,10 +63,12 @@ const std::map<QString, Command>& Commands() {
               return WithSetting(a[1], [&](Setting s) { return SetCommand(o, s, a[2]); });
           }}},
         {QStringLiteral("ports"), {1, [](auto&, auto&) { return PortsCommand(); }}},
-        {QStringLiteral("view"), {-1, [](auto& a, auto&) { return ViewCommand(a.mid(1)); }}},
+        {QStringLiteral("view"), {-1, [](auto& a, auto& o) { return ViewCommand(a.mid(1), o); }}},
         {QStringLiteral("report"), {2, [](auto& a, auto& o) { return ReportCommand(a[1], o); }}},
         {QStringLiteral("summary"), {2, [](auto& a, auto& o) { return SummaryCommand(a[1], o); }}},
         {QStringLiteral("export"), {2, [](auto& a, auto& o) { return ExportCommand(a[1], o); }}},
+        {QStringLiteral("strategy"),
+         {2, [](auto& a, auto& o) { return StrategyCommand(a[1], o); }}},
     };
     return kCommands;
 }
@@ -104,7 +106,8 @@ int RunCommand(const QStringList& arguments) {
     parser.addPositionalArgument(
         QStringLiteral("command"),
         QStringLiteral("download | check | get SETTING | set SETTING VALUE | ports | "
-                       "view [FILE...] | report FILE | summary FILE | export FILE; "
+                       "view [FILE...] | report FILE | summary FILE | strategy FILE | "
+                       "export FILE; "
                        "SETTING is tyre, battery or interval"));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("COM3, 3 or a device path (default COM1)"),
@@ -119,8 +122,9 @@ int RunCommand(const QStringList& arguments) {
                                  QStringLiteral("tab-separated data file (.txt)"));
     const QCommandLineOption force(
         QStringLiteral("force"), QStringLiteral("replace an existing data file, report or export"));
-    const QCommandLineOption json(QStringLiteral("json"),
-                                  QStringLiteral("summary: one JSON object instead of lines"));
+    const QCommandLineOption json(
+        QStringLiteral("json"),
+        QStringLiteral("summary, strategy: one JSON object instead of lines"));
     const QCommandLineOption retries(
         QStringLiteral("retries"),
         QStringLiteral("download: send a request whose answer was refused again, up to N times "
@@ -133,18 +137,49 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("FILE"));
     const QCommandLineOption from(
         QStringLiteral("from"),
-        QStringLiteral("summary, report, export: the window's start, minutes from the first "
+        QStringLiteral("summary, report, strategy, export: the window's start, minutes from the first "
                        "record"),
         QStringLiteral("MIN"));
-    const QCommandLineOption to(
-        QStringLiteral("to"),
-        QStringLiteral("summary, report, export: the window's end (exclusive)"),
-        QStringLiteral("MIN"));
+    const QCommandLineOption to(QStringLiteral("to"),
+                                QStringLiteral("summary, report, strategy, export: the window's end "
+                                               "(exclusive)"),
+                                QStringLiteral("MIN"));
     const QCommandLineOption lapStart(
         QStringLiteral("lap-start"),
-        QStringLiteral("summary, report, export: the first lap starts MIN after the first "
-                       "record"),
+        QStringLiteral(
+            "summary, report, strategy, export: the first lap starts MIN after the first record"),
         QStringLiteral("MIN"));
+    const QCommandLineOption capacity(
+        QStringLiteral("capacity"),
+        QStringLiteral("summary, report, strategy, export, view: the battery's initial capacity "
+                       "(default: the one typed or given for FILE before, remembered)"),
+        QStringLiteral("AH"));
+    const QCommandLineOption remaining(QStringLiteral("remaining"),
+                                       QStringLiteral("strategy: the minutes left in the race"),
+                                       QStringLiteral("MIN"));
+    const QCommandLineOption targetSoc(
+        QStringLiteral("target-soc"),
+        QStringLiteral("strategy: the charge wanted at the end, % of the capacity (default 0)"),
+        QStringLiteral("PCT"));
+    const QCommandLineOption socNow(
+        QStringLiteral("soc-now"),
+        QStringLiteral("strategy: the charge now, % of the capacity (default: at the end of the "
+                       "run or window)"),
+        QStringLiteral("PCT"));
+    const QCommandLineOption solarW(
+        QStringLiteral("solar-w"),
+        QStringLiteral("strategy: the solar power expected (default: the mean of the last hour)"),
+        QStringLiteral("W"));
+    const QCommandLineOption mass(
+        QStringLiteral("mass"),
+        QStringLiteral("strategy: the car's mass, for the rolling-resistance coefficient"),
+        QStringLiteral("KG"));
+    const QCommandLineOption efficiency(
+        QStringLiteral("efficiency"),
+        QStringLiteral("strategy: the drivetrain's efficiency (default 0.9)"), QStringLiteral("E"));
+    const QCommandLineOption airDensity(
+        QStringLiteral("air-density"),
+        QStringLiteral("strategy: the air density in kg/m³ (default 1.2)"), QStringLiteral("RHO"));
     const QCommandLineOption format(QStringLiteral("format"),
                                     QStringLiteral("export: ") + ExportFormatNames(),
                                     QStringLiteral("FORMAT"));
@@ -159,8 +194,9 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("the language of messages and of the window: ja or en (default: YB_LANG, "
                        "else the system's language)"),
         QStringLiteral("LANG"));
-    parser.addOptions(
-        {port, output, tsv, force, json, retries, resume, from, to, lapStart, format, start, lang});
+    parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart,
+                       capacity, remaining, targetSoc, socNow, solarW, mass, efficiency, airDensity,
+                       format, start, lang});
     if (!parser.parse(arguments)) return UsageError(Printable(parser.errorText()));
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -203,6 +239,14 @@ int RunCommand(const QStringList& arguments) {
     options.lapStart = parser.value(lapStart);
     options.format = parser.value(format);
     options.start = parser.value(start);
+    options.capacity = parser.value(capacity);
+    options.remaining = parser.value(remaining);
+    options.targetSoc = parser.value(targetSoc);
+    options.socNow = parser.value(socNow);
+    options.solarW = parser.value(solarW);
+    options.mass = parser.value(mass);
+    options.efficiency = parser.value(efficiency);
+    options.airDensity = parser.value(airDensity);
     return command->second.run(args, options);
 }
 

@@ -17,11 +17,22 @@ struct CommandOptions {
     bool json = false;                      // summary: one JSON object
     int retries = 0;                        // download: requests sent again after a refusal
     QString resume;                         // download: the partial data file to continue
-    // summary, report and export: a window of the run in minutes from the first record
-    // ([from, to)) and where the laps start, as typed (cli/RunOptions.h reads them).
+    // summary, report, strategy and export: a window of the run in minutes from the first record
+    // ([from, to)), where the laps start and the battery's capacity (also view's), as typed
+    // (cli/RunOptions.h reads them).
     QString from;
     QString to;
     QString lapStart;
+    QString capacity;
+    // strategy: the minutes left, the charge wanted at the end and now (%), the solar power
+    // expected (W), the car's mass (kg), drivetrain efficiency and air density (kg/m³).
+    QString remaining;
+    QString targetSoc;
+    QString socNow;
+    QString solarW;
+    QString mass;
+    QString efficiency;
+    QString airDensity;
     // export (which writes `output`, replacing it with `force`, as report does): the format and
     // the first record's local date and time, as typed.
     QString format;
@@ -36,12 +47,13 @@ int GetCommand(const CommandOptions& options, Setting setting);
 int SetCommand(const CommandOptions& options, Setting setting, const QString& value);
 int PortsCommand();
 
-// The data file's commands: the summary and the export need no widget (cli/SummaryCommand.cpp,
-// cli/ExportCommand.cpp); view and report need an application with widgets
-// (cli/ViewerCommands.cpp).
+// The data file's commands: the summary, the strategy and the export need no widget
+// (cli/SummaryCommand.cpp, cli/StrategyCommand.cpp, cli/ExportCommand.cpp); view and report need
+// an application with widgets (cli/ViewerCommands.cpp).
 int SummaryCommand(const QString& file, const CommandOptions& options);
+int StrategyCommand(const QString& file, const CommandOptions& options);
 int ExportCommand(const QString& file, const CommandOptions& options);
-int ViewCommand(const QStringList& files);
+int ViewCommand(const QStringList& files, const CommandOptions& options);
 int ReportCommand(const QString& file, const CommandOptions& options);
 
 }  // namespace yb

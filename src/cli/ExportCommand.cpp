@@ -11,7 +11,7 @@
 #include "cli/RunOptions.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/Printable.h"
-#include "datafile/RunEnergy.h"
+#include "analysis/RunEnergy.h"
 #include "export/Exports.h"
 
 namespace yb {
@@ -58,9 +58,10 @@ int ExportCommand(const QString& file, const CommandOptions& options) {
     const double lapStartS = MinutesToSeconds(choice->lapStartMin);
     const RunSummary whole = SummarizeRun(run, lapStartS);
     const RunSummary summary = choice->windowed() ? SummarizeWindow(run, rows) : whole;
-    const RunEnergy energy = DeriveEnergy(run, std::nullopt);
+    const std::optional<double> capacity = CapacityFor(*choice, file);
+    const RunEnergy energy = DeriveEnergy(run, capacity);
     const RunTables tables = MakeRunTables(
-        {run, summary, whole.lapTable, energy, rows, lapStartS, std::nullopt, *start, window, {}});
+        {run, summary, whole.lapTable, energy, rows, lapStartS, capacity, *start, window, {}});
 
     // By default beside the data file, named after it.
     const QFileInfo source(file);

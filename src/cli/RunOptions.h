@@ -1,12 +1,15 @@
 #pragma once
-// What `summary`, `report` and `export` are asked to look at besides the whole run: a window of
-// it (--from MIN, --to MIN: minutes from the first record, decimals allowed, the end exclusive)
-// and where the laps start (--lap-start MIN); and for `export`, when the run started (--start).
+// What `summary`, `report`, `strategy` and `export` are asked to look at besides the whole run: a
+// window of it (--from MIN, --to MIN: minutes from the first record, decimals allowed, the end
+// exclusive), where the laps start (--lap-start MIN) and the battery's initial capacity
+// (--capacity AH); what `strategy` is asked besides; and for `export`, when the run started
+// (--start).
 
 #include <QDateTime>
 #include <QString>
 #include <optional>
 
+#include "analysis/Strategy.h"
 #include "cli/Commands.h"
 #include "datafile/RunData.h"
 #include "datafile/RunSummary.h"
@@ -17,12 +20,13 @@ struct RunChoice {
     std::optional<double> fromMin;
     std::optional<double> toMin;
     double lapStartMin = 0.0;
+    std::optional<double> capacityAh;  // typed; else the one remembered for the file
 
     bool windowed() const { return fromMin || toMin; }
 };
 
 // Reads the options; nullopt after telling the usage error (a value that is not a number of
-// minutes of 0 or more, a window that ends before it starts).
+// minutes of 0 or more, a window that ends before it starts, a capacity that is not above 0).
 std::optional<RunChoice> ReadRunChoice(const CommandOptions& options, const QString& command);
 
 // The window's rows in the run of `file`; nullopt after telling that the run's recording interval
@@ -36,5 +40,10 @@ std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
 // given; nullopt after telling the usage error.
 std::optional<std::optional<QDateTime>> ReadStartTime(const CommandOptions& options,
                                                       const QString& command);
+// The capacity the run of `file` is summed with: the one typed, else the one remembered for it.
+std::optional<double> CapacityFor(const RunChoice& choice, const QString& file);
+
+// The strategy's options (--remaining is required); nullopt after telling the usage error.
+std::optional<StrategyInputs> ReadStrategyInputs(const CommandOptions& options);
 
 }  // namespace yb

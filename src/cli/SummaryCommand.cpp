@@ -1,7 +1,9 @@
-// `summary FILE [--json] [--from MIN] [--to MIN] [--lap-start MIN]`: the run summary of a data
-// file, or of a window of it, without any widget or display.
+// `summary FILE [--json] [--from MIN] [--to MIN] [--lap-start MIN] [--capacity AH]`: the run
+// summary of a data file, or of a window of it, with the battery's charge at its end, without any
+// widget or display.
 #include <QString>
 
+#include "analysis/RunEnergy.h"
 #include "cli/Commands.h"
 #include "cli/ExitCodes.h"
 #include "cli/Output.h"
@@ -19,19 +21,25 @@ int SummaryCommand(const QString& file, const CommandOptions& options) {
         Err(result.reason);
         return kExitFile;
     }
+    const RunData& run = *result.run;
     RunSummary summary;
+    int rowEnd = run.mainRows();
     if (choice->windowed()) {
-        const std::optional<RowWindow> rows = WindowRows(*choice, *result.run, file);
+        const std::optional<RowWindow> rows = WindowRows(*choice, run, file);
         if (!rows) return kExitUsage;
-        summary = SummarizeWindow(*result.run, *rows);
+        summary = SummarizeWindow(run, *rows);
+        rowEnd = rows->mainEnd;
     } else {
-        summary = SummarizeRun(*result.run, MinutesToSeconds(choice->lapStartMin));
+        summary = SummarizeRun(run, MinutesToSeconds(choice->lapStartMin));
     }
+    const RunEnergy energy = DeriveEnergy(run, CapacityFor(*choice, file));
     if (options.json) {
-        Out(QString::fromUtf8(SummaryJson(summary)));
+        Out(QString::fromUtf8(SummaryJson(summary, energy, rowEnd)));
         return kExitSuccess;
     }
     QString text = SummaryText(summary);
+    for (const SummaryLine& line : ChargeLines(energy, rowEnd))
+        text += line.label + QStringLiteral(": ") + line.value + u'\n';
     if (!summary.window && !summary.lapTable.empty())
         text += u'\n' + LapTableText(summary.lapTable);
     text.chop(1);

@@ -1,6 +1,6 @@
-// `view [FILE...]` and `report FILE [-o OUT] [--from MIN] [--to MIN] [--lap-start MIN]`: the data
-// viewer and its report, which need an application with widgets (a report draws on the offscreen
-// platform without a display).
+// `view [FILE...] [--capacity AH]` and `report FILE [-o OUT] [--from MIN] [--to MIN]
+// [--lap-start MIN] [--capacity AH]`: the data viewer and its report, which need an application
+// with widgets (a report draws on the offscreen platform without a display).
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -28,12 +28,14 @@ bool HaveWidgets(const QString& command) {
 
 }  // namespace
 
-int ViewCommand(const QStringList& files) {
+int ViewCommand(const QStringList& files, const CommandOptions& options) {
+    const std::optional<RunChoice> choice = ReadRunChoice(options, QStringLiteral("view"));
+    if (!choice) return kExitUsage;
     if (!HaveWidgets(QStringLiteral("view"))) return kExitFailed;
     if (files.isEmpty()) OpenViewer();
     for (const QString& file : files) {
         QString error;
-        if (!OpenViewerOnFile(file, nullptr, &error)) {
+        if (!OpenViewerOnFile(file, nullptr, &error, choice->capacityAh)) {
             Err(error);
             return kExitFile;
         }
@@ -62,6 +64,7 @@ int ReportCommand(const QString& file, const CommandOptions& options) {
     RunModel model;
     model.setRun(std::make_shared<const RunData>(std::move(*result.run)));
     model.setLapStartS(MinutesToSeconds(choice->lapStartMin));
+    model.setBatteryAh(CapacityFor(*choice, file));
     if (choice->windowed()) {
         const RunTimeline& timeline = model.timeline();
         model.setRange(choice->fromMin.value_or(timeline.start()),

@@ -96,8 +96,9 @@ QString Unknown() {
     return QCoreApplication::translate("RunSummary", "不明");
 }
 
-// A value rounded for reading, with its unit; a value that rounds to zero shows no minus sign.
-QString FixedText(std::optional<double> value, int decimals, const QString& unit = {}) {
+}  // namespace
+
+QString FixedText(std::optional<double> value, int decimals, const QString& unit) {
     if (!value) return Unknown();
     const double scale = std::pow(10.0, decimals);
     double rounded = std::round(*value * scale) / scale;
@@ -105,6 +106,8 @@ QString FixedText(std::optional<double> value, int decimals, const QString& unit
     const QString number = QString::number(rounded, 'f', decimals);
     return unit.isEmpty() ? number : number + u' ' + unit;
 }
+
+namespace {
 
 // A known value as `shown` writes it; a fixed one with `unit` after it when there is one.
 QString ValueText(Shown shown, int decimals, double value, const QString& unit = {}) {
@@ -158,10 +161,6 @@ const std::vector<LapColumn>& LapColumns() {
          [](const LapFigures& l) { return l.solar_wh; }},
     };
     return columns;
-}
-
-QByteArray JsonValue(std::optional<double> value) {
-    return value ? JsonNumber(*value) : QByteArray("null");
 }
 
 QByteArray LapJson(const LapFigures& lap) {
@@ -370,17 +369,21 @@ QString LapTableTitle(const RunSummary& summary) {
 
 QString LapTableText(const std::vector<LapFigures>& laps) {
     if (laps.empty()) return {};
-    const QStringList heads = LapHeads(LapMedium::Text);
-    std::vector<QStringList> rows = {heads};
+    std::vector<QStringList> rows = {LapHeads(LapMedium::Text)};
     for (const LapFigures& lap : laps) rows.push_back(LapCells(lap, LapMedium::Text));
+    return AlignedText(rows);
+}
+
+QString AlignedText(const std::vector<QStringList>& rows) {
     // Columns as a terminal shows them: Japanese characters take two cells.
     const auto cells = [](const QString& text) {
         qsizetype width = 0;
         for (const QChar c : text) width += c.unicode() >= 0x1100 ? 2 : 1;
         return width;
     };
-    std::vector<qsizetype> widths(static_cast<std::size_t>(heads.size()), 0);
+    std::vector<qsizetype> widths;
     for (const QStringList& row : rows) {
+        widths.resize(std::max(widths.size(), static_cast<std::size_t>(row.size())), 0);
         for (qsizetype c = 0; c < row.size(); ++c) {
             auto& width = widths[static_cast<std::size_t>(c)];
             width = std::max(width, cells(row[c]));
@@ -426,6 +429,10 @@ QByteArray JsonNumber(double value) {
     char buffer[32];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
     return QByteArray(buffer, static_cast<qsizetype>(result.ptr - buffer));
+}
+
+QByteArray JsonValue(std::optional<double> value) {
+    return value ? JsonNumber(*value) : QByteArray("null");
 }
 
 QByteArray SummaryJson(const RunSummary& summary) {

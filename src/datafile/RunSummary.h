@@ -115,6 +115,9 @@ QString LapTableTitle(const RunSummary& summary);
 // The lap table as aligned text lines with a heading line, each ended by a line feed; empty
 // without laps.
 QString LapTableText(const std::vector<LapFigures>& laps);
+// Rows of cells as text lines, each ended by a line feed: every column right-aligned to its
+// widest cell as a terminal shows it (a Japanese character takes two cells), two blanks apart.
+QString AlignedText(const std::vector<QStringList>& rows);
 
 // One JSON object with the keys records, interval_s, duration_s, distance_km, avg_speed_kmh,
 // max_speed_kmh, solar_wh, battery_wh, min_main_v, max_temp_c, laps, best_lap_s, best_lap_no,
@@ -123,6 +126,13 @@ QString LapTableText(const std::vector<LapFigures>& laps);
 // time_s, motor_wh, start_s, distance_km, avg_speed_kmh, solar_wh and wh_per_km, null in a
 // window. No line end.
 QByteArray SummaryJson(const RunSummary& summary);
+// A number as SummaryJson writes it: the shortest text that reads back as the same double; null
+// when unknown or not finite.
+QByteArray JsonValue(std::optional<double> value);
+
+// A value rounded for reading with its unit after a blank ("12.30 Ah"), "不明" when unknown; a
+// value that rounds to zero shows no minus sign.
+QString FixedText(std::optional<double> value, int decimals, const QString& unit = {});
 
 // A summary figure by its JSON key, in SummaryJson's order (the lap table aside); `partial` is a
 // yes or no, its value 1 or 0.

@@ -120,15 +120,12 @@ ExportTable MainTable(const ExportSource& s) {
             add(Numbers(column.name.toString(), column.unit.toString(), -1),
                 [&](std::size_t row) { return s.energy.channel(channel)[row]; });
     }
-    const EnergyColumn& remaining = ColumnOf(EnergyChannel::RemainingAh);
-    if (s.batteryAh && Shown(s, remaining.name)) {
-        const auto& ah = s.energy.channel(EnergyChannel::RemainingAh);
-        add(Numbers(remaining.name.toString(), remaining.unit.toString(), -1),
-            [&ah](std::size_t row) { return ah[row]; });
-        add(Numbers(QStringLiteral("remaining_pct"), QStringLiteral("%"), -1),
-            [&](std::size_t row) {
-                return ah[row] ? MainValue(*ah[row] / *s.batteryAh * 100.0) : MainValue();
-            });
+    // The charge left, in Ah and in % of the capacity, when the capacity is known.
+    if (!s.batteryAh || !Shown(s, ColumnOf(EnergyChannel::RemainingAh).name)) return table;
+    for (const EnergyChannel channel : {EnergyChannel::RemainingAh, EnergyChannel::RemainingPct}) {
+        const EnergyColumn& column = ColumnOf(channel);
+        add(Numbers(column.name.toString(), column.unit.toString(), -1),
+            [&, channel](std::size_t row) { return s.energy.channel(channel)[row]; });
     }
     return table;
 }
@@ -167,8 +164,10 @@ ExportTable LapsTable(const ExportSource& s) {
 }  // namespace
 
 RunTables MakeRunTables(const ExportSource& s) {
-    return {Metadata(s),  SummaryFigures(s.summary), SummaryJson(s.summary),
-            MainTable(s), TemperatureTable(s),       LapsTable(s)};
+    std::vector<SummaryFigure> figures = SummaryFigures(s.summary);
+    for (SummaryFigure& figure : ChargeFigures(s.energy, s.rows.mainEnd)) figures.push_back(figure);
+    return {Metadata(s),  std::move(figures),    SummaryJson(s.summary, s.energy, s.rows.mainEnd),
+            MainTable(s), TemperatureTable(s), LapsTable(s)};
 }
 
 }  // namespace yb

@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "datafile/RunData.h"
-#include "datafile/RunEnergy.h"
+#include "analysis/RunEnergy.h"
 #include "datafile/RunSummary.h"
 
 namespace yb {

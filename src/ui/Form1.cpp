@@ -35,6 +35,7 @@
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
 #include "version/Version.h"
+#include "viewer/RunCapacity.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -672,9 +673,12 @@ void Form1::mnuOpenFile_Click() {
 }
 
 void Form1::mnuGraph_Click() {
-    // Saved, the data is that file's: the viewer's title and its report's name say so.
-    OpenViewerOnStore(session_->store(), this, batteryAh_,
-                      session_->unsaved() ? QString() : QFileInfo(savedAs_).fileName());
+    // Saved, the data is that file's: the viewer's title and its report's name say so, and it has
+    // the capacity typed for that file when the logger's is not known.
+    const bool saved = !session_->unsaved() && !savedAs_.isEmpty();
+    OpenViewerOnStore(session_->store(), this,
+                      batteryAh_ || !saved ? batteryAh_ : RememberedCapacity(savedAs_),
+                      saved ? QFileInfo(savedAs_).fileName() : QString());
 }
 
 void Form1::mnuAbout_Click() {
@@ -692,6 +696,8 @@ void Form1::Command1_Click() {
     session_->markSaved();
     QSettings().setValue(kSaveFolderKey, QFileInfo(saved->path).absolutePath());
     savedAs_ = saved->path;
+    // The file's run is the logger's: shown later, it has the logger's capacity.
+    if (batteryAh_) RememberCapacity(savedAs_, batteryAh_);
     Status->setText(saved->message);
 }
 

@@ -1,42 +1,37 @@
 #include "viewer/LapOverlay.h"
 
+#include <QButtonGroup>
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGraphicsLineItem>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
 #include <QLineSeries>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QValueAxis>
 #include <algorithm>
-#include <cmath>
 
+#include "analysis/RunEnergy.h"
 #include "datafile/Printable.h"
-#include "datafile/RunEnergy.h"
 #include "viewer/Palette.h"
+#include "viewer/Report.h"
+#include "viewer/RunCharts.h"
 
 namespace yb {
 
 namespace {
-
-// (seconds since the lap's start, value) for each main row of the lap that holds a value.
-QList<QPointF> LapPoints(const RunData& run, const LapFigures& lap, bool power) {
-    QList<QPointF> points;
-    const auto rows = LapRows(run, lap);
-    if (!rows) return points;
-    for (int i = rows->first; i < rows->second; ++i) {
-        const std::optional<double> value =
-            power ? MotorWatts(run, i)
-                  : std::optional<double>(
-                        run.channel(MainChannel::SpeedKmh)[static_cast<std::size_t>(i)]);
-        if (value) points.append(QPointF(i * *run.intervalS - *lap.start_s, *value));
-    }
-    return points;
-}
 
 QLineSeries* Series(const QString& name, const QColor& color, qreal width) {
     auto* series = new QLineSeries;
@@ -48,11 +43,31 @@ QLineSeries* Series(const QString& name, const QColor& color, qreal width) {
     return series;
 }
 
+// The value at a row of the chart's quantity: speed (0) or motor power (1).
+std::optional<double> RowValue(const RunData& run, int row, int chart) {
+    if (chart == 1) return MotorWatts(run, row);
+    return run.channel(MainChannel::SpeedKmh)[static_cast<std::size_t>(row)];
+}
+
+// The point of a line nearest to x, or none when x lies off it.
+std::optional<QPointF> PointAt(const QList<QPointF>& points, double x) {
+    if (points.isEmpty() || x < points.front().x() || x > points.back().x()) return std::nullopt;
+    const auto after = std::lower_bound(points.begin(), points.end(), x,
+                                        [](const QPointF& p, double at) { return p.x() < at; });
+    if (after == points.begin()) return *after;
+    const auto before = after - 1;
+    return after == points.end() || x - before->x() < after->x() - x ? *before : *after;
+}
+
 }  // namespace
 
 void LapOverlay::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
+        return;
+    }
+    if (event->matches(QKeySequence::Save)) {
+        exportWithDialog();
         return;
     }
     QWidget::keyPressEvent(event);
@@ -67,43 +82,73 @@ LapOverlay::LapOverlay(const RunModel& model, int lap, QWidget* parent)
     lapLabel_ = new QLabel;
     top->addWidget(lapLabel_);
     choice_ = new QComboBox;
+    reference_ = new QComboBox;
     for (const LapFigures& figures : model_.laps()) {
-        if (figures.time_s && *figures.time_s > 0) choice_->addItem(QString(), figures.lap);
+        if (!figures.time_s || *figures.time_s <= 0) continue;
+        choice_->addItem(QString(), figures.lap);
+        reference_->addItem(QString(), figures.lap);
     }
     top->addWidget(choice_);
+    referenceLabel_ = new QLabel;
+    top->addWidget(referenceLabel_);
+    top->addWidget(reference_);
+    axisLabel_ = new QLabel;
+    top->addWidget(axisLabel_);
+    byTime_ = new QRadioButton;
+    byDistance_ = new QRadioButton;
+    byTime_->setChecked(true);
+    auto* axis = new QButtonGroup(this);
+    axis->addButton(byTime_);
+    axis->addButton(byDistance_);
+    top->addWidget(byTime_);
+    top->addWidget(byDistance_);
+    top->addStretch(1);
+    export_ = new QPushButton;
+    connect(export_, &QPushButton::clicked, this, &LapOverlay::exportWithDialog);
+    top->addWidget(export_);
+    layout->addLayout(top);
     difference_ = new QLabel;
     QFont bold = difference_->font();
     bold.setBold(true);
     difference_->setFont(bold);
-    top->addWidget(difference_, 1);
-    layout->addLayout(top);
+    layout->addWidget(difference_);
 
-    for (int i = 0; i < 2; ++i) {
-        charts_[i] = new QChart;
-        charts_[i]->setBackgroundRoundness(0);
-        charts_[i]->legend()->setAlignment(Qt::AlignTop);
-        auto* time = new QValueAxis;
-        time->setLabelFormat(QStringLiteral("%.0f"));
-        auto* value = new QValueAxis;
-        value->setLabelFormat(QStringLiteral("%g"));
-        charts_[i]->addAxis(time, Qt::AlignBottom);
-        charts_[i]->addAxis(value, Qt::AlignLeft);
-        auto* view = new QChartView(charts_[i]);
-        view->setRenderHint(QPainter::Antialiasing);
-        view->setMinimumHeight(160);
-        layout->addWidget(view, 1);
+    const QColor colors[] = {palette::kSpeed, palette::kMotor, palette::kMotor};
+    for (int i = 0; i < kCharts; ++i) {
+        charts_[i] = NewChart();
+        charts_[i]->setMargins(QMargins(4, 6, 4, 4));
+        charts_[i]->addAxis(MakeValueAxis(QString(), palette::kAxisText), Qt::AlignBottom);
+        charts_[i]->addAxis(MakeValueAxis(QString(), colors[i].darker(130)), Qt::AlignLeft);
+        cursors_[i] = new QGraphicsLineItem(charts_[i]);
+        cursors_[i]->setPen(QPen(palette::kCursor, 0));
+        cursors_[i]->setZValue(20);
+        cursors_[i]->hide();
+        views_[i] = new QChartView(charts_[i]);
+        views_[i]->setRenderHint(QPainter::Antialiasing);
+        views_[i]->setMinimumHeight(130);
+        views_[i]->viewport()->setMouseTracking(true);
+        views_[i]->viewport()->installEventFilter(this);
+        layout->addWidget(views_[i], 1);
     }
+    readout_ = new QLabel;
+    readout_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(readout_);
+
     connect(choice_, &QComboBox::currentIndexChanged, this,
             [this](int index) { showLap(choice_->itemData(index).toInt()); });
+    connect(reference_, &QComboBox::currentIndexChanged, this, &LapOverlay::redraw);
+    connect(byDistance_, &QRadioButton::toggled, this, &LapOverlay::redraw);
     const QRect free =
         (screen() ? screen() : QGuiApplication::primaryScreen())->availableGeometry();
-    resize(QSize(960, 620).boundedTo(free.size() - QSize(16, 40)));
-    if (const int index = choice_->findData(lap); index >= 0) {
-        const QSignalBlocker quiet(choice_);
-        choice_->setCurrentIndex(index);
-    }
+    resize(QSize(1000, 680).boundedTo(free.size() - QSize(16, 40)));
+    const QSignalBlocker quietChoice(choice_);
+    const QSignalBlocker quietReference(reference_);
+    if (const int index = choice_->findData(lap); index >= 0) choice_->setCurrentIndex(index);
+    const std::optional<int> best = model_.summary().best_lap_no;
+    if (const int index = reference_->findData(best.value_or(lap)); index >= 0)
+        reference_->setCurrentIndex(index);
     lap_ = lap;
-    connect(&model_, &RunModel::lapStartChanged, this, [this] { showLap(lap_); });
+    connect(&model_, &RunModel::lapStartChanged, this, &LapOverlay::redraw);
     retranslate();
 }
 
@@ -115,15 +160,20 @@ void LapOverlay::changeEvent(QEvent* event) {
 void LapOverlay::retranslate() {
     setWindowTitle(tr("周回の比較 — %1").arg(Printable(model_.run().title)));
     lapLabel_->setText(tr("周回"));
-    for (int i = 0; i < choice_->count(); ++i) {
-        choice_->setItemText(i, tr("第%1周").arg(choice_->itemData(i).toInt()));
+    referenceLabel_->setText(tr("基準"));
+    axisLabel_->setText(tr("横軸"));
+    byTime_->setText(tr("時間(&T)"));
+    byDistance_->setText(tr("距離(&D)"));
+    export_->setText(tr("画像で書き出す (PNG)(&E)…"));
+    const std::optional<int> best = model_.summary().best_lap_no;
+    for (QComboBox* box : {choice_, reference_}) {
+        for (int i = 0; i < box->count(); ++i) {
+            const int lap = box->itemData(i).toInt();
+            box->setItemText(i,
+                             lap == best ? tr("第%1周 (ベスト)").arg(lap) : tr("第%1周").arg(lap));
+        }
     }
-    const QString titles[] = {tr("速度 [km/h]"), tr("モーター電力 [W]")};
-    for (int i = 0; i < 2; ++i) {
-        charts_[i]->axes(Qt::Horizontal).front()->setTitleText(tr("周回開始からの時間 [秒]"));
-        charts_[i]->axes(Qt::Vertical).front()->setTitleText(titles[i]);
-    }
-    showLap(lap_);  // the series' names
+    redraw();  // the series' names and the axes' titles
 }
 
 const LapFigures* LapOverlay::find(int lap) const {
@@ -133,55 +183,196 @@ const LapFigures* LapOverlay::find(int lap) const {
     return it == laps.end() ? nullptr : &*it;
 }
 
+const LapFigures* LapOverlay::referenceLap() const {
+    return reference_->currentIndex() < 0 ? nullptr : find(reference_->currentData().toInt());
+}
+
 void LapOverlay::showLap(int lap) {
     lap_ = lap;
-    const LapFigures* chosen = find(lap);
-    const std::optional<int> bestLap = model_.summary().best_lap_no;
-    const LapFigures* best = bestLap ? find(*bestLap) : nullptr;
-    for (int i = 0; i < 2; ++i) {
-        QChart* chart = charts_[i];
-        chart->removeAllSeries();
-        double low = 0.0;
-        double high = 1.0;
-        double longest = 1.0;
-        const auto add = [&](const LapFigures* figures, const QString& name, const QColor& color,
-                             qreal width) {
-            if (!figures) return;
-            const QList<QPointF> points = LapPoints(model_.run(), *figures, i == 1);
-            QLineSeries* series = Series(name, color, width);
-            series->replace(points);
-            chart->addSeries(series);
-            for (QAbstractAxis* axis : chart->axes()) series->attachAxis(axis);
-            for (const QPointF& p : points) {
+    redraw();
+}
+
+void LapOverlay::redraw() {
+    hideCursor();
+    shown_.clear();
+    const RunData& run = model_.run();
+    const bool distance = byDistance_->isChecked();
+    const LapFigures* chosen = find(lap_);
+    const LapFigures* reference = referenceLap();
+    const std::vector<TracePoint> chosenTrace =
+        chosen ? LapTrace(run, *chosen) : std::vector<TracePoint>();
+    const std::vector<TracePoint> referenceTrace =
+        reference ? LapTrace(run, *reference) : std::vector<TracePoint>();
+    const auto name = [this](const LapFigures& lap) {
+        return lap.lap == model_.summary().best_lap_no ? tr("第%1周 (ベスト)").arg(lap.lap)
+                                                       : tr("第%1周").arg(lap.lap);
+    };
+    const auto at = [distance](const auto& point) {
+        return distance ? point.distanceKm : point.timeS;
+    };
+    for (int i = 0; i < kCharts; ++i) {
+        charts_[i]->removeAllSeries();
+        std::vector<Shown> lines;
+        if (i < 2) {
+            const auto add = [&](const LapFigures* lap, const std::vector<TracePoint>& trace,
+                                 const QColor& color, qreal width) {
+                if (!lap) return;
+                Shown line{i, name(*lap), {}};
+                for (const TracePoint& p : trace) {
+                    if (p.row < 0) continue;
+                    if (const auto value = RowValue(run, p.row, i))
+                        line.points.append(QPointF(at(p), *value));
+                }
+                lines.push_back(line);
+                lines.back().points.squeeze();
+                charts_[i]->addSeries(Series(line.name, color, width));
+            };
+            if (reference != chosen) add(reference, referenceTrace, palette::kBestLapLine, 2.0);
+            add(chosen, chosenTrace, palette::kChosenLapLine, 1.4);
+        } else if (chosen && reference) {
+            Shown line{i, tr("Δt 第%1周 − 第%2周").arg(chosen->lap).arg(reference->lap), {}};
+            for (const TimeGap& gap : TimeDifference(chosenTrace, referenceTrace))
+                line.points.append(QPointF(at(gap), gap.gapS));
+            lines.push_back(line);
+            charts_[i]->addSeries(Series(line.name, palette::kMotor, 1.6));
+        }
+        double low = INFINITY, high = -INFINITY, longest = 0.0;
+        const QList<QAbstractSeries*> series = charts_[i]->series();
+        for (qsizetype k = 0; k < series.size(); ++k) {
+            auto* line = static_cast<QLineSeries*>(series[k]);
+            line->replace(lines[static_cast<std::size_t>(k)].points);
+            for (QAbstractAxis* axis : charts_[i]->axes()) line->attachAxis(axis);
+            for (const QPointF& p : lines[static_cast<std::size_t>(k)].points) {
                 low = std::min(low, p.y());
                 high = std::max(high, p.y());
+                longest = std::max(longest, p.x());
             }
-            longest = std::max(longest, figures->time_s.value_or(0.0));
-        };
-        if (best && best != chosen) {
-            add(best, tr("第%1周 (ベスト)").arg(best->lap), palette::kBestLapLine, 2.0);
         }
-        if (chosen) add(chosen, tr("第%1周").arg(chosen->lap), palette::kChosenLapLine, 1.4);
-        auto* time = static_cast<QValueAxis*>(chart->axes(Qt::Horizontal).front());
-        time->setRange(0.0, longest);
-        time->applyNiceNumbers();
-        auto* value = static_cast<QValueAxis*>(chart->axes(Qt::Vertical).front());
-        value->setRange(low, high + (high - low) * 0.05);
-        value->applyNiceNumbers();
+        auto* x = static_cast<QValueAxis*>(charts_[i]->axes(Qt::Horizontal).front());
+        x->setTitleText(distance ? tr("周回開始からの距離 [km]") : tr("周回開始からの時間 [秒]"));
+        FitValueAxis(x, 0.0, longest);
+        auto* value = static_cast<QValueAxis*>(charts_[i]->axes(Qt::Vertical).front());
+        const QString titles[] = {tr("速度 [km/h]"), tr("モーター電力 [W]"), tr("タイム差 [秒]")};
+        value->setTitleText(titles[i]);
+        FitValueAxis(value, low, high);
+        shown_.insert(shown_.end(), lines.begin(), lines.end());
     }
     difference_->setText(differenceText());
+    alignCharts();
+}
+
+void LapOverlay::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    alignCharts();
+}
+
+void LapOverlay::alignCharts() {
+    // Once the charts have laid their axes out.
+    QTimer::singleShot(0, this, [this] { AlignPlotAreas({charts_[0], charts_[1], charts_[2]}); });
 }
 
 QString LapOverlay::differenceText() const {
     const LapFigures* chosen = find(lap_);
-    const std::optional<int> bestLap = model_.summary().best_lap_no;
-    const LapFigures* best = bestLap ? find(*bestLap) : nullptr;
-    if (!chosen || !best || !chosen->time_s || !best->time_s) return {};
-    const double difference = *chosen->time_s - *best->time_s;
-    return tr("第%1周 %2 − ベスト 第%3周 %4 = %5")
-        .arg(QString::number(chosen->lap), ClockText(*chosen->time_s), QString::number(best->lap),
-             ClockText(*best->time_s),
-             (difference >= 0 ? QStringLiteral("+") : QString()) + ClockText(difference));
+    const LapFigures* reference = referenceLap();
+    if (!chosen || !reference || !chosen->time_s || !reference->time_s) return {};
+    const double difference = *chosen->time_s - *reference->time_s;
+    const QString sign = difference >= 0 ? QStringLiteral("+") : QString();
+    const bool best = reference->lap == model_.summary().best_lap_no;
+    return (best ? tr("第%1周 %2 − ベスト 第%3周 %4 = %5") : tr("第%1周 %2 − 基準 第%3周 %4 = %5"))
+        .arg(QString::number(chosen->lap), ClockText(*chosen->time_s),
+             QString::number(reference->lap), ClockText(*reference->time_s),
+             sign + ClockText(difference));
+}
+
+bool LapOverlay::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove || event->type() == QEvent::Leave) {
+        for (int i = 0; i < kCharts; ++i) {
+            if (watched != views_[i]->viewport()) continue;
+            if (event->type() == QEvent::Leave) {
+                hideCursor();
+                break;
+            }
+            const QPointF at = charts_[i]->mapFromScene(
+                views_[i]->mapToScene(static_cast<QMouseEvent*>(event)->position().toPoint()));
+            if (charts_[i]->plotArea().contains(at)) {
+                moveCursor(charts_[i]->mapToValue(at).x());
+            } else {
+                hideCursor();
+            }
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void LapOverlay::moveCursor(double x) {
+    for (int i = 0; i < kCharts; ++i) {
+        const QRectF area = charts_[i]->plotArea();
+        const qreal px = charts_[i]->mapToPosition(QPointF(x, 0)).x();
+        cursors_[i]->setLine(px, area.top(), px, area.bottom());
+        cursors_[i]->setVisible(px >= area.left() && px <= area.right());
+    }
+    const QString units[] = {QStringLiteral(" km/h"), QStringLiteral(" W"), QStringLiteral(" s")};
+    const int decimals[] = {0, 0, 1};
+    QStringList parts = {byDistance_->isChecked()
+                             ? QString::number(x, 'f', 2) + QStringLiteral(" km")
+                             : ClockText(x)};
+    for (const Shown& line : shown_) {
+        const std::optional<QPointF> p = PointAt(line.points, x);
+        parts << line.name + QStringLiteral(" ") +
+                     (p ? QString::number(p->y(), 'f', decimals[line.chart]) + units[line.chart]
+                        : QStringLiteral("—"));
+    }
+    readout_->setText(parts.join(QStringLiteral("   ")));
+}
+
+void LapOverlay::hideCursor() {
+    for (QGraphicsLineItem* cursor : cursors_) {
+        if (cursor) cursor->hide();
+    }
+    if (readout_) readout_->clear();
+}
+
+QString LapOverlay::cursorText() const {
+    return readout_->text();
+}
+
+FileResult LapOverlay::exportImage(const QString& path) {
+    constexpr qreal kScale = 2;  // pixels per unit: sharp lines and text
+    constexpr int kTitle = 30;
+    const int width = views_[0]->width();
+    int height = kTitle;
+    for (const QChartView* view : views_) height += view->height();
+    QImage image(QSize(width, height) * kScale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(kScale);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    QFont font = difference_->font();
+    painter.setFont(font);
+    painter.setPen(palette::kInk);
+    painter.drawText(QRect(10, 0, width - 20, kTitle), Qt::AlignVCenter | Qt::AlignLeft,
+                     Printable(model_.run().title) + QStringLiteral("   ") + differenceText());
+    int y = kTitle;
+    for (QChartView* view : views_) {
+        static_cast<QWidget*>(view)->render(&painter, QPoint(0, y));
+        y += view->height();
+    }
+    painter.end();
+    return WriteImage(image, path);
+}
+
+void LapOverlay::exportWithDialog() {
+    const QString base = QFileInfo(model_.run().title).completeBaseName();
+    QString path = QFileDialog::getSaveFileName(this, tr("書き出す"),
+                                                base + QStringLiteral("_lap%1.png").arg(lap_),
+                                                tr("PNG 画像 (*.png)"));
+    if (path.isEmpty()) return;
+    if (!path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) path += QStringLiteral(".png");
+    const FileResult written = exportImage(path);
+    if (!written.ok) {
+        QMessageBox::warning(this, windowTitle(),
+                             Printable(path) + QStringLiteral(": ") + written.reason);
+    }
 }
 
 }  // namespace yb

@@ -13,6 +13,8 @@
 
 #include <cerrno>
 #include <cmath>
+#include <functional>
+#include <numeric>
 
 #include "datafile/DiskSync.h"
 #include "datafile/FileTarget.h"
@@ -29,6 +31,8 @@ using namespace palette;
 QString CannotWrite(const QString& reason) {
     return QCoreApplication::translate("Report", "cannot write: %1").arg(reason);
 }
+
+QString ImageFailedText();
 
 QString PdfFailedText() {
     return QCoreApplication::translate("Report", "the PDF could not be written");
@@ -138,9 +142,7 @@ QString WritePng(const RunModel& model, QIODevice& device) {
         scene.render(painter, i, scene.rects()[i].translated(0, kTitle));
     }
     painter.end();
-    return image.save(&device, "PNG")
-               ? QString()
-               : QCoreApplication::translate("Report", "the image could not be written");
+    return image.save(&device, "PNG") ? QString() : ImageFailedText();
 }
 
 // Lays out the A4 report top to bottom in millimetres, starting a page where a block does not
@@ -158,6 +160,7 @@ public:
     bool finish() { return painter_.end(); }
 
     qreal px(qreal mm) const { return mm * writer_.resolution() / 25.4; }
+    qreal mm(qreal px) const { return px / writer_.resolution() * 25.4; }
     QRectF rect(qreal x, qreal y, qreal w, qreal h) const {
         return QRectF(px(x), px(y), px(w), px(h));
     }
@@ -223,11 +226,14 @@ void DrawHeader(PdfReport& r, const RunData& run, const QStringList& notes) {
     r.y() += 3;
 }
 
-void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary) {
+// The summary's lines that apply and the battery's at the end of main row `rowEnd`.
+void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary,
+                 const RunEnergy& energy, int rowEnd) {
     std::vector<SummaryLine> lines;
     for (const SummaryLine& line : SummaryLines(summary)) {
         if (line.applies) lines.push_back(line);
     }
+    for (const SummaryLine& line : ChargeLines(energy, rowEnd)) lines.push_back(line);
     const int perColumn = static_cast<int>((lines.size() + 1) / 2);
     constexpr qreal kRow = 5.2;
     r.room(7 + perColumn * kRow);
@@ -269,11 +275,30 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
     constexpr qreal kRow = 4.6;
     constexpr qreal kHead = 9;
     const QStringList heads = LapHeads(LapMedium::Table);
-    constexpr qreal widths[] = {9, 12, 12, 12, 13, 11, 13};  // mm, a column each
-    constexpr qreal kGroup = 9 + 12 + 12 + 12 + 13 + 11 + 13 + 5;
-    constexpr int kColumns = static_cast<int>(std::size(widths));
-    Q_ASSERT(heads.size() == kColumns);
+    const int kColumns = static_cast<int>(heads.size());
     const std::vector<LapFigures>& laps = summary.lapTable;
+    // Each column as wide as its widest head line and cell in the language shown, and 1.5 mm
+    // apart from the one before it: heads never run together.
+    const QFontMetricsF headMetrics(Font(7.5, true), r.painter().device());
+    const QFontMetricsF cellMetrics(Font(8, true), r.painter().device());
+    std::vector<qreal> widths(static_cast<std::size_t>(kColumns), 8.0);  // mm
+    const auto widen = [&](int c, const QFontMetricsF& metrics, const QString& text) {
+        auto& width = widths[static_cast<std::size_t>(c)];
+        for (const QString& line : text.split(u'\n'))
+            width = std::max(width, r.mm(metrics.horizontalAdvance(line)) + 1.5);
+    };
+    for (int c = 0; c < kColumns; ++c) widen(c, headMetrics, heads[c]);
+    for (const LapFigures& lap : laps) {
+        const QStringList cells = LapCells(lap, LapMedium::Table);
+        for (int c = 0; c < kColumns; ++c) widen(c, cellMetrics, cells[c]);
+    }
+    constexpr qreal kGap = 5;  // between two groups of columns
+    const qreal least = std::accumulate(widths.begin(), widths.end(), kGap);
+    const int groups = std::max(1, static_cast<int>(r.width() / least));
+    // The groups spread over the page's width, the columns a little wider.
+    const qreal spread = std::min(1.4, (r.width() / groups - kGap) / (least - kGap));
+    for (qreal& width : widths) width *= spread;
+    const qreal kGroup = std::accumulate(widths.begin(), widths.end(), kGap);
     r.room(7 + kHead + kFewestLapRows * kRow);
     r.text(0, r.width(), 7, LapTableTitle(summary), Font(11, true), kInk);
     r.y() += 7;
@@ -282,7 +307,6 @@ void DrawLaps(PdfReport& r, const RunSummary& summary) {
                Font(9), kMuted);
         return;
     }
-    const int groups = std::max(1, static_cast<int>(r.width() / kGroup));
     const int firstRows = static_cast<int>((r.height() - r.y() - kHead) / kRow);
     const int pageRows = static_cast<int>((r.height() - kHead) / kRow);
     const std::vector<int> pages =
@@ -332,12 +356,13 @@ QString WritePdf(const RunModel& model, QIODevice& device) {
     if (!report.isActive()) return PdfFailedText();
     const auto [min, max] = model.range();
     DrawHeader(report, run, TitleNotes(model));
-    DrawSummary(report, QCoreApplication::translate("Report", "概要"), model.summary());
+    DrawSummary(report, QCoreApplication::translate("Report", "概要"), model.summary(),
+                model.energy(), run.mainRows());
     if (!model.wholeRun()) {
         DrawSummary(report,
                     QCoreApplication::translate("Report", "表示範囲の概要  ") +
                         RangeText(model.timeline(), min, max),
-                    model.rangeSummary());
+                    model.rangeSummary(), model.energy(), RowsShown(run, min, max).mainEnd);
     }
     DrawCharts(report, model);
     DrawLaps(report, model.summary());
@@ -407,31 +432,21 @@ private:
     QString shortWrite_;
 };
 
-}  // namespace
-
-FileResult WriteRunReport(const RunModel& model, const QString& path) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
-        return FileResult::Failed(
-            QCoreApplication::translate("Report", "drawing the charts needs a QApplication"));
-    }
-    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
-    if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
-        return FileResult::Failed(
-            QCoreApplication::translate("Report", "the output must end with .pdf or .png"));
-    }
+// Written beside the target under a temporary name, flushed and synced, and renamed over it only
+// when all of it is on the disk: a full disk or a refused write leaves an existing file as it was,
+// and no temporary file behind. commit() itself ignores a failed flush or sync. `draw` writes the
+// content and returns why it failed, or nothing.
+FileResult WriteAtomically(const QString& path, const std::function<QString(QIODevice&)>& draw) {
     // The rename below would put a regular file in place of a device or a pipe, or (as root) of a
     // read-only file: the same places are refused as for a data file.
     if (FileResult target = CheckTarget(path, true); !target.ok) return target;
-    // Written beside the target under a temporary name, flushed and synced, and renamed over it
-    // only when all of it is on the disk: a full disk or a refused write leaves an existing report
-    // as it was, and no temporary file behind. commit() itself ignores a failed flush or sync.
     ReportFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         return FileResult::Failed(
             QCoreApplication::translate("Report", "cannot create the file: %1")
                 .arg(file.errorString()));
     }
-    const QString drawn = pdf ? WritePdf(model, file) : WritePng(model, file);
+    const QString drawn = draw(file);
     const auto failed = [&file](const QString& reason) {
         file.cancelWriting();
         return FileResult::Failed(reason);
@@ -453,6 +468,33 @@ FileResult WriteRunReport(const RunModel& model, const QString& path) {
             QCoreApplication::translate("Report", "cannot replace the file: %1")
                 .arg(file.errorString()));
     return {};
+}
+
+QString ImageFailedText() {
+    return QCoreApplication::translate("Report", "the image could not be written");
+}
+
+}  // namespace
+
+FileResult WriteRunReport(const RunModel& model, const QString& path) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "drawing the charts needs a QApplication"));
+    }
+    const bool pdf = path.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    if (!pdf && !path.endsWith(QStringLiteral(".png"), Qt::CaseInsensitive)) {
+        return FileResult::Failed(
+            QCoreApplication::translate("Report", "the output must end with .pdf or .png"));
+    }
+    return WriteAtomically(path, [&](QIODevice& device) {
+        return pdf ? WritePdf(model, device) : WritePng(model, device);
+    });
+}
+
+FileResult WriteImage(const QImage& image, const QString& path) {
+    return WriteAtomically(path, [&image](QIODevice& device) {
+        return image.save(&device, "PNG") ? QString() : ImageFailedText();
+    });
 }
 
 }  // namespace yb

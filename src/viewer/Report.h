@@ -6,6 +6,7 @@
 // start, the remaining charge from its capacity, the runs laid over it. Draws with Qt Charts, so
 // it needs a QApplication; the offscreen platform serves, no display is needed.
 
+#include <QImage>
 #include <QString>
 #include <vector>
 
@@ -20,6 +21,9 @@ namespace yb {
 // then renamed over the target; on any failure an existing file keeps its content. The reason of a
 // failure does not name the path.
 FileResult WriteRunReport(const RunModel& model, const QString& path);
+
+// Writes an image as a PNG file at `path`, as WriteRunReport writes its files.
+FileResult WriteImage(const QImage& image, const QString& path);
 
 // The name a report or image is given by default, without a suffix: the data file's name without
 // its own, and the window when it is not the whole run ("YB_Data_0h10m-0h40m30s",

@@ -115,16 +115,14 @@ void StyleAxis(QValueAxis* axis, const QString& title, const QColor& titleColor)
     axis->setLabelFormat(QStringLiteral("%g"));
 }
 
+}  // namespace
+
 QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor) {
     auto* axis = new QValueAxis;
     StyleAxis(axis, title, titleColor);
     return axis;
 }
 
-// The values from `low` to `high` with 5 % of air on either side (a quantity that never goes
-// below zero keeps zero as its floor), at most four ticks on round values (a chart is about 90
-// pixels high on a 1366 x 768 screen: Qt Charts elides a label taller than its share of the
-// axis); a flat or empty channel still gets a range of its own.
 void FitValueAxis(QValueAxis* axis, double low, double high) {
     if (!(low <= high)) {
         low = 0.0;
@@ -152,6 +150,8 @@ void FitValueAxis(QValueAxis* axis, double low, double high) {
     axis->setTickAnchor(0.0);
     axis->setTickInterval(step);
 }
+
+namespace {
 
 // Ticks on round times (h:mm) or record numbers: about eight to twelve across the range shown,
 // each a category of the axis that ends at its tick and carries its label there.
@@ -251,8 +251,6 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
 
 // ---- Charts -----------------------------------------------------------------------------------
 
-namespace {
-
 QChart* NewChart() {
     auto* chart = new QChart;
     chart->setBackgroundRoundness(0);
@@ -268,6 +266,8 @@ QChart* NewChart() {
     chart->legend()->setMarkerShape(QLegend::MarkerShapeRectangle);
     return chart;
 }
+
+namespace {
 
 QLineSeries* NewSeries(const QString& name, const QColor& color) {
     auto* series = new QLineSeries;
@@ -519,7 +519,17 @@ QString ChannelValueText(const RunData& run, const RunEnergy& energy, const RunT
         }
     }
     if (!value) return none;
-    return QString::number(*value, 'f', design.decimals) + u' ' + design.unit;
+    QString text = QString::number(*value, 'f', design.decimals) + u' ' + design.unit;
+    // The remaining charge with its share of the capacity and its energy.
+    if (design.energy == EnergyChannel::RemainingAh) {
+        const auto row = static_cast<std::size_t>(*timeline.mainRowAt(x));
+        const MainValue percent = energy.channel(EnergyChannel::RemainingPct)[row];
+        const MainValue wh = energy.channel(EnergyChannel::RemainingWh)[row];
+        text += QStringLiteral(" (%1 %").arg(*percent, 0, 'f', 1);
+        if (wh) text += QStringLiteral(", %1 Wh").arg(*wh, 0, 'f', 0);
+        text += u')';
+    }
+    return text;
 }
 
 void AlignPlotAreas(const std::vector<QChart*>& charts) {

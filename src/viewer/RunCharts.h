@@ -15,8 +15,8 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/RunEnergy.h"
 #include "datafile/RunData.h"
-#include "datafile/RunEnergy.h"
 #include "datafile/RunSummary.h"
 #include "viewer/RunModel.h"
 #include "viewer/Timeline.h"
@@ -120,6 +120,17 @@ void ShowTimeRange(RunChart& chart, double min, double max, int pixels);
 // holds none or lies outside the run).
 QString ChannelValueText(const RunData& run, const RunEnergy& energy, const RunTimeline& timeline,
                          const ChannelSpec& shown, double x, bool onTemperatureAxis);
+
+// A chart as the viewer draws them: square, small margins, a tinted plot area, the legend beside
+// it; no parent.
+QChart* NewChart();
+// A value axis with its title in `titleColor`, labels in the axis colour, a light grid.
+QValueAxis* MakeValueAxis(const QString& title, const QColor& titleColor);
+// The values from `low` to `high` with 5 % of air on either side (a quantity that never goes
+// below zero keeps zero as its floor), at most four ticks on round values (a chart is about 90
+// pixels high on a 1366 x 768 screen: Qt Charts elides a label taller than its share of the
+// axis); a flat or empty channel still gets a range of its own.
+void FitValueAxis(QValueAxis* axis, double low, double high);
 
 // Lines the plot areas of stacked charts up under each other: each chart's margins make up for
 // the width of its axes, so every plot area has the same left and right edge. Call again after a

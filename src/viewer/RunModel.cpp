@@ -17,7 +17,10 @@ void RunModel::setRun(std::shared_ptr<const RunData> run) {
     energy_.reset();
     overlayEnergy_.clear();
     rangeSummary_.reset();
+    fit_.reset();
+    strategy_.reset();
     emit runChanged();
+    emit strategyChanged();
 }
 
 TimeRange RunModel::range() const {
@@ -40,7 +43,10 @@ void RunModel::setLapStartS(double seconds) {
     if (seconds == lapStartS_) return;
     lapStartS_ = seconds;
     lapsStale_ = true;
+    fit_.reset();
+    strategy_.reset();
     emit lapStartChanged();
+    emit strategyChanged();
 }
 
 void RunModel::setBatteryAh(std::optional<double> ampHours) {
@@ -49,7 +55,9 @@ void RunModel::setBatteryAh(std::optional<double> ampHours) {
     batteryAh_ = ampHours;
     energy_.reset();
     for (auto& energy : overlayEnergy_) energy.reset();
+    strategy_.reset();
     emit batteryChanged();
+    emit strategyChanged();
 }
 
 void RunModel::setHidden(const QStringList& keys) {
@@ -120,6 +128,30 @@ const RunSummary& RunModel::rangeSummary() const {
         ++computed_.range;
     }
     return *rangeSummary_;
+}
+
+void RunModel::setStrategyInputs(const StrategyInputs& inputs) {
+    if (inputs == strategyInputs_) return;
+    strategyInputs_ = inputs;
+    strategy_.reset();
+    emit strategyChanged();
+}
+
+const EnergyFit& RunModel::energyFit() const {
+    if (!fit_) {
+        fit_ = FitEnergyModel(laps());
+        ++computed_.fit;
+    }
+    return *fit_;
+}
+
+const Strategy& RunModel::strategy() const {
+    if (!strategy_) {
+        strategy_ =
+            PlanStrategy(energyFit(), StateAt(*run_, energy(), run_->mainRows()), strategyInputs_);
+        ++computed_.strategy;
+    }
+    return *strategy_;
 }
 
 std::vector<std::pair<double, int>> RunModel::lapMarks() const {

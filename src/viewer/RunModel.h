@@ -1,11 +1,12 @@
 #pragma once
 // What a viewer window shows, in one place: the run, where its laps start, the battery's initial
-// capacity, the runs laid over it, the channels hidden, the range of the time axis shown and the
-// run's markers. The charts, the side panel, the lap table, the lap overlay and the report
-// (PDF, PNG) draw from it; the window's controls and the charts' mouse and keys change it through
-// its setters, each of which emits its own signal when the value changes. The figures derived
-// from it (the summary, the lap table, the energy, the figures of the range shown) are computed
-// when first asked for after a change of what they depend on, and kept until the next one.
+// capacity, the runs laid over it, the channels hidden, the range of the time axis shown, the
+// run's markers and what the strategy for the rest of the race is asked. The charts, the side
+// panel, the lap table, the lap overlay and the report (PDF, PNG) draw from it; the window's
+// controls and the charts' mouse and keys change it through its setters, each of which emits its
+// own signal when the value changes. The figures derived from it (the summary, the lap table, the
+// energy, the figures of the range shown, the energy model fitted to the laps and the strategy) are
+// computed when first asked for after a change of what they depend on, and kept until the next one.
 // No widgets.
 
 #include <QObject>
@@ -15,8 +16,10 @@
 #include <optional>
 #include <vector>
 
+#include "analysis/EnergyModel.h"
+#include "analysis/RunEnergy.h"
+#include "analysis/Strategy.h"
 #include "datafile/RunData.h"
-#include "datafile/RunEnergy.h"
 #include "datafile/RunSummary.h"
 #include "viewer/Timeline.h"
 
@@ -83,6 +86,11 @@ public:
     const RunEnergy& overlayEnergy(std::size_t index) const;
     // The figures of the range shown.
     const RunSummary& rangeSummary() const;
+    // The energy model fitted to the laps, and the strategy from the end of the run with it.
+    const EnergyFit& energyFit() const;
+    const Strategy& strategy() const;
+    const StrategyInputs& strategyInputs() const { return strategyInputs_; }
+    void setStrategyInputs(const StrategyInputs& inputs);
     // The lap starts on the time axis and their numbers.
     std::vector<std::pair<double, int>> lapMarks() const;
 
@@ -92,6 +100,8 @@ public:
         int laps = 0;
         int energy = 0;  // the run's and the overlays'
         int range = 0;
+        int fit = 0;
+        int strategy = 0;
         bool operator==(const Computations&) const = default;
     };
     const Computations& computations() const { return computed_; }
@@ -104,6 +114,8 @@ signals:
     void hiddenChanged();
     void overlaysChanged();
     void markersChanged();
+    // What the strategy depends on: its inputs, the battery's capacity, the lap start, the run.
+    void strategyChanged();
 
 private:
     std::shared_ptr<const RunData> run_;
@@ -114,12 +126,15 @@ private:
     QStringList hidden_;
     std::vector<RunOverlay> overlays_;
     std::vector<RunMarker> markers_;
+    StrategyInputs strategyInputs_;
 
     mutable std::optional<RunSummary> summary_;
     mutable bool lapsStale_ = false;
     mutable std::optional<RunEnergy> energy_;
     mutable std::vector<std::optional<RunEnergy>> overlayEnergy_;
     mutable std::optional<RunSummary> rangeSummary_;
+    mutable std::optional<EnergyFit> fit_;
+    mutable std::optional<Strategy> strategy_;
     mutable Computations computed_;
 };
 

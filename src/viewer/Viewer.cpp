@@ -28,14 +28,15 @@ QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
                            std::optional<double> batteryAh, const QString& title) {
     ViewerWindow* window = NewWindow(parent);
     window->showRun(RunDataFromStore(
-        store, title.isEmpty() ? QCoreApplication::translate("Viewer", "ダウンロードしたデータ")
-                               : title));
+        store,
+        title.isEmpty() ? QCoreApplication::translate("Viewer", "ダウンロードしたデータ") : title));
     if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;
 }
 
-QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error) {
+QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error,
+                          std::optional<double> batteryAh) {
     DataFileReadResult result = ReadDataFileAt(path);
     if (!result.run) {
         if (error) *error = result.errorText();
@@ -43,6 +44,7 @@ QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error) 
     }
     ViewerWindow* window = NewWindow(parent);
     window->showRun(std::move(*result.run), path);
+    if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;
 }

@@ -26,7 +26,9 @@ QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr,
                            const QString& title = {});
 
 // Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
-// refused; then *error (if given) holds "FILE:LINE: message".
-QWidget* OpenViewerOnFile(const QString& path, QWidget* parent = nullptr, QString* error = nullptr);
+// refused; then *error (if given) holds "FILE:LINE: message". The battery's capacity is the one
+// remembered for the file, or `batteryAh`, which is then remembered for it.
+QWidget* OpenViewerOnFile(const QString& path, QWidget* parent = nullptr, QString* error = nullptr,
+                          std::optional<double> batteryAh = std::nullopt);
 
 }  // namespace yb

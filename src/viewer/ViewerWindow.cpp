@@ -19,6 +19,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
@@ -35,6 +36,8 @@
 #include "viewer/LapOverlay.h"
 #include "viewer/Palette.h"
 #include "viewer/Report.h"
+#include "viewer/RunCapacity.h"
+#include "viewer/StrategyPanel.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -55,9 +58,9 @@ constexpr QSize kFirstSize(1280, 820);
 // The side panel's least width, when its figures need no more.
 constexpr int kSidePanelWidth = 400;
 
-// What every viewer window remembers: its size and splitters, the channels hidden, the recent
-// files and the battery's capacity (in ~/.config/yb-downloader/viewer.conf, on Windows the
-// registry).
+// What every viewer window remembers: its size and splitters, the channels hidden and the recent
+// files (in ~/.config/yb-downloader/viewer.conf, on Windows the registry); the battery's capacity
+// per file (viewer/RunCapacity.h).
 std::unique_ptr<QSettings> Remembered() {
     return std::make_unique<QSettings>(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
 }
@@ -147,7 +150,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     });
     connect(&model_, &RunModel::batteryChanged, this, [this] {
         showSettings();
-        Remembered()->setValue(QStringLiteral("batteryAh"), model_.batteryAh().value_or(0.0));
+        if (!path_.isEmpty()) RememberCapacity(path_, model_.batteryAh());
     });
     connect(&model_, &RunModel::hiddenChanged, this,
             [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });
@@ -191,6 +194,9 @@ void ViewerWindow::buildMenus() {
     runActions_ << view->addAction(tr("選んだ周回をベストラップと重ねる(&L)"), this, [this] {
         if (laps_ && laps_->currentRow() >= 0) compareLap(laps_->currentRow());
     });
+    runActions_ << view->addAction(tr("残りのレースの作戦(&S)…"), this,
+                                   &ViewerWindow::openStrategy);
+    runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     for (QAction* action : runActions_) action->setEnabled(model_.hasRun());
 }
 
@@ -232,10 +238,10 @@ void ViewerWindow::retranslate() {
 void ViewerWindow::showRun(RunData run, const QString& path) {
     const auto remembered = Remembered();
     model_.setHidden(remembered->value(QStringLiteral("hidden")).toStringList());
-    if (const double ampHours = remembered->value(QStringLiteral("batteryAh"), 0.0).toDouble();
-        ampHours > 0.0) {
-        model_.setBatteryAh(ampHours);
-    }
+    // A file's run with the capacity typed for that file; a download's with the logger's, which
+    // its opener sets.
+    path_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    model_.setBatteryAh(path_.isEmpty() ? std::nullopt : RememberedCapacity(path_));
     model_.setRun(std::make_shared<const RunData>(std::move(run)));
     if (!path.isEmpty()) {
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
@@ -322,7 +328,13 @@ void ViewerWindow::fitFigures() {
     for (QWidget* part : figures->findChildren<QWidget*>()) part->updateGeometry();
     for (QLayout* layout : figures->findChildren<QLayout*>()) layout->invalidate();
     const QSize need = figures->sizeHint();
-    sideSplitter_->setMinimumWidth(std::max(kSidePanelWidth, need.width()));
+    // The lap table's columns whole, beside its scroll bar and inside its frame and box.
+    QHeaderView* heads = laps_->horizontalHeader();
+    heads->resizeSections(QHeaderView::ResizeToContents);
+    int table = laps_->verticalScrollBar()->sizeHint().width() + 2 * laps_->frameWidth() + 24;
+    for (int c = 0; c < laps_->columnCount(); ++c) table += heads->sectionSize(c);
+    heads->setSectionResizeMode(0, QHeaderView::Stretch);
+    sideSplitter_->setMinimumWidth(std::max({kSidePanelWidth, need.width(), table}));
     const QList<int> sizes = sideSplitter_->sizes();
     if (sizes[0] >= need.height()) return;
     const int total = sizes[0] + sizes[1];
@@ -384,6 +396,9 @@ void ViewerWindow::buildControls() {
     caption(tr("バッテリー初期容量"));
     bar->addWidget(capacity_);
 
+    bar->addAction(tr("作戦…"), this, &ViewerWindow::openStrategy)
+        ->setToolTip(
+            tr("この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで"));
     caption(tr("比較"));
     comparisonName_ = new QLabel(tr("なし"));
     comparisonName_->setStyleSheet(QStringLiteral("color: %1").arg(kMuted.name()));
@@ -427,8 +442,9 @@ QWidget* ViewerWindow::buildLaps() {
     laps_ = new QTableWidget(0, static_cast<int>(heads.size()));
     laps_->setHorizontalHeaderLabels(heads);
     laps_->verticalHeader()->hide();
-    laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    laps_->horizontalHeader()->setMinimumSectionSize(30);
+    // Each column as wide as its head's lines and its cells; the lap numbers take what is left.
+    laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    laps_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     laps_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     laps_->verticalHeader()->setDefaultSectionSize(laps_->fontMetrics().height() + 6);
     laps_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -493,6 +509,15 @@ QWidget* ViewerWindow::compareLap(int row) {
     auto* overlay = new LapOverlay(model_, model_.laps()[static_cast<std::size_t>(row)].lap, this);
     overlay->show();
     return overlay;
+}
+
+QWidget* ViewerWindow::openStrategy() {
+    if (!model_.hasRun()) return nullptr;
+    if (!strategy_) strategy_ = new StrategyPanel(model_, this);
+    strategy_->show();
+    strategy_->raise();
+    strategy_->activateWindow();
+    return strategy_;
 }
 
 QString ViewerWindow::windowFigure(const QString& key) const {
@@ -627,7 +652,8 @@ void ViewerWindow::exportRun(const QString& suffix) {
     const FileResult written = WriteRunReport(model_, path);
     QApplication::restoreOverrideCursor();
     if (!written.ok) {
-        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + written.reason);
+        QMessageBox::warning(this, windowTitle(),
+                             Printable(path) + QStringLiteral(": ") + written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }

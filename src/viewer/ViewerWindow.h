@@ -2,14 +2,15 @@
 // The viewer window: the charts of one run stacked on the left; on the right its summary beside
 // the figures of the visible window, the lap start, the battery's capacity, a compared run and
 // the lap table (a click zooms every chart to that lap). Opening files (also dropped ones and
-// recent ones), exporting the report and the image of what is shown and its data in other tools'
-// formats, from its menu. Each window
+// recent ones), exporting the report, the image of what is shown and its data in other tools'
+// formats, from its menu; the strategy for the rest of the race in a window beside it. Each window
 // holds its own copy of the run, so several can be open side by side. What it shows is its
 // RunModel's, and every part of it draws from there; its controls change the model. Its size,
-// splitters, hidden channels and battery capacity are remembered. When the interface's language
-// changes, the window is built again in it from the model.
+// splitters and hidden channels are remembered, and the battery capacity typed for a file. When
+// the interface's language changes, the window is built again in it from the model.
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -64,6 +65,8 @@ public:
     void zoomToLap(int row);
     // Opens the lap of the row laid over the best lap.
     QWidget* compareLap(int row);
+    // Opens the strategy for the rest of the race (or brings it to the front).
+    QWidget* openStrategy();
     // Asks for a file name and writes the report (.pdf) or the charts (.png) of what is shown.
     void exportRun(const QString& suffix);
     // The name proposed for an export: the data file's name and the visible window.
@@ -98,6 +101,8 @@ private:
     void saveLayout() const;
 
     RunModel model_;
+    QString path_;  // the data file shown, absolute; empty for a download
+    QPointer<QWidget> strategy_;
     ChartStack* charts_ = nullptr;
     QSplitter* splitter_ = nullptr;
     QSplitter* sideSplitter_ = nullptr;

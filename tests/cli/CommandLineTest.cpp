@@ -572,6 +572,31 @@ TEST_F(CommandLine, CommandsExitCodesAndTexts) {
                     ""});
     rows.push_back({{}, {"report", "run.csv", "-o", "charts.PNG"}, 0, "charts.PNG", "", ""});
     rows.push_back({{}, {"report", "run.csv", "-o", "x.svg"}, 2, "", ".pdf か .png", ""});
+    // The battery's charge at the end with a capacity, "not set" without.
+    rows.push_back(
+        {{}, {"summary", "run.csv", "--capacity", "20"}, 0, "終了時の残量: 20.00 Ah", "", ""});
+    rows.push_back({{}, {"summary", "run.csv"}, 0, "終了時の残量: 未設定", "", ""});
+    // The strategy takes summary's window and refuses what summary refuses; without the time
+    // left, or without a model (the partial file's second lap has no record: one lap is left),
+    // it says so.
+    Shape(store, 0, 3, 0, 0);  // an unknown interval
+    ASSERT_TRUE(WriteDataFile(store, true, dir.filePath("unknown.csv")).ok);
+    const QStringList strategy = {"strategy", "run.csv", "--remaining", "60"};
+    rows.push_back({{}, {"strategy", "run.csv"}, 2, "", "--remaining", ""});
+    rows.push_back({{}, strategy + QStringList{"--from", "100"}, 2, "", "記録は 0.05 分です", ""});
+    rows.push_back({{}, strategy + QStringList{"--mass", "0"}, 2, "", "0 より大きい数", ""});
+    rows.push_back({{},
+                    {"strategy", "unknown.csv", "--remaining", "60", "--to", "1"},
+                    2,
+                    "",
+                    "記録間隔が分からない",
+                    ""});
+    rows.push_back({{},
+                    strategy + QStringList{"--capacity", "20", "--json"},
+                    2,
+                    "\"left_out\":[{\"lap\":2,\"reason\":\"no_distance\"}]",
+                    "エネルギーモデルがありません",
+                    ""});
     for (const Row& row : rows) {
         SCOPED_TRACE(row.args.join(' ').toStdString());
         Start(Holding(1, 1, 1), row.faults);

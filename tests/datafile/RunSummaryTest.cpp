@@ -11,8 +11,8 @@
 #include <QRegularExpression>
 #include <cmath>
 
+#include "analysis/RunEnergy.h"
 #include "datafile/DataFileReader.h"
-#include "datafile/RunEnergy.h"
 #include "datafile/RunSummary.h"
 
 namespace yb::test {
@@ -203,23 +203,47 @@ TEST(RunSummary, HandWorkedFiguresWindowsAndLaps) {
     EXPECT_FALSE(RowsBetween(Read(kUnknown), 0, 60));
 }
 
+// The state of charge too: charge, its share of the 10 Ah and its energy at the mean main voltage
+// (98.5 V); the battery's lines of the summary at the end and at the second record.
 TEST(RunSummary, EnergyChannelsRunningTotals) {
     const double h = 2.0 / 3600;
     const auto at = [](const RunEnergy& e, EnergyChannel c) {
         return Figures(e.channel(c).begin(), e.channel(c).end());
     };
     const RunEnergy energy = DeriveEnergy(Read(kPartial), 10.0);
+    const Figures charge = {10 - h, 10 + h, 10 + 0.5 * h, 10 - 0.5 * h, x, x};
+    Figures percent, wh;
+    for (const auto& c : charge) {
+        percent.push_back(c ? std::optional(*c * 10) : x);
+        wh.push_back(c ? std::optional(*c * 98.5) : x);
+    }
     const std::pair<EnergyChannel, Figures> columns[] = {
         {EnergyChannel::SolarWh, {300 * h, 696 * h, 892 * h, 989 * h, x, x}},
         {EnergyChannel::BatteryWh, {100 * h, -98 * h, -49 * h, 48 * h, x, x}},
         {EnergyChannel::MotorWh, {400 * h, 598 * h, 843 * h, 1037 * h, x, x}},
-        {EnergyChannel::RemainingAh, {10 - h, 10 + h, 10 + 0.5 * h, 10 - 0.5 * h, x, x}},
+        {EnergyChannel::RemainingAh, charge},
+        {EnergyChannel::RemainingPct, percent},
+        {EnergyChannel::RemainingWh, wh},
     };
     for (const auto& [channel, expected] : columns) {
         ExpectFigures(at(energy, channel), expected, "channel " + std::to_string(int(channel)));
     }
-    EXPECT_EQ(at(DeriveEnergy(Read(kPartial), std::nullopt), EnergyChannel::RemainingAh)[0], x);
+    const RunEnergy unset = DeriveEnergy(Read(kPartial), std::nullopt);
+    EXPECT_EQ(at(unset, EnergyChannel::RemainingAh)[0], x);
     EXPECT_EQ(at(DeriveEnergy(Read(kUnknown), 10.0), EnergyChannel::SolarWh)[0], x);
+    const auto values = [](const std::vector<SummaryLine>& lines) {
+        QStringList v;
+        for (const SummaryLine& line : lines) v << line.value;
+        return v;
+    };
+    const RunEnergy small = DeriveEnergy(Read(kPartial), 0.01);  // 0.01 - h / 2, 0.01 + h
+    EXPECT_EQ(values(ChargeLines(small, 6)), (QStringList{"0.01 Ah", "0.01 Ah", "97.2 %", "1 Wh"}));
+    EXPECT_EQ(values(ChargeLines(small, 2)),
+              (QStringList{"0.01 Ah", "0.01 Ah", "105.6 %", "1 Wh"}));
+    EXPECT_EQ(values(ChargeLines(unset, 6)), QStringList(4, "未設定"));
+    EXPECT_TRUE(SummaryJson(SummarizeRun(Read(kPartial)), unset, 6)
+                    .endsWith("\"capacity_ah\": null, \"charge_end_ah\": null, "
+                              "\"charge_end_pct\": null, \"charge_end_wh\": null}"));
 }
 
 TEST(RunSummary, LabelledLinesRoundForReading) {

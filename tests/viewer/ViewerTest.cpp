@@ -17,6 +17,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QHeaderView>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
@@ -24,6 +25,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
@@ -51,6 +53,7 @@
 #include "viewer/LapOverlay.h"
 #include "viewer/Palette.h"
 #include "viewer/Report.h"
+#include "viewer/StrategyPanel.h"
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
 
@@ -361,8 +364,8 @@ TEST_F(Viewer, EachFigureIsComputedOnceAndALanguageChangeKeepsWhatIsShown) {
 // At its first size on a 1366 x 768 screen, in either language, every value axis keeps its
 // labels and its title whole: each label within its share of the axis's height (Qt Charts
 // elides a label taller than that) and the axis's width, the title within the plot area's
-// height; the figures beside the charts need no scroll bar; and no two items of a menu share
-// their mnemonic.
+// height; the lap table's heads within their columns; the figures beside the charts need no
+// scroll bar; and no two items of a menu share their mnemonic.
 TEST_F(Viewer, TextsFitAtTheFirstSizeOnA1366x768Screen) {
     Open(false);
     window->resize(FirstViewerSize(QSize(1366, 768)));
@@ -393,6 +396,16 @@ TEST_F(Viewer, TextsFitAtTheFirstSizeOnA1366x768Screen) {
                             title.horizontalAdvance(axis->titleText()) <= area.height())
                     << axis->titleText().toStdString() << " " << ticks << " " << area.height();
             }
+        }
+        // Each line of a lap table head within its column.
+        const QHeaderView* heads = window->lapTable()->horizontalHeader();
+        const int margin = 2 * heads->style()->pixelMetric(QStyle::PM_HeaderMargin);
+        for (int c = 0; c < heads->count(); ++c) {
+            const QString head = window->lapTable()->horizontalHeaderItem(c)->text();
+            for (const QString& line : head.split(u'\n'))
+                EXPECT_LE(heads->fontMetrics().horizontalAdvance(line) + margin,
+                          heads->sectionSize(c))
+                    << line.toStdString();
         }
         const QScrollArea* figures = window->findChild<QScrollArea*>();
         ASSERT_TRUE(figures);
@@ -431,7 +444,7 @@ TEST_F(Viewer, LapTableShowsTheBestLapInView) {
     EXPECT_EQ(cells.mid(0, 6), (QStringList{"1", "3:03", "2.22", "43.7", "12.5", "5.6"}));
 }
 
-TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembers) {
+TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembersTheFilesCapacity) {
     Open(false);
     const QRect free = window->screen()->availableGeometry();
     EXPECT_TRUE(free.contains(window->frameGeometry())) << free.width() << "x" << free.height();
@@ -441,14 +454,22 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembers) {
     window->show();
     ClickLegend(3, QStringLiteral("速度"));
     EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
+    Type(window->capacityBox(), "20");
     window->resize(760, 560);
     window->close();
     Open(false);
     EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
+    // The capacity typed is the file's, not the next file's.
+    EXPECT_EQ(window->capacityBox()->value(), 20.0);
+    const QString other = dir.filePath(QStringLiteral("run 2.csv"));
+    WriteFile(other, data);
+    const std::unique_ptr<ViewerWindow> second(static_cast<ViewerWindow*>(OpenViewerOnFile(other)));
+    second->setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_FALSE(second->model().batteryAh());
     EXPECT_TRUE(window->charts()->charts()[3].chart->legend()->markers().front()->isVisible());
     EXPECT_EQ(window->size(), QSize(760, 560));
     const QSettings remembered(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
-    EXPECT_EQ(remembered.value("recent").toStringList(), QStringList{path});
+    EXPECT_EQ(remembered.value("recent").toStringList(), (QStringList{other, path}));
 }
 
 TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
@@ -493,6 +514,65 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
     QApplication::sendEvent(&empty, &drop);
     ASSERT_TRUE(empty.run());
     EXPECT_EQ(empty.run()->mainRows(), 4000);
+}
+
+// Six laps of 2 km, every 2 s, each at its own steady speed (40 to 72 km/h, 180 to 100 s) with
+// the motor energy of 10 + 0.002 v² Wh/km; 10 A from the battery and 200 W of sun throughout.
+// With 20 Ah typed the battery holds 20 - 10 x 854 / 3600 = 17.63 Ah at the end; 120 minutes left
+// give 1763 + 400 Wh, 1081.4 W: 10 v + 0.002 v³ = 1081.4 at v = 61.5 km/h, 61.6 with the model
+// fitted to the laps' energy as the file rounds it (to 0.1 Wh).
+TEST_F(Viewer, StrategyFollowsItsInputsAndTheOverlayShowsTheTimeDifference) {
+    const int speeds[] = {40, 45, 48, 50, 60, 72};
+    Shape(data, 2, 427, 0, 6);
+    for (int lap = 0, row = 0; lap < 6; ++lap) {
+        const double v = speeds[lap];
+        for (int i = 0; i < 3600 / speeds[lap]; ++i, ++row)
+            data.storeMain(row, {2.0f, 10.0f, 100.0f, 12.0f, static_cast<float>(v)});
+        data.storeLap(lap, {static_cast<std::int16_t>(7200 / speeds[lap]),
+                            static_cast<float>((10 + 0.002 * v * v) * 2)});
+    }
+    WriteFile(path, data);
+    Open()->show();
+    window->activateWindow();
+    QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier);  // 表示 → 残りのレースの作戦
+    Settle();
+    auto* panel = window->findChild<StrategyPanel*>();
+    ASSERT_TRUE(panel && panel->isVisible());
+    EXPECT_EQ(panel->answerText(), QStringLiteral("バッテリー初期容量が未設定です"));
+    Type(panel->input(StrategyPanel::Capacity), "20");
+    EXPECT_EQ(window->capacityBox()->value(), 20.0);  // one capacity, the model's
+    const QString hour = panel->answerText();
+    Type(panel->input(StrategyPanel::Remaining), "120");
+    EXPECT_NE(panel->answerText(), hour);
+    EXPECT_EQ(panel->answerText(), QStringLiteral("61.6 km/h"));
+    EXPECT_EQ(panel->table()->rowCount(), 9);
+
+    QTableWidget* laps = window->lapTable();
+    const QPoint lap1 = laps->visualItemRect(laps->item(0, 1)).center();
+    QTest::mouseClick(laps->viewport(), Qt::LeftButton, {}, lap1);  // a double-click's first
+    QTest::mouseDClick(laps->viewport(), Qt::LeftButton, {}, lap1);
+    Settle();
+    auto* overlay = window->findChild<LapOverlay*>();
+    ASSERT_TRUE(overlay);
+    QTest::mouseClick(overlay->distanceButton(), Qt::LeftButton);
+    // 40 against 72 km/h: 3600 (1/40 - 1/72) = 40 s a km behind, a straight line to 80 s.
+    const auto* gaps = static_cast<QLineSeries*>(overlay->chart(2)->series().value(0));
+    ASSERT_TRUE(gaps && gaps->count() > 80);
+    for (const QPointF& p : gaps->points()) EXPECT_NEAR(p.y(), p.x() * 40, 0.01) << p.x();
+    EXPECT_NEAR(gaps->points().back().y(), 80.0, 0.01);
+    const auto* axis = static_cast<QValueAxis*>(overlay->chart(0)->axes(Qt::Horizontal).front());
+    EXPECT_TRUE(axis->titleText().contains("km") && axis->max() >= 2.0 && axis->max() < 2.5);
+    // The pointer at 1 km on the speed chart, through the overlay's own window (others lie over
+    // the same place of the offscreen screen).
+    const QPoint at = overlay->view(0)->mapFromScene(
+        overlay->chart(0)->mapToScene(overlay->chart(0)->mapToPosition({1.0, 50.0})));
+    QTest::mouseMove(overlay->windowHandle(), overlay->view(0)->viewport()->mapTo(overlay, at));
+    EXPECT_TRUE(overlay->cursorText().contains(QStringLiteral("第1周 40 km/h")) &&
+                overlay->cursorText().contains(QStringLiteral("第6周 (ベスト) 72 km/h")))
+        << overlay->cursorText().toStdString();
+    const QString png = dir.filePath(QStringLiteral("lap.png"));
+    ASSERT_TRUE(overlay->exportImage(png).ok);
+    EXPECT_EQ(QImage(png).width(), overlay->view(0)->width() * 2);
 }
 
 TEST_F(Viewer, StoreViewerKeepsItsOwnCopyAndTakesTheBatteryCapacity) {
