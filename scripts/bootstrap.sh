@@ -13,6 +13,7 @@ packages=(
   lld                                   # links the test builds in a fraction of ld's time
   qt6-base-dev qt6-serialport-dev      # Qt 6 Widgets and SerialPort
   qt6-charts-dev                        # the data viewer's charts
+  libqt6sql6-sqlite                     # Qt SQL's SQLite driver: the run library's index
   qt6-tools-dev qt6-l10n-tools          # Qt Linguist's CMake package, lupdate and lrelease
   qt6-translations-l10n                 # Qt's own dialogs in the interface's language
   qcoro-qt6-dev                         # coroutines on the Qt event loop

@@ -356,6 +356,100 @@
     </message>
 </context>
 <context>
+    <name>Library</name>
+    <message>
+        <source>cancelled: the library was left as it was</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library %1 was made again from the data files and their notes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was not added to the library: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LibraryCommand</name>
+    <message>
+        <source>library: the actions are add, list, show, set, check and rebuild</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 / %2 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  %1 left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: no such run in the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>library add: name the files or folders to add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>added %1, already there %2, moved %3, changed %4, not data files %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2: a date is yyyy-MM-dd, a time yyyy-MM-ddTHH:mm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>run %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>conditions: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tags: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>notes: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>download: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>marker %1 %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--start %1: a time is yyyy-MM-ddTHH:mm[:ss]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>every file is there and unchanged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>library %1: the actions are add, list, show, set, check and rebuild</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrong arguments for library %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library holds %1 runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>LoggerCommands</name>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>
@@ -389,11 +483,11 @@
 <context>
     <name>Output</name>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
+        <source>stdout: the results could not be written: %1</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>stdout: the results could not be written: %1</source>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|library [options]; yb-downloader --help lists them</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -596,6 +690,155 @@
     <message>
         <source>温度の経過時間 [時:分]</source>
         <translation>Temperature elapsed time [h:min]</translation>
+    </message>
+</context>
+<context>
+    <name>RunColumns</name>
+    <message>
+        <source>読出し日時</source>
+        <translation>Downloaded</translation>
+    </message>
+    <message>
+        <source>イベント</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>走行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>コース</source>
+        <translation>Track</translation>
+    </message>
+    <message>
+        <source>ドライバー</source>
+        <translation>Drivers</translation>
+    </message>
+    <message>
+        <source>記録時間</source>
+        <translation>Duration</translation>
+    </message>
+    <message>
+        <source>距離 km</source>
+        <translation>Distance km</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation>Best lap</translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー Wh</source>
+        <translation>Solar Wh</translation>
+    </message>
+    <message>
+        <source>部分</source>
+        <translation>Partial</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation>Notes</translation>
+    </message>
+    <message>
+        <source>電費</source>
+        <translation>Energy use</translation>
+    </message>
+    <message>
+        <source>走行距離</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>ソーラー発電量</source>
+        <translation>Solar energy</translation>
+    </message>
+    <message>
+        <source>バッテリー電力量</source>
+        <translation>Battery energy</translation>
+    </message>
+    <message>
+        <source>最高温度</source>
+        <translation>Highest temperature</translation>
+    </message>
+</context>
+<context>
+    <name>RunIndex</name>
+    <message>
+        <source>the library %1 cannot be written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>made by a later version of the program (schema %1, this one knows %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a library of this program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library %1 cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library %1 could not be used (%2): moved aside to %3 and made again from the data files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library&apos;s list of folders %1 cannot be written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no run %1 in the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 holds other data than the run&apos;s file</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunNotes</name>
+    <message>
+        <source>ピットストップ</source>
+        <translation>Pit stop</translation>
+    </message>
+    <message>
+        <source>ドライバー交代</source>
+        <translation>Driver change</translation>
+    </message>
+    <message>
+        <source>インシデント</source>
+        <translation>Incident</translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>not a notes file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds a value of the wrong kind</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -977,6 +1220,10 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>通信 → 失敗した要求を再試行 / 続きから読出 で続けられます</source>
         <translation>to go on: Communication → Retry failed requests / Resume download</translation>
+    </message>
+    <message>
+        <source>保存したファイルをライブラリに追加</source>
+        <translation>Add Saved Files to the Library</translation>
     </message>
 </context>
 <context>

@@ -355,6 +355,100 @@
     </message>
 </context>
 <context>
+    <name>Library</name>
+    <message>
+        <source>cancelled: the library was left as it was</source>
+        <translation>中止しました: ライブラリは元のままです</translation>
+    </message>
+    <message>
+        <source>the library %1 was made again from the data files and their notes</source>
+        <translation>ライブラリ %1 をデータファイルとそのメモから作り直しました</translation>
+    </message>
+    <message>
+        <source>%1 was not added to the library: %2</source>
+        <translation>%1 はライブラリに追加されませんでした: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryCommand</name>
+    <message>
+        <source>library: the actions are add, list, show, set, check and rebuild</source>
+        <translation>library: 操作は add、list、show、set、check、rebuild です</translation>
+    </message>
+    <message>
+        <source>%1 / %2 files</source>
+        <translation>%1 / %2 ファイル</translation>
+    </message>
+    <message>
+        <source>  %1 left</source>
+        <translation>  残り %1</translation>
+    </message>
+    <message>
+        <source>%1: no such run in the library</source>
+        <translation>%1: ライブラリにそのような走行はありません</translation>
+    </message>
+    <message>
+        <source>library add: name the files or folders to add</source>
+        <translation>library add: 追加するファイルかフォルダを指定してください</translation>
+    </message>
+    <message>
+        <source>added %1, already there %2, moved %3, changed %4, not data files %5</source>
+        <translation>追加 %1、登録済み %2、移動 %3、変更あり %4、データファイルでないもの %5</translation>
+    </message>
+    <message>
+        <source>%1 %2: a date is yyyy-MM-dd, a time yyyy-MM-ddTHH:mm</source>
+        <translation>%1 %2: 日付は yyyy-MM-dd、日時は yyyy-MM-ddTHH:mm で指定してください</translation>
+    </message>
+    <message>
+        <source>run</source>
+        <translation>番号</translation>
+    </message>
+    <message>
+        <source>run %1: %2</source>
+        <translation>走行 %1: %2</translation>
+    </message>
+    <message>
+        <source>conditions: </source>
+        <translation>コンディション: </translation>
+    </message>
+    <message>
+        <source>tags: </source>
+        <translation>タグ: </translation>
+    </message>
+    <message>
+        <source>notes: </source>
+        <translation>メモ: </translation>
+    </message>
+    <message>
+        <source>download: </source>
+        <translation>読出し: </translation>
+    </message>
+    <message>
+        <source>marker %1 %2: %3</source>
+        <translation>マーカー %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>--start %1: a time is yyyy-MM-ddTHH:mm[:ss]</source>
+        <translation>--start %1: 日時は yyyy-MM-ddTHH:mm[:ss] で指定してください</translation>
+    </message>
+    <message>
+        <source>every file is there and unchanged</source>
+        <translation>すべてのファイルがあり、変更されていません</translation>
+    </message>
+    <message>
+        <source>library %1: the actions are add, list, show, set, check and rebuild</source>
+        <translation>library %1: 操作は add、list、show、set、check、rebuild です</translation>
+    </message>
+    <message>
+        <source>wrong arguments for library %1</source>
+        <translation>library %1 の引数が正しくありません</translation>
+    </message>
+    <message>
+        <source>the library holds %1 runs</source>
+        <translation>ライブラリには %1 件の走行があります</translation>
+    </message>
+</context>
+<context>
     <name>LoggerCommands</name>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>
@@ -388,12 +482,12 @@
 <context>
     <name>Output</name>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary [options]; yb-downloader --help lists them</source>
-        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
-    </message>
-    <message>
         <source>stdout: the results could not be written: %1</source>
         <translation>stdout: 結果を書き込めませんでした: %1</translation>
+    </message>
+    <message>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|library [options]; yb-downloader --help lists them</source>
+        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary|library [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
     </message>
 </context>
 <context>
@@ -595,6 +689,155 @@
     <message>
         <source>温度の経過時間 [時:分]</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunColumns</name>
+    <message>
+        <source>読出し日時</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イベント</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>走行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コース</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドライバー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録時間</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離 km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー Wh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>電費</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>走行距離</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー発電量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー電力量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最高温度</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunIndex</name>
+    <message>
+        <source>the library %1 cannot be written: %2</source>
+        <translation>ライブラリ %1 に書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>made by a later version of the program (schema %1, this one knows %2)</source>
+        <translation>新しい版のプログラムで作られています (スキーマ %1、この版は %2 まで)</translation>
+    </message>
+    <message>
+        <source>not a library of this program</source>
+        <translation>このプログラムのライブラリではありません</translation>
+    </message>
+    <message>
+        <source>the library %1 cannot be opened: %2</source>
+        <translation>ライブラリ %1 を開けません: %2</translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation>フォルダを作れません</translation>
+    </message>
+    <message>
+        <source>the library %1 could not be used (%2): moved aside to %3 and made again from the data files</source>
+        <translation>ライブラリ %1 は使えませんでした (%2): %3 に移し、データファイルから作り直しました</translation>
+    </message>
+    <message>
+        <source>the library&apos;s list of folders %1 cannot be written: %2</source>
+        <translation>ライブラリのフォルダ一覧 %1 に書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>no run %1 in the library</source>
+        <translation>ライブラリに走行 %1 はありません</translation>
+    </message>
+    <message>
+        <source>%1 holds other data than the run&apos;s file</source>
+        <translation>%1 はこの走行のファイルと別のデータです</translation>
+    </message>
+</context>
+<context>
+    <name>RunNotes</name>
+    <message>
+        <source>ピットストップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドライバー交代</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>インシデント</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a notes file</source>
+        <translation>メモのファイルではありません</translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation>JSON オブジェクトではありません</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds a value of the wrong kind</source>
+        <translation>&quot;%1&quot; の値の種類が正しくありません</translation>
     </message>
 </context>
 <context>
@@ -973,6 +1216,10 @@ Qt %3
     </message>
     <message>
         <source>通信 → 失敗した要求を再試行 / 続きから読出 で続けられます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存したファイルをライブラリに追加</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

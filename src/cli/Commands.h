@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "settings/Settings.h"
 
@@ -22,6 +23,20 @@ struct CommandOptions {
     QString from;
     QString to;
     QString lapStart;
+    // library: where the index is (empty: YB_LIBRARY or the default); list's filters; set's values
+    // (unset: left as it is; several --driver and --tag each one of a list).
+    QString library;
+    QString filter;
+    QStringList tracks;
+    QStringList drivers;
+    QStringList tags;
+    QString since;
+    QString until;
+    std::optional<QString> event;
+    std::optional<QString> name;
+    std::optional<QString> conditions;
+    std::optional<QString> note;
+    std::optional<QString> start;
 };
 
 // The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and
@@ -37,5 +52,12 @@ int PortsCommand();
 int SummaryCommand(const QString& file, const CommandOptions& options);
 int ViewCommand(const QStringList& files);
 int ReportCommand(const QString& file, const CommandOptions& options);
+
+// `library [add|list|show|set|check|rebuild] ...` (cli/LibraryCommand.cpp): the run library
+// without widgets; `library` alone opens its window (cli/ViewerCommands.cpp).
+int LibraryCommand(const QStringList& args, const CommandOptions& options);
+int LibraryWindowCommand(const CommandOptions& options);
+// Whether `library` with these arguments (after the command) opens the window.
+bool OpensLibraryWindow(const QStringList& args);
 
 }  // namespace yb

@@ -36,7 +36,7 @@ int UsageError(const QString& message) {
     Err(message);
     Err(QCoreApplication::translate("Output",
                                     "usage: yb-downloader "
-                                    "download|check|get|set|ports|view|report|summary "
+                                    "download|check|get|set|ports|view|report|summary|library "
                                     "[options]; yb-downloader --help lists them"));
     return kExitUsage;
 }

@@ -42,6 +42,11 @@ int ViewCommand(const QStringList& files) {
     return QApplication::exec() == 0 ? kExitSuccess : kExitFailed;
 }
 
+int LibraryWindowCommand(const CommandOptions&) {
+    return UsageError(QCoreApplication::translate(
+        "LibraryCommand", "library: the actions are add, list, show, set, check and rebuild"));
+}
+
 int ReportCommand(const QString& file, const CommandOptions& options) {
     const std::optional<RunChoice> choice = ReadRunChoice(options, QStringLiteral("report"));
     if (!choice) return kExitUsage;

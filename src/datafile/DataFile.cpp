@@ -1,14 +1,12 @@
 #include "datafile/DataFile.h"
 
 #include <QCoreApplication>
-#include <QSaveFile>
 #include <algorithm>
 #include <cstdint>
 #include <limits>
 
 #include "datafile/DiskSync.h"
 #include "datafile/Format.h"
-#include "datafile/Printable.h"
 #include "datafile/ShiftJis.h"
 
 namespace yb {
@@ -138,32 +136,7 @@ WriteOutcome WriteDataFile(const RecordStore& store, bool csv, const QString& pa
             QCoreApplication::translate("DataFile", "no Shift-JIS converter"));
     const QByteArray bytes = *head + *line + *rest;
 
-    // QSaveFile writes beside the target and renames over it on commit; an uncommitted file is
-    // discarded on destruction. It refuses an existing file that is not writable, and it never
-    // falls back to writing the target in place. Unbuffered, so that a short write (a full disk)
-    // shows in write()'s count. commit() ignores a failed flush or sync, so both are done here.
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return FileResult::Failed(QCoreApplication::translate("DataFile", "cannot create %1: %2")
-                                      .arg(Printable(path), file.errorString()));
-    }
-    if (file.write(bytes) != bytes.size() || !file.flush()) {
-        const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
-                                   .arg(Printable(path), file.errorString());
-        file.cancelWriting();
-        return FileResult::Failed(reason);
-    }
-    if (!SyncToDisk(file)) {
-        const QString reason = QCoreApplication::translate("DataFile", "cannot write %1: %2")
-                                   .arg(Printable(path), qt_error_string());
-        file.cancelWriting();
-        return FileResult::Failed(reason);
-    }
-    if (!file.commit()) {
-        return FileResult::Failed(QCoreApplication::translate("DataFile", "cannot replace %1: %2")
-                                      .arg(Printable(path), file.errorString()));
-    }
-    return {};
+    return WriteWholeFile(path, bytes);
 }
 
 }  // namespace yb

@@ -1,7 +1,11 @@
 #pragma once
 // The last step before a QSaveFile's commit: what was written reaches the disk.
 
+#include <QByteArray>
 #include <QFileDevice>
+#include <QString>
+
+#include "datafile/FileResult.h"
 
 namespace yb {
 
@@ -10,5 +14,10 @@ namespace yb {
 // file systems) fails here instead of leaving a short file. False when it failed; errno (or the
 // system's last error) tells why.
 bool SyncToDisk(QFileDevice& file);
+
+// Writes `bytes` as the whole of the file at `path`, which appears only complete and on the disk:
+// written beside it under a temporary name, synced, then renamed over it. On any failure the
+// file keeps its old content and no temporary file stays behind; the reason names the path.
+FileResult WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace yb

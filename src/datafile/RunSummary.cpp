@@ -387,17 +387,21 @@ QString LapTableTitle(const RunSummary& summary) {
 
 QString LapTableText(const std::vector<LapFigures>& laps) {
     if (laps.empty()) return {};
-    const QStringList heads = LapHeads(LapMedium::Text);
-    std::vector<QStringList> rows = {heads};
+    std::vector<QStringList> rows = {LapHeads(LapMedium::Text)};
     for (const LapFigures& lap : laps) rows.push_back(LapCells(lap, LapMedium::Text));
+    return AlignedText(rows);
+}
+
+QString AlignedText(const std::vector<QStringList>& rows) {
     // Columns as a terminal shows them: Japanese characters take two cells.
     const auto cells = [](const QString& text) {
         qsizetype width = 0;
         for (const QChar c : text) width += c.unicode() >= 0x1100 ? 2 : 1;
         return width;
     };
-    std::vector<qsizetype> widths(static_cast<std::size_t>(heads.size()), 0);
+    std::vector<qsizetype> widths;
     for (const QStringList& row : rows) {
+        widths.resize(std::max(widths.size(), static_cast<std::size_t>(row.size())), 0);
         for (qsizetype c = 0; c < row.size(); ++c) {
             auto& width = widths[static_cast<std::size_t>(c)];
             width = std::max(width, cells(row[c]));

@@ -115,6 +115,9 @@ QString LapTableTitle(const RunSummary& summary);
 // The lap table as aligned text lines with a heading line, each ended by a line feed; empty
 // without laps.
 QString LapTableText(const std::vector<LapFigures>& laps);
+// Rows of cells as text lines, each column right-aligned to its widest cell (a Japanese character
+// two cells wide, as a terminal shows it), two blanks apart, each line ended by a line feed.
+QString AlignedText(const std::vector<QStringList>& rows);
 
 // One JSON object with the keys records, interval_s, duration_s, distance_km, avg_speed_kmh,
 // max_speed_kmh, solar_wh, battery_wh, min_main_v, max_temp_c, laps, best_lap_s, best_lap_no,

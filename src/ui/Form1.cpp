@@ -30,6 +30,7 @@
 
 #include "datafile/SaveCommand.h"
 #include "language/Language.h"
+#include "library/Library.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
@@ -288,6 +289,11 @@ void Form1::BuildMenus() {
     mnuOpenFile = AddHandlerItem(file, "mnuOpenFile", QKeySequence(Qt::CTRL | Qt::Key_O),
                                  &Form1::mnuOpenFile_Click);
     AddItem(file, "mnuSave", QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
+    mnuLibraryAdd = file->addAction(QString());
+    mnuLibraryAdd->setObjectName(QStringLiteral("mnuLibraryAdd"));
+    mnuLibraryAdd->setCheckable(true);
+    mnuLibraryAdd->setChecked(AddingToLibrary());
+    connect(mnuLibraryAdd, &QAction::toggled, this, [](bool on) { SetAddingToLibrary(on); });
     file->addSeparator();
     AddItem(file, "mnuQuit", QKeySequence(Qt::CTRL | Qt::Key_Q), QuitB);
 
@@ -356,6 +362,7 @@ void Form1::Retranslate() {
 
     mnuFile->setTitle(tr("ファイル(&F)"));
     mnuOpenFile->setText(tr("データファイルを開く…"));
+    mnuLibraryAdd->setText(tr("保存したファイルをライブラリに追加"));
     mnuComm->setTitle(tr("通信(&C)"));
     mnuResume->setText(tr("続きから読出"));
     mnuRetries->setText(tr("失敗した要求を再試行 (%1回)").arg(kRetries));
@@ -615,6 +622,7 @@ void Form1::mnuResume_Click() {
 }
 
 void Form1::ShowDownloadEnd(const DownloadOutcome& outcome) {
+    if (!Busy(outcome) && outcome.ending != Ending::Refused) lastDownload_ = EndOf(outcome);
     ShowOutcome(outcome);
     if (metering_) EndMeter(outcome);
     SyncMenus();
@@ -679,6 +687,9 @@ void Form1::Command1_Click() {
     QSettings().setValue(kSaveFolderKey, QFileInfo(saved->path).absolutePath());
     savedAs_ = saved->path;
     Status->setText(saved->message);
+    // The file is saved whatever becomes of it in the library.
+    const QString library = FileInLibrary(saved->path, {batteryAh_, lastDownload_, true});
+    if (!library.isEmpty()) dialogs_->message(library);
 }
 
 void Form1::ClearB_Click() {

@@ -21,6 +21,7 @@
 
 #include "datafile/Dialogs.h"
 #include "download/DownloadMeter.h"
+#include "library/RunNotes.h"
 #include "session/Session.h"
 
 class QAbstractButton;
@@ -145,6 +146,7 @@ private:
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
     QString savedAs_;  // where the data shown was saved, until a download replaces it
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
+    DownloadEnd lastDownload_;         // how the last download ended, for the library
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
     QLineEdit* Status = nullptr;
@@ -186,6 +188,7 @@ private:
     QMenu* mnuLanguage = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuOpenFile = nullptr;
+    QAction* mnuLibraryAdd = nullptr;
     QAction* mnuResume = nullptr;
     QAction* mnuRetries = nullptr;
     QAction* mnuGraph = nullptr;

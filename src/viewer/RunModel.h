@@ -18,6 +18,7 @@
 #include "datafile/RunData.h"
 #include "datafile/RunEnergy.h"
 #include "datafile/RunSummary.h"
+#include "library/RunNotes.h"  // RunMarker
 #include "viewer/Timeline.h"
 
 namespace yb {
@@ -26,14 +27,6 @@ namespace yb {
 struct RunOverlay {
     std::shared_ptr<const RunData> run;
     double offsetMin = 0.0;
-};
-
-// A note at an instant of the run.
-struct RunMarker {
-    double timeS = 0.0;  // from the first record
-    QString kind;
-    QString text;
-    bool operator==(const RunMarker&) const = default;
 };
 
 class RunModel : public QObject {

@@ -30,6 +30,7 @@
 
 #include "datafile/DataFileReader.h"
 #include "datafile/Printable.h"
+#include "library/Library.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
 #include "viewer/Palette.h"
@@ -225,6 +226,10 @@ void ViewerWindow::showRun(RunData run, const QString& path) {
     }
     model_.setRun(std::make_shared<const RunData>(std::move(run)));
     if (!path.isEmpty()) {
+        // A file opened is filed in the run library; the viewer shows it whatever becomes of that.
+        if (const QString library = FileInLibrary(path); !library.isEmpty()) {
+            statusBar()->showMessage(library, 10000);
+        }
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
         const QString absolute = QFileInfo(path).absoluteFilePath();
         recent.removeAll(absolute);
@@ -614,7 +619,8 @@ void ViewerWindow::exportRun(const QString& suffix) {
     const FileResult written = WriteRunReport(model_, path);
     QApplication::restoreOverrideCursor();
     if (!written.ok) {
-        QMessageBox::warning(this, windowTitle(), Printable(path) + QStringLiteral(": ") + written.reason);
+        QMessageBox::warning(this, windowTitle(),
+                             Printable(path) + QStringLiteral(": ") + written.reason);
     } else {
         statusBar()->showMessage(tr("書き出しました: %1").arg(Printable(path)), 5000);
     }
