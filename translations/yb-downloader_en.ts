@@ -373,10 +373,6 @@
 <context>
     <name>LibraryCommand</name>
     <message>
-        <source>library: the actions are add, list, show, set, check and rebuild</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>%1 / %2 files</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1225,6 +1221,14 @@ Licence: GPL-3.0-or-later</translation>
         <source>保存したファイルをライブラリに追加</source>
         <translation>Add Saved Files to the Library</translation>
     </message>
+    <message>
+        <source>ライブラリ…</source>
+        <translation>Library…</translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む…</source>
+        <translation>Import into the Library…</translation>
+    </message>
 </context>
 <context>
     <name>yb::LapOverlay</name>
@@ -1262,6 +1266,191 @@ Licence: GPL-3.0-or-later</translation>
     </message>
 </context>
 <context>
+    <name>yb::LibraryWindow</name>
+    <message>
+        <source>ライブラリ</source>
+        <translation>Library</translation>
+    </message>
+    <message>
+        <source>一覧</source>
+        <translation>Runs</translation>
+    </message>
+    <message>
+        <source>傾向</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>選んだ走行をグラフで開きます (ダブルクリックでも開きます)</source>
+        <translation>Opens the chosen run in the viewer (a double-click does too)</translation>
+    </message>
+    <message>
+        <source>重ねて開く</source>
+        <translation>Open Overlaid</translation>
+    </message>
+    <message>
+        <source>選んだ 2～8 件の走行を一つのグラフに重ねて開きます</source>
+        <translation>Opens the 2 to 8 chosen runs laid over each other in one viewer</translation>
+    </message>
+    <message>
+        <source>取り込む…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>フォルダの中のデータファイルをすべてライブラリに追加します</source>
+        <translation>Adds every data file in a folder to the library</translation>
+    </message>
+    <message>
+        <source>最新の状態に</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>絞り込み (文字の欄、ファイル名、マーカー)</source>
+        <translation>Filter (text fields, file name, markers)</translation>
+    </message>
+    <message>
+        <source>すべてのコース</source>
+        <translation>All tracks</translation>
+    </message>
+    <message>
+        <source>すべてのドライバー</source>
+        <translation>All drivers</translation>
+    </message>
+    <message>
+        <source>すべてのタグ</source>
+        <translation>All tags</translation>
+    </message>
+    <message>
+        <source>完全・部分とも</source>
+        <translation>Complete and partial</translation>
+    </message>
+    <message>
+        <source>完全なもの</source>
+        <translation>Complete</translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation>Partial</translation>
+    </message>
+    <message>
+        <source>から</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>まで</source>
+        <translation>until</translation>
+    </message>
+    <message>
+        <source>コンマで区切って複数</source>
+        <translation>several, separated by commas</translation>
+    </message>
+    <message>
+        <source>天気、日射、風</source>
+        <translation>weather, irradiance, wind</translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation>not set</translation>
+    </message>
+    <message>
+        <source>最初の記録の時刻</source>
+        <translation>First record at</translation>
+    </message>
+    <message>
+        <source>コンディション</source>
+        <translation>Conditions</translation>
+    </message>
+    <message>
+        <source>タグ</source>
+        <translation>Tags</translation>
+    </message>
+    <message>
+        <source>バッテリー容量</source>
+        <translation>Battery capacity</translation>
+    </message>
+    <message>
+        <source>読出し</source>
+        <translation>Download</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>ファイルを探す…</source>
+        <translation>Locate File…</translation>
+    </message>
+    <message>
+        <source>移したファイルの新しい場所を選びます</source>
+        <translation>Chooses the new place of a file that was moved</translation>
+    </message>
+    <message>
+        <source>読出し日時ごとの</source>
+        <translation>Per download:</translation>
+    </message>
+    <message>
+        <source>(点をクリックするとその走行を開きます)</source>
+        <translation>(a click on a point opens its run)</translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation>%1 runs</translation>
+    </message>
+    <message>
+        <source>%1 件を選んでいます</source>
+        <translation>%1 runs chosen</translation>
+    </message>
+    <message>
+        <source>メモを保存しました</source>
+        <translation>Notes saved</translation>
+    </message>
+    <message>
+        <source>ファイルを探す</source>
+        <translation>Locate File</translation>
+    </message>
+    <message>
+        <source>重ねて開けるのは %1 件までです。</source>
+        <translation>At most %1 runs can be opened overlaid.</translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む</source>
+        <translation>Import into the Library</translation>
+    </message>
+    <message>
+        <source>取り込んでいます…</source>
+        <translation>Importing…</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>取り込んでいます… %1 / %2</source>
+        <translation>Importing… %1 / %2</translation>
+    </message>
+    <message>
+        <source>  残り %1</source>
+        <translation>  %1 left</translation>
+    </message>
+    <message>
+        <source>追加 %1、登録済み %2、移動 %3、変更あり %4、データファイルでないもの %5</source>
+        <translation>Added %1, already there %2, moved %3, changed %4, not data files %5</translation>
+    </message>
+    <message>
+        <source>
+中止しました。</source>
+        <translation>
+Cancelled.</translation>
+    </message>
+</context>
+<context>
     <name>yb::ViewerWindow</name>
     <message>
         <source>データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)</source>
@@ -1290,10 +1479,6 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>比較するファイルを重ねる(&amp;M)…</source>
         <translation>Co&amp;mpare with a file…</translation>
-    </message>
-    <message>
-        <source>なし</source>
-        <translation>none</translation>
     </message>
     <message>
         <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
@@ -1376,18 +1561,6 @@ Licence: GPL-3.0-or-later</translation>
         <translation>Initial battery capacity</translation>
     </message>
     <message>
-        <source>比較</source>
-        <translation>Compare</translation>
-    </message>
-    <message>
-        <source>比較するファイルを時間軸に沿って動かします。</source>
-        <translation>Moves the compared file along the time axis.</translation>
-    </message>
-    <message>
-        <source>時間差</source>
-        <translation>Time offset</translation>
-    </message>
-    <message>
         <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>
         <translation>Click to zoom to the lap, double-click to overlay it on the best lap</translation>
     </message>
@@ -1410,10 +1583,6 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>記録間隔が不明なファイルと分かっているファイルは重ねられません。</source>
         <translation>A file whose recording interval is unknown cannot be compared with one whose interval is known.</translation>
-    </message>
-    <message>
-        <source> (薄い色)</source>
-        <translation> (light colours)</translation>
     </message>
     <message>
         <source>(なし)</source>
@@ -1442,6 +1611,28 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>履歴を消去(&amp;C)</source>
         <translation>&amp;Clear history</translation>
+    </message>
+    <message>
+        <source>重ねた走行</source>
+        <translation>Runs laid over</translation>
+    </message>
+    <message>
+        <source>重ねた走行を時間軸に沿って動かします。</source>
+        <translation>Moves the run laid over along the time axis.</translation>
+    </message>
+    <message>
+        <source>重ねるのをやめる</source>
+        <translation>Take it off</translation>
+    </message>
+    <message>
+        <source>重ね%1
+タイム</source>
+        <translation>Over %1
+time</translation>
+    </message>
+    <message>
+        <source>重ねられるのは %1 件までです。</source>
+        <translation>At most %1 runs can be laid over.</translation>
     </message>
 </context>
 </TS>

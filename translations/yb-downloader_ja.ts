@@ -372,10 +372,6 @@
 <context>
     <name>LibraryCommand</name>
     <message>
-        <source>library: the actions are add, list, show, set, check and rebuild</source>
-        <translation>library: 操作は add、list、show、set、check、rebuild です</translation>
-    </message>
-    <message>
         <source>%1 / %2 files</source>
         <translation>%1 / %2 ファイル</translation>
     </message>
@@ -1222,6 +1218,14 @@ Qt %3
         <source>保存したファイルをライブラリに追加</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>ライブラリ…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む…</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>yb::LapOverlay</name>
@@ -1259,6 +1263,190 @@ Qt %3
     </message>
 </context>
 <context>
+    <name>yb::LibraryWindow</name>
+    <message>
+        <source>ライブラリ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一覧</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>傾向</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ走行をグラフで開きます (ダブルクリックでも開きます)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねて開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ 2～8 件の走行を一つのグラフに重ねて開きます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り込む…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>フォルダの中のデータファイルをすべてライブラリに追加します</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最新の状態に</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>絞り込み (文字の欄、ファイル名、マーカー)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのコース</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのドライバー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのタグ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>完全・部分とも</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>完全なもの</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>から</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>まで</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コンマで区切って複数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>天気、日射、風</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最初の記録の時刻</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コンディション</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タグ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー容量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>読出し</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルを探す…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>移したファイルの新しい場所を選びます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>読出し日時ごとの</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(点をクリックするとその走行を開きます)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 件を選んでいます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモを保存しました</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルを探す</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねて開けるのは %1 件までです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り込んでいます…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り込んでいます… %1 / %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  残り %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>追加 %1、登録済み %2、移動 %3、変更あり %4、データファイルでないもの %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+中止しました。</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>yb::ViewerWindow</name>
     <message>
         <source>データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)</source>
@@ -1286,10 +1474,6 @@ Qt %3
     </message>
     <message>
         <source>比較するファイルを重ねる(&amp;M)…</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>なし</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1373,18 +1557,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>比較</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>比較するファイルを時間軸に沿って動かします。</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>時間差</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1406,10 +1578,6 @@ Qt %3
     </message>
     <message>
         <source>記録間隔が不明なファイルと分かっているファイルは重ねられません。</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source> (薄い色)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1438,6 +1606,27 @@ Qt %3
     </message>
     <message>
         <source>履歴を消去(&amp;C)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねた走行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねた走行を時間軸に沿って動かします。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねるのをやめる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ね%1
+タイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねられるのは %1 件までです。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

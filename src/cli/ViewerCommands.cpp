@@ -12,6 +12,7 @@
 #include "datafile/DataFileReader.h"
 #include "datafile/FileTarget.h"
 #include "datafile/Printable.h"
+#include "viewer/LibraryWindow.h"
 #include "viewer/Report.h"
 #include "viewer/RunModel.h"
 #include "viewer/Viewer.h"
@@ -42,9 +43,15 @@ int ViewCommand(const QStringList& files) {
     return QApplication::exec() == 0 ? kExitSuccess : kExitFailed;
 }
 
-int LibraryWindowCommand(const CommandOptions&) {
-    return UsageError(QCoreApplication::translate(
-        "LibraryCommand", "library: the actions are add, list, show, set, check and rebuild"));
+int LibraryWindowCommand(const CommandOptions& options) {
+    if (!HaveWidgets(QStringLiteral("library"))) return kExitFailed;
+    QString error;
+    if (!OpenLibraryWindow(nullptr, options.library, &error)) {
+        Err(error);
+        return kExitFile;
+    }
+    QApplication::setQuitOnLastWindowClosed(true);
+    return QApplication::exec() == 0 ? kExitSuccess : kExitFailed;
 }
 
 int ReportCommand(const QString& file, const CommandOptions& options) {

@@ -94,6 +94,13 @@ QString RunColumnHead(const RunColumn& column) {
     return QCoreApplication::translate(kContext, column.head);
 }
 
+QString RunColumnHead(std::string_view key) {
+    for (const RunColumn& column : RunColumns()) {
+        if (key == column.key) return RunColumnHead(column);
+    }
+    return {};
+}
+
 QString StateText(IndexedRun::State state) {
     switch (state) {
         case IndexedRun::State::Present:

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <string_view>
 #include <optional>
 #include <vector>
 
@@ -22,6 +23,8 @@ struct RunColumn {
 };
 const std::vector<RunColumn>& RunColumns();
 QString RunColumnHead(const RunColumn& column);
+// The head of the column `key` ("event", "drivers", ...).
+QString RunColumnHead(std::string_view key);
 
 // What the state of a run's file is called: "" when present, "ファイルなし", "変更あり".
 QString StateText(IndexedRun::State state);

@@ -36,6 +36,7 @@
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
 #include "version/Version.h"
+#include "viewer/LibraryWindow.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -289,6 +290,10 @@ void Form1::BuildMenus() {
     mnuOpenFile = AddHandlerItem(file, "mnuOpenFile", QKeySequence(Qt::CTRL | Qt::Key_O),
                                  &Form1::mnuOpenFile_Click);
     AddItem(file, "mnuSave", QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
+    file->addSeparator();
+    mnuLibrary = AddHandlerItem(file, "mnuLibrary", QKeySequence(Qt::CTRL | Qt::Key_L),
+                                &Form1::mnuLibrary_Click);
+    mnuImport = AddHandlerItem(file, "mnuImport", {}, &Form1::mnuImport_Click);
     mnuLibraryAdd = file->addAction(QString());
     mnuLibraryAdd->setObjectName(QStringLiteral("mnuLibraryAdd"));
     mnuLibraryAdd->setCheckable(true);
@@ -362,6 +367,8 @@ void Form1::Retranslate() {
 
     mnuFile->setTitle(tr("ファイル(&F)"));
     mnuOpenFile->setText(tr("データファイルを開く…"));
+    mnuLibrary->setText(tr("ライブラリ…"));
+    mnuImport->setText(tr("ライブラリに取り込む…"));
     mnuLibraryAdd->setText(tr("保存したファイルをライブラリに追加"));
     mnuComm->setTitle(tr("通信(&C)"));
     mnuResume->setText(tr("続きから読出"));
@@ -663,6 +670,20 @@ void Form1::mnuOpenFile_Click() {
     if (!path) return;
     QString error;
     if (!OpenViewerOnFile(*path, this, &error)) dialogs_->message(error);
+}
+
+void Form1::mnuLibrary_Click() {
+    QString error;
+    if (!OpenLibraryWindow(this, {}, &error)) dialogs_->message(error);
+}
+
+void Form1::mnuImport_Click() {
+    QString error;
+    if (LibraryWindow* library = OpenLibraryWindow(this, {}, &error)) {
+        library->importFolder();
+    } else {
+        dialogs_->message(error);
+    }
 }
 
 void Form1::mnuGraph_Click() {

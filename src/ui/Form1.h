@@ -72,6 +72,8 @@ public:
     void mnuResume_Click();
     void mnuOpenFile_Click();
     void mnuGraph_Click();
+    void mnuLibrary_Click();
+    void mnuImport_Click();
     void mnuAbout_Click();
 
     // The program was asked to end from outside (Ctrl+C, SIGTERM, SIGHUP): ends what runs, closes
@@ -142,9 +144,9 @@ private:
     DownloadMeter meter_;
     std::chrono::steady_clock::time_point downloadStarted_;
     bool metering_ = false;
-    QString portLoss_;                 // why the port was lost during the running operation
-    bool portReasonShown_ = false;     // the status bar says why the port could not be opened
-    QString savedAs_;  // where the data shown was saved, until a download replaces it
+    QString portLoss_;              // why the port was lost during the running operation
+    bool portReasonShown_ = false;  // the status bar says why the port could not be opened
+    QString savedAs_;               // where the data shown was saved, until a download replaces it
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
     DownloadEnd lastDownload_;         // how the last download ended, for the library
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
@@ -188,6 +190,8 @@ private:
     QMenu* mnuLanguage = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuOpenFile = nullptr;
+    QAction* mnuLibrary = nullptr;
+    QAction* mnuImport = nullptr;
     QAction* mnuLibraryAdd = nullptr;
     QAction* mnuResume = nullptr;
     QAction* mnuRetries = nullptr;

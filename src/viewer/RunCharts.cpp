@@ -418,7 +418,8 @@ void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
                 line.points = ChannelPoints(*overlays[i].run, model.overlayEnergy(i), channel.spec,
                                             overlays[i].offsetMin);
                 if (line.series) continue;
-                line.series = AddLine(chart, channel.spec, Lighter(channel.spec.color));
+                line.series = AddLine(chart, channel.spec, channel.spec.color);
+                line.series->setPen(OverlayPen(channel.spec.color, i));
                 line.series->setVisible(channel.own.series->isVisible());
             }
         }

@@ -23,6 +23,9 @@
 
 namespace yb {
 
+// The most runs a window lays over the one it shows.
+inline constexpr std::size_t kMostOverlays = 7;
+
 // A run laid over the viewed one, lighter, `offsetMin` minutes along the time axis.
 struct RunOverlay {
     std::shared_ptr<const RunData> run;
@@ -74,6 +77,8 @@ public:
     // The run's energy channels with the battery's capacity, and those of overlay `index`.
     const RunEnergy& energy() const;
     const RunEnergy& overlayEnergy(std::size_t index) const;
+    // The summary of overlay `index`, its laps from its first record.
+    const RunSummary& overlaySummary(std::size_t index) const;
     // The figures of the range shown.
     const RunSummary& rangeSummary() const;
     // The lap starts on the time axis and their numbers.
@@ -85,6 +90,7 @@ public:
         int laps = 0;
         int energy = 0;  // the run's and the overlays'
         int range = 0;
+        int overlaySummaries = 0;
         bool operator==(const Computations&) const = default;
     };
     const Computations& computations() const { return computed_; }
@@ -112,6 +118,7 @@ private:
     mutable bool lapsStale_ = false;
     mutable std::optional<RunEnergy> energy_;
     mutable std::vector<std::optional<RunEnergy>> overlayEnergy_;
+    mutable std::vector<std::optional<RunSummary>> overlaySummaries_;
     mutable std::optional<RunSummary> rangeSummary_;
     mutable Computations computed_;
 };

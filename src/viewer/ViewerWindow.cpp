@@ -16,6 +16,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -25,6 +26,7 @@
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -44,11 +46,6 @@ namespace {
 using namespace palette;
 
 constexpr int kRecentFiles = 8;
-// The files the open dialogs offer.
-QString DataFileFilter() {
-    return QCoreApplication::translate("yb::ViewerWindow",
-                                       "データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)");
-}
 
 // The size a viewer first asks for; less when the screen's free area is smaller.
 constexpr QSize kFirstSize(1280, 820);
@@ -97,6 +94,11 @@ QDoubleSpinBox* SpinBox(double max, const QString& suffix) {
 }
 
 }  // namespace
+
+QString DataFileFilter() {
+    return QCoreApplication::translate("yb::ViewerWindow",
+                                       "データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)");
+}
 
 QSize FirstViewerSize(const QSize& freeArea) {
     return kFirstSize.boundedTo(freeArea - QSize(16, 40));  // room for the frame and its title
@@ -287,6 +289,10 @@ QWidget* ViewerWindow::buildSidePanel() {
         layout->addWidget(Label(tr("保存日時  ") + run.writtenAt, 9, false, kMuted));
     }
     layout->addWidget(buildFigures());
+    overlayBox_ = new QGroupBox(tr("重ねた走行"));
+    new QGridLayout(overlayBox_);
+    overlayOffsets_.clear();
+    layout->addWidget(overlayBox_);
     layout->addStretch(1);
     auto* scroll = new QScrollArea;
     scroll->setWidget(top);
@@ -347,7 +353,7 @@ QWidget* ViewerWindow::buildFigures() {
     return figures;
 }
 
-// The lap start, the battery's capacity and the compared run, in a tool bar above the charts.
+// The lap start and the battery's capacity, in a tool bar above the charts.
 void ViewerWindow::buildControls() {
     QToolBar* bar = settingsBar_ = addToolBar(tr("設定"));
     bar->setObjectName(QStringLiteral("settings"));
@@ -376,18 +382,6 @@ void ViewerWindow::buildControls() {
     caption(tr("バッテリー初期容量"));
     bar->addWidget(capacity_);
 
-    caption(tr("比較"));
-    comparisonName_ = new QLabel(tr("なし"));
-    comparisonName_->setStyleSheet(QStringLiteral("color: %1").arg(kMuted.name()));
-    bar->addWidget(comparisonName_);
-    offset_ = SpinBox(24 * 60, tr(" 分"));
-    offset_->setMinimum(-24 * 60);
-    offset_->setEnabled(false);
-    offset_->setToolTip(tr("比較するファイルを時間軸に沿って動かします。"));
-    connect(offset_, &QDoubleSpinBox::valueChanged, this,
-            [this](double minutes) { model_.setOverlayOffset(0, minutes); });
-    caption(tr("時間差"));
-    bar->addWidget(offset_);
     showSettings();
 }
 
@@ -400,16 +394,63 @@ void ViewerWindow::showSettings() {
     capacity_->setValue(model_.batteryAh().value_or(0.0));
 }
 
-// Today's window lays one run over its own: the first of the model's overlays.
+// The runs laid over this one, each with its line's tone, its name, its time offset and a button
+// that takes it off: the legend of the overlays. Built again when runs come or go; an offset
+// changed only shows its value.
 void ViewerWindow::showOverlays() {
-    if (!offset_) return;
+    if (!overlayBox_) return;
     const std::vector<RunOverlay>& overlays = model_.overlays();
-    comparisonName_->setText(overlays.empty() ? tr("なし")
-                                              : overlays.front().run->title + tr(" (薄い色)"));
-    const QSignalBlocker quiet(offset_);
-    offset_->setValue(overlays.empty() ? 0.0 : overlays.front().offsetMin);
-    offset_->setEnabled(!overlays.empty());
     dropComparison_->setEnabled(!overlays.empty());
+    overlayBox_->setVisible(!overlays.empty());
+    if (overlayOffsets_.size() == overlays.size()) {
+        for (std::size_t i = 0; i < overlays.size(); ++i) {
+            const QSignalBlocker quiet(overlayOffsets_[i]);
+            overlayOffsets_[i]->setValue(overlays[i].offsetMin);
+        }
+        return;
+    }
+    fillLapTable();  // the overlays' lap times beside the run's
+    overlayOffsets_.clear();
+    auto* grid = static_cast<QGridLayout*>(overlayBox_->layout());
+    while (QLayoutItem* item = grid->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (std::size_t i = 0; i < overlays.size(); ++i) {
+        const int row = static_cast<int>(i);
+        QPixmap tone(28, 10);
+        tone.fill(Qt::transparent);
+        QPainter painter(&tone);
+        QPen pen = OverlayPen(kInk, i);
+        pen.setWidthF(2.0);
+        painter.setPen(pen);
+        painter.drawLine(0, 5, 28, 5);
+        painter.end();
+        auto* swatch = new QLabel;
+        swatch->setPixmap(tone);
+        grid->addWidget(swatch, row, 0);
+        auto* name = Label(Printable(overlays[i].run->title), 9, false);
+        name->setToolTip(name->text());
+        grid->addWidget(name, row, 1);
+        auto* offset = SpinBox(24 * 60, tr(" 分"));
+        offset->setMinimum(-24 * 60);
+        offset->setValue(overlays[i].offsetMin);
+        offset->setToolTip(tr("重ねた走行を時間軸に沿って動かします。"));
+        connect(offset, &QDoubleSpinBox::valueChanged, this,
+                [this, i](double minutes) { model_.setOverlayOffset(i, minutes); });
+        grid->addWidget(offset, row, 2);
+        overlayOffsets_.push_back(offset);
+        auto* drop = new QToolButton;
+        drop->setText(QStringLiteral("✕"));
+        drop->setToolTip(tr("重ねるのをやめる"));
+        connect(drop, &QToolButton::clicked, this, [this, i] {
+            std::vector<RunOverlay> left = model_.overlays();
+            left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
+            model_.setOverlays(std::move(left));
+        });
+        grid->addWidget(drop, row, 3);
+    }
+    grid->setColumnStretch(1, 1);
 }
 
 QWidget* ViewerWindow::buildLaps() {
@@ -451,6 +492,13 @@ void ViewerWindow::fillLapTable() {
     const QSignalBlocker quiet(laps_);
     const std::vector<LapFigures>& laps = model_.laps();
     const std::optional<int> bestLap = model_.summary().best_lap_no;
+    // The overlays' lap times beside the run's, lap by lap.
+    QStringList heads = LapHeads(LapMedium::Table);
+    const int own = static_cast<int>(heads.size());
+    const std::size_t overlays = model_.overlays().size();
+    for (std::size_t i = 0; i < overlays; ++i) heads << tr("重ね%1\nタイム").arg(i + 1);
+    laps_->setColumnCount(static_cast<int>(heads.size()));
+    laps_->setHorizontalHeaderLabels(heads);
     laps_->setRowCount(static_cast<int>(laps.size()));
     int bestRow = -1;
     for (int i = 0; i < laps_->rowCount(); ++i) {
@@ -459,6 +507,13 @@ void ViewerWindow::fillLapTable() {
         if (best) bestRow = i;
         const QStringList cells = LapCells(lap, LapMedium::Table);
         for (int c = 0; c < cells.size(); ++c) laps_->setItem(i, c, Cell(cells[c], best));
+        for (std::size_t o = 0; o < overlays; ++o) {
+            QString time = QStringLiteral("—");
+            for (const LapFigures& other : model_.overlaySummary(o).lapTable) {
+                if (other.lap == lap.lap && other.time_s) time = ClockText(*other.time_s);
+            }
+            laps_->setItem(i, own + static_cast<int>(o), Cell(time, best));
+        }
     }
     if (bestRow >= 0) {
         // Once the table has its size: the best lap in the middle of the view.
@@ -543,17 +598,24 @@ bool ViewerWindow::addComparison(const QString& chosen) {
         QMessageBox::warning(this, windowTitle(), result.errorText());
         return false;
     }
-    if (result.run->intervalS.has_value() != model_.timeline().minutes()) {
+    return layOver(std::move(*result.run));
+}
+
+bool ViewerWindow::layOver(RunData run) {
+    if (run.intervalS.has_value() != model_.timeline().minutes()) {
         QMessageBox::warning(
             this, windowTitle(),
             tr("記録間隔が不明なファイルと分かっているファイルは重ねられません。"));
         return false;
     }
-    // The window lays one run over its own: a new one takes the place (and the offset) of the
-    // one before.
-    const std::vector<RunOverlay>& before = model_.overlays();
-    model_.setOverlays({{std::make_shared<const RunData>(std::move(*result.run)),
-                         before.empty() ? 0.0 : before.front().offsetMin}});
+    std::vector<RunOverlay> overlays = model_.overlays();
+    if (overlays.size() >= kMostOverlays) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("重ねられるのは %1 件までです。").arg(kMostOverlays));
+        return false;
+    }
+    overlays.push_back({std::make_shared<const RunData>(std::move(run)), 0.0});
+    model_.setOverlays(std::move(overlays));
     return true;
 }
 

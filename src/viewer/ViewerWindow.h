@@ -17,6 +17,7 @@
 
 QT_BEGIN_NAMESPACE
 class QDoubleSpinBox;
+class QGroupBox;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -55,8 +56,12 @@ public:
     void openFile();
     // Opens the data file at `path` as openFile does; a refused file is told in a message box.
     bool openPath(const QString& path);
-    // Lays the run of another data file over this one (a dialog chooses it when `path` is empty).
+    // Lays the run of another data file over this one (a dialog chooses it when `path` is empty),
+    // after those already laid over it (at most kMostOverlays).
     bool addComparison(const QString& path = {});
+    // Lays a run over this one, as addComparison does; refused in a message box when one of the
+    // two has no recording interval, or when kMostOverlays are laid over it already.
+    bool layOver(RunData run);
     // The battery's initial capacity in Ah (the logger's setting, when known).
     void setBatteryCapacity(double ampHours);
     // Zooms every chart to the lap of the lap table's row.
@@ -107,8 +112,8 @@ private:
     std::vector<std::pair<QString, QLabel*>> windowFigures_;
     QDoubleSpinBox* lapStart_ = nullptr;
     QDoubleSpinBox* capacity_ = nullptr;
-    QDoubleSpinBox* offset_ = nullptr;
-    QLabel* comparisonName_ = nullptr;
+    QGroupBox* overlayBox_ = nullptr;
+    std::vector<QDoubleSpinBox*> overlayOffsets_;
     QMenu* recent_ = nullptr;
     QList<QAction*> runActions_;
     QAction* dropComparison_ = nullptr;

@@ -15,22 +15,11 @@
 #include <QTemporaryDir>
 #include <functional>
 
-#include "datafile/DataFile.h"
 #include "library/Library.h"
-#include "support/Stores.h"
+#include "support/Runs.h"
 
 namespace yb::test {
 namespace {
-
-// A run of `records` main records every 2 s at `speed` km/h, with `laps` laps of 100 s, written
-// at `at` (the file's second line).
-void WriteRun(const QString& path, int records, float speed, int laps, const QDateTime& at) {
-    RecordStore store;
-    Shape(store, 2, static_cast<std::int16_t>(records), 0, static_cast<std::int16_t>(laps));
-    for (int i = 0; i < records; ++i) store.storeMain(i, {2.0f, -1.0f, 98.0f, 12.0f, speed});
-    for (int i = 0; i < laps; ++i) store.storeLap(i, {static_cast<std::int16_t>(100 + i), 9.5f});
-    ASSERT_TRUE(WriteDataFile(store, true, path, [at] { return at; }).ok);
-}
 
 const QDateTime kDay(QDate(2026, 7, 12), QTime(9, 0));
 

@@ -425,7 +425,7 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
         EXPECT_GT(first.overlays[0].series->pen().color().lightness(),
                   first.own.series->pen().color().lightness());
     }
-    ASSERT_TRUE(window->addComparison(path));  // again: replaces the first
+    ASSERT_TRUE(window->addComparison(path));  // again: a second run laid over
     const RunChart& speed = charts->charts()[3];
     ClickLegend(3, QStringLiteral("速度"));
     EXPECT_FALSE(speed.channels[0].own.series->isVisible() ||
