@@ -18,6 +18,7 @@ packages=(
   qt6-translations-l10n                 # Qt's own dialogs in the interface's language
   qcoro-qt6-dev                         # coroutines on the Qt event loop
   libgtest-dev                          # unit and integration tests
+  poppler-utils                         # pdftotext: the tests read a report's text
   fonts-ipafont-gothic                  # Japanese fixed-pitch and proportional fonts
   libgl-dev                             # Qt6Gui's CMake package looks for OpenGL headers
 )
@@ -34,7 +35,7 @@ for group in "$@"; do
       )
       ;;
     # a virtual X display, `import` to grab it, xdotool to point and drag in it
-    screenshots) packages+=(xvfb imagemagick xdotool poppler-utils) ;;  # pdftoppm: a report page
+    screenshots) packages+=(xvfb imagemagick xdotool) ;;  # (pdftoppm, for a report page: above)
     fuzz) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;  # libFuzzer, ASan, UBSan
     # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only; jq reads the
     # build's compile_commands.json

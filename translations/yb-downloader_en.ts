@@ -7,6 +7,14 @@
         <source>温度 %1</source>
         <translation>Temperature %1</translation>
     </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>ここにマーカーを追加</source>
+        <translation>Add a Marker Here</translation>
+    </message>
 </context>
 <context>
     <name>CommPort</name>
@@ -587,6 +595,10 @@
     <message>
         <source>cannot replace the file: %1</source>
         <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>マーカー</source>
+        <translation>Markers</translation>
     </message>
 </context>
 <context>
@@ -1501,10 +1513,6 @@ Cancelled.</translation>
         <translation>Overlay the chosen &amp;lap on the best lap</translation>
     </message>
     <message>
-        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小 · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
-        <translation>Drag to zoom · Shift+drag or ←→ to move · wheel to zoom in and out · right-click to zoom out · double-click or Home for all · click the legend to show or hide</translation>
-    </message>
-    <message>
         <source>ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。</source>
         <translation>Open a data file with File → Open data file… (Ctrl+O).</translation>
     </message>
@@ -1633,6 +1641,50 @@ time</translation>
     <message>
         <source>重ねられるのは %1 件までです。</source>
         <translation>At most %1 runs can be laid over.</translation>
+    </message>
+    <message>
+        <source>カーソルの位置にマーカーを付ける(&amp;M)</source>
+        <translation>Add a &amp;Marker at the Cursor</translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>M キーかグラフの右クリックでカーソルの位置に付けます</source>
+        <translation>The M key or a right click on a chart puts one at the cursor</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます</source>
+        <translation>The data is not a saved file: its markers go when this window closes</translation>
+    </message>
+    <message>
+        <source>マーカーを保存できません: %1</source>
+        <translation>The markers cannot be saved: %1</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>マーカー (%1)</source>
+        <translation>Markers (%1)</translation>
+    </message>
+    <message>
+        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
+        <translation>Drag to zoom · Shift+drag or ←→ to move · wheel to zoom in and out · right-click to zoom out or mark · M to mark · double-click or Home for all · click the legend to show or hide</translation>
     </message>
 </context>
 </TS>

@@ -7,6 +7,14 @@
         <source>温度 %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>縮小</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ここにマーカーを追加</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CommPort</name>
@@ -586,6 +594,10 @@
     <message>
         <source>cannot replace the file: %1</source>
         <translation>ファイルを置き換えられません: %1</translation>
+    </message>
+    <message>
+        <source>マーカー</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1497,10 +1509,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小 · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1627,6 +1635,50 @@ Qt %3
     </message>
     <message>
         <source>重ねられるのは %1 件までです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カーソルの位置にマーカーを付ける(&amp;M)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>M キーかグラフの右クリックでカーソルの位置に付けます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>マーカーを保存できません: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>マーカー (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

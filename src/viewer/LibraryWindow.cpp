@@ -156,7 +156,8 @@ void FitColumns(QTableView* table) {
     for (int c = 0; c < model->columnCount(); ++c) {
         int width = metrics.horizontalAdvance(model->headerData(c, Qt::Horizontal).toString());
         for (int r = 0; r < rows; ++r) {
-            width = std::max(width, metrics.horizontalAdvance(model->index(r, c).data().toString()));
+            width =
+                std::max(width, metrics.horizontalAdvance(model->index(r, c).data().toString()));
         }
         table->setColumnWidth(c, std::min(width + 20, 260));
     }
@@ -208,7 +209,8 @@ LibraryWindow::LibraryWindow(std::unique_ptr<RunIndex> index, QWidget* parent)
         return run.notes.name.isEmpty() ? QFileInfo(run.path).fileName() : run.notes.name;
     };
     std::vector<SortedTable::Column> lapColumns = {
-        {RunColumnHead("downloaded"), [lapRun](int row) { return TimeText(lapRun(row)->downloaded); },
+        {RunColumnHead("downloaded"),
+         [lapRun](int row) { return TimeText(lapRun(row)->downloaded); },
          [lapRun](int row) { return QVariant(TimeText(lapRun(row)->downloaded)); }},
         {RunColumnHead("name"), [lapRun, runName](int row) { return runName(*lapRun(row)); },
          [lapRun, runName](int row) { return QVariant(runName(*lapRun(row))); }},
@@ -517,8 +519,7 @@ void LibraryWindow::locate() {
     if (selected.size() != 1) return;
     const qint64 id = selected.front()->id;
     const QString path = QFileDialog::getOpenFileName(
-        this, tr("ファイルを探す"), QFileInfo(selected.front()->path).path(),
-        DataFileFilter());
+        this, tr("ファイルを探す"), QFileInfo(selected.front()->path).path(), DataFileFilter());
     if (path.isEmpty()) return;
     if (const FileResult moved = index_->relocate(id, path); !moved.ok) {
         QMessageBox::warning(this, windowTitle(), moved.reason);

@@ -32,6 +32,7 @@ inline const QColor kBestLap(0xFF, 0xE8, 0xA3);      // the best lap's row
 inline const QColor kBestLapLine(0x9C, 0xA3, 0xAF);  // the best lap under another one
 inline const QColor kChosenLapLine = kSpeed;         // ... and that one
 inline const QColor kWarning(0xB9, 0x1C, 0x1C);
+inline const QColor kMarker(0xC2, 0x41, 0x0C);  // the run's markers
 inline const QColor kCursor(0x30, 0x30, 0x30, 170);
 inline const QColor kCursorBox(255, 255, 255, 225);
 

@@ -207,6 +207,22 @@ void LapMarkers::setLaps(std::vector<std::pair<double, int>> laps) {
     update();
 }
 
+void LapMarkers::setMarks(std::vector<MarkerMark> marks) {
+    marks_ = std::move(marks);
+    update();
+}
+
+std::vector<MarkerMark> MarkerMarks(const RunModel& model) {
+    std::vector<MarkerMark> marks;
+    if (!model.timeline().minutes()) return marks;
+    for (const RunMarker& marker : model.markers()) {
+        QString label = MarkerKindName(marker.kind);
+        if (!marker.text.isEmpty()) label += QStringLiteral(": ") + marker.text;
+        marks.push_back({marker.timeS / 60.0, label});
+    }
+    return marks;
+}
+
 void LapMarkers::refresh() {
     prepareGeometryChange();  // the chart's size may have changed, and the bounds with it
     update();
@@ -220,7 +236,7 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
     const QRectF area = chart_->plotArea();
     const double min = axis_->min();
     const double max = axis_->max();
-    if (laps_.empty() || !(max > min) || area.isEmpty()) return;
+    if ((laps_.empty() && marks_.empty()) || !(max > min) || area.isEmpty()) return;
     painter->save();
     painter->setClipRect(area);
     QColor line = kMuted;
@@ -255,6 +271,21 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
             painter->drawText(QPointF(px + 2, area.top() + metrics.ascent() + 1),
                               QString::number(lap));
         }
+    }
+    // The markers over the laps, each label at the foot of the plot area in a box of its own.
+    const qreal labelWidth = metrics.horizontalAdvance(QStringLiteral("0")) * 24;
+    QPen dashed(kMarker, 0, Qt::DashLine);
+    for (const MarkerMark& mark : marks_) {
+        if (mark.x < min || mark.x > max) continue;
+        const qreal px = area.left() + (mark.x - min) / (max - min) * area.width();
+        painter->setPen(dashed);
+        painter->drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
+        const QString label = metrics.elidedText(mark.label, Qt::ElideRight, labelWidth);
+        const QRectF box(px + 2, area.bottom() - metrics.height() - 3,
+                         metrics.horizontalAdvance(label) + 4, metrics.height() + 2);
+        painter->fillRect(box, kCursorBox);
+        painter->setPen(kMarker);
+        painter->drawText(box.adjusted(2, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, label);
     }
     painter->restore();
 }
@@ -467,10 +498,12 @@ void ShowModel(std::vector<RunChart>& charts, const RunModel& model) {
     ShowChannels(charts, model.hidden());
     const auto [min, max] = model.range();
     const auto laps = model.lapMarks();
+    const auto marks = MarkerMarks(model);
     for (RunChart& chart : charts) {
         if (!chart.sharesTime) continue;
         chart.timeAxis->setRange(min, max);
         chart.markers->setLaps(laps);
+        chart.markers->setMarks(marks);
     }
 }
 

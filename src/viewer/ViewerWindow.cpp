@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,6 +12,7 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
@@ -23,6 +25,7 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -144,6 +147,10 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     connect(&model_, &RunModel::hiddenChanged, this,
             [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });
     connect(&model_, &RunModel::overlaysChanged, this, &ViewerWindow::showOverlays);
+    connect(&model_, &RunModel::markersChanged, this, [this] {
+        fillMarkers();
+        if (!loadingNotes_) saveMarkers();
+    });
 }
 
 // The run's widgets go while the model they show is still there.
@@ -181,6 +188,10 @@ void ViewerWindow::buildMenus() {
     runActions_ << view->addAction(tr("選んだ周回をベストラップと重ねる(&L)"), this, [this] {
         if (laps_ && laps_->currentRow() >= 0) compareLap(laps_->currentRow());
     });
+    runActions_ << view->addAction(tr("カーソルの位置にマーカーを付ける(&M)"), this, [this] {
+        if (charts_) charts_->markAtCursor(QStringLiteral("note"));
+    });
+    runActions_.back()->setShortcut(QKeySequence(Qt::Key_M));
     for (QAction* action : runActions_) action->setEnabled(model_.hasRun());
 }
 
@@ -192,7 +203,7 @@ void ViewerWindow::retranslateFrame() {
     buildMenus();
     hint_->setText(
         tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
-           "右クリックで縮小 · ダブルクリックまたは Home で全体 · "
+           "右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · "
            "凡例クリックで表示切替"));
     if (empty_) {
         empty_->setText(
@@ -227,15 +238,23 @@ void ViewerWindow::showRun(RunData run, const QString& path) {
         model_.setBatteryAh(ampHours);
     }
     model_.setRun(std::make_shared<const RunData>(std::move(run)));
+    runPath_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     if (!path.isEmpty()) {
         // A file opened is filed in the run library; the viewer shows it whatever becomes of that.
         if (const QString library = FileInLibrary(path); !library.isEmpty()) {
             statusBar()->showMessage(library, 10000);
         }
+        // Its markers and the battery capacity its figures use, from its notes.
+        QString unread;
+        const RunNotes notes = NotesOfFile(runPath_, &unread);
+        loadingNotes_ = true;
+        model_.setMarkers(notes.markers);
+        if (notes.batteryAh) model_.setBatteryAh(notes.batteryAh);
+        loadingNotes_ = false;
+        if (!unread.isEmpty()) statusBar()->showMessage(unread, 10000);
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
-        const QString absolute = QFileInfo(path).absoluteFilePath();
-        recent.removeAll(absolute);
-        recent.prepend(absolute);
+        recent.removeAll(runPath_);
+        recent.prepend(runPath_);
         remembered->setValue(QStringLiteral("recent"), recent.mid(0, kRecentFiles));
     }
     buildRun();
@@ -253,6 +272,7 @@ void ViewerWindow::buildRun() {
     splitter_ = new QSplitter(Qt::Horizontal);
     charts_ = new ChartStack(model_, splitter_);
     connect(charts_, &ChartStack::cursorMoved, cursorLabel_, &QLabel::setText);
+    connect(charts_, &ChartStack::markerWanted, this, &ViewerWindow::addMarker);
     buildControls();
     splitter_->addWidget(charts_);
     splitter_->addWidget(buildSidePanel());
@@ -301,8 +321,14 @@ QWidget* ViewerWindow::buildSidePanel() {
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     sideSplitter_ = new QSplitter(Qt::Vertical);
+    // The lap table and the markers share the height left, a tab each.
+    lowerTabs_ = new QTabWidget;
+    lowerTabs_->setDocumentMode(true);
+    lowerTabs_->addTab(buildLaps(), tr("周回"));
+    lowerTabs_->addTab(buildMarkers(), QString());
+    fillMarkers();
     sideSplitter_->addWidget(scroll);
-    sideSplitter_->addWidget(buildLaps());
+    sideSplitter_->addWidget(lowerTabs_);
     sideSplitter_->setStretchFactor(0, 0);
     sideSplitter_->setStretchFactor(1, 1);
     sideSplitter_->setMinimumWidth(kSidePanelWidth);
@@ -521,6 +547,110 @@ void ViewerWindow::fillLapTable() {
             laps_->scrollToItem(laps_->item(bestRow, 0), QAbstractItemView::PositionAtCenter);
         });
     }
+}
+
+QWidget* ViewerWindow::buildMarkers() {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    markers_ = new QTableWidget(0, 3);
+    markers_->setHorizontalHeaderLabels({tr("時刻"), tr("種類"), tr("テキスト")});
+    markers_->verticalHeader()->hide();
+    markers_->horizontalHeader()->setStretchLastSection(true);
+    markers_->verticalHeader()->setDefaultSectionSize(markers_->fontMetrics().height() + 10);
+    markers_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    markers_->setSelectionMode(QAbstractItemView::SingleSelection);
+    markers_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed);
+    connect(markers_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        const QString text = item->text();
+        changeMarker(item->row(), [&text](RunMarker& marker) { marker.text = text; });
+    });
+    layout->addWidget(markers_);
+    auto* row = new QHBoxLayout;
+    auto* hint =
+        Label(tr("M キーかグラフの右クリックでカーソルの位置に付けます"), 8, false, kMuted);
+    hint->setWordWrap(true);
+    row->addWidget(hint, 1);
+    auto* remove = new QPushButton(tr("削除"));
+    connect(remove, &QPushButton::clicked, this, [this] {
+        const int at = markers_->currentRow();
+        std::vector<RunMarker> markers = model_.markers();
+        if (at < 0 || at >= static_cast<int>(markers.size())) return;
+        markers.erase(markers.begin() + at);
+        model_.setMarkers(std::move(markers));
+    });
+    row->addWidget(remove);
+    layout->addLayout(row);
+    return box;
+}
+
+void ViewerWindow::fillMarkers() {
+    if (!markers_) return;
+    const QSignalBlocker quiet(markers_);
+    const std::vector<RunMarker>& markers = model_.markers();
+    lowerTabs_->setTabText(1, tr("マーカー (%1)").arg(markers.size()));
+    markers_->setRowCount(static_cast<int>(markers.size()));
+    for (int i = 0; i < markers_->rowCount(); ++i) {
+        const RunMarker& marker = markers[static_cast<std::size_t>(i)];
+        auto* time = new QTableWidgetItem(ClockText(marker.timeS, ClockForm::Long));
+        time->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        markers_->setItem(i, 0, time);
+        auto* kind = qobject_cast<QComboBox*>(markers_->cellWidget(i, 1));
+        if (!kind) {
+            kind = new QComboBox;
+            for (const MarkerKind& k : MarkerKinds()) {
+                kind->addItem(MarkerKindName(QLatin1String(k.key)), QLatin1String(k.key));
+            }
+            connect(kind, &QComboBox::activated, this, [this, kind] {
+                const QString key = kind->currentData().toString();
+                for (int row = 0; row < markers_->rowCount(); ++row) {
+                    if (markers_->cellWidget(row, 1) == kind)
+                        changeMarker(row, [&key](RunMarker& m) { m.kind = key; });
+                }
+            });
+            markers_->setCellWidget(i, 1, kind);
+        }
+        if (kind->findData(marker.kind) < 0) kind->addItem(marker.kind, marker.kind);
+        kind->setCurrentIndex(kind->findData(marker.kind));
+        if (!markers_->item(i, 2) || markers_->item(i, 2)->text() != marker.text)
+            markers_->setItem(i, 2, new QTableWidgetItem(marker.text));
+    }
+}
+
+void ViewerWindow::addMarker(double x, const QString& kind) {
+    std::vector<RunMarker> markers = model_.markers();
+    const RunMarker marker{x * 60.0, kind, {}};
+    const auto at =
+        std::upper_bound(markers.begin(), markers.end(), marker,
+                         [](const RunMarker& a, const RunMarker& b) { return a.timeS < b.timeS; });
+    const int row = static_cast<int>(at - markers.begin());
+    markers.insert(at, marker);
+    model_.setMarkers(std::move(markers));
+    lowerTabs_->setCurrentIndex(1);
+    markers_->setCurrentCell(row, 2);
+    markers_->editItem(markers_->item(row, 2));
+}
+
+void ViewerWindow::changeMarker(int row, const std::function<void(RunMarker&)>& change) {
+    std::vector<RunMarker> markers = model_.markers();
+    if (row < 0 || row >= static_cast<int>(markers.size())) return;
+    change(markers[static_cast<std::size_t>(row)]);
+    model_.setMarkers(std::move(markers));
+}
+
+void ViewerWindow::saveMarkers() {
+    if (runPath_.isEmpty()) {
+        statusBar()->showMessage(
+            tr("保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます"), 10000);
+        return;
+    }
+    QString unread;
+    RunNotes notes = NotesOfFile(runPath_, &unread);
+    notes.markers = model_.markers();
+    const FileResult saved =
+        unread.isEmpty() ? SaveNotesOfFile(runPath_, notes) : FileResult::Failed(unread);
+    if (!saved.ok)
+        statusBar()->showMessage(tr("マーカーを保存できません: %1").arg(saved.reason), 10000);
 }
 
 void ViewerWindow::zoomToLap(int row) {

@@ -9,6 +9,7 @@
 // changes, the window is built again in it from the model.
 
 #include <QMainWindow>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -21,6 +22,7 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QTabWidget;
 class QTableWidget;
 class QToolBar;
 QT_END_NAMESPACE
@@ -66,6 +68,9 @@ public:
     void setBatteryCapacity(double ampHours);
     // Zooms every chart to the lap of the lap table's row.
     void zoomToLap(int row);
+    // Puts a marker of `kind` at `x` on the time axis (minutes) and opens its text for editing.
+    void addMarker(double x, const QString& kind);
+    QTableWidget* markerTable() const { return markers_; }
     // Opens the lap of the row laid over the best lap.
     QWidget* compareLap(int row);
     // Asks for a file name and writes the report (.pdf) or the charts (.png) of what is shown.
@@ -90,6 +95,11 @@ private:
     void fitFigures();
     void buildControls();
     QWidget* buildLaps();
+    QWidget* buildMarkers();
+    void fillMarkers();
+    void changeMarker(int row, const std::function<void(RunMarker&)>& change);
+    // The markers in the run's notes file (and the library), when the run is a file's.
+    void saveMarkers();
     // What follows the model.
     void fillLapTable();
     void showRangeFigures();
@@ -103,6 +113,10 @@ private:
     QSplitter* splitter_ = nullptr;
     QSplitter* sideSplitter_ = nullptr;
     QTableWidget* laps_ = nullptr;
+    QTableWidget* markers_ = nullptr;
+    QTabWidget* lowerTabs_ = nullptr;  // the lap table and the markers
+    QString runPath_;                  // the data file shown, empty for a download not saved
+    bool loadingNotes_ = false;        // the notes' markers are being shown, not changed
     QLabel* cursorLabel_ = nullptr;
     QLabel* hint_ = nullptr;
     QLabel* empty_ = nullptr;  // the central widget until a run is shown

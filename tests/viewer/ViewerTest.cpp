@@ -20,6 +20,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
@@ -411,6 +412,38 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembers) {
     EXPECT_EQ(window->size(), QSize(760, 560));
     const QSettings remembered(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
     EXPECT_EQ(remembered.value("recent").toStringList(), QStringList{path});
+}
+
+// A marker placed with M at the cursor and its text typed: saved in the run's notes file, on
+// every chart after the file is opened again, and printed in the report.
+TEST_F(Viewer, MarkerPlacedSavedReopenedAndReported) {
+    Open();
+    window->show();
+    Settle();
+    QWidget* speed = window->charts()->view(3)->viewport();
+    QTest::mouseMove(speed, QPoint(speed->width() / 2, speed->height() / 2));
+    QTest::keyClick(window.get(), Qt::Key_M);
+    ASSERT_EQ(window->model().markers().size(), 1u);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Pit in"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Settle();  // the table takes the text from its editor once the event loop runs
+    const RunMarker placed = window->model().markers()[0];
+    EXPECT_EQ(placed.text, QStringLiteral("Pit in"));
+    EXPECT_GT(placed.timeS, 20 * 60.0);
+    window->close();
+    Open();
+    EXPECT_EQ(window->model().markers(), std::vector<RunMarker>{placed});
+    for (const RunChart& chart : window->charts()->charts()) {
+        EXPECT_EQ(chart.markers->marks().size(), chart.sharesTime ? 1u : 0u);
+    }
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(WriteRunReport(window->model(), pdf).ok);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished());
+    const QByteArray printed = text.readAllStandardOutput();
+    EXPECT_TRUE(printed.contains("Pit in"));
+    EXPECT_TRUE(printed.contains(ClockText(placed.timeS, ClockForm::Long).toUtf8()));
 }
 
 TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
