@@ -1461,6 +1461,18 @@ Licence: GPL-3.0-or-later</translation>
         <translation>
 Cancelled.</translation>
     </message>
+    <message>
+        <source>平均速度</source>
+        <translation>Average speed</translation>
+    </message>
+    <message>
+        <source>指定なし</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>(見出しのクリックで並べ替え、ダブルクリックでその走行を開きます)</source>
+        <translation>(a click on a head sorts, a double-click opens the lap&apos;s run)</translation>
+    </message>
 </context>
 <context>
     <name>yb::ViewerWindow</name>

@@ -1457,6 +1457,18 @@ Qt %3
 中止しました。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>平均速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指定なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(見出しのクリックで並べ替え、ダブルクリックでその走行を開きます)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>yb::ViewerWindow</name>

@@ -31,6 +31,7 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 #include <QValueAxis>
+#include <cmath>
 #include <functional>
 #include <numeric>
 #include <unordered_map>
@@ -239,7 +240,7 @@ LibraryWindow::LibraryWindow(std::unique_ptr<RunIndex> index, QWidget* parent)
     tabs_ = new QTabWidget;
     tabs_->addTab(table_, tr("一覧"));
     tabs_->addTab(buildTrend(), tr("傾向"));
-    tabs_->addTab(lapTable_, tr("周回"));
+    tabs_->addTab(buildLaps(), tr("周回"));
     connect(tabs_, &QTabWidget::currentChanged, this, [this] {
         showTrend();
         showLaps();
@@ -398,6 +399,34 @@ QWidget* LibraryWindow::buildTrend() {
     trend_->setRenderHint(QPainter::Antialiasing);
     trend_->chart()->legend()->hide();
     layout->addWidget(trend_, 1);
+    return page;
+}
+
+// The laps' table under a choice of their average speed: the best Wh/km at a given speed.
+QWidget* LibraryWindow::buildLaps() {
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(tr("平均速度")));
+    for (QDoubleSpinBox** box : {&slowest_, &fastest_}) {
+        *box = new QDoubleSpinBox;
+        (*box)->setRange(0.0, 200.0);
+        (*box)->setDecimals(1);
+        (*box)->setSuffix(QStringLiteral(" km/h"));
+        (*box)->setSpecialValueText(tr("指定なし"));
+        (*box)->setKeyboardTracking(false);
+        connect(*box, &QDoubleSpinBox::valueChanged, this, [this] {
+            lapsStale_ = true;
+            showLaps();
+        });
+        row->addWidget(*box);
+        if (box == &slowest_) row->addWidget(new QLabel(QStringLiteral("～")));
+    }
+    row->addWidget(
+        new QLabel(tr("(見出しのクリックで並べ替え、ダブルクリックでその走行を開きます)")));
+    row->addStretch(1);
+    layout->addLayout(row);
+    layout->addWidget(lapTable_, 1);
     return page;
 }
 
@@ -659,6 +688,14 @@ void LibraryWindow::showTrend() {
 void LibraryWindow::showLaps() {
     if (tabs_->currentIndex() != 2 || !lapsStale_) return;
     laps_ = index_->laps(filter());
+    const double slowest = slowest_->value();
+    const double fastest = fastest_->value() > 0.0 ? fastest_->value() : INFINITY;
+    if (slowest > 0.0 || fastest_->value() > 0.0) {
+        std::erase_if(laps_, [slowest, fastest](const IndexedLap& lap) {
+            return !lap.lap.avg_speed_kmh || *lap.lap.avg_speed_kmh < slowest ||
+                   *lap.lap.avg_speed_kmh > fastest;
+        });
+    }
     std::unordered_map<qint64, const IndexedRun*> runs;
     for (const IndexedRun& run : runs_) runs.emplace(run.id, &run);
     lapRuns_.clear();

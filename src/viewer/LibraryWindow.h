@@ -74,6 +74,7 @@ private:
     QWidget* buildFilters();
     QWidget* buildNotesPanel();
     QWidget* buildTrend();
+    QWidget* buildLaps();
     void fillChoices();
     RunFilter filter() const;
     void showSelected();
@@ -105,6 +106,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     QTableView* table_ = nullptr;
     QTableView* lapTable_ = nullptr;
+    QDoubleSpinBox* slowest_ = nullptr;  // the laps' average speed shown, 0: any
+    QDoubleSpinBox* fastest_ = nullptr;
     QComboBox* figure_ = nullptr;
     QChartView* trend_ = nullptr;
     QScatterSeries* trendPoints_ = nullptr;

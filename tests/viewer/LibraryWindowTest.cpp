@@ -1,6 +1,6 @@
 // The library's window on the offscreen platform, driven with the mouse and the keys: a filter,
 // a note edited and saved, three runs opened overlaid in one viewer, a trend point that opens its
-// run.
+// run, the laps of the runs shown.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -104,6 +104,11 @@ TEST(LibraryWindow, FilterEditOverlayAndTrend) {
     ASSERT_EQ(viewers.size(), 2u);
     std::unique_ptr<ViewerWindow> opened1(viewers.back());
     EXPECT_EQ(opened1->run()->title, QStringLiteral("run1.csv"));
+
+    // The laps of the three runs shown, in one table.
+    QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(2).center());
+    Settle();
+    EXPECT_EQ(window.tabs()->currentWidget()->findChild<QTableView*>()->model()->rowCount(), 3 * 4);
     qunsetenv("YB_LIBRARY");
 }
 
