@@ -1633,10 +1633,6 @@ Cancelled.</translation>
         <translation>&amp;Clear history</translation>
     </message>
     <message>
-        <source>重ねた走行</source>
-        <translation>Runs laid over</translation>
-    </message>
-    <message>
         <source>重ねた走行を時間軸に沿って動かします。</source>
         <translation>Moves the run laid over along the time axis.</translation>
     </message>
@@ -1697,6 +1693,10 @@ time</translation>
     <message>
         <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
         <translation>Drag to zoom · Shift+drag or ←→ to move · wheel to zoom in and out · right-click to zoom out or mark · M to mark · double-click or Home for all · click the legend to show or hide</translation>
+    </message>
+    <message>
+        <source>重ねた走行 (%1)</source>
+        <translation>Runs laid over (%1)</translation>
     </message>
 </context>
 </TS>

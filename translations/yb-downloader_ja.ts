@@ -1629,10 +1629,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>重ねた走行</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>重ねた走行を時間軸に沿って動かします。</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1691,6 +1687,10 @@ Qt %3
     </message>
     <message>
         <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねた走行 (%1)</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -6,8 +6,8 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
-#include <string_view>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "library/RunIndex.h"

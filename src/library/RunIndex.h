@@ -59,7 +59,10 @@ struct IndexedRun {
     qint64 size = 0;
     QDateTime modified;
     QDateTime added;
-    QDateTime downloaded;
+    // When the file was written, as its second line says: local wall-clock time as
+    // "yyyy-MM-ddTHH:mm:ss", empty when the line does not read as one (kept as text: a list of
+    // thousands of runs reads it without working out a time zone for each).
+    QString downloaded;
     RunSummary summary;  // without its lap table (IndexedLap); empty when the file was never read
     std::optional<double> whPerKm;  // motor Wh per km
     RunNotes notes;                 // the markers only from run()
@@ -178,7 +181,7 @@ private:
     std::unique_ptr<Db> db_;
 };
 
-// "2026-07-12 14:15:02" (local time); "" when invalid.
-QString TimeText(const QDateTime& at);
+// A time kept as "yyyy-MM-ddTHH:mm:ss" as people read it: "2026-07-12 14:15:02".
+QString TimeText(const QString& isoTime);
 
 }  // namespace yb

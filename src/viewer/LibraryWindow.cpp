@@ -501,8 +501,10 @@ void LibraryWindow::showSelected() {
     notes_->setPlainText(notes.notes);
     battery_->setValue(notes.batteryAh.value_or(0.0));
     hasStart_->setChecked(notes.start.isValid());
-    start_->setDateTime(notes.start.isValid() ? notes.start
-                                              : (run ? run->downloaded : QDateTime()));
+    start_->setDateTime(
+        notes.start.isValid()
+            ? notes.start
+            : (run ? QDateTime::fromString(run->downloaded, Qt::ISODate) : QDateTime()));
     download_->setText(notes.download.ending.isEmpty()
                            ? QString()
                            : notes.download.ending + u' ' + notes.download.detail);
@@ -630,9 +632,10 @@ void LibraryWindow::showTrend() {
     std::vector<std::pair<QPointF, qint64>> points;
     for (const IndexedRun& run : runs_) {
         const std::optional<double> value = figure.value(run);
-        if (!value || !run.downloaded.isValid()) continue;
-        points.emplace_back(
-            QPointF(static_cast<double>(run.downloaded.toMSecsSinceEpoch()), *value), run.id);
+        const QDateTime downloaded = QDateTime::fromString(run.downloaded, Qt::ISODate);
+        if (!value || !downloaded.isValid()) continue;
+        points.emplace_back(QPointF(static_cast<double>(downloaded.toMSecsSinceEpoch()), *value),
+                            run.id);
     }
     std::sort(points.begin(), points.end(),
               [](const auto& a, const auto& b) { return a.first.x() < b.first.x(); });
@@ -672,6 +675,7 @@ void LibraryWindow::showTrend() {
             [](const auto& a, const auto& b) { return a.first.y() < b.first.y(); });
         const double air = std::max(1e-6, (high->first.y() - low->first.y()) * 0.1);
         values->setRange(low->first.y() - air, high->first.y() + air);
+        values->applyNiceNumbers();
     }
     connect(trendPoints_, &QScatterSeries::clicked, this, [this](const QPointF& at) {
         const QList<QPointF> all = trendPoints_->points();

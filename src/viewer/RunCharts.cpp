@@ -272,17 +272,28 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
                               QString::number(lap));
         }
     }
-    // The markers over the laps, each label at the foot of the plot area in a box of its own.
+    // The markers over the laps, each label at the foot of the plot area in a box of its own, a
+    // row higher where it would cover the one before (at most three rows; then the line alone).
     const qreal labelWidth = metrics.horizontalAdvance(QStringLiteral("0")) * 24;
-    QPen dashed(kMarker, 0, Qt::DashLine);
+    const qreal rowHeight = metrics.height() + 3;
+    std::vector<const MarkerMark*> shown;
     for (const MarkerMark& mark : marks_) {
-        if (mark.x < min || mark.x > max) continue;
-        const qreal px = area.left() + (mark.x - min) / (max - min) * area.width();
-        painter->setPen(dashed);
+        if (mark.x >= min && mark.x <= max) shown.push_back(&mark);
+    }
+    std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->x < b->x; });
+    std::vector<qreal> rowEnds(3, -INFINITY);
+    for (const MarkerMark* mark : shown) {
+        const qreal px = area.left() + (mark->x - min) / (max - min) * area.width();
+        painter->setPen(QPen(kMarker, 0, Qt::DashLine));
         painter->drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
-        const QString label = metrics.elidedText(mark.label, Qt::ElideRight, labelWidth);
-        const QRectF box(px + 2, area.bottom() - metrics.height() - 3,
-                         metrics.horizontalAdvance(label) + 4, metrics.height() + 2);
+        const QString label = metrics.elidedText(mark->label, Qt::ElideRight, labelWidth);
+        const qreal width = metrics.horizontalAdvance(label) + 4;
+        const auto row =
+            std::find_if(rowEnds.begin(), rowEnds.end(), [px](qreal end) { return end + 2 < px; });
+        if (row == rowEnds.end()) continue;
+        *row = px + 2 + width;
+        const auto level = static_cast<qreal>(row - rowEnds.begin() + 1);
+        const QRectF box(px + 2, area.bottom() - level * rowHeight, width, rowHeight - 1);
         painter->fillRect(box, kCursorBox);
         painter->setPen(kMarker);
         painter->drawText(box.adjusted(2, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, label);

@@ -309,10 +309,6 @@ QWidget* ViewerWindow::buildSidePanel() {
         layout->addWidget(Label(tr("保存日時  ") + run.writtenAt, 9, false, kMuted));
     }
     layout->addWidget(buildFigures());
-    overlayBox_ = new QGroupBox(tr("重ねた走行"));
-    new QGridLayout(overlayBox_);
-    overlayOffsets_.clear();
-    layout->addWidget(overlayBox_);
     layout->addStretch(1);
     auto* scroll = new QScrollArea;
     scroll->setWidget(top);
@@ -321,11 +317,17 @@ QWidget* ViewerWindow::buildSidePanel() {
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     sideSplitter_ = new QSplitter(Qt::Vertical);
-    // The lap table and the markers share the height left, a tab each.
+    // The lap table, the markers and the runs laid over share the height left, a tab each.
     lowerTabs_ = new QTabWidget;
     lowerTabs_->setDocumentMode(true);
     lowerTabs_->addTab(buildLaps(), tr("周回"));
     lowerTabs_->addTab(buildMarkers(), QString());
+    overlayBox_ = new QWidget;
+    auto* overlayLayout = new QVBoxLayout(overlayBox_);
+    overlayLayout->addLayout(new QGridLayout);
+    overlayLayout->addStretch(1);
+    overlayOffsets_.clear();
+    lowerTabs_->addTab(overlayBox_, QString());
     fillMarkers();
     sideSplitter_->addWidget(scroll);
     sideSplitter_->addWidget(lowerTabs_);
@@ -427,7 +429,8 @@ void ViewerWindow::showOverlays() {
     if (!overlayBox_) return;
     const std::vector<RunOverlay>& overlays = model_.overlays();
     dropComparison_->setEnabled(!overlays.empty());
-    overlayBox_->setVisible(!overlays.empty());
+    lowerTabs_->setTabVisible(2, !overlays.empty());
+    lowerTabs_->setTabText(2, tr("重ねた走行 (%1)").arg(overlays.size()));
     if (overlayOffsets_.size() == overlays.size()) {
         for (std::size_t i = 0; i < overlays.size(); ++i) {
             const QSignalBlocker quiet(overlayOffsets_[i]);
@@ -437,7 +440,7 @@ void ViewerWindow::showOverlays() {
     }
     fillLapTable();  // the overlays' lap times beside the run's
     overlayOffsets_.clear();
-    auto* grid = static_cast<QGridLayout*>(overlayBox_->layout());
+    auto* grid = static_cast<QGridLayout*>(overlayBox_->layout()->itemAt(0)->layout());
     while (QLayoutItem* item = grid->takeAt(0)) {
         delete item->widget();
         delete item;
@@ -525,6 +528,12 @@ void ViewerWindow::fillLapTable() {
     for (std::size_t i = 0; i < overlays; ++i) heads << tr("重ね%1\nタイム").arg(i + 1);
     laps_->setColumnCount(static_cast<int>(heads.size()));
     laps_->setHorizontalHeaderLabels(heads);
+    // The run's own columns share the width; with the others' lap times beside them, each column
+    // is as wide as it needs and the table scrolls.
+    laps_->horizontalHeader()->setSectionResizeMode(overlays == 0 ? QHeaderView::Stretch
+                                                                  : QHeaderView::ResizeToContents);
+    laps_->setHorizontalScrollBarPolicy(overlays == 0 ? Qt::ScrollBarAlwaysOff
+                                                      : Qt::ScrollBarAsNeeded);
     laps_->setRowCount(static_cast<int>(laps.size()));
     int bestRow = -1;
     for (int i = 0; i < laps_->rowCount(); ++i) {

@@ -18,7 +18,6 @@
 
 QT_BEGIN_NAMESPACE
 class QDoubleSpinBox;
-class QGroupBox;
 class QLabel;
 class QMenu;
 class QSplitter;
@@ -126,7 +125,7 @@ private:
     std::vector<std::pair<QString, QLabel*>> windowFigures_;
     QDoubleSpinBox* lapStart_ = nullptr;
     QDoubleSpinBox* capacity_ = nullptr;
-    QGroupBox* overlayBox_ = nullptr;
+    QWidget* overlayBox_ = nullptr;  // the runs laid over: their tones, names and offsets
     std::vector<QDoubleSpinBox*> overlayOffsets_;
     QMenu* recent_ = nullptr;
     QList<QAction*> runActions_;
