@@ -32,6 +32,7 @@
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
 
+#include "Offscreen.h"
 #include "Timing.h"
 
 namespace {
@@ -49,24 +50,6 @@ double ResidentMiB() {
     return 0;
 }
 
-// Notes the first paint of the objects it watches.
-class PaintWatch : public QObject {
-public:
-    std::set<QObject*> painted;
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Paint) painted.insert(object);
-        return false;
-    }
-};
-
-// Runs the event loop until every watched object has painted; the milliseconds since `timer`.
-double UntilPainted(PaintWatch& watch, std::size_t objects, const QElapsedTimer& timer) {
-    while (watch.painted.size() < objects && timer.elapsed() < 30000) {
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
-    return static_cast<double>(timer.nsecsElapsed()) / 1e6;
-}
-
 int WindowPhase(const QString& index) {
     const double before = ResidentMiB();
     QElapsedTimer timer;
@@ -77,7 +60,8 @@ int WindowPhase(const QString& index) {
     PaintWatch watch;
     window->runTable()->viewport()->installEventFilter(&watch);
     window->show();
-    const double ms = UntilPainted(watch, 1, timer);
+    watch.wait(1);
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     std::printf(
         "  library window, %zu runs, open to painted  %8.1f ms   resident %6.1f MiB "
         "(%.1f MiB before)\n",
@@ -95,8 +79,8 @@ int OverlayPhase(const QStringList& files) {
     for (int i = 0; i < viewer->charts()->count(); ++i) {
         viewer->charts()->view(i)->viewport()->installEventFilter(&watch);
     }
-    const double ms =
-        UntilPainted(watch, static_cast<std::size_t>(viewer->charts()->count()), timer);
+    watch.wait(static_cast<std::size_t>(viewer->charts()->count()));
+    const double ms = static_cast<double>(timer.nsecsElapsed()) / 1e6;
     std::printf(
         "  %lld full runs overlaid in one viewer, open to painted  %8.1f ms   resident "
         "%6.1f MiB\n",
@@ -116,12 +100,7 @@ void Child(const QStringList& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (!message.contains(QStringLiteral("propagateSizeHints"))) {
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-        }
-    });
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("bench_library"));
     const QTemporaryDir settings;  // what the windows remember: not the user's

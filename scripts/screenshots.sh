@@ -19,6 +19,7 @@ work=$(mktemp -d)
 # What the viewer remembers stays in the run's folder: every shot starts from the first layout,
 # with a battery capacity typed in (30 Ah), so that the remaining charge shows.
 export XDG_CONFIG_HOME=$work/config
+export XDG_DATA_HOME=$work/data  # and the run library the files opened are filed in
 mkdir -p "$XDG_CONFIG_HOME/yb-downloader"
 printf '[General]\nbatteryAh=30\n' >"$XDG_CONFIG_HOME/yb-downloader/viewer.conf"
 xvfb_pid=

@@ -24,9 +24,9 @@ namespace yb {
 
 // What the program needs to run the command its arguments name.
 enum class CommandNeeds {
-    Window,   // no command: the main window
-    Widgets,  // a viewer command: an application with widgets (offscreen will do for a report)
-    Core,     // a logger or summary command: no widget, no display
+    Window,     // no command: the main window
+    Widgets,    // a viewer command: an application with widgets (offscreen will do for a report)
+    Core,       // a logger or summary command: no widget, no display
     NoDisplay,  // the window or the viewer, and no display to show them on: refused
 };
 

@@ -17,27 +17,13 @@
 #include "library/Library.h"
 #include "library/RunColumns.h"
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace yb {
 
 namespace {
 
-bool Terminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
-
 // "12 / 500  残り 0:40" on one line of the terminal that updates itself; nothing elsewhere.
 ImportObserver ProgressLine() {
-    if (!Terminal()) return {};
+    if (!StderrIsTerminal()) return {};
     return [](const ImportProgress& p) {
         QString line =
             QCoreApplication::translate("LibraryCommand", "%1 / %2 files").arg(p.done).arg(p.total);

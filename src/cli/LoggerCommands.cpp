@@ -25,12 +25,6 @@
 #include "serial/PortNames.h"
 #include "session/Session.h"
 
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace yb {
 
 namespace {
@@ -160,14 +154,6 @@ int Set(Run& run, Setting setting, const QString& typed) {
 // The data file's default name in the current folder: YB_Data_yyyyMMdd_HHmmss.csv (.txt).
 QString DefaultFileName(bool csv) {
     return DefaultDataFileName(csv, QDateTime::currentDateTime());
-}
-
-bool StderrIsTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
 }
 
 // Where the records of a download go when its target could not take them (its folder vanished,

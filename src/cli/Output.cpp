@@ -7,6 +7,12 @@
 
 #include "cli/ExitCodes.h"
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace yb {
 
 namespace {
@@ -30,6 +36,14 @@ void Out(const QString& text) {
 void Err(const QString& text) {
     std::fputs(qPrintable(text + QLatin1Char('\n')), stderr);
     std::fflush(stderr);
+}
+
+bool StderrIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr));
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
 }
 
 int UsageError(const QString& message) {

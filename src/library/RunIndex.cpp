@@ -611,11 +611,13 @@ FileResult RunIndex::replaceAll(const std::vector<RunFileRead>& reads) {
             RunFile file = read.file;
             const NotedFile& noted = read.notes.file;
             const bool changed = read.ok && !noted.sha256.isEmpty() && noted.sha256 != file.sha256;
-            if (!read.ok) {  // gone (or unreadable): the noted content, no figures
+            // The content the run was added with stays its content: a file changed since keeps
+            // its flag however often it is checked.
+            if (!read.ok || changed) {
                 file.sha256 = noted.sha256;
                 file.size = noted.size;
-                file.modified = {};
             }
+            if (!read.ok) file.modified = {};  // gone (or unreadable): no figures
             const FileResult written = writeRun(
                 0, file, read.notes.notes,
                 noted.added.isValid() ? noted.added : QDateTime::currentDateTimeUtc(), changed);
