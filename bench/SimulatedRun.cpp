@@ -13,7 +13,7 @@ namespace yb::bench {
 
 // The simulated logger's answers, decoded by the download's own decoders.
 void FillSimulatedRun(RecordStore& data, const RunSize& size) {
-    const ybsim::Logger logger({.seed = 20240804,
+    const ybsim::Logger logger({.seed = size.seed,
                                 .mainCount = size.mainRows,
                                 .tempCount = size.temperatureRows,
                                 .lapCount = size.laps,

@@ -23,21 +23,20 @@
 #include <QTemporaryDir>
 
 #include <chrono>
-#include <string>
-#include <thread>
 #include <cstdio>
 #include <cstring>
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
-#include "session/Session.h"
 #include "LineTime.h"
+#include "session/Session.h"
 #include "sim/LoggerSim.h"
 #include "ui/Form1.h"
 

@@ -24,9 +24,9 @@
 #include <qcoro/qcorotask.h>
 #include <qcoro/qcorotimer.h>
 
-#include "session/Session.h"
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
+#include "session/Session.h"
 #include "sim/LoggerSim.h"
 
 namespace {
@@ -34,7 +34,7 @@ namespace {
 using ybsim::Fault;
 
 enum class Kind { Silence, Late, Short, Long, Garbage, LineError, HangUp };
-const char* const kKindNames[] = {"silence", "late",       "short", "long",
+const char* const kKindNames[] = {"silence", "late",       "short",  "long",
                                   "garbage", "line error", "hang-up"};
 
 // The requests of a download of this logger, in order; records by stage prefix and index.
@@ -53,7 +53,9 @@ long ResidentKiB() {
 }
 
 long OpenDescriptors() {
-    return static_cast<long>(QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::NoDotAndDotDot | QDir::System | QDir::Files).size());
+    return static_cast<long>(QDir(QStringLiteral("/proc/self/fd"))
+                                 .entryList(QDir::NoDotAndDotDot | QDir::System | QDir::Files)
+                                 .size());
 }
 
 // The outcome a fault of `kind` on `request` must give, and how far each stage got. An answer is
@@ -70,9 +72,12 @@ Expected Expect(Kind kind, const Request& r) {
     const QString done = QStringLiteral("データ読出し完了...");
     const std::map<std::string, QString> failure{
         {"T??", QStringLiteral("'D1?' コマンドエラー")},  // the count after it finds the line down
-        {"D1?", QStringLiteral("'D1?' コマンドエラー")},  {"D1", QStringLiteral("'D1+nnnn' コマンドエラー")},
-        {"TMP?", QStringLiteral("'TMP?' コマンドエラー")}, {"D2?", QStringLiteral("'D2?' コマンドエラー")},
-        {"D2", QStringLiteral("'D2+nnnn' コマンドエラー")}, {"L?", QStringLiteral("'L2?' コマンドエラー")},
+        {"D1?", QStringLiteral("'D1?' コマンドエラー")},
+        {"D1", QStringLiteral("'D1+nnnn' コマンドエラー")},
+        {"TMP?", QStringLiteral("'TMP?' コマンドエラー")},
+        {"D2?", QStringLiteral("'D2?' コマンドエラー")},
+        {"D2", QStringLiteral("'D2+nnnn' コマンドエラー")},
+        {"L?", QStringLiteral("'L2?' コマンドエラー")},
         {"LD", QStringLiteral("'LD+nn' コマンドエラー")}};
     Expected e;
     const bool interval = r.command == "T??", probe = r.command == "TMP?";
@@ -100,7 +105,9 @@ Expected Expect(Kind kind, const Request& r) {
             if (record) {
                 e.mayComplete = true;
                 ++at;  // the next record's answer takes the character
-                const long last = r.command == "D1" ? kMain - 1 : r.command == "D2" ? kTemp - 1 : kLaps;
+                const long last = r.command == "D1"   ? kMain - 1
+                                  : r.command == "D2" ? kTemp - 1
+                                                      : kLaps;
                 if (r.record == last) {
                     e.text = done;
                     return e;
@@ -145,7 +152,8 @@ Fault MakeFault(Kind kind, const Request& r, const std::string& answer, std::mt1
             return on(Fault::replace(r.command, answer + "7"));
         case Kind::Garbage: {
             std::string junk(answer.size() + 1 + rng() % 5, ' ');
-            for (char& ch : junk) ch = static_cast<char>('P' + rng() % 40);  // never "OK", never hex
+            for (char& ch : junk)
+                ch = static_cast<char>('P' + rng() % 40);  // never "OK", never hex
             return on(Fault::replace(r.command, junk));
         }
         case Kind::LineError:
@@ -223,7 +231,8 @@ int main(int argc, char** argv) {
     int good = 0;
     long memoryAtStart = 0, fdsAtStart = 0;
     for (int run = 0; run < runs; ++run) {
-        if (!session.portOpen() && !session.openDevice(QString::fromStdString(sim.slavePath())).done()) {
+        if (!session.portOpen() &&
+            !session.openDevice(QString::fromStdString(sim.slavePath())).done()) {
             std::printf("run %d: the port does not open again\n", run);
             return 1;
         }
@@ -246,8 +255,8 @@ int main(int argc, char** argv) {
             const auto read = yb::ReadDataFileAt(path);
             ok = ok && read.run && SameRun(*read.run, yb::RunDataFromStore(session.store(), {}));
         }
-        const std::string name = std::string(kKindNames[static_cast<int>(kind)]) + " " +
-                                 request.command;
+        const std::string name =
+            std::string(kKindNames[static_cast<int>(kind)]) + " " + request.command;
         ++byKind[kKindNames[static_cast<int>(kind)]];
         if (ok) {
             ++good;

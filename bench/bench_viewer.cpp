@@ -28,6 +28,7 @@
 #include "viewer/Viewer.h"
 #include "viewer/ViewerWindow.h"
 
+#include "Offscreen.h"
 #include "Timing.h"
 
 namespace {
@@ -37,32 +38,18 @@ void Print(const char* what, const Figures& f) {
                 f.max);
 }
 
-// Counts the first paint of each chart view.
-class PaintWatch : public QObject {
-public:
-    std::set<QObject*> painted;
-    bool eventFilter(QObject* object, QEvent* event) override {
-        if (event->type() == QEvent::Paint) painted.insert(object);
-        return false;
-    }
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // The offscreen platform says this for every window shown; it tells nothing here.
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
-        if (!message.contains(QStringLiteral("propagateSizeHints"))) {
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-        }
-    });
+    UseOffscreenPlatform();
     QApplication app(argc, argv);
     const QTemporaryDir settings;  // the viewer's remembered layout: not the user's
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
 
     QTemporaryDir dir;
     if (!dir.isValid()) return 1;
+    // The files the viewer opens are filed in a library of the run's own, not the user's.
+    qputenv("YB_LIBRARY", dir.filePath(QStringLiteral("library.sqlite")).toUtf8());
     const QString path = dir.filePath(QStringLiteral("full.csv"));
     const QByteArray bytes = yb::bench::WriteFullDataFile(path);
     if (bytes.isEmpty()) return 1;
@@ -84,9 +71,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < stack->count(); ++i) {
             stack->view(i)->viewport()->installEventFilter(&watch);
         }
-        while (static_cast<int>(watch.painted.size()) < stack->count()) {
-            QApplication::processEvents(QEventLoop::AllEvents, 5);
-        }
+        watch.wait(static_cast<std::size_t>(stack->count()));
         window->close();
         QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     });

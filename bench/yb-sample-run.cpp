@@ -36,8 +36,15 @@ int main(int argc, char** argv) {
     const QCommandLineOption laps(QStringLiteral("laps"), QStringLiteral("laps (200)"),
                                   QStringLiteral("n"), QStringLiteral("200"));
     const QCommandLineOption tsv(QStringLiteral("tsv"), QStringLiteral("tabs instead of commas"));
+    const QCommandLineOption seed(QStringLiteral("seed"),
+                                  QStringLiteral("the race: another seed, another race"),
+                                  QStringLiteral("n"), QStringLiteral("20240804"));
+    const QCommandLineOption written(
+        QStringLiteral("written"),
+        QStringLiteral("the file's time of writing, yyyy-MM-ddTHH:mm (default: now)"),
+        QStringLiteral("time"));
     const QCommandLineOption view(QStringLiteral("view"), QStringLiteral("open it in the viewer"));
-    parser.addOptions({interval, main, temp, laps, tsv, view});
+    parser.addOptions({interval, main, temp, laps, tsv, seed, written, view});
     parser.process(*app);
     if (parser.positionalArguments().size() != 1) parser.showHelp(2);
     const QString path = parser.positionalArguments().front();
@@ -52,11 +59,14 @@ int main(int argc, char** argv) {
                            : (size.mainRows * size.intervalS + perTemperature - 1) / perTemperature,
         0, 1350);
     size.laps = std::clamp(parser.value(laps).toInt(), 0, 200);
+    size.seed = parser.value(seed).toUInt();
     yb::RecordStore data;
     yb::bench::FillSimulatedRun(data, size);
 
-    const auto text = yb::RenderDataFile(data, parser.isSet(tsv) ? u'\t' : u',', path,
-                                         QDateTime::currentDateTime());
+    const QDateTime at = parser.isSet(written)
+                             ? QDateTime::fromString(parser.value(written), Qt::ISODate)
+                             : QDateTime::currentDateTime();
+    const auto text = yb::RenderDataFile(data, parser.isSet(tsv) ? u'\t' : u',', path, at);
     const auto bytes = text ? yb::EncodeShiftJis(*text) : std::nullopt;
     QSaveFile file(path);
     if (!bytes || !file.open(QIODevice::WriteOnly) || file.write(*bytes) != bytes->size() ||

@@ -26,8 +26,10 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${YB_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# Qt's own dialogs and buttons in the interface's language; added to what dpkg-shlibdeps finds.
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n")
+# Qt's own dialogs and buttons in the interface's language, and Qt SQL's SQLite driver (the run
+# library's index), a plugin loaded at run time that dpkg-shlibdeps cannot see; added to what it
+# finds.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-translations-l10n, libqt6sql6-sqlite")
 # The window and the data file's texts are Japanese: a font that has them.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk | fonts-vlgothic")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)

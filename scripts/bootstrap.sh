@@ -13,6 +13,7 @@ packages=(
   lld                                   # links the test builds in a fraction of ld's time
   qt6-base-dev qt6-serialport-dev      # Qt 6 Widgets and SerialPort
   qt6-charts-dev                        # the data viewer's charts
+  libqt6sql6-sqlite                     # Qt SQL's SQLite driver: the run library's index
   qt6-tools-dev qt6-l10n-tools          # Qt Linguist's CMake package, lupdate and lrelease
   qt6-translations-l10n                 # Qt's own dialogs in the interface's language
   qcoro-qt6-dev                         # coroutines on the Qt event loop
@@ -20,6 +21,7 @@ packages=(
   zlib1g-dev                            # the exports' files inflated again before they are taken
   libgtest-dev                          # unit and integration tests
   python3-openpyxl python3-scipy        # the exports' test reads them back with these readers
+  poppler-utils                         # pdftotext: the tests read a report's text
   fonts-ipafont-gothic                  # Japanese fixed-pitch and proportional fonts
   libgl-dev                             # Qt6Gui's CMake package looks for OpenGL headers
 )
@@ -36,7 +38,7 @@ for group in "$@"; do
       )
       ;;
     # a virtual X display, `import` to grab it, xdotool to point and drag in it
-    screenshots) packages+=(xvfb imagemagick xdotool poppler-utils) ;;  # pdftoppm: a report page
+    screenshots) packages+=(xvfb imagemagick xdotool) ;;  # (pdftoppm, for a report page: above)
     fuzz) packages+=(clang libclang-rt-14-dev libfuzzer-14-dev) ;;  # libFuzzer, ASan, UBSan
     # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only; jq reads the
     # build's compile_commands.json

@@ -4,7 +4,7 @@
 #
 #   scripts/screenshots.sh            every screenshot
 #   scripts/screenshots.sh window     only the ones named (viewer, overlay, strategy, report,
-#                                     window, window_en)
+#                                     window, window_en, library, trend, overlaid)
 #
 # Each screenshot is one function below, shot_<name>; add a function to add one.
 set -euo pipefail
@@ -20,6 +20,7 @@ work=$(mktemp -d)
 # The race is shown with a battery capacity of 50 Ah, so that the remaining charge shows.
 export XDG_CONFIG_HOME=$work/config
 capacity=50
+export XDG_DATA_HOME=$work/data  # and the run library the files opened are filed in
 xvfb_pid=
 helpers=()  # background programs a shot needs besides the one it grabs
 cleanup() {
@@ -171,11 +172,88 @@ window_during_download() {
   grab "$out" $pid "$id"
 }
 
+# A season in the run library: twelve runs of the simulated logger (each its own race and size)
+# on six days, filed with their notes; the latest with markers. The index in $YB_LIBRARY.
+sample_library() {
+  cmake --build "$build" --target yb-sample-run yb-downloader
+  export YB_LIBRARY=$work/library.sqlite
+  [[ -f $YB_LIBRARY ]] && return
+  mkdir -p "$work/season"
+  local days=(05-03 05-04 06-14 06-15 07-12 07-13)
+  local events=(春季テスト 春季テスト "Suzuka Solar" "Suzuka Solar" "WSC shakedown" "WSC shakedown")
+  local tracks=(もてぎ もてぎ 鈴鹿 鈴鹿 "Hidden Valley" "Hidden Valley")
+  local drivers=(山田 佐藤 Sato 山田)
+  local i=0
+  for d in "${!days[@]}"; do
+    for run in 1 2; do
+      local file
+      file=$(printf '%s/season/YB_Data_%02d.csv' "$work" $i)
+      "$build/yb-sample-run" "$file" --main $((5000 + i * 800)) --laps $((16 + (i * 7) % 23)) \
+        --seed $((300 + i)) --written "2026-${days[$d]}T$((8 + run * 3)):15"
+      i=$((i + 1))
+    done
+  done
+  # The latest run's markers, in its notes file before it is filed.
+  cat >"$work/season/YB_Data_11.csv.ybrun.json" <<'JSON'
+{"markers": [{"time_s": 2460, "kind": "pit", "text": "タイヤ交換"},
+             {"time_s": 4020, "kind": "driver", "text": "佐藤 → 山田"},
+             {"time_s": 6300, "kind": "note", "text": "雲"}]}
+JSON
+  "$build/yb-downloader" library add "$work/season" >/dev/null
+  for i in $(seq 1 12); do
+    local k=$(((i - 1) / 2))
+    "$build/yb-downloader" library set "$i" --event "${events[$k]}" --track "${tracks[$k]}" \
+      --name "stint $((2 - i % 2))" --driver "${drivers[$((i % 4))]}" \
+      --conditions "晴れ 850 W/m²" --tag "$( ((i % 3)) && echo dry || echo wind)"
+  done
+}
+
+# The library's window filling the display; its process id in $library.
+open_library() {
+  sample_library
+  DISPLAY=$display QT_QPA_PLATFORM=xcb "$build/yb-downloader" library \
+    -geometry "${width}x${height}+0+0" &
+  library=$!
+  settle $library
+}
+
+# The library's window with a filter typed and a run chosen: its notes in the side panel.
+shot_library() {
+  open_library
+  pointer mousemove 300 46 click 1
+  DISPLAY=$display xdotool type --delay 60 "stint 2"
+  pointer mousemove 300 148 click 1
+  grab docs/library.png $library
+}
+
+# The trend of Wh/km over the season, a point a run.
+shot_trend() {
+  open_library
+  pointer mousemove 78 106 click 1
+  grab docs/library-trend.png $library
+}
+
+# Three runs overlaid in one viewer from the library, the first with its markers.
+shot_overlaid() {
+  open_library
+  pointer mousemove 300 148 click 1
+  DISPLAY=$display xdotool keydown ctrl; pointer mousemove 300 168 click 1
+  pointer mousemove 300 188 click 1; DISPLAY=$display xdotool keyup ctrl
+  pointer mousemove 124 14 click 1
+  sleep 3
+  local id
+  id=$(DISPLAY=$display xdotool search --onlyvisible --name "YB_Data_11" | head -n 1)
+  [[ -n $id ]] || { echo "screenshots: the overlaid viewer did not open" >&2; exit 1; }
+  DISPLAY=$display xdotool windowmove "$id" 0 0 windowsize "$id" $width $height
+  sleep 2
+  grab docs/overlaid.png $library "$id"
+}
+
 shot_window() { window_during_download docs/window.png ja; }
 shot_window_en() { window_during_download docs/window-en.png en; }
 
 shots=("$@")
-((${#shots[@]})) || shots=(viewer overlay strategy report window window_en)
+((${#shots[@]})) || shots=(viewer overlay strategy report window window_en library trend overlaid)
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 start_display

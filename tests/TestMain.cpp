@@ -1,5 +1,5 @@
-// Entry of every test binary: a QApplication on the offscreen platform, remembered settings in a
-// folder of the run's own, then GoogleTest.
+// Entry of every test binary: a QApplication on the offscreen platform, remembered settings and
+// the run library in a folder of the run's own, then GoogleTest.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -11,6 +11,8 @@ int main(int argc, char** argv) {
     // What the program remembers (QSettings) never reaches the user's own configuration.
     const QTemporaryDir settings;
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
+    // Nor does the run library they add to.
+    qputenv("XDG_DATA_HOME", settings.path().toLocal8Bit());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

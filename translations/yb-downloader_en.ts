@@ -7,6 +7,14 @@
         <source>温度 %1</source>
         <translation>Temperature %1</translation>
     </message>
+    <message>
+        <source>縮小</source>
+        <translation>Zoom Out</translation>
+    </message>
+    <message>
+        <source>ここにマーカーを追加</source>
+        <translation>Add a Marker Here</translation>
+    </message>
 </context>
 <context>
     <name>CommPort</name>
@@ -417,6 +425,96 @@
     </message>
 </context>
 <context>
+    <name>Library</name>
+    <message>
+        <source>cancelled: the library was left as it was</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library %1 was made again from the data files and their notes</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 was not added to the library: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>LibraryCommand</name>
+    <message>
+        <source>%1 / %2 files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  %1 left</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1: no such run in the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>library add: name the files or folders to add</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>added %1, already there %2, moved %3, changed %4, not data files %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 %2: a date is yyyy-MM-dd, a time yyyy-MM-ddTHH:mm</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>run</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>run %1: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>conditions: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>tags: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>notes: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>download: </source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>marker %1 %2: %3</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>--start %1: a time is yyyy-MM-ddTHH:mm[:ss]</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>every file is there and unchanged</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>library %1: the actions are add, list, show, set, check and rebuild</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>wrong arguments for library %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library holds %1 runs</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>LoggerCommands</name>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>
@@ -454,7 +552,7 @@
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|export [options]; yb-downloader --help lists them</source>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|strategy|export|library [options]; yb-downloader --help lists them</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -559,6 +657,10 @@
         <source>cannot replace the file: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>マーカー</source>
+        <translation>Markers</translation>
+    </message>
 </context>
 <context>
     <name>RunCharts</name>
@@ -660,6 +762,85 @@
     </message>
 </context>
 <context>
+    <name>RunColumns</name>
+    <message>
+        <source>読出し日時</source>
+        <translation>Downloaded</translation>
+    </message>
+    <message>
+        <source>イベント</source>
+        <translation>Event</translation>
+    </message>
+    <message>
+        <source>走行</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>コース</source>
+        <translation>Track</translation>
+    </message>
+    <message>
+        <source>ドライバー</source>
+        <translation>Drivers</translation>
+    </message>
+    <message>
+        <source>記録時間</source>
+        <translation>Recording time</translation>
+    </message>
+    <message>
+        <source>距離 km</source>
+        <translation>Distance km</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation>Best lap</translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー Wh</source>
+        <translation>Solar Wh</translation>
+    </message>
+    <message>
+        <source>部分</source>
+        <translation>Partial</translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation>File</translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation>Notes</translation>
+    </message>
+    <message>
+        <source>電費</source>
+        <translation>Energy use</translation>
+    </message>
+    <message>
+        <source>走行距離</source>
+        <translation>Distance</translation>
+    </message>
+    <message>
+        <source>ソーラー発電量</source>
+        <translation>Solar energy</translation>
+    </message>
+    <message>
+        <source>バッテリー電力量</source>
+        <translation>Battery energy</translation>
+    </message>
+    <message>
+        <source>最高温度</source>
+        <translation>Highest temperature</translation>
+    </message>
+</context>
+<context>
     <name>RunEnergy</name>
     <message>
         <source>バッテリー初期容量</source>
@@ -680,6 +861,76 @@
     <message>
         <source>未設定</source>
         <translation>not set</translation>
+    </message>
+</context>
+<context>
+    <name>RunIndex</name>
+    <message>
+        <source>the library %1 cannot be written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>made by a later version of the program (schema %1, this one knows %2)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a library of this program</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library %1 cannot be opened: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library %1 could not be used (%2): moved aside to %3 and made again from the data files</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>the library&apos;s list of folders %1 cannot be written: %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>no run %1 in the library</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 holds other data than the run&apos;s file</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunNotes</name>
+    <message>
+        <source>ピットストップ</source>
+        <translation>Pit stop</translation>
+    </message>
+    <message>
+        <source>ドライバー交代</source>
+        <translation>Driver change</translation>
+    </message>
+    <message>
+        <source>インシデント</source>
+        <translation>Incident</translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation>Note</translation>
+    </message>
+    <message>
+        <source>not a notes file</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds a value of the wrong kind</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>
@@ -1204,6 +1455,18 @@ Licence: GPL-3.0-or-later</translation>
         <source>通信 → 失敗した要求を再試行 / 続きから読出 で続けられます</source>
         <translation>to go on: Communication → Retry failed requests / Resume download</translation>
     </message>
+    <message>
+        <source>ライブラリ…</source>
+        <translation>Library…</translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む…</source>
+        <translation>Import into the Library…</translation>
+    </message>
+    <message>
+        <source>保存したファイルをライブラリに追加</source>
+        <translation>Add Saved Files to the Library</translation>
+    </message>
 </context>
 <context>
     <name>yb::LapOverlay</name>
@@ -1282,6 +1545,203 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>PNG 画像 (*.png)</source>
         <translation>PNG image (*.png)</translation>
+    </message>
+</context>
+<context>
+    <name>yb::LibraryWindow</name>
+    <message>
+        <source>ライブラリ</source>
+        <translation>Library</translation>
+    </message>
+    <message>
+        <source>一覧</source>
+        <translation>Runs</translation>
+    </message>
+    <message>
+        <source>傾向</source>
+        <translation>Trend</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation>Open</translation>
+    </message>
+    <message>
+        <source>選んだ走行をグラフで開きます (ダブルクリックでも開きます)</source>
+        <translation>Opens the chosen run in the viewer (a double-click does too)</translation>
+    </message>
+    <message>
+        <source>重ねて開く</source>
+        <translation>Open Overlaid</translation>
+    </message>
+    <message>
+        <source>選んだ 2～8 件の走行を一つのグラフに重ねて開きます</source>
+        <translation>Opens the 2 to 8 chosen runs laid over each other in one viewer</translation>
+    </message>
+    <message>
+        <source>取り込む…</source>
+        <translation>Import…</translation>
+    </message>
+    <message>
+        <source>フォルダの中のデータファイルをすべてライブラリに追加します</source>
+        <translation>Adds every data file in a folder to the library</translation>
+    </message>
+    <message>
+        <source>最新の状態に</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>絞り込み (文字の欄、ファイル名、マーカー)</source>
+        <translation>Filter (text fields, file name, markers)</translation>
+    </message>
+    <message>
+        <source>すべてのコース</source>
+        <translation>All tracks</translation>
+    </message>
+    <message>
+        <source>すべてのドライバー</source>
+        <translation>All drivers</translation>
+    </message>
+    <message>
+        <source>すべてのタグ</source>
+        <translation>All tags</translation>
+    </message>
+    <message>
+        <source>完全・部分とも</source>
+        <translation>Complete and partial</translation>
+    </message>
+    <message>
+        <source>完全なもの</source>
+        <translation>Complete</translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation>Partial data</translation>
+    </message>
+    <message>
+        <source>から</source>
+        <translation>from</translation>
+    </message>
+    <message>
+        <source>まで</source>
+        <translation>until</translation>
+    </message>
+    <message>
+        <source>コンマで区切って複数</source>
+        <translation>several, separated by commas</translation>
+    </message>
+    <message>
+        <source>天気、日射、風</source>
+        <translation>weather, irradiance, wind</translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation>not set</translation>
+    </message>
+    <message>
+        <source>最初の記録の時刻</source>
+        <translation>First record at</translation>
+    </message>
+    <message>
+        <source>コンディション</source>
+        <translation>Conditions</translation>
+    </message>
+    <message>
+        <source>タグ</source>
+        <translation>Tags</translation>
+    </message>
+    <message>
+        <source>バッテリー容量</source>
+        <translation>Battery capacity</translation>
+    </message>
+    <message>
+        <source>読出し</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>ファイルを探す…</source>
+        <translation>Locate File…</translation>
+    </message>
+    <message>
+        <source>移したファイルの新しい場所を選びます</source>
+        <translation>Chooses the new place of a file that was moved</translation>
+    </message>
+    <message>
+        <source>読出し日時ごとの</source>
+        <translation>Per download:</translation>
+    </message>
+    <message>
+        <source>(点をクリックするとその走行を開きます)</source>
+        <translation>(a click on a point opens its run)</translation>
+    </message>
+    <message>
+        <source>平均速度</source>
+        <translation>Average speed</translation>
+    </message>
+    <message>
+        <source>指定なし</source>
+        <translation>any</translation>
+    </message>
+    <message>
+        <source>(見出しのクリックで並べ替え、ダブルクリックでその走行を開きます)</source>
+        <translation>(a click on a head sorts, a double-click opens the lap&apos;s run)</translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation>%1 runs</translation>
+    </message>
+    <message>
+        <source>%1 件を選んでいます</source>
+        <translation>%1 runs chosen</translation>
+    </message>
+    <message>
+        <source>メモを保存しました</source>
+        <translation>Notes saved</translation>
+    </message>
+    <message>
+        <source>ファイルを探す</source>
+        <translation>Locate File</translation>
+    </message>
+    <message>
+        <source>重ねて開けるのは %1 件までです。</source>
+        <translation>At most %1 runs can be opened overlaid.</translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む</source>
+        <translation>Import into the Library</translation>
+    </message>
+    <message>
+        <source>取り込んでいます…</source>
+        <translation>Importing…</translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>取り込んでいます… %1 / %2</source>
+        <translation>Importing… %1 / %2</translation>
+    </message>
+    <message>
+        <source>  残り %1</source>
+        <translation>  %1 left</translation>
+    </message>
+    <message>
+        <source>追加 %1、登録済み %2、移動 %3、変更あり %4、データファイルでないもの %5</source>
+        <translation>Added %1, already there %2, moved %3, changed %4, not data files %5</translation>
+    </message>
+    <message>
+        <source>
+中止しました。</source>
+        <translation>
+Cancelled.</translation>
     </message>
 </context>
 <context>
@@ -1470,10 +1930,6 @@ Licence: GPL-3.0-or-later</translation>
         <translation>Co&amp;mpare with a file…</translation>
     </message>
     <message>
-        <source>なし</source>
-        <translation>none</translation>
-    </message>
-    <message>
         <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
         <translation>Export charts as &amp;image (PNG)…</translation>
     </message>
@@ -1492,10 +1948,6 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>選んだ周回をベストラップと重ねる(&amp;L)</source>
         <translation>Overlay the chosen &amp;lap on the best lap</translation>
-    </message>
-    <message>
-        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小 · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
-        <translation>Drag to zoom · Shift+drag or ←→ to move · wheel to zoom in and out · right-click to zoom out · double-click or Home for all · click the legend to show or hide</translation>
     </message>
     <message>
         <source>ファイル → データファイルを開く… (Ctrl+O) でデータファイルを開きます。</source>
@@ -1554,18 +2006,6 @@ Licence: GPL-3.0-or-later</translation>
         <translation>Initial battery capacity</translation>
     </message>
     <message>
-        <source>比較</source>
-        <translation>Compare</translation>
-    </message>
-    <message>
-        <source>比較するファイルを時間軸に沿って動かします。</source>
-        <translation>Moves the compared file along the time axis.</translation>
-    </message>
-    <message>
-        <source>時間差</source>
-        <translation>Time offset</translation>
-    </message>
-    <message>
         <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>
         <translation>Click to zoom to the lap, double-click to overlay it on the best lap</translation>
     </message>
@@ -1588,10 +2028,6 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>記録間隔が不明なファイルと分かっているファイルは重ねられません。</source>
         <translation>A file whose recording interval is unknown cannot be compared with one whose interval is known.</translation>
-    </message>
-    <message>
-        <source> (薄い色)</source>
-        <translation> (light colours)</translation>
     </message>
     <message>
         <source>(なし)</source>
@@ -1648,6 +2084,72 @@ Licence: GPL-3.0-or-later</translation>
     <message>
         <source>この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで</source>
         <translation>Which speed lasts the rest of the race: with the energy model fitted to the laps</translation>
+    </message>
+    <message>
+        <source>カーソルの位置にマーカーを付ける(&amp;M)</source>
+        <translation>Add a &amp;Marker at the Cursor</translation>
+    </message>
+    <message>
+        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
+        <translation>Drag to zoom · Shift+drag or ←→ to move · wheel to zoom in and out · right-click to zoom out or mark · M to mark · double-click or Home for all · click the legend to show or hide</translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation>Laps</translation>
+    </message>
+    <message>
+        <source>重ねた走行 (%1)</source>
+        <translation>Runs laid over (%1)</translation>
+    </message>
+    <message>
+        <source>重ねた走行を時間軸に沿って動かします。</source>
+        <translation>Moves the run laid over along the time axis.</translation>
+    </message>
+    <message>
+        <source>重ねるのをやめる</source>
+        <translation>Take it off</translation>
+    </message>
+    <message>
+        <source>重ね%1
+タイム</source>
+        <translation>Over %1
+time</translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation>Text</translation>
+    </message>
+    <message>
+        <source>M キーかグラフの右クリックでカーソルの位置に付けます</source>
+        <translation>The M key or a right click on a chart puts one at the cursor</translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>マーカー (%1)</source>
+        <translation>Markers (%1)</translation>
+    </message>
+    <message>
+        <source>保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます</source>
+        <translation>The data is not a saved file: its markers go when this window closes</translation>
+    </message>
+    <message>
+        <source>マーカーを保存できません: %1</source>
+        <translation>The markers cannot be saved: %1</translation>
+    </message>
+    <message>
+        <source>重ねられるのは %1 件までです。</source>
+        <translation>At most %1 runs can be laid over.</translation>
     </message>
 </context>
 </TS>

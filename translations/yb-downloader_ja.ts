@@ -7,6 +7,14 @@
         <source>温度 %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>縮小</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ここにマーカーを追加</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>CommPort</name>
@@ -416,6 +424,96 @@
     </message>
 </context>
 <context>
+    <name>Library</name>
+    <message>
+        <source>cancelled: the library was left as it was</source>
+        <translation>中止しました: ライブラリは元のままです</translation>
+    </message>
+    <message>
+        <source>the library %1 was made again from the data files and their notes</source>
+        <translation>ライブラリ %1 をデータファイルとそのメモから作り直しました</translation>
+    </message>
+    <message>
+        <source>%1 was not added to the library: %2</source>
+        <translation>%1 はライブラリに追加されませんでした: %2</translation>
+    </message>
+</context>
+<context>
+    <name>LibraryCommand</name>
+    <message>
+        <source>%1 / %2 files</source>
+        <translation>%1 / %2 ファイル</translation>
+    </message>
+    <message>
+        <source>  %1 left</source>
+        <translation>  残り %1</translation>
+    </message>
+    <message>
+        <source>%1: no such run in the library</source>
+        <translation>%1: ライブラリにそのような走行はありません</translation>
+    </message>
+    <message>
+        <source>library add: name the files or folders to add</source>
+        <translation>library add: 追加するファイルかフォルダを指定してください</translation>
+    </message>
+    <message>
+        <source>added %1, already there %2, moved %3, changed %4, not data files %5</source>
+        <translation>追加 %1、登録済み %2、移動 %3、変更あり %4、データファイルでないもの %5</translation>
+    </message>
+    <message>
+        <source>%1 %2: a date is yyyy-MM-dd, a time yyyy-MM-ddTHH:mm</source>
+        <translation>%1 %2: 日付は yyyy-MM-dd、日時は yyyy-MM-ddTHH:mm で指定してください</translation>
+    </message>
+    <message>
+        <source>run</source>
+        <translation>番号</translation>
+    </message>
+    <message>
+        <source>run %1: %2</source>
+        <translation>走行 %1: %2</translation>
+    </message>
+    <message>
+        <source>conditions: </source>
+        <translation>コンディション: </translation>
+    </message>
+    <message>
+        <source>tags: </source>
+        <translation>タグ: </translation>
+    </message>
+    <message>
+        <source>notes: </source>
+        <translation>メモ: </translation>
+    </message>
+    <message>
+        <source>download: </source>
+        <translation>読出し: </translation>
+    </message>
+    <message>
+        <source>marker %1 %2: %3</source>
+        <translation>マーカー %1 %2: %3</translation>
+    </message>
+    <message>
+        <source>--start %1: a time is yyyy-MM-ddTHH:mm[:ss]</source>
+        <translation>--start %1: 日時は yyyy-MM-ddTHH:mm[:ss] で指定してください</translation>
+    </message>
+    <message>
+        <source>every file is there and unchanged</source>
+        <translation>すべてのファイルがあり、変更されていません</translation>
+    </message>
+    <message>
+        <source>library %1: the actions are add, list, show, set, check and rebuild</source>
+        <translation>library %1: 操作は add、list、show、set、check、rebuild です</translation>
+    </message>
+    <message>
+        <source>wrong arguments for library %1</source>
+        <translation>library %1 の引数が正しくありません</translation>
+    </message>
+    <message>
+        <source>the library holds %1 runs</source>
+        <translation>ライブラリには %1 件の走行があります</translation>
+    </message>
+</context>
+<context>
     <name>LoggerCommands</name>
     <message>
         <source>partial data file: the download ended early; the file holds what was fetched until then</source>
@@ -453,8 +551,8 @@
         <translation>stdout: 結果を書き込めませんでした: %1</translation>
     </message>
     <message>
-        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|export [options]; yb-downloader --help lists them</source>
-        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary|export [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
+        <source>usage: yb-downloader download|check|get|set|ports|view|report|summary|strategy|export|library [options]; yb-downloader --help lists them</source>
+        <translation>使い方: yb-downloader download|check|get|set|ports|view|report|summary|strategy|export|library [オプション]。オプションの一覧は yb-downloader --help で表示されます</translation>
     </message>
 </context>
 <context>
@@ -558,6 +656,10 @@
         <source>cannot replace the file: %1</source>
         <translation>ファイルを置き換えられません: %1</translation>
     </message>
+    <message>
+        <source>マーカー</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>RunCharts</name>
@@ -659,6 +761,85 @@
     </message>
 </context>
 <context>
+    <name>RunColumns</name>
+    <message>
+        <source>読出し日時</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>イベント</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>走行</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コース</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドライバー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>記録時間</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>距離 km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ベストラップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Wh/km</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー Wh</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイル</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>電費</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>走行距離</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ソーラー発電量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー電力量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最高温度</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>RunEnergy</name>
     <message>
         <source>バッテリー初期容量</source>
@@ -679,6 +860,76 @@
     <message>
         <source>未設定</source>
         <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>RunIndex</name>
+    <message>
+        <source>the library %1 cannot be written: %2</source>
+        <translation>ライブラリ %1 に書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>made by a later version of the program (schema %1, this one knows %2)</source>
+        <translation>新しい版のプログラムで作られています (スキーマ %1、この版は %2 まで)</translation>
+    </message>
+    <message>
+        <source>not a library of this program</source>
+        <translation>このプログラムのライブラリではありません</translation>
+    </message>
+    <message>
+        <source>the library %1 cannot be opened: %2</source>
+        <translation>ライブラリ %1 を開けません: %2</translation>
+    </message>
+    <message>
+        <source>its folder cannot be made</source>
+        <translation>フォルダを作れません</translation>
+    </message>
+    <message>
+        <source>the library %1 could not be used (%2): moved aside to %3 and made again from the data files</source>
+        <translation>ライブラリ %1 は使えませんでした (%2): %3 に移し、データファイルから作り直しました</translation>
+    </message>
+    <message>
+        <source>the library&apos;s list of folders %1 cannot be written: %2</source>
+        <translation>ライブラリのフォルダ一覧 %1 に書き込めません: %2</translation>
+    </message>
+    <message>
+        <source>no run %1 in the library</source>
+        <translation>ライブラリに走行 %1 はありません</translation>
+    </message>
+    <message>
+        <source>%1 holds other data than the run&apos;s file</source>
+        <translation>%1 はこの走行のファイルと別のデータです</translation>
+    </message>
+</context>
+<context>
+    <name>RunNotes</name>
+    <message>
+        <source>ピットストップ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドライバー交代</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>インシデント</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>not a notes file</source>
+        <translation>メモのファイルではありません</translation>
+    </message>
+    <message>
+        <source>not a JSON object</source>
+        <translation>JSON オブジェクトではありません</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; holds a value of the wrong kind</source>
+        <translation>&quot;%1&quot; の値の種類が正しくありません</translation>
     </message>
 </context>
 <context>
@@ -1201,6 +1452,18 @@ Qt %3
         <source>通信 → 失敗した要求を再試行 / 続きから読出 で続けられます</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>ライブラリ…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存したファイルをライブラリに追加</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>yb::LapOverlay</name>
@@ -1278,6 +1541,202 @@ Qt %3
     </message>
     <message>
         <source>PNG 画像 (*.png)</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>yb::LibraryWindow</name>
+    <message>
+        <source>ライブラリ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>一覧</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>傾向</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ走行をグラフで開きます (ダブルクリックでも開きます)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねて開く</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>選んだ 2～8 件の走行を一つのグラフに重ねて開きます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り込む…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>フォルダの中のデータファイルをすべてライブラリに追加します</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最新の状態に</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>絞り込み (文字の欄、ファイル名、マーカー)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのコース</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのドライバー</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>すべてのタグ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>完全・部分とも</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>完全なもの</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>部分データ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>から</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>まで</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コンマで区切って複数</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>天気、日射、風</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>未設定</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>最初の記録の時刻</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>コンディション</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>タグ</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>バッテリー容量</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>読出し</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルを探す…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>移したファイルの新しい場所を選びます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>読出し日時ごとの</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(点をクリックするとその走行を開きます)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>平均速度</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>指定なし</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>(見出しのクリックで並べ替え、ダブルクリックでその走行を開きます)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 件</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 件を選んでいます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>メモを保存しました</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ファイルを探す</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねて開けるのは %1 件までです。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ライブラリに取り込む</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り込んでいます…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>中止</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>取り込んでいます… %1 / %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>  残り %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>追加 %1、登録済み %2、移動 %3、変更あり %4、データファイルでないもの %5</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>
+中止しました。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>
@@ -1467,10 +1926,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>なし</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>グラフを画像で書き出す (PNG)(&amp;I)…</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1488,10 +1943,6 @@ Qt %3
     </message>
     <message>
         <source>選んだ周回をベストラップと重ねる(&amp;L)</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小 · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1551,18 +2002,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>比較</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>比較するファイルを時間軸に沿って動かします。</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source>時間差</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>クリックでその周回に拡大、ダブルクリックでベストラップと重ねて表示</source>
         <translation type="unfinished"></translation>
     </message>
@@ -1584,10 +2023,6 @@ Qt %3
     </message>
     <message>
         <source>記録間隔が不明なファイルと分かっているファイルは重ねられません。</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
-        <source> (薄い色)</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
@@ -1644,6 +2079,71 @@ Qt %3
     </message>
     <message>
         <source>この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>カーソルの位置にマーカーを付ける(&amp;M)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · 右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · 凡例クリックで表示切替</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>周回</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねた走行 (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねた走行を時間軸に沿って動かします。</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねるのをやめる</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ね%1
+タイム</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>時刻</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>種類</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>テキスト</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>M キーかグラフの右クリックでカーソルの位置に付けます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>削除</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>マーカー (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>マーカーを保存できません: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>重ねられるのは %1 件までです。</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

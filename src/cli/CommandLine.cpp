@@ -69,6 +69,8 @@ const std::map<QString, Command>& Commands() {
         {QStringLiteral("export"), {2, [](auto& a, auto& o) { return ExportCommand(a[1], o); }}},
         {QStringLiteral("strategy"),
          {2, [](auto& a, auto& o) { return StrategyCommand(a[1], o); }}},
+        {QStringLiteral("library"),
+         {-1, [](auto& a, auto& o) { return LibraryCommand(a.mid(1), o); }}},
     };
     return kCommands;
 }
@@ -85,9 +87,12 @@ bool IsFileToView(const QString& argument) {
     return !Commands().contains(argument) && QFileInfo(argument).isFile();
 }
 
-// `view`, `report`, or a file to view.
-bool IsViewerCommand(const QString& first) {
+// `view`, `report`, `library` without an action (its window), or a file to view; `arguments`
+// from the command on.
+bool IsViewerCommand(const QStringList& arguments) {
+    const QString& first = arguments[0];
     if (first == QLatin1String("view") || first == QLatin1String("report")) return true;
+    if (first == QLatin1String("library")) return OpensLibraryWindow(arguments.mid(1));
     return !first.startsWith(QLatin1Char('-')) && IsFileToView(first);
 }
 
@@ -107,8 +112,9 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("command"),
         QStringLiteral("download | check | get SETTING | set SETTING VALUE | ports | "
                        "view [FILE...] | report FILE | summary FILE | strategy FILE | "
-                       "export FILE; "
-                       "SETTING is tyre, battery or interval"));
+                       "export FILE | library [add PATH... | list | show RUN | set RUN | check | "
+                       "rebuild]; SETTING is tyre, battery or interval; RUN is a run's number or "
+                       "its file"));
     const QCommandLineOption port(QStringLiteral("port"),
                                   QStringLiteral("COM3, 3 or a device path (default COM1)"),
                                   QStringLiteral("PORT"), QStringLiteral("COM1"));
@@ -186,7 +192,8 @@ int RunCommand(const QStringList& arguments) {
     const QCommandLineOption start(
         QStringLiteral("start"),
         QStringLiteral("export: the local date and time of the first record "
-                       "(2026-07-30T09:15:00), for the clock column"),
+                       "(2026-07-30T09:15:00), for the clock column; library set: the same, "
+                       "remembered for the run (empty: not known)"),
         QStringLiteral("DATETIME"));
     // Taken before the command is parsed (language/Language.h); listed here for --help.
     const QCommandLineOption lang(
@@ -194,9 +201,48 @@ int RunCommand(const QStringList& arguments) {
         QStringLiteral("the language of messages and of the window: ja or en (default: YB_LANG, "
                        "else the system's language)"),
         QStringLiteral("LANG"));
+    const QCommandLineOption library(
+        QStringLiteral("library"),
+        QStringLiteral("the run library's index (default: YB_LIBRARY, else library.sqlite in "
+                       "the application data folder); download adds its file there"),
+        QStringLiteral("FILE"));
+    const QCommandLineOption filter(
+        QStringLiteral("filter"),
+        QStringLiteral("library list: runs with TEXT in a text field, the file or a marker"),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption track(QStringLiteral("track"),
+                                   QStringLiteral("library list: runs on track T; set: the track"),
+                                   QStringLiteral("T"));
+    const QCommandLineOption driver(
+        QStringLiteral("driver"),
+        QStringLiteral("library list: runs driven by D; set: a driver (repeat for several)"),
+        QStringLiteral("D"));
+    const QCommandLineOption tag(
+        QStringLiteral("tag"),
+        QStringLiteral("library list: runs tagged T; set: a tag (repeat for several)"),
+        QStringLiteral("T"));
+    const QCommandLineOption since(
+        QStringLiteral("since"),
+        QStringLiteral("library list: runs downloaded on or after DATE (yyyy-MM-dd[THH:mm])"),
+        QStringLiteral("DATE"));
+    const QCommandLineOption until(QStringLiteral("until"),
+                                   QStringLiteral("library list: runs downloaded up to DATE"),
+                                   QStringLiteral("DATE"));
+    const QCommandLineOption event(
+        QStringLiteral("event"), QStringLiteral("library set: the event"), QStringLiteral("TEXT"));
+    const QCommandLineOption name(QStringLiteral("name"),
+                                  QStringLiteral("library set: the run's name (practice, stint 2)"),
+                                  QStringLiteral("TEXT"));
+    const QCommandLineOption conditions(
+        QStringLiteral("conditions"),
+        QStringLiteral("library set: the conditions (weather, irradiance, wind)"),
+        QStringLiteral("TEXT"));
+    const QCommandLineOption note(QStringLiteral("note"), QStringLiteral("library set: the notes"),
+                                  QStringLiteral("TEXT"));
     parser.addOptions({port, output, tsv, force, json, retries, resume, from, to, lapStart,
                        capacity, remaining, targetSoc, socNow, solarW, mass, efficiency, airDensity,
-                       format, start, lang});
+                       format, start, library, filter, track, driver, tag, since, until, event,
+                       name, conditions, note, lang});
     if (!parser.parse(arguments)) return UsageError(Printable(parser.errorText()));
     if (parser.isSet(QStringLiteral("help"))) {
         Out(parser.helpText());
@@ -238,7 +284,6 @@ int RunCommand(const QStringList& arguments) {
     options.to = parser.value(to);
     options.lapStart = parser.value(lapStart);
     options.format = parser.value(format);
-    options.start = parser.value(start);
     options.capacity = parser.value(capacity);
     options.remaining = parser.value(remaining);
     options.targetSoc = parser.value(targetSoc);
@@ -247,6 +292,19 @@ int RunCommand(const QStringList& arguments) {
     options.mass = parser.value(mass);
     options.efficiency = parser.value(efficiency);
     options.airDensity = parser.value(airDensity);
+    options.library = parser.value(library);
+    options.filter = parser.value(filter);
+    options.tracks = parser.values(track);
+    options.drivers = parser.values(driver);
+    options.tags = parser.values(tag);
+    options.since = parser.value(since);
+    options.until = parser.value(until);
+    for (const auto& [option, value] :
+         {std::pair(&event, &options.event), std::pair(&name, &options.name),
+          std::pair(&conditions, &options.conditions), std::pair(&note, &options.note),
+          std::pair(&start, &options.start)}) {
+        if (parser.isSet(*option)) *value = parser.value(*option);
+    }
     return command->second.run(args, options);
 }
 
@@ -301,7 +359,7 @@ CommandNeeds PrepareForCommand(int argc, char** argv) {
 #endif
     if (refused) return CommandNeeds::Core;
     const QString& first = arguments[1];
-    if (!IsViewerCommand(first)) return CommandNeeds::Core;
+    if (!IsViewerCommand(arguments.mid(1))) return CommandNeeds::Core;
     if (DisplayAvailable()) return CommandNeeds::Widgets;
     if (first != QLatin1String("report")) return CommandNeeds::NoDisplay;
     qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -10,6 +10,8 @@
 //   yb-downloader view [FILE...]          (also: yb-downloader FILE...)
 //   yb-downloader report FILE [-o OUT] [--from MIN] [--to MIN] [--lap-start MIN]
 //   yb-downloader summary FILE [--json] [--from MIN] [--to MIN] [--lap-start MIN]
+//   yb-downloader library [add PATH... | list | show RUN | set RUN | check | rebuild]
+//                 [--library FILE] [--json] [list's filters] [set's values]
 //
 // Results go to stdout, messages and progress to stderr. Exit codes: cli/ExitCodes.h. Every
 // command also takes --lang ja|en (language/Language.h): its results and messages are then in
@@ -22,9 +24,9 @@ namespace yb {
 
 // What the program needs to run the command its arguments name.
 enum class CommandNeeds {
-    Window,   // no command: the main window
-    Widgets,  // a viewer command: an application with widgets (offscreen will do for a report)
-    Core,     // a logger or summary command: no widget, no display
+    Window,     // no command: the main window
+    Widgets,    // a viewer command: an application with widgets (offscreen will do for a report)
+    Core,       // a logger or summary command: no widget, no display
     NoDisplay,  // the window or the viewer, and no display to show them on: refused
 };
 

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <optional>
 
 #include "settings/Settings.h"
 
@@ -33,10 +34,23 @@ struct CommandOptions {
     QString mass;
     QString efficiency;
     QString airDensity;
-    // export (which writes `output`, replacing it with `force`, as report does): the format and
-    // the first record's local date and time, as typed.
+    // export (which writes `output`, replacing it with `force`, as report does): the format.
     QString format;
-    QString start;
+    // library: where the index is (empty: YB_LIBRARY or the default); list's filters; set's values
+    // (unset: left as it is; several --driver and --tag each one of a list).
+    QString library;
+    QString filter;
+    QStringList tracks;
+    QStringList drivers;
+    QStringList tags;
+    QString since;
+    QString until;
+    std::optional<QString> event;
+    std::optional<QString> name;
+    std::optional<QString> conditions;
+    std::optional<QString> note;
+    // export's and library set's: the first record's local date and time, as typed.
+    std::optional<QString> start;
 };
 
 // The logger's commands (cli/LoggerCommands.cpp): a session on the port; Ctrl+C, SIGTERM and
@@ -55,5 +69,12 @@ int StrategyCommand(const QString& file, const CommandOptions& options);
 int ExportCommand(const QString& file, const CommandOptions& options);
 int ViewCommand(const QStringList& files, const CommandOptions& options);
 int ReportCommand(const QString& file, const CommandOptions& options);
+
+// `library [add|list|show|set|check|rebuild] ...` (cli/LibraryCommand.cpp): the run library
+// without widgets; `library` alone opens its window (cli/ViewerCommands.cpp).
+int LibraryCommand(const QStringList& args, const CommandOptions& options);
+int LibraryWindowCommand(const CommandOptions& options);
+// Whether `library` with these arguments (after the command) opens the window.
+bool OpensLibraryWindow(const QStringList& args);
 
 }  // namespace yb

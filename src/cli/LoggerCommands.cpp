@@ -21,14 +21,9 @@
 #include "datafile/Printable.h"
 #include "datafile/SaveCommand.h"
 #include "download/DownloadMeter.h"
+#include "library/Library.h"
 #include "serial/PortNames.h"
 #include "session/Session.h"
-
-#ifdef Q_OS_WIN
-#include <io.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace yb {
 
@@ -161,14 +156,6 @@ QString DefaultFileName(bool csv) {
     return DefaultDataFileName(csv, QDateTime::currentDateTime());
 }
 
-bool StderrIsTerminal() {
-#ifdef Q_OS_WIN
-    return _isatty(_fileno(stderr));
-#else
-    return isatty(fileno(stderr)) != 0;
-#endif
-}
-
 // Where the records of a download go when its target could not take them (its folder vanished,
 // the disk filled up): under the default name in the current folder, or else in the system's
 // temporary folder; never over an existing file, nor at `failed` again. The path written, or
@@ -192,11 +179,19 @@ bool SameRecordsHeld(const RecordStore& a, const RecordStore& b) {
     return true;
 }
 
+// Files a data file the download wrote in the run library (--library), with how the download
+// ended; a failure of the library is told and fails nothing.
+void FileDownload(const QString& path, const DownloadOutcome& outcome, const QString& library) {
+    const QString failure = FileInLibrary(path, {std::nullopt, EndOf(outcome), true}, library);
+    if (!failure.isEmpty()) Err(failure);
+}
+
 // Runs a download, or the resume of the file `resumed` read into the session, and writes its
-// data file at `path`, partial when it ended early; the exit code. A resumed file that already
-// held everything the logger holds is written only at another path.
-int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resumed = nullptr,
-                 const QString& resumedPath = {}) {
+// data file at `path`, partial when it ended early, and files it in the run library `library`;
+// the exit code. A resumed file that already held everything the logger holds is written only at
+// another path.
+int DownloadInto(Run& run, const QString& path, bool csv, const QString& library,
+                 const PartialRun* resumed = nullptr, const QString& resumedPath = {}) {
     if (const int code = run.Open()) return code;
 
     ProgressPrinter progress(StderrIsTerminal());
@@ -241,6 +236,7 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
                                             "the records fetched are saved in %1 instead")
                     .arg(Printable(*rescued)));
             partial();
+            FileDownload(*rescued, outcome, library);
         } else {
             Err(QCoreApplication::translate(
                 "LoggerCommands",
@@ -251,6 +247,7 @@ int DownloadInto(Run& run, const QString& path, bool csv, const PartialRun* resu
     }
     partial();
     Out(path);
+    FileDownload(path, outcome, library);
     return run.ExitOf(outcome);
 }
 
@@ -289,8 +286,8 @@ int Resume(Run& run, const CommandOptions& options) {
         Target(options.output.isEmpty() ? options.resume : options.output, options.force);
     if (!path) return kExitFile;
     run.session().adoptStopped(partial.store, partial.stop);
-    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), &partial,
-                        options.resume);
+    return DownloadInto(run, *path, read.run->delimiter == QChar(kCsvDelimiter), options.library,
+                        &partial, options.resume);
 }
 
 }  // namespace
@@ -302,7 +299,7 @@ int DownloadCommand(const CommandOptions& options) {
     const auto path = Target(
         options.output.isEmpty() ? DefaultFileName(options.csv) : options.output, options.force);
     if (!path) return kExitFile;
-    return DownloadInto(run, *path, options.csv);
+    return DownloadInto(run, *path, options.csv, options.library);
 }
 
 int CheckCommand(const CommandOptions& options) {

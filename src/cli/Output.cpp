@@ -7,6 +7,12 @@
 
 #include "cli/ExitCodes.h"
 
+#ifdef Q_OS_WIN
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 namespace yb {
 
 namespace {
@@ -32,11 +38,19 @@ void Err(const QString& text) {
     std::fflush(stderr);
 }
 
+bool StderrIsTerminal() {
+#ifdef Q_OS_WIN
+    return _isatty(_fileno(stderr));
+#else
+    return isatty(fileno(stderr)) != 0;
+#endif
+}
+
 int UsageError(const QString& message) {
     Err(message);
     Err(QCoreApplication::translate("Output",
                                     "usage: yb-downloader "
-                                    "download|check|get|set|ports|view|report|summary|export "
+                                    "download|check|get|set|ports|view|report|summary|strategy|export|library "
                                     "[options]; yb-downloader --help lists them"));
     return kExitUsage;
 }

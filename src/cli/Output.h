@@ -11,6 +11,8 @@ namespace yb {
 void Out(const QString& text);
 // A message line on stderr.
 void Err(const QString& text);
+// Whether stderr is a terminal (progress may then update one line).
+bool StderrIsTerminal();
 // Tells the usage error and how to get help; the usage exit code.
 int UsageError(const QString& message);
 // The command's exit code once its results were due on stdout: `code`, or the file exit code

@@ -134,8 +134,9 @@ std::optional<RowWindow> WindowRows(const RunChoice& choice, const RunData& run,
 
 std::optional<std::optional<QDateTime>> ReadStartTime(const CommandOptions& options,
                                                       const QString& command) {
-    if (options.start.isEmpty()) return std::optional<QDateTime>();
-    QString text = options.start.trimmed();
+    const QString typed = options.start.value_or(QString());
+    if (typed.isEmpty()) return std::optional<QDateTime>();
+    QString text = typed.trimmed();
     if (text.size() > 10 && text[10] == u' ') text[10] = u'T';
     const QDateTime start = QDateTime::fromString(text, Qt::ISODate);
     // A zone would make the clock another place's: the logger's run has the pit's time.
@@ -143,7 +144,7 @@ std::optional<std::optional<QDateTime>> ReadStartTime(const CommandOptions& opti
         UsageError(
             QCoreApplication::translate(
                 "RunOptions", "%1: --start %2: a local date and time such as 2026-07-30T09:15:00")
-                .arg(command, Printable(options.start)));
+                .arg(command, Printable(typed)));
         return std::nullopt;
     }
     return std::optional(start);

@@ -12,6 +12,7 @@
 #include "datafile/DataFileReader.h"
 #include "datafile/FileTarget.h"
 #include "datafile/Printable.h"
+#include "viewer/LibraryWindow.h"
 #include "viewer/Report.h"
 #include "viewer/RunModel.h"
 #include "viewer/Viewer.h"
@@ -39,6 +40,17 @@ int ViewCommand(const QStringList& files, const CommandOptions& options) {
             Err(error);
             return kExitFile;
         }
+    }
+    QApplication::setQuitOnLastWindowClosed(true);
+    return QApplication::exec() == 0 ? kExitSuccess : kExitFailed;
+}
+
+int LibraryWindowCommand(const CommandOptions& options) {
+    if (!HaveWidgets(QStringLiteral("library"))) return kExitFailed;
+    QString error;
+    if (!OpenLibraryWindow(nullptr, options.library, &error)) {
+        Err(error);
+        return kExitFile;
     }
     QApplication::setQuitOnLastWindowClosed(true);
     return QApplication::exec() == 0 ? kExitSuccess : kExitFailed;

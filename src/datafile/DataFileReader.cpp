@@ -503,7 +503,7 @@ DataFileReadResult ReadDataFile(const QByteArray& bytes, const QString& name) {
     }
 }
 
-DataFileReadResult ReadDataFileAt(const QString& path) {
+DataFileReadResult ReadDataFileAt(const QString& path, QByteArray* read) {
     const auto refused = [&path](const QString& message) { return Refused(path, {0, message}); };
     const QString tooLarge =
         QCoreApplication::translate("DataFileReader",
@@ -553,6 +553,7 @@ DataFileReadResult ReadDataFileAt(const QString& path) {
     if (bytes.size() > kMaxDataFileBytes) return refused(tooLarge);
     DataFileReadResult result = ReadDataFile(bytes, path);
     if (result.run) result.run->title = QFileInfo(path).fileName();
+    if (read) *read = std::move(bytes);
     return result;
 }
 

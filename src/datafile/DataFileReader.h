@@ -43,7 +43,7 @@ inline constexpr qint64 kMaxDataFileBytes = 64 * 1024 * 1024;
 // becomes the title. Refused as "FILE: message" before anything is read: a folder, anything but
 // a regular file (a pipe, a device: neither is opened) and a file larger than kMaxDataFileBytes;
 // no more than kMaxDataFileBytes + 1 bytes are ever read, so a file growing meanwhile is refused
-// as well.
-DataFileReadResult ReadDataFileAt(const QString& path);
+// as well. `bytes`, when given, receives the bytes read (a refused file's too, when it was read).
+DataFileReadResult ReadDataFileAt(const QString& path, QByteArray* bytes = nullptr);
 
 }  // namespace yb

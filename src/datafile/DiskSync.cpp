@@ -55,4 +55,8 @@ FileResult WriteFilesAtomically(const std::vector<FileBytes>& files) {
     return {};
 }
 
+FileResult WriteWholeFile(const QString& path, const QByteArray& bytes) {
+    return WriteFilesAtomically({{path, bytes}});
+}
+
 }  // namespace yb

@@ -26,5 +26,9 @@ bool SyncToDisk(QFileDevice& file);
 // names the path in the system's words ("cannot create /data/YB_Data.csv: Permission denied").
 using FileBytes = std::pair<QString, QByteArray>;
 FileResult WriteFilesAtomically(const std::vector<FileBytes>& files);
+// Writes `bytes` as the whole of the file at `path`, which appears only complete and on the disk:
+// written beside it under a temporary name, synced, then renamed over it. On any failure the
+// file keeps its old content and no temporary file stays behind; the reason names the path.
+FileResult WriteWholeFile(const QString& path, const QByteArray& bytes);
 
 }  // namespace yb

@@ -359,6 +359,15 @@ QStringList LapCells(const LapFigures& lap, LapMedium medium) {
     return cells;
 }
 
+std::vector<std::optional<double>> LapValues(const LapFigures& lap, LapMedium medium) {
+    std::vector<std::optional<double>> values;
+    for (const LapColumn& column : LapColumns()) {
+        if (column.textOnly && medium != LapMedium::Text) continue;
+        values.push_back(column.value(lap));
+    }
+    return values;
+}
+
 QString LapTableTitle(const RunSummary& summary) {
     if (!summary.best_lap_no || !summary.best_lap_s) {
         return QCoreApplication::translate("RunSummary", "周回", "the lap table's title");

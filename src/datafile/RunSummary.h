@@ -109,6 +109,8 @@ QString SummaryText(const RunSummary& summary);
 enum class LapMedium { Table, Text };
 QStringList LapHeads(LapMedium medium);
 QStringList LapCells(const LapFigures& lap, LapMedium medium);
+// The values of those cells, unrounded (a sort goes by them).
+std::vector<std::optional<double>> LapValues(const LapFigures& lap, LapMedium medium);
 // The lap table's title: "周回", and the best lap's number and time when there is one.
 QString LapTableTitle(const RunSummary& summary);
 

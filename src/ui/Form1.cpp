@@ -30,12 +30,14 @@
 
 #include "datafile/SaveCommand.h"
 #include "language/Language.h"
+#include "library/Library.h"
 #include "serial/CommEvents.h"
 #include "serial/PortNames.h"
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
 #include "version/Version.h"
 #include "viewer/RunCapacity.h"
+#include "viewer/LibraryWindow.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -290,6 +292,15 @@ void Form1::BuildMenus() {
                                  &Form1::mnuOpenFile_Click);
     AddItem(file, "mnuSave", QKeySequence(Qt::CTRL | Qt::Key_S), Command1);
     file->addSeparator();
+    mnuLibrary = AddHandlerItem(file, "mnuLibrary", QKeySequence(Qt::CTRL | Qt::Key_L),
+                                &Form1::mnuLibrary_Click);
+    mnuImport = AddHandlerItem(file, "mnuImport", {}, &Form1::mnuImport_Click);
+    mnuLibraryAdd = file->addAction(QString());
+    mnuLibraryAdd->setObjectName(QStringLiteral("mnuLibraryAdd"));
+    mnuLibraryAdd->setCheckable(true);
+    mnuLibraryAdd->setChecked(AddingToLibrary());
+    connect(mnuLibraryAdd, &QAction::toggled, this, [](bool on) { SetAddingToLibrary(on); });
+    file->addSeparator();
     AddItem(file, "mnuQuit", QKeySequence(Qt::CTRL | Qt::Key_Q), QuitB);
 
     QMenu* comm = mnuComm = menuBar()->addMenu(QString());
@@ -357,6 +368,9 @@ void Form1::Retranslate() {
 
     mnuFile->setTitle(tr("ファイル(&F)"));
     mnuOpenFile->setText(tr("データファイルを開く…"));
+    mnuLibrary->setText(tr("ライブラリ…"));
+    mnuImport->setText(tr("ライブラリに取り込む…"));
+    mnuLibraryAdd->setText(tr("保存したファイルをライブラリに追加"));
     mnuComm->setTitle(tr("通信(&C)"));
     mnuResume->setText(tr("続きから読出"));
     mnuRetries->setText(tr("失敗した要求を再試行 (%1回)").arg(kRetries));
@@ -618,6 +632,7 @@ void Form1::mnuResume_Click() {
 
 void Form1::ShowDownloadEnd(const DownloadOutcome& outcome) {
     if (unshownRecord_) ShowRecordLine(*std::exchange(unshownRecord_, std::nullopt));
+    if (!Busy(outcome) && outcome.ending != Ending::Refused) lastDownload_ = EndOf(outcome);
     ShowOutcome(outcome);
     if (metering_) EndMeter(outcome);
     SyncMenus();
@@ -672,6 +687,20 @@ void Form1::mnuOpenFile_Click() {
     if (!OpenViewerOnFile(*path, this, &error)) dialogs_->message(error);
 }
 
+void Form1::mnuLibrary_Click() {
+    QString error;
+    if (!OpenLibraryWindow(this, {}, &error)) dialogs_->message(error);
+}
+
+void Form1::mnuImport_Click() {
+    QString error;
+    if (LibraryWindow* library = OpenLibraryWindow(this, {}, &error)) {
+        library->importFolder();
+    } else {
+        dialogs_->message(error);
+    }
+}
+
 void Form1::mnuGraph_Click() {
     // Saved, the data is that file's: the viewer's title and its report's name say so, and it has
     // the capacity typed for that file when the logger's is not known.
@@ -699,6 +728,9 @@ void Form1::Command1_Click() {
     // The file's run is the logger's: shown later, it has the logger's capacity.
     if (batteryAh_) RememberCapacity(savedAs_, batteryAh_);
     Status->setText(saved->message);
+    // The file is saved whatever becomes of it in the library.
+    const QString library = FileInLibrary(saved->path, {batteryAh_, lastDownload_, true});
+    if (!library.isEmpty()) dialogs_->message(library);
 }
 
 void Form1::ClearB_Click() {

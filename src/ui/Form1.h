@@ -21,6 +21,7 @@
 
 #include "datafile/Dialogs.h"
 #include "download/DownloadMeter.h"
+#include "library/RunNotes.h"
 #include "session/Session.h"
 
 class QAbstractButton;
@@ -71,6 +72,8 @@ public:
     void mnuResume_Click();
     void mnuOpenFile_Click();
     void mnuGraph_Click();
+    void mnuLibrary_Click();
+    void mnuImport_Click();
     void mnuAbout_Click();
 
     // The program was asked to end from outside (Ctrl+C, SIGTERM, SIGHUP): ends what runs, closes
@@ -148,6 +151,7 @@ private:
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
     QString savedAs_;  // where the data shown was saved, until a download replaces it
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
+    DownloadEnd lastDownload_;         // how the last download ended, for the library
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;
 
     QLineEdit* Status = nullptr;
@@ -189,6 +193,9 @@ private:
     QMenu* mnuLanguage = nullptr;
     QMenu* mnuHelp = nullptr;
     QAction* mnuOpenFile = nullptr;
+    QAction* mnuLibrary = nullptr;
+    QAction* mnuImport = nullptr;
+    QAction* mnuLibraryAdd = nullptr;
     QAction* mnuResume = nullptr;
     QAction* mnuRetries = nullptr;
     QAction* mnuGraph = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QChart>
 #include <QChartView>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QGraphicsLineItem>
 #include <QGraphicsRectItem>
@@ -10,6 +11,7 @@
 #include <QLegend>
 #include <QLegendMarker>
 #include <QLineSeries>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -99,12 +101,14 @@ protected:
             stack_->hideBand();
             if (std::abs(p.x() - from) >= kMinimumDragPixels)
                 stack_->zoomBetween(index_, from, p.x());
-        } else if (event->button() == Qt::RightButton) {
-            stack_->zoomAround(index_, p.x(), 2.0);
         } else {
             QChartView::mouseReleaseEvent(event);  // a legend entry is clicked on release
             return;
         }
+        event->accept();
+    }
+    void contextMenuEvent(QContextMenuEvent* event) override {
+        stack_->showContextMenu(index_, ChartPoint(event->pos()), event->globalPos());
         event->accept();
     }
     void mouseDoubleClickEvent(QMouseEvent* event) override {
@@ -189,6 +193,12 @@ ChartStack::ChartStack(RunModel& model, QWidget* parent)
     });
     connect(&model_, &RunModel::batteryChanged, this, &ChartStack::showEnergy);
     connect(&model_, &RunModel::overlaysChanged, this, &ChartStack::showOverlays);
+    connect(&model_, &RunModel::markersChanged, this, [this] {
+        const auto marks = MarkerMarks(model_);
+        for (RunChart& chart : charts_) {
+            if (chart.sharesTime) chart.markers->setMarks(marks);
+        }
+    });
     connectLegend();
     scheduleAlign();
 }
@@ -260,6 +270,7 @@ void ChartStack::keyPressEvent(QKeyEvent* event) {
         case Qt::Key_Right:
             pan(kPanStep);
             break;
+
         default:
             QWidget::keyPressEvent(event);
             return;
@@ -337,6 +348,26 @@ void ChartStack::showBand(int index, qreal fromX, qreal toX) {
     }
 }
 
+void ChartStack::markAtCursor(const QString& kind) {
+    if (cursorX_) emit markerWanted(*cursorX_, kind);
+}
+
+void ChartStack::showContextMenu(int index, QPointF point, const QPoint& global) {
+    const RunChart& chart = charts_.at(static_cast<std::size_t>(index));
+    if (!chart.chart->plotArea().contains(point)) return;
+    const double x = ValueAtX(chart.chart, chart.timeAxis, point.x());
+    QMenu menu(this);
+    menu.addAction(QCoreApplication::translate("ChartStack", "縮小"), this,
+                   [this, index, point] { zoomAround(index, point.x(), 2.0); });
+    QMenu* add = menu.addMenu(QCoreApplication::translate("ChartStack", "ここにマーカーを追加"));
+    add->setEnabled(chart.sharesTime && model_.timeline().minutes());
+    for (const MarkerKind& kind : MarkerKinds()) {
+        const QString key = QLatin1String(kind.key);
+        add->addAction(MarkerKindName(key), this, [this, x, key] { emit markerWanted(x, key); });
+    }
+    menu.exec(global);
+}
+
 void ChartStack::hideBand() {
     for (QChartView* view : views_) static_cast<View*>(view)->band()->hide();
 }
@@ -348,6 +379,11 @@ void ChartStack::moveCursor(int index, QPointF point) {
         return;
     }
     const double x = ValueAtX(source.chart, source.timeAxis, point.x());
+    if (source.sharesTime && model_.timeline().minutes()) {
+        cursorX_ = x;
+    } else {
+        cursorX_.reset();
+    }
     for (std::size_t i = 0; i < charts_.size(); ++i) {
         const bool together = source.sharesTime && charts_[i].sharesTime;
         if (together || static_cast<int>(i) == index) {
@@ -398,6 +434,7 @@ void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
 }
 
 void ChartStack::hideCursor() {
+    cursorX_.reset();
     for (Cursor& cursor : cursors_) {
         cursor.line->hide();
         cursor.box->hide();

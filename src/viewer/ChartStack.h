@@ -4,11 +4,14 @@
 // pointer, double-click (or resetZoom) for the whole run; a vertical cursor follows the pointer
 // through every chart and shows each channel's value at that instant. Lap markers on every
 // chart; a click on a legend entry hides or shows that channel; other runs can be laid over
-// the first, lighter, moved along the time axis. The range, the hidden channels, the lap start,
-// the battery's capacity and the overlays are the RunModel's.
+// the first, lighter, moved along the time axis. The run's markers are drawn on every chart;
+// markAtCursor asks for one at the cursor, and the context menu (a right click) for one of any
+// kind there, besides zooming out. The range, the hidden channels, the lap start, the battery's
+// capacity, the overlays and the markers are the RunModel's.
 
 #include <QWidget>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "viewer/RunCharts.h"
@@ -44,10 +47,16 @@ public:
     // plot area.
     void moveCursor(int index, QPointF point);
     void hideCursor();
+    // Asks for a marker of `kind` where the cursor is (nothing while it is hidden or off the
+    // run's time).
+    void markAtCursor(const QString& kind);
 
 signals:
     // The cursor's instant as text, empty when the cursor is hidden.
     void cursorMoved(const QString& instant);
+    // A marker of `kind` is wanted at `x` on the time axis: at the cursor, or where the chart's
+    // context menu was opened.
+    void markerWanted(double x, const QString& kind);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -65,6 +74,8 @@ private:
     void zoomAround(int index, qreal atX, double factor);
     void panPixels(int index, qreal pixels);
     void showBand(int index, qreal fromX, qreal toX);
+    // The chart's context menu at a point of chart `index`: zoom out around it, or a marker there.
+    void showContextMenu(int index, QPointF point, const QPoint& global);
     void hideBand();
     void placeCursor(int index, double x, bool temperatureAxis);
     void scheduleAlign();
@@ -82,6 +93,7 @@ private:
     std::vector<RunChart> charts_;
     std::vector<QChartView*> views_;
     std::vector<Cursor> cursors_;
+    std::optional<double> cursorX_;  // where the cursor is on the shared time axis
     bool following_ = false;
     bool alignPending_ = false;
 };

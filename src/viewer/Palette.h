@@ -3,6 +3,9 @@
 // channels' own (solar warm, battery cool; they stay apart on paper too) and those around them.
 
 #include <QColor>
+#include <QPen>
+#include <array>
+#include <cstddef>
 
 namespace yb::palette {
 
@@ -29,12 +32,29 @@ inline const QColor kBestLap(0xFF, 0xE8, 0xA3);      // the best lap's row
 inline const QColor kBestLapLine(0x9C, 0xA3, 0xAF);  // the best lap under another one
 inline const QColor kChosenLapLine = kSpeed;         // ... and that one
 inline const QColor kWarning(0xB9, 0x1C, 0x1C);
+inline const QColor kMarker(0xC2, 0x41, 0x0C);  // the run's markers
 inline const QColor kCursor(0x30, 0x30, 0x30, 170);
 inline const QColor kCursorBox(255, 255, 255, 225);
 
 // A colour halfway to white: a run laid over another, a hidden channel's legend mark.
 inline QColor Lighter(const QColor& color) {
     return QColor((color.red() + 255) / 2, (color.green() + 255) / 2, (color.blue() + 255) / 2);
+}
+
+// The line of the `index`-th run laid over the viewed one: the channel's colour lighter, each run
+// its own tone and, from the second on, its own dashes, so that eight runs stay apart.
+inline QPen OverlayPen(const QColor& channel, std::size_t index) {
+    constexpr std::array<double, 7> kToWhite = {0.5, 0.3, 0.65, 0.4, 0.55, 0.2, 0.7};
+    constexpr std::array<Qt::PenStyle, 7> kStyles = {
+        Qt::SolidLine,      Qt::DashLine, Qt::DotLine, Qt::DashDotLine,
+        Qt::DashDotDotLine, Qt::DashLine, Qt::DotLine};
+    const double t = kToWhite[index % kToWhite.size()];
+    const auto mix = [t](int c) { return static_cast<int>(c + (255 - c) * t); };
+    QPen pen(QColor(mix(channel.red()), mix(channel.green()), mix(channel.blue())));
+    pen.setStyle(kStyles[index % kStyles.size()]);
+    pen.setWidthF(1.2);
+    pen.setCosmetic(true);
+    return pen;
 }
 
 // A colour seen through: the drag band.

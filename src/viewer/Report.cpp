@@ -254,6 +254,25 @@ void DrawSummary(PdfReport& r, const QString& title, const RunSummary& summary,
     r.y() += perColumn * kRow + 4;
 }
 
+// The run's markers, one line each: when, what kind, the text.
+void DrawMarkers(PdfReport& r, const std::vector<RunMarker>& markers) {
+    if (markers.empty()) return;
+    constexpr qreal kRow = 4.8;
+    r.room(7 + kRow * std::min<qreal>(static_cast<qreal>(markers.size()), 3));
+    r.text(0, r.width(), 7, QCoreApplication::translate("Report", "マーカー"), Font(11, true),
+           kInk);
+    r.y() += 7;
+    for (const RunMarker& marker : markers) {
+        r.room(kRow);
+        r.text(0, 22, kRow, ClockText(marker.timeS, ClockForm::Long), Font(9, true), kMarker,
+               Qt::AlignRight);
+        r.text(26, 32, kRow, MarkerKindName(marker.kind), Font(9), kMuted);
+        r.text(60, r.width() - 60, kRow, marker.text, Font(9), kInk);
+        r.y() += kRow;
+    }
+    r.y() += 4;
+}
+
 void DrawCharts(PdfReport& r, const RunModel& model) {
     constexpr qreal kSceneWidth = 760;
     constexpr qreal kSceneHeight = 145;
@@ -364,6 +383,7 @@ QString WritePdf(const RunModel& model, QIODevice& device) {
                         RangeText(model.timeline(), min, max),
                     model.rangeSummary(), model.energy(), RowsShown(run, min, max).mainEnd);
     }
+    DrawMarkers(report, model.markers());
     DrawCharts(report, model);
     DrawLaps(report, model.summary());
     return report.finish() ? QString() : PdfFailedText();

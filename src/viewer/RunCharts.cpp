@@ -197,6 +197,22 @@ void LapMarkers::setLaps(std::vector<std::pair<double, int>> laps) {
     update();
 }
 
+void LapMarkers::setMarks(std::vector<MarkerMark> marks) {
+    marks_ = std::move(marks);
+    update();
+}
+
+std::vector<MarkerMark> MarkerMarks(const RunModel& model) {
+    std::vector<MarkerMark> marks;
+    if (!model.timeline().minutes()) return marks;
+    for (const RunMarker& marker : model.markers()) {
+        QString label = MarkerKindName(marker.kind);
+        if (!marker.text.isEmpty()) label += QStringLiteral(": ") + marker.text;
+        marks.push_back({marker.timeS / 60.0, label});
+    }
+    return marks;
+}
+
 void LapMarkers::refresh() {
     prepareGeometryChange();  // the chart's size may have changed, and the bounds with it
     update();
@@ -210,7 +226,7 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
     const QRectF area = chart_->plotArea();
     const double min = axis_->min();
     const double max = axis_->max();
-    if (laps_.empty() || !(max > min) || area.isEmpty()) return;
+    if ((laps_.empty() && marks_.empty()) || !(max > min) || area.isEmpty()) return;
     painter->save();
     painter->setClipRect(area);
     QColor line = kMuted;
@@ -245,6 +261,32 @@ void LapMarkers::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidg
             painter->drawText(QPointF(px + 2, area.top() + metrics.ascent() + 1),
                               QString::number(lap));
         }
+    }
+    // The markers over the laps, each label at the foot of the plot area in a box of its own, a
+    // row higher where it would cover the one before (at most three rows; then the line alone).
+    const qreal labelWidth = metrics.horizontalAdvance(QStringLiteral("0")) * 24;
+    const qreal rowHeight = metrics.height() + 3;
+    std::vector<const MarkerMark*> shown;
+    for (const MarkerMark& mark : marks_) {
+        if (mark.x >= min && mark.x <= max) shown.push_back(&mark);
+    }
+    std::sort(shown.begin(), shown.end(), [](auto* a, auto* b) { return a->x < b->x; });
+    std::vector<qreal> rowEnds(3, -INFINITY);
+    for (const MarkerMark* mark : shown) {
+        const qreal px = area.left() + (mark->x - min) / (max - min) * area.width();
+        painter->setPen(QPen(kMarker, 0, Qt::DashLine));
+        painter->drawLine(QPointF(px, area.top()), QPointF(px, area.bottom()));
+        const QString label = metrics.elidedText(mark->label, Qt::ElideRight, labelWidth);
+        const qreal width = metrics.horizontalAdvance(label) + 4;
+        const auto row =
+            std::find_if(rowEnds.begin(), rowEnds.end(), [px](qreal end) { return end + 2 < px; });
+        if (row == rowEnds.end()) continue;
+        *row = px + 2 + width;
+        const auto level = static_cast<qreal>(row - rowEnds.begin() + 1);
+        const QRectF box(px + 2, area.bottom() - level * rowHeight, width, rowHeight - 1);
+        painter->fillRect(box, kCursorBox);
+        painter->setPen(kMarker);
+        painter->drawText(box.adjusted(2, 1, 0, 0), Qt::AlignLeft | Qt::AlignTop, label);
     }
     painter->restore();
 }
@@ -408,7 +450,8 @@ void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
                 line.points = ChannelPoints(*overlays[i].run, model.overlayEnergy(i), channel.spec,
                                             overlays[i].offsetMin);
                 if (line.series) continue;
-                line.series = AddLine(chart, channel.spec, Lighter(channel.spec.color));
+                line.series = AddLine(chart, channel.spec, channel.spec.color);
+                line.series->setPen(OverlayPen(channel.spec.color, i));
                 line.series->setVisible(channel.own.series->isVisible());
             }
         }
@@ -456,10 +499,12 @@ void ShowModel(std::vector<RunChart>& charts, const RunModel& model) {
     ShowChannels(charts, model.hidden());
     const auto [min, max] = model.range();
     const auto laps = model.lapMarks();
+    const auto marks = MarkerMarks(model);
     for (RunChart& chart : charts) {
         if (!chart.sharesTime) continue;
         chart.timeAxis->setRange(min, max);
         chart.markers->setLaps(laps);
+        chart.markers->setMarks(marks);
     }
 }
 

@@ -41,14 +41,23 @@ struct ChannelSpec {
     std::optional<EnergyChannel> energy;
 };
 
+// A marker of the run on the time axis: where, and what its label says.
+struct MarkerMark {
+    double x = 0.0;
+    QString label;
+};
+
 // Lap markers: a thin line and the lap number at each lap start inside the plot area, thinned so
-// that lines and numbers do not crowd. Painted from the axis's range at paint time.
+// that lines and numbers do not crowd; and the run's markers, a dashed line each with its kind
+// and text at the foot of the plot area. Painted from the axis's range at paint time.
 class LapMarkers : public QGraphicsItem {
 public:
     LapMarkers(QChart* chart, QValueAxis* axis);
     // Lap starts on the time axis and their lap numbers.
     void setLaps(std::vector<std::pair<double, int>> laps);
     const std::vector<std::pair<double, int>>& laps() const { return laps_; }
+    void setMarks(std::vector<MarkerMark> marks);
+    const std::vector<MarkerMark>& marks() const { return marks_; }
     // Repaints after a change of the range or of the chart's size.
     void refresh();
     QRectF boundingRect() const override;
@@ -58,7 +67,11 @@ private:
     QChart* chart_;
     QValueAxis* axis_;
     std::vector<std::pair<double, int>> laps_;
+    std::vector<MarkerMark> marks_;
 };
+
+// The model's markers on its time axis (none when the recording interval is unknown).
+std::vector<MarkerMark> MarkerMarks(const RunModel& model);
 
 // A line of a chart: its series and every point it may show, in time order.
 struct ChartLine {

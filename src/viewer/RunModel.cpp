@@ -16,6 +16,7 @@ void RunModel::setRun(std::shared_ptr<const RunData> run) {
     summary_.reset();
     energy_.reset();
     overlayEnergy_.clear();
+    overlaySummaries_.clear();
     rangeSummary_.reset();
     fit_.reset();
     strategy_.reset();
@@ -76,6 +77,7 @@ void RunModel::setChannelShown(const QString& key, bool shown) {
 void RunModel::setOverlays(std::vector<RunOverlay> overlays) {
     overlays_ = std::move(overlays);
     overlayEnergy_.assign(overlays_.size(), std::nullopt);
+    overlaySummaries_.assign(overlays_.size(), std::nullopt);
     emit overlaysChanged();
 }
 
@@ -119,6 +121,15 @@ const RunEnergy& RunModel::overlayEnergy(std::size_t index) const {
         ++computed_.energy;
     }
     return *energy;
+}
+
+const RunSummary& RunModel::overlaySummary(std::size_t index) const {
+    std::optional<RunSummary>& summary = overlaySummaries_.at(index);
+    if (!summary) {
+        summary = SummarizeRun(*overlays_[index].run);
+        ++computed_.overlaySummaries;
+    }
+    return *summary;
 }
 
 const RunSummary& RunModel::rangeSummary() const {

@@ -21,22 +21,18 @@
 #include "analysis/Strategy.h"
 #include "datafile/RunData.h"
 #include "datafile/RunSummary.h"
+#include "library/RunNotes.h"  // RunMarker
 #include "viewer/Timeline.h"
 
 namespace yb {
+
+// The most runs a window lays over the one it shows.
+inline constexpr std::size_t kMostOverlays = 7;
 
 // A run laid over the viewed one, lighter, `offsetMin` minutes along the time axis.
 struct RunOverlay {
     std::shared_ptr<const RunData> run;
     double offsetMin = 0.0;
-};
-
-// A note at an instant of the run.
-struct RunMarker {
-    double timeS = 0.0;  // from the first record
-    QString kind;
-    QString text;
-    bool operator==(const RunMarker&) const = default;
 };
 
 class RunModel : public QObject {
@@ -84,6 +80,8 @@ public:
     // The run's energy channels with the battery's capacity, and those of overlay `index`.
     const RunEnergy& energy() const;
     const RunEnergy& overlayEnergy(std::size_t index) const;
+    // The summary of overlay `index`, its laps from its first record.
+    const RunSummary& overlaySummary(std::size_t index) const;
     // The figures of the range shown.
     const RunSummary& rangeSummary() const;
     // The energy model fitted to the laps, and the strategy from the end of the run with it.
@@ -102,6 +100,7 @@ public:
         int range = 0;
         int fit = 0;
         int strategy = 0;
+        int overlaySummaries = 0;
         bool operator==(const Computations&) const = default;
     };
     const Computations& computations() const { return computed_; }
@@ -132,6 +131,7 @@ private:
     mutable bool lapsStale_ = false;
     mutable std::optional<RunEnergy> energy_;
     mutable std::vector<std::optional<RunEnergy>> overlayEnergy_;
+    mutable std::vector<std::optional<RunSummary>> overlaySummaries_;
     mutable std::optional<RunSummary> rangeSummary_;
     mutable std::optional<EnergyFit> fit_;
     mutable std::optional<Strategy> strategy_;

@@ -37,13 +37,31 @@ QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
 
 QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error,
                           std::optional<double> batteryAh) {
-    DataFileReadResult result = ReadDataFileAt(path);
-    if (!result.run) {
-        if (error) *error = result.errorText();
-        return nullptr;
+    return OpenViewerOnFiles({path}, parent, error, batteryAh);
+}
+
+QWidget* OpenViewerOnFiles(const QStringList& paths, QWidget* parent, QString* error,
+                           std::optional<double> batteryAh) {
+    std::vector<RunData> runs;
+    for (const QString& path : paths) {
+        DataFileReadResult result = ReadDataFileAt(path);
+        if (!result.run) {
+            if (error) *error = result.errorText();
+            return nullptr;
+        }
+        if (!runs.empty() &&
+            result.run->intervalS.has_value() != runs.front().intervalS.has_value()) {
+            if (error)
+                *error = ViewerWindow::tr(
+                    "記録間隔が不明なファイルと分かっているファイルは重ねられません。");
+            return nullptr;
+        }
+        runs.push_back(std::move(*result.run));
     }
+    if (runs.empty() || runs.size() > kMostOverlays + 1) return nullptr;
     ViewerWindow* window = NewWindow(parent);
-    window->showRun(std::move(*result.run), path);
+    window->showRun(std::move(runs.front()), paths.front());
+    for (std::size_t i = 1; i < runs.size(); ++i) window->layOver(std::move(runs[i]));
     if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;

@@ -3,6 +3,7 @@
 // viewer/Report.h).
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 
 #include "download/RecordStore.h"
@@ -12,6 +13,9 @@ class QWidget;
 QT_END_NAMESPACE
 
 namespace yb {
+
+// The files the open dialogs offer: data files, or any file.
+QString DataFileFilter();
 
 // Opens an empty viewer window; it deletes itself when closed.
 QWidget* OpenViewer(QWidget* parent = nullptr);
@@ -28,7 +32,16 @@ QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr,
 // Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
 // refused; then *error (if given) holds "FILE:LINE: message". The battery's capacity is the one
 // remembered for the file, or `batteryAh`, which is then remembered for it.
-QWidget* OpenViewerOnFile(const QString& path, QWidget* parent = nullptr, QString* error = nullptr,
+QWidget* OpenViewerOnFile(const QString& path, QWidget* parent = nullptr,
+                          QString* error = nullptr,
                           std::optional<double> batteryAh = std::nullopt);
+
+// Opens one viewer window on the first data file with the others laid over it (at most
+// kMostOverlays), each from the start of its own time axis, the first's capacity as
+// OpenViewerOnFile's. nullptr when a file is refused or the files cannot be laid over each other;
+// then *error says why.
+QWidget* OpenViewerOnFiles(const QStringList& paths, QWidget* parent = nullptr,
+                           QString* error = nullptr,
+                           std::optional<double> batteryAh = std::nullopt);
 
 }  // namespace yb

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -11,11 +12,13 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
@@ -23,15 +26,18 @@
 #include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 #include <cmath>
 
 #include "datafile/DataFileReader.h"
 #include "datafile/Printable.h"
 #include "export/Exports.h"
+#include "library/Library.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
 #include "viewer/Palette.h"
@@ -47,11 +53,6 @@ namespace {
 using namespace palette;
 
 constexpr int kRecentFiles = 8;
-// The files the open dialogs offer.
-QString DataFileFilter() {
-    return QCoreApplication::translate("yb::ViewerWindow",
-                                       "データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)");
-}
 
 // The size a viewer first asks for; less when the screen's free area is smaller.
 constexpr QSize kFirstSize(1280, 820);
@@ -111,6 +112,11 @@ RunTables TablesOf(const RunModel& model, bool range) {
 
 }  // namespace
 
+QString DataFileFilter() {
+    return QCoreApplication::translate("yb::ViewerWindow",
+                                       "データファイル (*.csv *.txt *.tsv);;すべてのファイル (*)");
+}
+
 QSize FirstViewerSize(const QSize& freeArea) {
     return kFirstSize.boundedTo(freeArea - QSize(16, 40));  // room for the frame and its title
 }
@@ -155,6 +161,10 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     connect(&model_, &RunModel::hiddenChanged, this,
             [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });
     connect(&model_, &RunModel::overlaysChanged, this, &ViewerWindow::showOverlays);
+    connect(&model_, &RunModel::markersChanged, this, [this] {
+        fillMarkers();
+        if (!loadingNotes_) saveMarkers();
+    });
 }
 
 // The run's widgets go while the model they show is still there.
@@ -197,6 +207,10 @@ void ViewerWindow::buildMenus() {
     runActions_ << view->addAction(tr("残りのレースの作戦(&S)…"), this,
                                    &ViewerWindow::openStrategy);
     runActions_.back()->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    runActions_ << view->addAction(tr("カーソルの位置にマーカーを付ける(&M)"), this, [this] {
+        if (charts_) charts_->markAtCursor(QStringLiteral("note"));
+    });
+    runActions_.back()->setShortcut(QKeySequence(Qt::Key_M));
     for (QAction* action : runActions_) action->setEnabled(model_.hasRun());
 }
 
@@ -208,7 +222,7 @@ void ViewerWindow::retranslateFrame() {
     buildMenus();
     hint_->setText(
         tr("ドラッグで拡大 · Shift+ドラッグ・←→で移動 · ホイールで拡大縮小 · "
-           "右クリックで縮小 · ダブルクリックまたは Home で全体 · "
+           "右クリックで縮小・マーカー · M でマーカー · ダブルクリックまたは Home で全体 · "
            "凡例クリックで表示切替"));
     if (empty_) {
         empty_->setText(
@@ -243,11 +257,23 @@ void ViewerWindow::showRun(RunData run, const QString& path) {
     path_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     model_.setBatteryAh(path_.isEmpty() ? std::nullopt : RememberedCapacity(path_));
     model_.setRun(std::make_shared<const RunData>(std::move(run)));
+    runPath_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
     if (!path.isEmpty()) {
+        // A file opened is filed in the run library; the viewer shows it whatever becomes of that.
+        if (const QString library = FileInLibrary(path); !library.isEmpty()) {
+            statusBar()->showMessage(library, 10000);
+        }
+        // Its markers and the battery capacity its figures use, from its notes.
+        QString unread;
+        const RunNotes notes = NotesOfFile(runPath_, &unread);
+        loadingNotes_ = true;
+        model_.setMarkers(notes.markers);
+        if (notes.batteryAh) model_.setBatteryAh(notes.batteryAh);
+        loadingNotes_ = false;
+        if (!unread.isEmpty()) statusBar()->showMessage(unread, 10000);
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();
-        const QString absolute = QFileInfo(path).absoluteFilePath();
-        recent.removeAll(absolute);
-        recent.prepend(absolute);
+        recent.removeAll(runPath_);
+        recent.prepend(runPath_);
         remembered->setValue(QStringLiteral("recent"), recent.mid(0, kRecentFiles));
     }
     buildRun();
@@ -265,6 +291,7 @@ void ViewerWindow::buildRun() {
     splitter_ = new QSplitter(Qt::Horizontal);
     charts_ = new ChartStack(model_, splitter_);
     connect(charts_, &ChartStack::cursorMoved, cursorLabel_, &QLabel::setText);
+    connect(charts_, &ChartStack::markerWanted, this, &ViewerWindow::addMarker);
     buildControls();
     splitter_->addWidget(charts_);
     splitter_->addWidget(buildSidePanel());
@@ -309,8 +336,20 @@ QWidget* ViewerWindow::buildSidePanel() {
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     sideSplitter_ = new QSplitter(Qt::Vertical);
+    // The lap table, the markers and the runs laid over share the height left, a tab each.
+    lowerTabs_ = new QTabWidget;
+    lowerTabs_->setDocumentMode(true);
+    lowerTabs_->addTab(buildLaps(), tr("周回"));
+    lowerTabs_->addTab(buildMarkers(), QString());
+    overlayBox_ = new QWidget;
+    auto* overlayLayout = new QVBoxLayout(overlayBox_);
+    overlayLayout->addLayout(new QGridLayout);
+    overlayLayout->addStretch(1);
+    overlayOffsets_.clear();
+    lowerTabs_->addTab(overlayBox_, QString());
+    fillMarkers();
     sideSplitter_->addWidget(scroll);
-    sideSplitter_->addWidget(buildLaps());
+    sideSplitter_->addWidget(lowerTabs_);
     sideSplitter_->setStretchFactor(0, 0);
     sideSplitter_->setStretchFactor(1, 1);
     sideSplitter_->setMinimumWidth(kSidePanelWidth);
@@ -367,7 +406,7 @@ QWidget* ViewerWindow::buildFigures() {
     return figures;
 }
 
-// The lap start, the battery's capacity and the compared run, in a tool bar above the charts.
+// The lap start and the battery's capacity, in a tool bar above the charts.
 void ViewerWindow::buildControls() {
     QToolBar* bar = settingsBar_ = addToolBar(tr("設定"));
     bar->setObjectName(QStringLiteral("settings"));
@@ -399,18 +438,6 @@ void ViewerWindow::buildControls() {
     bar->addAction(tr("作戦…"), this, &ViewerWindow::openStrategy)
         ->setToolTip(
             tr("この速度なら残りのレースを走りきれるか: 周回から求めたエネルギーモデルで"));
-    caption(tr("比較"));
-    comparisonName_ = new QLabel(tr("なし"));
-    comparisonName_->setStyleSheet(QStringLiteral("color: %1").arg(kMuted.name()));
-    bar->addWidget(comparisonName_);
-    offset_ = SpinBox(24 * 60, tr(" 分"));
-    offset_->setMinimum(-24 * 60);
-    offset_->setEnabled(false);
-    offset_->setToolTip(tr("比較するファイルを時間軸に沿って動かします。"));
-    connect(offset_, &QDoubleSpinBox::valueChanged, this,
-            [this](double minutes) { model_.setOverlayOffset(0, minutes); });
-    caption(tr("時間差"));
-    bar->addWidget(offset_);
     showSettings();
 }
 
@@ -423,16 +450,64 @@ void ViewerWindow::showSettings() {
     capacity_->setValue(model_.batteryAh().value_or(0.0));
 }
 
-// Today's window lays one run over its own: the first of the model's overlays.
+// The runs laid over this one, each with its line's tone, its name, its time offset and a button
+// that takes it off: the legend of the overlays. Built again when runs come or go; an offset
+// changed only shows its value.
 void ViewerWindow::showOverlays() {
-    if (!offset_) return;
+    if (!overlayBox_) return;
     const std::vector<RunOverlay>& overlays = model_.overlays();
-    comparisonName_->setText(overlays.empty() ? tr("なし")
-                                              : overlays.front().run->title + tr(" (薄い色)"));
-    const QSignalBlocker quiet(offset_);
-    offset_->setValue(overlays.empty() ? 0.0 : overlays.front().offsetMin);
-    offset_->setEnabled(!overlays.empty());
     dropComparison_->setEnabled(!overlays.empty());
+    lowerTabs_->setTabVisible(2, !overlays.empty());
+    lowerTabs_->setTabText(2, tr("重ねた走行 (%1)").arg(overlays.size()));
+    if (overlayOffsets_.size() == overlays.size()) {
+        for (std::size_t i = 0; i < overlays.size(); ++i) {
+            const QSignalBlocker quiet(overlayOffsets_[i]);
+            overlayOffsets_[i]->setValue(overlays[i].offsetMin);
+        }
+        return;
+    }
+    fillLapTable();  // the overlays' lap times beside the run's
+    overlayOffsets_.clear();
+    auto* grid = static_cast<QGridLayout*>(overlayBox_->layout()->itemAt(0)->layout());
+    while (QLayoutItem* item = grid->takeAt(0)) {
+        delete item->widget();
+        delete item;
+    }
+    for (std::size_t i = 0; i < overlays.size(); ++i) {
+        const int row = static_cast<int>(i);
+        QPixmap tone(28, 10);
+        tone.fill(Qt::transparent);
+        QPainter painter(&tone);
+        QPen pen = OverlayPen(kInk, i);
+        pen.setWidthF(2.0);
+        painter.setPen(pen);
+        painter.drawLine(0, 5, 28, 5);
+        painter.end();
+        auto* swatch = new QLabel;
+        swatch->setPixmap(tone);
+        grid->addWidget(swatch, row, 0);
+        auto* name = Label(Printable(overlays[i].run->title), 9, false);
+        name->setToolTip(name->text());
+        grid->addWidget(name, row, 1);
+        auto* offset = SpinBox(24 * 60, tr(" 分"));
+        offset->setMinimum(-24 * 60);
+        offset->setValue(overlays[i].offsetMin);
+        offset->setToolTip(tr("重ねた走行を時間軸に沿って動かします。"));
+        connect(offset, &QDoubleSpinBox::valueChanged, this,
+                [this, i](double minutes) { model_.setOverlayOffset(i, minutes); });
+        grid->addWidget(offset, row, 2);
+        overlayOffsets_.push_back(offset);
+        auto* drop = new QToolButton;
+        drop->setText(QStringLiteral("✕"));
+        drop->setToolTip(tr("重ねるのをやめる"));
+        connect(drop, &QToolButton::clicked, this, [this, i] {
+            std::vector<RunOverlay> left = model_.overlays();
+            left.erase(left.begin() + static_cast<std::ptrdiff_t>(i));
+            model_.setOverlays(std::move(left));
+        });
+        grid->addWidget(drop, row, 3);
+    }
+    grid->setColumnStretch(1, 1);
 }
 
 QWidget* ViewerWindow::buildLaps() {
@@ -475,6 +550,19 @@ void ViewerWindow::fillLapTable() {
     const QSignalBlocker quiet(laps_);
     const std::vector<LapFigures>& laps = model_.laps();
     const std::optional<int> bestLap = model_.summary().best_lap_no;
+    // The overlays' lap times beside the run's, lap by lap.
+    QStringList heads = LapHeads(LapMedium::Table);
+    const int own = static_cast<int>(heads.size());
+    const std::size_t overlays = model_.overlays().size();
+    for (std::size_t i = 0; i < overlays; ++i) heads << tr("重ね%1\nタイム").arg(i + 1);
+    laps_->setColumnCount(static_cast<int>(heads.size()));
+    laps_->setHorizontalHeaderLabels(heads);
+    // Each column as wide as its head's lines and its cells; the run's own lap numbers take what
+    // is left, or, with the others' lap times beside them, the table scrolls.
+    laps_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    if (overlays == 0) laps_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    laps_->setHorizontalScrollBarPolicy(overlays == 0 ? Qt::ScrollBarAlwaysOff
+                                                      : Qt::ScrollBarAsNeeded);
     laps_->setRowCount(static_cast<int>(laps.size()));
     int bestRow = -1;
     for (int i = 0; i < laps_->rowCount(); ++i) {
@@ -483,6 +571,13 @@ void ViewerWindow::fillLapTable() {
         if (best) bestRow = i;
         const QStringList cells = LapCells(lap, LapMedium::Table);
         for (int c = 0; c < cells.size(); ++c) laps_->setItem(i, c, Cell(cells[c], best));
+        for (std::size_t o = 0; o < overlays; ++o) {
+            QString time = QStringLiteral("—");
+            for (const LapFigures& other : model_.overlaySummary(o).lapTable) {
+                if (other.lap == lap.lap && other.time_s) time = ClockText(*other.time_s);
+            }
+            laps_->setItem(i, own + static_cast<int>(o), Cell(time, best));
+        }
     }
     if (bestRow >= 0) {
         // Once the table has its size: the best lap in the middle of the view.
@@ -490,6 +585,110 @@ void ViewerWindow::fillLapTable() {
             laps_->scrollToItem(laps_->item(bestRow, 0), QAbstractItemView::PositionAtCenter);
         });
     }
+}
+
+QWidget* ViewerWindow::buildMarkers() {
+    auto* box = new QWidget;
+    auto* layout = new QVBoxLayout(box);
+    markers_ = new QTableWidget(0, 3);
+    markers_->setHorizontalHeaderLabels({tr("時刻"), tr("種類"), tr("テキスト")});
+    markers_->verticalHeader()->hide();
+    markers_->horizontalHeader()->setStretchLastSection(true);
+    markers_->verticalHeader()->setDefaultSectionSize(markers_->fontMetrics().height() + 10);
+    markers_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    markers_->setSelectionMode(QAbstractItemView::SingleSelection);
+    markers_->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed);
+    connect(markers_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
+        const QString text = item->text();
+        changeMarker(item->row(), [&text](RunMarker& marker) { marker.text = text; });
+    });
+    layout->addWidget(markers_);
+    auto* row = new QHBoxLayout;
+    auto* hint =
+        Label(tr("M キーかグラフの右クリックでカーソルの位置に付けます"), 8, false, kMuted);
+    hint->setWordWrap(true);
+    row->addWidget(hint, 1);
+    auto* remove = new QPushButton(tr("削除"));
+    connect(remove, &QPushButton::clicked, this, [this] {
+        const int at = markers_->currentRow();
+        std::vector<RunMarker> markers = model_.markers();
+        if (at < 0 || at >= static_cast<int>(markers.size())) return;
+        markers.erase(markers.begin() + at);
+        model_.setMarkers(std::move(markers));
+    });
+    row->addWidget(remove);
+    layout->addLayout(row);
+    return box;
+}
+
+void ViewerWindow::fillMarkers() {
+    if (!markers_) return;
+    const QSignalBlocker quiet(markers_);
+    const std::vector<RunMarker>& markers = model_.markers();
+    lowerTabs_->setTabText(1, tr("マーカー (%1)").arg(markers.size()));
+    markers_->setRowCount(static_cast<int>(markers.size()));
+    for (int i = 0; i < markers_->rowCount(); ++i) {
+        const RunMarker& marker = markers[static_cast<std::size_t>(i)];
+        auto* time = new QTableWidgetItem(ClockText(marker.timeS, ClockForm::Long));
+        time->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        markers_->setItem(i, 0, time);
+        auto* kind = qobject_cast<QComboBox*>(markers_->cellWidget(i, 1));
+        if (!kind) {
+            kind = new QComboBox;
+            for (const MarkerKind& k : MarkerKinds()) {
+                kind->addItem(MarkerKindName(QLatin1String(k.key)), QLatin1String(k.key));
+            }
+            connect(kind, &QComboBox::activated, this, [this, kind] {
+                const QString key = kind->currentData().toString();
+                for (int row = 0; row < markers_->rowCount(); ++row) {
+                    if (markers_->cellWidget(row, 1) == kind)
+                        changeMarker(row, [&key](RunMarker& m) { m.kind = key; });
+                }
+            });
+            markers_->setCellWidget(i, 1, kind);
+        }
+        if (kind->findData(marker.kind) < 0) kind->addItem(marker.kind, marker.kind);
+        kind->setCurrentIndex(kind->findData(marker.kind));
+        if (!markers_->item(i, 2) || markers_->item(i, 2)->text() != marker.text)
+            markers_->setItem(i, 2, new QTableWidgetItem(marker.text));
+    }
+}
+
+void ViewerWindow::addMarker(double x, const QString& kind) {
+    std::vector<RunMarker> markers = model_.markers();
+    const RunMarker marker{x * 60.0, kind, {}};
+    const auto at =
+        std::upper_bound(markers.begin(), markers.end(), marker,
+                         [](const RunMarker& a, const RunMarker& b) { return a.timeS < b.timeS; });
+    const int row = static_cast<int>(at - markers.begin());
+    markers.insert(at, marker);
+    model_.setMarkers(std::move(markers));
+    lowerTabs_->setCurrentIndex(1);
+    markers_->setCurrentCell(row, 2);
+    markers_->editItem(markers_->item(row, 2));
+}
+
+void ViewerWindow::changeMarker(int row, const std::function<void(RunMarker&)>& change) {
+    std::vector<RunMarker> markers = model_.markers();
+    if (row < 0 || row >= static_cast<int>(markers.size())) return;
+    change(markers[static_cast<std::size_t>(row)]);
+    model_.setMarkers(std::move(markers));
+}
+
+void ViewerWindow::saveMarkers() {
+    if (runPath_.isEmpty()) {
+        statusBar()->showMessage(
+            tr("保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます"), 10000);
+        return;
+    }
+    QString unread;
+    RunNotes notes = NotesOfFile(runPath_, &unread);
+    notes.markers = model_.markers();
+    const FileResult saved =
+        unread.isEmpty() ? SaveNotesOfFile(runPath_, notes) : FileResult::Failed(unread);
+    if (!saved.ok)
+        statusBar()->showMessage(tr("マーカーを保存できません: %1").arg(saved.reason), 10000);
 }
 
 void ViewerWindow::zoomToLap(int row) {
@@ -576,17 +775,24 @@ bool ViewerWindow::addComparison(const QString& chosen) {
         QMessageBox::warning(this, windowTitle(), result.errorText());
         return false;
     }
-    if (result.run->intervalS.has_value() != model_.timeline().minutes()) {
+    return layOver(std::move(*result.run));
+}
+
+bool ViewerWindow::layOver(RunData run) {
+    if (run.intervalS.has_value() != model_.timeline().minutes()) {
         QMessageBox::warning(
             this, windowTitle(),
             tr("記録間隔が不明なファイルと分かっているファイルは重ねられません。"));
         return false;
     }
-    // The window lays one run over its own: a new one takes the place (and the offset) of the
-    // one before.
-    const std::vector<RunOverlay>& before = model_.overlays();
-    model_.setOverlays({{std::make_shared<const RunData>(std::move(*result.run)),
-                         before.empty() ? 0.0 : before.front().offsetMin}});
+    std::vector<RunOverlay> overlays = model_.overlays();
+    if (overlays.size() >= kMostOverlays) {
+        QMessageBox::warning(this, windowTitle(),
+                             tr("重ねられるのは %1 件までです。").arg(kMostOverlays));
+        return false;
+    }
+    overlays.push_back({std::make_shared<const RunData>(std::move(run)), 0.0});
+    model_.setOverlays(std::move(overlays));
     return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -22,6 +23,7 @@ class QDoubleSpinBox;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QTabWidget;
 class QTableWidget;
 class QToolBar;
 QT_END_NAMESPACE
@@ -57,12 +59,19 @@ public:
     void openFile();
     // Opens the data file at `path` as openFile does; a refused file is told in a message box.
     bool openPath(const QString& path);
-    // Lays the run of another data file over this one (a dialog chooses it when `path` is empty).
+    // Lays the run of another data file over this one (a dialog chooses it when `path` is empty),
+    // after those already laid over it (at most kMostOverlays).
     bool addComparison(const QString& path = {});
+    // Lays a run over this one, as addComparison does; refused in a message box when one of the
+    // two has no recording interval, or when kMostOverlays are laid over it already.
+    bool layOver(RunData run);
     // The battery's initial capacity in Ah (the logger's setting, when known).
     void setBatteryCapacity(double ampHours);
     // Zooms every chart to the lap of the lap table's row.
     void zoomToLap(int row);
+    // Puts a marker of `kind` at `x` on the time axis (minutes) and opens its text for editing.
+    void addMarker(double x, const QString& kind);
+    QTableWidget* markerTable() const { return markers_; }
     // Opens the lap of the row laid over the best lap.
     QWidget* compareLap(int row);
     // Opens the strategy for the rest of the race (or brings it to the front).
@@ -92,6 +101,11 @@ private:
     void fitFigures();
     void buildControls();
     QWidget* buildLaps();
+    QWidget* buildMarkers();
+    void fillMarkers();
+    void changeMarker(int row, const std::function<void(RunMarker&)>& change);
+    // The markers in the run's notes file (and the library), when the run is a file's.
+    void saveMarkers();
     // What follows the model.
     void fillLapTable();
     void showRangeFigures();
@@ -107,6 +121,10 @@ private:
     QSplitter* splitter_ = nullptr;
     QSplitter* sideSplitter_ = nullptr;
     QTableWidget* laps_ = nullptr;
+    QTableWidget* markers_ = nullptr;
+    QTabWidget* lowerTabs_ = nullptr;  // the lap table and the markers
+    QString runPath_;                  // the data file shown, empty for a download not saved
+    bool loadingNotes_ = false;        // the notes' markers are being shown, not changed
     QLabel* cursorLabel_ = nullptr;
     QLabel* hint_ = nullptr;
     QLabel* empty_ = nullptr;  // the central widget until a run is shown
@@ -116,8 +134,8 @@ private:
     std::vector<std::pair<QString, QLabel*>> windowFigures_;
     QDoubleSpinBox* lapStart_ = nullptr;
     QDoubleSpinBox* capacity_ = nullptr;
-    QDoubleSpinBox* offset_ = nullptr;
-    QLabel* comparisonName_ = nullptr;
+    QWidget* overlayBox_ = nullptr;  // the runs laid over: their tones, names and offsets
+    std::vector<QDoubleSpinBox*> overlayOffsets_;
     QMenu* recent_ = nullptr;
     QList<QAction*> runActions_;
     QAction* dropComparison_ = nullptr;

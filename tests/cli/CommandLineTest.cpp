@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -165,6 +168,26 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
                   exit == 1);
         EXPECT_EQ(r.err.contains(QStringLiteral("--resume")), exit == 1);
     }
+}
+
+// A download files its data file in the run library, noted as partial when it failed; a library
+// that cannot be written (a folder where no file can be made) fails nothing: the file is saved,
+// the exit code is the download's, and the message names the library.
+TEST_F(CommandLine, DownloadFilesItsRunInTheLibrary) {
+    const QString library = dir.filePath("lib.sqlite");
+    for (const QString& at : {library, QStringLiteral("/proc/yb-library.sqlite")}) {
+        Start(Holding(120, 12, 6), {Fault::replace("D1", "1\r").onRecord(57)});
+        const QString file = dir.filePath(at == library ? "a.csv" : "b.csv");
+        const Result r = Program({"download", "--port", "PORT", "-o", file, "--library", at});
+        EXPECT_EQ(r.exit, 1) << r.err.toStdString();
+        EXPECT_GT(QFileInfo(file).size(), 1000);
+        EXPECT_EQ(r.err.contains(at), at != library) << r.err.toStdString();
+    }
+    const Result list = Program({"library", "list", "--json", "--library", library});
+    const QJsonArray runs = QJsonDocument::fromJson(list.out.toUtf8()).array();
+    ASSERT_EQ(runs.size(), 1) << list.out.toStdString();
+    EXPECT_TRUE(runs[0]["partial"].toBool());
+    EXPECT_EQ(runs[0]["download"]["ending"].toString(), QStringLiteral("failed"));
 }
 
 // A logger late with one answer of each kind, past the wait and up to three deadlines: with

@@ -26,6 +26,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QRadioButton>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
@@ -472,6 +473,38 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembersTheFilesCap
     EXPECT_EQ(remembered.value("recent").toStringList(), (QStringList{other, path}));
 }
 
+// A marker placed with M at the cursor and its text typed: saved in the run's notes file, on
+// every chart after the file is opened again, and printed in the report.
+TEST_F(Viewer, MarkerPlacedSavedReopenedAndReported) {
+    Open();
+    window->show();
+    Settle();
+    QWidget* speed = window->charts()->view(3)->viewport();
+    QTest::mouseMove(speed, QPoint(speed->width() / 2, speed->height() / 2));
+    QTest::keyClick(window.get(), Qt::Key_M);
+    ASSERT_EQ(window->model().markers().size(), 1u);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Pit in"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    Settle();  // the table takes the text from its editor once the event loop runs
+    const RunMarker placed = window->model().markers()[0];
+    EXPECT_EQ(placed.text, QStringLiteral("Pit in"));
+    EXPECT_GT(placed.timeS, 20 * 60.0);
+    window->close();
+    Open();
+    EXPECT_EQ(window->model().markers(), std::vector<RunMarker>{placed});
+    for (const RunChart& chart : window->charts()->charts()) {
+        EXPECT_EQ(chart.markers->marks().size(), chart.sharesTime ? 1u : 0u);
+    }
+    const QString pdf = dir.filePath(QStringLiteral("report.pdf"));
+    ASSERT_TRUE(WriteRunReport(window->model(), pdf).ok);
+    QProcess text;
+    text.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    ASSERT_TRUE(text.waitForFinished());
+    const QByteArray printed = text.readAllStandardOutput();
+    EXPECT_TRUE(printed.contains("Pit in"));
+    EXPECT_TRUE(printed.contains(ClockText(placed.timeS, ClockForm::Long).toUtf8()));
+}
+
 TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
     Open();
     ASSERT_TRUE(window->addComparison(path));
@@ -484,7 +517,7 @@ TEST_F(Viewer, ComparedRunLapOverlayAndDroppedFiles) {
         EXPECT_GT(first.overlays[0].series->pen().color().lightness(),
                   first.own.series->pen().color().lightness());
     }
-    ASSERT_TRUE(window->addComparison(path));  // again: replaces the first
+    ASSERT_TRUE(window->addComparison(path));  // again: a second run laid over
     const RunChart& speed = charts->charts()[3];
     ClickLegend(3, QStringLiteral("速度"));
     EXPECT_FALSE(speed.channels[0].own.series->isVisible() ||
