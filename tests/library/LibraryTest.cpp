@@ -136,7 +136,7 @@ TEST_F(Library, FileAddedTwiceMovedChangedAndGone) {
         EXPECT_EQ(added.id, id);
     }
     EXPECT_EQ(library->run(id)->path, QDir::toNativeSeparators(moved));
-    EXPECT_TRUE(QFile::exists(NotesPath(moved)));  // the notes went with it
+    EXPECT_TRUE(QFile::exists(NotesPath(moved)) && !QFile::exists(NotesPath(first)));  // moved
     EXPECT_EQ(library->list().size(), 1u);
 
     const std::optional<double> distance = library->run(id)->summary.distance_km;
