@@ -74,7 +74,7 @@ int ReportCommand(const QString& file, const CommandOptions& options);
 // without widgets; `library` alone opens its window (cli/ViewerCommands.cpp).
 int LibraryCommand(const QStringList& args, const CommandOptions& options);
 int LibraryWindowCommand(const CommandOptions& options);
-// Whether `library` with these arguments (after the command) opens the window.
+// Whether `library` with these arguments (after the command) opens the window: no action named.
 bool OpensLibraryWindow(const QStringList& args);
 
 }  // namespace yb

@@ -294,11 +294,15 @@ int Check(RunIndex& index) {
 }  // namespace
 
 bool OpensLibraryWindow(const QStringList& args) {
-    static const QStringList kActions = {QStringLiteral("add"),   QStringLiteral("list"),
-                                         QStringLiteral("show"),  QStringLiteral("set"),
-                                         QStringLiteral("check"), QStringLiteral("rebuild")};
-    return std::none_of(args.begin(), args.end(),
-                        [](const QString& arg) { return kActions.contains(arg); });
+    // No word but --library's value: no action.
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == QLatin1String("--library")) {
+            ++i;
+        } else if (!args[i].startsWith(u'-')) {
+            return false;
+        }
+    }
+    return true;
 }
 
 int LibraryCommand(const QStringList& args, const CommandOptions& options) {

@@ -8,6 +8,7 @@
 #include <QSettings>
 #include <QStandardPaths>
 #include <QtConcurrent/QtConcurrentMap>
+#include <set>
 
 #include "datafile/Printable.h"
 
@@ -137,6 +138,15 @@ FileResult RebuildIndex(RunIndex& index, const ImportObserver& observer) {
     if (cancelled)
         return FileResult::Failed(
             QCoreApplication::translate("Library", "cancelled: the library was left as it was"));
+    // A notes file left behind by a file that moved (its content is found elsewhere) is no run
+    // of its own.
+    std::set<QString> present;
+    for (const RunFileRead& read : reads) {
+        if (read.ok) present.insert(read.file.sha256);
+    }
+    std::erase_if(reads, [&present](const RunFileRead& read) {
+        return !read.ok && present.contains(read.notes.file.sha256);
+    });
     return index.replaceAll(reads);
 }
 

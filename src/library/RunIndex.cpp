@@ -524,6 +524,7 @@ RunAdded RunIndex::add(const RunFileRead& read, const AddOptions& options) {
     }
     const RunFile& file = read.file;
     if (!read.notes.ok) added.warning = read.notes.reason;
+    QString movedFrom;
     const FileResult done = db_->transaction(path_, [&]() -> FileResult {
         // The same content already known, and the run at this path.
         QSqlQuery same = Exec(db_->db, QStringLiteral("SELECT id, path FROM runs WHERE sha256 = ?"),
@@ -542,6 +543,7 @@ RunAdded RunIndex::add(const RunFileRead& read, const AddOptions& options) {
         if (known && !atPath) {
             added.kind = RunAdded::Kind::Moved;
             added.id = known->first;
+            movedFrom = known->second;
             const QSqlQuery moved =
                 Exec(db_->db, QStringLiteral("UPDATE runs SET path = ?, modified = ? WHERE id = ?"),
                      {file.path, file.modified.toMSecsSinceEpoch(), added.id});
@@ -587,14 +589,8 @@ RunAdded RunIndex::add(const RunFileRead& read, const AddOptions& options) {
         }
     }
     if (added.kind == RunAdded::Kind::Moved && !read.notes.exists) {
-        // The notes stay with the file: written beside it at its new place.
-        const std::optional<IndexedRun> run = this->run(added.id);
-        if (run) {
-            if (const FileResult kept =
-                    WriteNotes(file.path, run->notes, {run->sha256, run->size, run->added});
-                !kept.ok) {
-                added.warning = kept.reason;
-            }
+        if (const FileResult kept = moveNotes(added.id, movedFrom, file.path); !kept.ok) {
+            added.warning = kept.reason;
         }
     }
     return added;
@@ -651,7 +647,6 @@ FileResult RunIndex::relocate(qint64 id, const QString& path) {
             QCoreApplication::translate("RunIndex", "%1 holds other data than the run's file")
                 .arg(Printable(read.file.path)));
     }
-    read.notes.file = {};  // the run's notes, written at the new place unless there are some
     const FileResult moved = db_->transaction(path_, [&]() -> FileResult {
         const QSqlQuery query =
             Exec(db_->db, QStringLiteral("UPDATE runs SET path = ?, modified = ? WHERE id = ?"),
@@ -660,13 +655,16 @@ FileResult RunIndex::relocate(qint64 id, const QString& path) {
     });
     if (!moved.ok) return moved;
     if (!read.notes.exists) {
-        if (FileResult kept =
-                WriteNotes(read.file.path, run->notes, {run->sha256, run->size, run->added});
-            !kept.ok) {
-            return kept;
-        }
+        if (const FileResult kept = moveNotes(id, run->path, read.file.path); !kept.ok) return kept;
     }
     return noteFolder(QFileInfo(read.file.path).absolutePath());
+}
+
+FileResult RunIndex::moveNotes(qint64 id, const QString& from, const QString& to) {
+    if (QFile::exists(NotesPath(from)) && QFile::rename(NotesPath(from), NotesPath(to))) return {};
+    const std::optional<IndexedRun> run = this->run(id);
+    if (!run) return {};
+    return WriteNotes(to, run->notes, {run->sha256, run->size, run->added});
 }
 
 RunIndex::Checked RunIndex::check() {

@@ -171,6 +171,10 @@ private:
     class Db;
     FileResult migrate();
     FileResult noteFolder(const QString& folder);
+    // The notes of run `id`, whose file moved from `from` to `to`, go with it: its notes file
+    // moved beside it (the keys this program does not know with it), or written there from the
+    // index when there is none to move.
+    FileResult moveNotes(qint64 id, const QString& from, const QString& to);
     // Inserts or replaces the run's row, laps and markers (inside a transaction).
     FileResult writeRun(qint64 id, const RunFile& file, const RunNotes& notes,
                         const QDateTime& added, bool flaggedChanged);

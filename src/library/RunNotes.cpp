@@ -61,7 +61,7 @@ QString WrongKey(const QJsonObject& object) {
         return std::all_of(array.begin(), array.end(), [](auto e) { return e.isString(); });
     };
     const auto isObject = [](const QJsonValue& v) { return v.isObject(); };
-    for (const char* key : {"event", "run", "track", "conditions", "notes", "start"}) {
+    for (const char* key : {"event", "name", "track", "conditions", "notes", "start"}) {
         if (!is(key, isText)) return QLatin1String(key);
     }
     for (const char* key : {"drivers", "tags"}) {
@@ -147,7 +147,7 @@ NotesRead ReadNotes(const QString& dataPath) {
     read.all = all;
     RunNotes& notes = read.notes;
     notes.event = Text(all, "event");
-    notes.name = Text(all, "run");
+    notes.name = Text(all, "name");
     notes.track = Text(all, "track");
     notes.drivers = Texts(all, "drivers");
     notes.conditions = Text(all, "conditions");
@@ -182,7 +182,7 @@ FileResult WriteNotes(const QString& dataPath, const RunNotes& notes, const Note
         }
     };
     put("event", notes.event, notes.event.isEmpty());
-    put("run", notes.name, notes.name.isEmpty());
+    put("name", notes.name, notes.name.isEmpty());
     put("track", notes.track, notes.track.isEmpty());
     put("drivers", Array(notes.drivers), notes.drivers.isEmpty());
     put("conditions", notes.conditions, notes.conditions.isEmpty());

@@ -136,7 +136,7 @@ TEST_F(Library, FileAddedTwiceMovedChangedAndGone) {
         EXPECT_EQ(added.id, id);
     }
     EXPECT_EQ(library->run(id)->path, QDir::toNativeSeparators(moved));
-    EXPECT_TRUE(QFile::exists(NotesPath(moved)));  // the notes went with it
+    EXPECT_TRUE(QFile::exists(NotesPath(moved)) && !QFile::exists(NotesPath(first)));  // moved
     EXPECT_EQ(library->list().size(), 1u);
 
     const std::optional<double> distance = library->run(id)->summary.distance_km;
@@ -158,7 +158,7 @@ TEST_F(Library, DamagedNotesFileRefusedAndUntouched) {
     const QString path = Data(QStringLiteral("a.csv"));
     WriteRun(path, 40, 50.0f, 2, kDay);
     for (const auto& [bytes, line] :
-         {std::pair(QByteArray("{\n  \"event\": \"x\",\n  \"run\": oops\n}"), 3),
+         {std::pair(QByteArray("{\n  \"event\": \"x\",\n  \"name\": oops\n}"), 3),
           std::pair(QByteArray("{\n  \"track\": \"t\",\n  \"tags\": [1]\n}"), 3)}) {
         QFile notes(NotesPath(path));
         ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
