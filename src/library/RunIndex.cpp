@@ -703,6 +703,17 @@ RunIndex::Checked RunIndex::check() {
 
 namespace {
 
+// A time as Time(…, Qt::UTC) writes it ("2026-12-07T23:11:15Z"), read without the general ISO
+// parser, which is most of a long list's time; anything else through it.
+QDateTime UtcTime(const QString& text) {
+    const QStringView t(text);
+    if (t.size() != 20 || t[4] != u'-' || t[10] != u'T' || t[19] != u'Z')
+        return QDateTime::fromString(text, Qt::ISODate);
+    const auto part = [&t](qsizetype at, qsizetype length) { return t.mid(at, length).toInt(); };
+    return QDateTime(QDate(part(0, 4), part(5, 2), part(8, 2)),
+                     QTime(part(11, 2), part(14, 2), part(17, 2)), Qt::UTC);
+}
+
 IndexedRun RunFromRow(const QSqlQuery& row) {
     IndexedRun run;
     int c = 0;
@@ -714,7 +725,7 @@ IndexedRun RunFromRow(const QSqlQuery& row) {
     const QVariant modified = next();
     if (!modified.isNull())
         run.modified = QDateTime::fromMSecsSinceEpoch(modified.toLongLong(), Qt::UTC);
-    run.added = QDateTime::fromString(next().toString(), Qt::ISODate);
+    run.added = UtcTime(next().toString());
     run.downloaded = next().toString();
     run.flaggedChanged = next().toInt() != 0;
     Take(next(), run.whPerKm);
@@ -803,12 +814,6 @@ std::vector<IndexedRun> RunIndex::list(const RunFilter& filter) const {
              RunSelect() + where + QStringLiteral(" ORDER BY runs.downloaded DESC, runs.id DESC"),
              values);
     std::vector<IndexedRun> runs;
-    // Made in their place: ten thousand runs are not moved about as the list grows.
-    if (QSqlQuery count =
-            Exec(db_->db, QStringLiteral("SELECT count(*) FROM runs") + where, values);
-        count.next()) {
-        runs.reserve(count.value(0).toULongLong());
-    }
     while (query.next()) runs.push_back(RunFromRow(query));
     return runs;
 }
