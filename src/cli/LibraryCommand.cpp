@@ -55,9 +55,9 @@ QJsonArray Array(const QStringList& texts) {
     return QJsonArray::fromStringList(texts);
 }
 
-QJsonValue TimeValue(const QDateTime& at, Qt::TimeSpec spec = Qt::LocalTime) {
+QJsonValue TimeValue(const QDateTime& at, Qt::TimeSpec zone = Qt::LocalTime) {
     if (!at.isValid()) return QJsonValue::Null;
-    return (spec == Qt::UTC ? at.toUTC() : at.toLocalTime()).toString(Qt::ISODate);
+    return (zone == Qt::UTC ? at.toUTC() : at.toLocalTime()).toString(Qt::ISODate);
 }
 
 // A run as JSON: its number, file and state, its notes and its summary's figures (the lap table

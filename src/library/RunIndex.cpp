@@ -172,9 +172,9 @@ QStringList FromLines(const QString& text) {
     return text.isEmpty() ? QStringList() : text.split(u'\n');
 }
 
-QVariant Time(const QDateTime& at, Qt::TimeSpec spec = Qt::LocalTime) {
+QVariant Time(const QDateTime& at, Qt::TimeSpec zone = Qt::LocalTime) {
     if (!at.isValid()) return {};
-    return (spec == Qt::UTC ? at.toUTC() : at).toString(Qt::ISODate);
+    return (zone == Qt::UTC ? at.toUTC() : at).toString(Qt::ISODate);
 }
 
 std::optional<double> WhPerKm(const RunSummary& summary) {

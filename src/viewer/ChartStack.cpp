@@ -169,7 +169,7 @@ ChartStack::ChartStack(RunModel& model, QWidget* parent)
             font.setPointSize(8);
             font.setBold(true);
             text->setFont(font);
-            text->setBrush(channel.spec.color.darker(125));
+            text->setBrush(channel.traits.color.darker(125));
             cursor.texts.push_back(text);
         }
         for (QGraphicsItem* item :
@@ -281,7 +281,7 @@ void ChartStack::keyPressEvent(QKeyEvent* event) {
 void ChartStack::connectLegend() {
     for (RunChart& chart : charts_) {
         for (const ChartChannel& channel : chart.channels) {
-            const QString key = channel.spec.key;
+            const QString key = channel.traits.key;
             for (QLegendMarker* marker : chart.chart->legend()->markers(channel.own.series)) {
                 disconnect(marker, &QLegendMarker::clicked, this, nullptr);  // once each
                 connect(marker, &QLegendMarker::clicked, this, [this, key] {
@@ -297,9 +297,9 @@ void ChartStack::connectLegend() {
 void ChartStack::showEnergy() {
     for (RunChart& chart : charts_) {
         for (std::size_t c = 0; c < chart.channels.size(); ++c) {
-            const ChannelSpec& spec = chart.channels[c].spec;
-            if (spec.energy == EnergyChannel::RemainingAh) {
-                SetChannelPoints(chart, c, ChannelPoints(model_.run(), model_.energy(), spec));
+            const ChannelSpec& traits = chart.channels[c].traits;
+            if (traits.energy == EnergyChannel::RemainingAh) {
+                SetChannelPoints(chart, c, ChannelPoints(model_.run(), model_.energy(), traits));
             }
         }
     }
@@ -415,7 +415,7 @@ void ChartStack::placeCursor(int index, double x, bool temperatureAxis) {
     qreal width = 0;
     qreal y = kPad;
     for (std::size_t c = 0; c < cursor.texts.size(); ++c) {
-        const ChannelSpec& shown = chart.channels[c].spec;
+        const ChannelSpec& shown = chart.channels[c].traits;
         cursor.texts[c]->setText(shown.name + QStringLiteral("  ") +
                                  ChannelValueText(model_.run(), model_.energy(), model_.timeline(),
                                                   shown, x, temperatureAxis));

@@ -328,7 +328,7 @@ void FitValueAxes(RunChart& rc, double min, double max) {
         if (!rc.valueAxes[side]) continue;
         const bool anyShown =
             std::any_of(rc.channels.begin(), rc.channels.end(), [side](const ChartChannel& c) {
-                return (c.spec.rightAxis ? 1 : 0) == side && c.own.series->isVisible();
+                return (c.traits.rightAxis ? 1 : 0) == side && c.own.series->isVisible();
             });
         double low = INFINITY;
         double high = -INFINITY;
@@ -342,7 +342,7 @@ void FitValueAxes(RunChart& rc, double min, double max) {
             }
         };
         for (const ChartChannel& channel : rc.channels) {
-            if ((channel.spec.rightAxis ? 1 : 0) != side) continue;
+            if ((channel.traits.rightAxis ? 1 : 0) != side) continue;
             if (anyShown && !channel.own.series->isVisible()) continue;
             take(channel.own);
             for (const ChartLine& line : channel.overlays) take(line);
@@ -447,11 +447,11 @@ void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
             }
             for (std::size_t i = 0; i < overlays.size(); ++i) {
                 ChartLine& line = channel.overlays[i];
-                line.points = ChannelPoints(*overlays[i].run, model.overlayEnergy(i), channel.spec,
+                line.points = ChannelPoints(*overlays[i].run, model.overlayEnergy(i), channel.traits,
                                             overlays[i].offsetMin);
                 if (line.series) continue;
-                line.series = AddLine(chart, channel.spec, channel.spec.color);
-                line.series->setPen(OverlayPen(channel.spec.color, i));
+                line.series = AddLine(chart, channel.traits, channel.traits.color);
+                line.series->setPen(OverlayPen(channel.traits.color, i));
                 line.series->setVisible(channel.own.series->isVisible());
             }
         }
@@ -463,7 +463,7 @@ void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
                 chart.chart->removeSeries(own);
                 chart.chart->addSeries(own);
                 own->attachAxis(chart.timeAxis);
-                own->attachAxis(chart.valueAxes[channel.spec.rightAxis ? 1 : 0]);
+                own->attachAxis(chart.valueAxes[channel.traits.rightAxis ? 1 : 0]);
                 own->setVisible(visible);
             }
         }
@@ -481,13 +481,13 @@ void ShowOverlays(std::vector<RunChart>& charts, const RunModel& model) {
 void ShowChannels(std::vector<RunChart>& charts, const QStringList& hidden) {
     for (RunChart& chart : charts) {
         for (ChartChannel& channel : chart.channels) {
-            const bool shown = !hidden.contains(channel.spec.key);
+            const bool shown = !hidden.contains(channel.traits.key);
             channel.own.series->setVisible(shown);
             for (const ChartLine& line : channel.overlays) line.series->setVisible(shown);
             for (QLegendMarker* marker : chart.chart->legend()->markers(channel.own.series)) {
                 marker->setVisible(true);
                 marker->setLabelBrush(shown ? kAxisText : kLine);
-                marker->setBrush(shown ? channel.spec.color : Lighter(kLine));
+                marker->setBrush(shown ? channel.traits.color : Lighter(kLine));
             }
         }
         FitValueAxes(chart, chart.timeAxis->min(), chart.timeAxis->max());

@@ -81,7 +81,7 @@ struct ChartLine {
 
 // A channel of a chart: what it is, the run's line and a lighter one for each run laid over.
 struct ChartChannel {
-    ChannelSpec spec;
+    ChannelSpec traits;
     ChartLine own;
     std::vector<ChartLine> overlays;  // in the model's order; no legend entries
 };

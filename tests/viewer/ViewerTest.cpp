@@ -252,7 +252,7 @@ TEST_F(Viewer, ValueAxesFitTheVisibleValues) {
             double low = INFINITY, high = -INFINITY;
             for (const ChartChannel& channel : chart.channels) {
                 for (const QPointF& p : channel.own.points) {
-                    if (channel.spec.rightAxis || p.x() < chart.timeAxis->min() ||
+                    if (channel.traits.rightAxis || p.x() < chart.timeAxis->min() ||
                         p.x() > chart.timeAxis->max())
                         continue;
                     low = std::min(low, p.y());
