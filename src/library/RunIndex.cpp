@@ -368,6 +368,8 @@ RunIndex::Opened RunIndex::open(const QString& path) {
         }
         return made;
     }
+    // A new index keeps its texts as the program reads them (UTF-16): a long list converts none.
+    if (version == 0) Exec(db, QStringLiteral("PRAGMA encoding = 'UTF-16le'"));
     // A write-ahead log: readers never wait for a writer.
     if (QSqlQuery wal = Exec(db, QStringLiteral("PRAGMA journal_mode=WAL"));
         Failed(wal) || !wal.next()) {
@@ -714,8 +716,8 @@ QDateTime UtcTime(const QString& text) {
                      QTime(part(11, 2), part(14, 2), part(17, 2)), Qt::UTC);
 }
 
-IndexedRun RunFromRow(const QSqlQuery& row) {
-    IndexedRun run;
+// Fills `run`, a new one, from a row of RunSelect(): in place, as a long list is mostly this.
+void ReadRun(const QSqlQuery& row, IndexedRun& run) {
     int c = 0;
     const auto next = [&row, &c] { return row.value(c++); };
     run.id = next().toLongLong();
@@ -742,7 +744,6 @@ IndexedRun RunFromRow(const QSqlQuery& row) {
     notes.download.ending = next().toString();
     notes.download.detail = next().toString();
     for (const auto& column : SummaryColumns()) column.set(run.summary, next());
-    return run;
 }
 
 // The WHERE clause of a filter over `runs`, and its values.
@@ -814,14 +815,19 @@ std::vector<IndexedRun> RunIndex::list(const RunFilter& filter) const {
              RunSelect() + where + QStringLiteral(" ORDER BY runs.downloaded DESC, runs.id DESC"),
              values);
     std::vector<IndexedRun> runs;
-    while (query.next()) runs.push_back(RunFromRow(query));
+    // Room for every run at once: a list of thousands grown step by step spends as long moving
+    // runs as reading them.
+    QSqlQuery count = Exec(db_->db, QStringLiteral("SELECT count(*) FROM runs"));
+    if (count.next()) runs.reserve(count.value(0).toULongLong());
+    while (query.next()) ReadRun(query, runs.emplace_back());
     return runs;
 }
 
 std::optional<IndexedRun> RunIndex::run(qint64 id) const {
     QSqlQuery query = Exec(db_->db, RunSelect() + QStringLiteral(" WHERE runs.id = ?"), {id});
     if (!query.next()) return std::nullopt;
-    IndexedRun run = RunFromRow(query);
+    IndexedRun run;
+    ReadRun(query, run);
     query = Exec(
         db_->db,
         QStringLiteral("SELECT time_s, kind, text FROM markers WHERE run_id = ? ORDER BY time_s"),
