@@ -500,7 +500,11 @@ void Form1::StartMeter() {
 
 void Form1::ShowMeter() {
     const MeterReading reading = meter_.reading();
+    // A progress bar paints itself at once when its value changes, between an answer and the
+    // next request; with the rest of the window, it is painted while the line carries the answer.
+    MeterBar->setUpdatesEnabled(false);
     MeterBar->setValue(static_cast<int>(std::lround(reading.fraction * kMeterSteps)));
+    MeterBar->setUpdatesEnabled(true);
     MeterLabel->showText(MeterText(reading));
 }
 
