@@ -2151,5 +2151,9 @@ time</translation>
         <source>重ねられるのは %1 件までです。</source>
         <translation>At most %1 runs can be laid over.</translation>
     </message>
+    <message>
+        <source>容量を保存できません: %1</source>
+        <translation>The capacity cannot be saved: %1</translation>
+    </message>
 </context>
 </TS>

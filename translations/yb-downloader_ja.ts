@@ -2146,5 +2146,9 @@ Qt %3
         <source>重ねられるのは %1 件までです。</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>容量を保存できません: %1</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

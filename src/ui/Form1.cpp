@@ -729,12 +729,17 @@ void Form1::Command1_Click() {
     session_->markSaved();
     QSettings().setValue(kSaveFolderKey, QFileInfo(saved->path).absolutePath());
     savedAs_ = saved->path;
-    // The file's run is the logger's: shown later, it has the logger's capacity.
-    if (batteryAh_) RememberCapacity(savedAs_, batteryAh_);
     Status->setText(saved->message);
-    // The file is saved whatever becomes of it in the library.
-    const QString library = FileInLibrary(saved->path, {batteryAh_, lastDownload_, true});
-    if (!library.isEmpty()) dialogs_->message(library);
+    // The file is saved whatever becomes of its notes and the library. Its run is the logger's:
+    // shown later, it has the logger's capacity.
+    QStringList problems;
+    if (batteryAh_) {
+        if (const FileResult kept = RememberCapacity(savedAs_, batteryAh_); !kept.ok)
+            problems << kept.reason;
+    }
+    problems << FileInLibrary(saved->path, {batteryAh_, lastDownload_, true});
+    problems.removeAll(QString());
+    if (!problems.isEmpty()) dialogs_->message(problems.join(u'\n'));
 }
 
 void Form1::ClearB_Click() {

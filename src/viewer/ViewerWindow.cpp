@@ -156,7 +156,10 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     });
     connect(&model_, &RunModel::batteryChanged, this, [this] {
         showSettings();
-        if (!path_.isEmpty()) RememberCapacity(path_, model_.batteryAh());
+        if (path_.isEmpty()) return;
+        if (const FileResult kept = RememberCapacity(path_, model_.batteryAh()); !kept.ok) {
+            statusBar()->showMessage(tr("容量を保存できません: %1").arg(kept.reason), 10000);
+        }
     });
     connect(&model_, &RunModel::hiddenChanged, this,
             [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });

@@ -49,6 +49,7 @@
 #include "datafile/DataFile.h"
 #include "datafile/DataFileReader.h"
 #include "datafile/ShiftJis.h"
+#include "library/Library.h"
 #include "support/Stores.h"
 #include "viewer/ChartStack.h"
 #include "viewer/LapOverlay.h"
@@ -460,8 +461,10 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembersTheFilesCap
     window->close();
     Open(false);
     EXPECT_FALSE(window->charts()->charts()[3].channels[0].own.series->isVisible());
-    // The capacity typed is the file's, not the next file's.
+    // The capacity typed is the file's, kept in its notes (where the library reads it), not the
+    // next file's.
     EXPECT_EQ(window->capacityBox()->value(), 20.0);
+    EXPECT_EQ(NotesOfFile(path).batteryAh, 20.0);
     const QString other = dir.filePath(QStringLiteral("run 2.csv"));
     WriteFile(other, data);
     const std::unique_ptr<ViewerWindow> second(static_cast<ViewerWindow*>(OpenViewerOnFile(other)));
