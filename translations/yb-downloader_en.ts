@@ -2155,5 +2155,9 @@ time</translation>
         <source>容量を保存できません: %1</source>
         <translation>The capacity cannot be saved: %1</translation>
     </message>
+    <message>
+        <source>マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください</source>
+        <translation>Type the marker&apos;s time as h:mm:ss, from 0:00:00 to %1</translation>
+    </message>
 </context>
 </TS>

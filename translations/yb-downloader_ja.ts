@@ -2150,5 +2150,9 @@ Qt %3
         <source>容量を保存できません: %1</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 </TS>

@@ -492,4 +492,21 @@ QString ClockText(double seconds, ClockForm form) {
     return seconds < 0 && total != 0 ? u'-' + text : text;
 }
 
+std::optional<double> ClockSeconds(const QString& text) {
+    const QStringList fields = text.trimmed().split(u':');
+    if (fields.size() > 3) return std::nullopt;
+    double seconds = 0;
+    for (qsizetype i = 0; i < fields.size(); ++i) {
+        const QString& digits = fields[i];
+        if (digits.isEmpty() || digits.size() > 9 ||
+            !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+            return std::nullopt;
+        }
+        const int field = digits.toInt();
+        if (i > 0 && (field > 59 || digits.size() != 2)) return std::nullopt;
+        seconds = seconds * 60 + field;
+    }
+    return seconds;
+}
+
 }  // namespace yb

@@ -169,5 +169,8 @@ enum class ClockForm {
     FileName,      // 0h03m, 0h03m05s: no character a file system refuses
 };
 QString ClockText(double seconds, ClockForm form = ClockForm::Short);
+// A time not before 0 as typed: h:mm:ss, m:ss or seconds ("0:03:05", "3:05", "185"), the
+// minutes and seconds after a colon below 60; nothing for anything else.
+std::optional<double> ClockSeconds(const QString& text);
 
 }  // namespace yb

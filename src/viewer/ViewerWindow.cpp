@@ -604,7 +604,11 @@ QWidget* ViewerWindow::buildMarkers() {
                               QAbstractItemView::AnyKeyPressed);
     connect(markers_, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
         const QString text = item->text();
-        changeMarker(item->row(), [&text](RunMarker& marker) { marker.text = text; });
+        if (item->column() == 2) {
+            changeMarker(item->row(), [&text](RunMarker& marker) { marker.text = text; });
+        } else {
+            moveMarker(item->row(), text);
+        }
     });
     layout->addWidget(markers_);
     auto* row = new QHBoxLayout;
@@ -633,9 +637,7 @@ void ViewerWindow::fillMarkers() {
     markers_->setRowCount(static_cast<int>(markers.size()));
     for (int i = 0; i < markers_->rowCount(); ++i) {
         const RunMarker& marker = markers[static_cast<std::size_t>(i)];
-        auto* time = new QTableWidgetItem(ClockText(marker.timeS, ClockForm::Long));
-        time->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-        markers_->setItem(i, 0, time);
+        markers_->setItem(i, 0, new QTableWidgetItem(ClockText(marker.timeS, ClockForm::Long)));
         auto* kind = qobject_cast<QComboBox*>(markers_->cellWidget(i, 1));
         if (!kind) {
             kind = new QComboBox;
@@ -670,6 +672,31 @@ void ViewerWindow::addMarker(double x, const QString& kind) {
     lowerTabs_->setCurrentIndex(1);
     markers_->setCurrentCell(row, 2);
     markers_->editItem(markers_->item(row, 2));
+}
+
+void ViewerWindow::moveMarker(int row, const QString& time) {
+    std::vector<RunMarker> markers = model_.markers();
+    if (row < 0 || row >= static_cast<int>(markers.size())) return;
+    const std::optional<double> seconds = ClockSeconds(time);
+    const double end = model_.timeline().end() * 60;
+    if (!seconds || *seconds > end) {
+        statusBar()->showMessage(
+            tr("マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください")
+                .arg(ClockText(end, ClockForm::Long)),
+            10000);
+        fillMarkers();  // the time it had
+        return;
+    }
+    RunMarker moved = markers[static_cast<std::size_t>(row)];
+    moved.timeS = *seconds;
+    markers.erase(markers.begin() + row);
+    const auto at =
+        std::upper_bound(markers.begin(), markers.end(), moved,
+                         [](const RunMarker& a, const RunMarker& b) { return a.timeS < b.timeS; });
+    const int now = static_cast<int>(at - markers.begin());
+    markers.insert(at, std::move(moved));
+    model_.setMarkers(std::move(markers));
+    markers_->setCurrentCell(now, 0);
 }
 
 void ViewerWindow::changeMarker(int row, const std::function<void(RunMarker&)>& change) {

@@ -104,6 +104,9 @@ private:
     QWidget* buildMarkers();
     void fillMarkers();
     void changeMarker(int row, const std::function<void(RunMarker&)>& change);
+    // The marker of `row` at the time typed, in time order with the others; a time that does not
+    // read as one of the run's is refused and the marker stays.
+    void moveMarker(int row, const QString& time);
     // The markers in the run's notes file (and the library), when the run is a file's.
     void saveMarkers();
     // What follows the model.

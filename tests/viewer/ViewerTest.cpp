@@ -489,9 +489,26 @@ TEST_F(Viewer, MarkerPlacedSavedReopenedAndReported) {
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Pit in"));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
     Settle();  // the table takes the text from its editor once the event loop runs
+    EXPECT_EQ(window->model().markers()[0].text, QStringLiteral("Pit in"));
+    EXPECT_GT(window->model().markers()[0].timeS, 20 * 60.0);
+    // Its time typed over: a time past the run's end is refused, one inside it taken.
+    QTableWidget* table = window->markerTable();
+    const auto typeTime = [&](const QString& time) {
+        const QPoint cell = table->visualItemRect(table->item(0, 0)).center();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell);
+        QTest::mouseDClick(table->viewport(), Qt::LeftButton, {}, cell);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(QApplication::focusWidget(), time);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        Settle();
+    };
+    const double atCursor = window->model().markers()[0].timeS;
+    typeTime(QStringLiteral("9:00:00"));
+    EXPECT_EQ(window->model().markers()[0].timeS, atCursor);
+    EXPECT_EQ(table->item(0, 0)->text(), ClockText(atCursor, ClockForm::Long));
+    typeTime(QStringLiteral("0:05:00"));
     const RunMarker placed = window->model().markers()[0];
-    EXPECT_EQ(placed.text, QStringLiteral("Pit in"));
-    EXPECT_GT(placed.timeS, 20 * 60.0);
+    EXPECT_EQ(placed, (RunMarker{300.0, placed.kind, QStringLiteral("Pit in")}));
     window->close();
     Open();
     EXPECT_EQ(window->model().markers(), std::vector<RunMarker>{placed});
