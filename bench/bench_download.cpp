@@ -36,6 +36,7 @@
 #include <unistd.h>
 
 #include "LineTime.h"
+#include "serial/EventDispatcher.h"
 #include "session/Session.h"
 #include "sim/LoggerSim.h"
 #include "ui/Form1.h"
@@ -236,6 +237,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "%s\n", qPrintable(message));
         }
     });
+    yb::PreferQtEventDispatcher();  // as the program does
     QApplication app(argc, argv);
     bool full = false;
     for (int i = 1; i < argc; ++i) full = full || std::strcmp(argv[i], "--full") == 0;

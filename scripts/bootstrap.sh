@@ -6,6 +6,8 @@
 #   scripts/bootstrap.sh screenshots  the same plus a virtual display to take screenshots in
 #   scripts/bootstrap.sh fuzz         the same plus clang and libFuzzer for scripts/fuzz.sh
 #   scripts/bootstrap.sh windows      the same plus the MinGW-w64 compiler for scripts/check-windows.sh
+#   scripts/bootstrap.sh closebox     the same plus a display, a window manager and the
+#                                     accessibility bus for scripts/check-close-box.sh
 set -euo pipefail
 
 packages=(
@@ -43,7 +45,10 @@ for group in "$@"; do
     # x86_64-w64-mingw32-g++-posix: the sources compiled for Windows, syntax only; jq reads the
     # build's compile_commands.json
     windows) packages+=(g++-mingw-w64-x86-64-posix jq) ;;
-    *) echo "bootstrap: unknown group '$group' (known: package, screenshots, fuzz, windows)" >&2; exit 2 ;;
+    # a virtual X display with a window manager that sends the close box's request, and a
+    # screen reader's view of the window (AT-SPI from Python)
+    closebox) packages+=(xvfb openbox wmctrl at-spi2-core dbus gir1.2-atspi-2.0 python3-gi) ;;
+    *) echo "bootstrap: unknown group '$group' (known: package, screenshots, fuzz, windows, closebox)" >&2; exit 2 ;;
   esac
 done
 

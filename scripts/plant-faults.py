@@ -115,8 +115,6 @@ def main():
     else:
         run(["git", "checkout", "--detach", "--force", run(["git", "rev-parse", "HEAD"], ROOT).stdout.strip()], tree, check=True)
     build = tree / "build"
-    # Optimised without debug information and linked by lld: one fault's rebuild is mostly
-    # linking the test binaries again.
     # Optimised without debug information, and linked by lld when it is there: one fault's
     # rebuild is mostly linking the test binaries again.
     linker = ["-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld"] if shutil.which("ld.lld") else []

@@ -11,12 +11,14 @@
 #include "cli/CommandLine.h"
 #include "cli/Termination.h"
 #include "language/Language.h"
+#include "serial/EventDispatcher.h"
 #include "ui/Form1.h"
 #include "ui/ProgramIcon.h"
 #include "version/Version.h"
 
 int main(int argc, char** argv) {
     const yb::CommandNeeds needs = yb::PrepareForCommand(argc, argv);
+    yb::PreferQtEventDispatcher();
     std::unique_ptr<QCoreApplication> app;
     if (needs == yb::CommandNeeds::Core || needs == yb::CommandNeeds::NoDisplay) {
         app = std::make_unique<QCoreApplication>(argc, argv);

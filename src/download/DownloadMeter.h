@@ -43,10 +43,10 @@ struct MeterReading {
 class DownloadMeter {
 public:
     using Duration = std::chrono::steady_clock::duration;
-    // A display shows the reports at most this often (and at every count and stage end): five
-    // times a second reads as smooth, and a window painted more often pays for it in the line
-    // time of the answers that end while it paints.
-    static constexpr std::chrono::milliseconds kDisplayInterval{200};
+    // A display shows the reports at most this often (and at every count and stage end): twice
+    // a second is enough for a bar, a rate and a time left, and each redraw of the window holds
+    // back the request after the answer it follows (five a second cost a download 0.4 %).
+    static constexpr std::chrono::milliseconds kDisplayInterval{500};
 
     // Takes one report of the running download; true when a display should show it now.
     bool take(const DownloadProgress& progress);

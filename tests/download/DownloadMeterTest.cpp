@@ -99,11 +99,11 @@ TEST(DownloadMeter, FullLoggerBarNeverStepsBack) {
     EXPECT_GT(last - atTemperatureCount, 0.025);
 }
 
-TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEvery200ms) {
+TEST(DownloadMeter, DisplayIsDueAtCountsStageEndsAndEveryHalfSecond) {
     DownloadMeter meter = Planned();
     std::string due;
-    for (const auto& r : {At(100), At(200, M, 9), At(210, M, -1, 1), At(399, M, -1, 2),
-                          At(400, M, -1, 3), At(410, M, -1, 4), At(420, M, -1, 9), At(430, L, 2)}) {
+    for (const auto& r : {At(100), At(200, M, 9), At(210, M, -1, 1), At(699, M, -1, 2),
+                          At(700, M, -1, 3), At(710, M, -1, 4), At(720, M, -1, 9), At(730, L, 2)}) {
         due += meter.take(r) ? 'y' : 'n';
     }
     EXPECT_EQ(due, "yynnynyy");
