@@ -156,8 +156,8 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     });
     connect(&model_, &RunModel::batteryChanged, this, [this] {
         showSettings();
-        if (path_.isEmpty()) return;
-        if (const FileResult kept = RememberCapacity(path_, model_.batteryAh()); !kept.ok) {
+        if (runPath_.isEmpty()) return;
+        if (const FileResult kept = RememberCapacity(runPath_, model_.batteryAh()); !kept.ok) {
             statusBar()->showMessage(tr("容量を保存できません: %1").arg(kept.reason), 10000);
         }
     });
@@ -255,23 +255,21 @@ void ViewerWindow::retranslate() {
 void ViewerWindow::showRun(RunData run, const QString& path) {
     const auto remembered = Remembered();
     model_.setHidden(remembered->value(QStringLiteral("hidden")).toStringList());
-    // A file's run with the capacity typed for that file; a download's with the logger's, which
-    // its opener sets.
-    path_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-    model_.setBatteryAh(path_.isEmpty() ? std::nullopt : RememberedCapacity(path_));
-    model_.setRun(std::make_shared<const RunData>(std::move(run)));
+    // A file's run with the capacity its notes keep; a download's with the logger's, which its
+    // opener sets.
     runPath_ = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    model_.setBatteryAh(runPath_.isEmpty() ? std::nullopt : RememberedCapacity(runPath_));
+    model_.setRun(std::make_shared<const RunData>(std::move(run)));
     if (!path.isEmpty()) {
         // A file opened is filed in the run library; the viewer shows it whatever becomes of that.
         if (const QString library = FileInLibrary(path); !library.isEmpty()) {
             statusBar()->showMessage(library, 10000);
         }
-        // Its markers and the battery capacity its figures use, from its notes.
+        // Its markers, from its notes.
         QString unread;
         const RunNotes notes = NotesOfFile(runPath_, &unread);
         loadingNotes_ = true;
         model_.setMarkers(notes.markers);
-        if (notes.batteryAh) model_.setBatteryAh(notes.batteryAh);
         loadingNotes_ = false;
         if (!unread.isEmpty()) statusBar()->showMessage(unread, 10000);
         QStringList recent = remembered->value(QStringLiteral("recent")).toStringList();

@@ -118,7 +118,6 @@ private:
     void saveLayout() const;
 
     RunModel model_;
-    QString path_;  // the data file shown, absolute; empty for a download
     QPointer<QWidget> strategy_;
     ChartStack* charts_ = nullptr;
     QSplitter* splitter_ = nullptr;
