@@ -2140,10 +2140,6 @@ time</translation>
         <translation>Markers (%1)</translation>
     </message>
     <message>
-        <source>保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます</source>
-        <translation>The data is not a saved file: its markers go when this window closes</translation>
-    </message>
-    <message>
         <source>マーカーを保存できません: %1</source>
         <translation>The markers cannot be saved: %1</translation>
     </message>
@@ -2158,6 +2154,10 @@ time</translation>
     <message>
         <source>マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください</source>
         <translation>Type the marker&apos;s time as h:mm:ss, from 0:00:00 to %1</translation>
+    </message>
+    <message>
+        <source>マーカーはデータの保存で保存されます。保存せずにこのウィンドウを閉じると消えます</source>
+        <translation>The markers are saved when the data is saved; closed before that, this window loses them</translation>
     </message>
 </context>
 </TS>

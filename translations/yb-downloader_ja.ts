@@ -2135,10 +2135,6 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>マーカーを保存できません: %1</source>
         <translation type="unfinished"></translation>
     </message>
@@ -2152,6 +2148,10 @@ Qt %3
     </message>
     <message>
         <source>マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>マーカーはデータの保存で保存されます。保存せずにこのウィンドウを閉じると消えます</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -483,6 +483,7 @@ void Form1::EnableLoggerControls(bool enabled) {
 void Form1::StartMeter() {
     meter_ = DownloadMeter();
     savedAs_.clear();
+    unsavedViewers_.clear();  // they show the data before this download
     unshownRecord_.reset();
     // The record lines show this download's records only.
     Text1->clear();
@@ -708,10 +709,16 @@ void Form1::mnuImport_Click() {
 void Form1::mnuGraph_Click() {
     // Saved, the data is that file's: the viewer's title and its report's name say so, and it has
     // the capacity typed for that file when the logger's is not known.
+    // Not saved yet, it becomes the file's when it is saved.
     const bool saved = !session_->unsaved() && !savedAs_.isEmpty();
-    OpenViewerOnStore(session_->store(), this,
-                      batteryAh_ || !saved ? batteryAh_ : RememberedCapacity(savedAs_),
-                      saved ? QFileInfo(savedAs_).fileName() : QString());
+    QWidget* viewer =
+        OpenViewerOnStore(session_->store(), this,
+                          batteryAh_ || !saved ? batteryAh_ : RememberedCapacity(savedAs_));
+    if (saved) {
+        StoreViewerSaved(viewer, savedAs_);
+    } else {
+        unsavedViewers_.emplace_back(viewer);
+    }
 }
 
 void Form1::mnuAbout_Click() {
@@ -739,6 +746,9 @@ void Form1::Command1_Click() {
     }
     problems << FileInLibrary(saved->path, {batteryAh_, lastDownload_, true});
     problems.removeAll(QString());
+    for (const QPointer<QWidget>& viewer : std::exchange(unsavedViewers_, {})) {
+        StoreViewerSaved(viewer, savedAs_);
+    }
     if (!problems.isEmpty()) dialogs_->message(problems.join(u'\n'));
 }
 

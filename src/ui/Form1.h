@@ -17,6 +17,7 @@
 #include <memory>
 #include <optional>
 #include <utility>
+#include <QPointer>
 #include <vector>
 
 #include "datafile/Dialogs.h"
@@ -150,6 +151,8 @@ private:
     QString portLoss_;                 // why the port was lost during the running operation
     bool portReasonShown_ = false;     // the status bar says why the port could not be opened
     QString savedAs_;  // where the data shown was saved, until a download replaces it
+    // Viewers opened on the downloaded data before it was saved.
+    std::vector<QPointer<QWidget>> unsavedViewers_;
     std::optional<double> batteryAh_;  // the battery capacity last read from the logger
     DownloadEnd lastDownload_;         // how the last download ended, for the library
     std::vector<std::pair<QAction*, QAbstractButton*>> buttonItems_;

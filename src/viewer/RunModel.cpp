@@ -24,6 +24,14 @@ void RunModel::setRun(std::shared_ptr<const RunData> run) {
     emit strategyChanged();
 }
 
+void RunModel::setTitle(const QString& title) {
+    if (!run_ || run_->title == title) return;
+    auto renamed = std::make_shared<RunData>(*run_);
+    renamed->title = title;
+    run_ = std::move(renamed);
+    emit titleChanged();
+}
+
 TimeRange RunModel::range() const {
     return range_.value_or(TimeRange(timeline_->start(), timeline_->end()));
 }

@@ -47,6 +47,8 @@ public:
     bool hasRun() const { return run_ != nullptr; }
     const RunData& run() const { return *run_; }
     const std::shared_ptr<const RunData>& sharedRun() const { return run_; }
+    // The same run under another title (the file it was saved to): nothing else changes.
+    void setTitle(const QString& title);
     const RunTimeline& timeline() const { return *timeline_; }
 
     // The range of the time axis shown: the whole run until one is set. A range is taken as it
@@ -107,6 +109,7 @@ public:
 
 signals:
     void runChanged();
+    void titleChanged();
     void rangeChanged();
     void lapStartChanged();
     void batteryChanged();

@@ -25,14 +25,17 @@ QWidget* OpenViewer(QWidget* parent) {
 }
 
 QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent,
-                           std::optional<double> batteryAh, const QString& title) {
+                           std::optional<double> batteryAh) {
     ViewerWindow* window = NewWindow(parent);
-    window->showRun(RunDataFromStore(
-        store,
-        title.isEmpty() ? QCoreApplication::translate("Viewer", "ダウンロードしたデータ") : title));
+    window->showRun(
+        RunDataFromStore(store, QCoreApplication::translate("Viewer", "ダウンロードしたデータ")));
     if (batteryAh) window->setBatteryCapacity(*batteryAh);
     window->show();
     return window;
+}
+
+void StoreViewerSaved(QWidget* viewer, const QString& path) {
+    if (auto* window = qobject_cast<ViewerWindow*>(viewer)) window->takeSavedFile(path);
 }
 
 QWidget* OpenViewerOnFile(const QString& path, QWidget* parent, QString* error,

@@ -20,14 +20,16 @@ QString DataFileFilter();
 // Opens an empty viewer window; it deletes itself when closed.
 QWidget* OpenViewer(QWidget* parent = nullptr);
 
-// Opens a viewer window on the downloaded data, captioned `title` (the file it was saved to), or
-// "ダウンロードしたデータ" when it has not been saved. The window
+// Opens a viewer window on the downloaded data, captioned "ダウンロードしたデータ". The window
 // copies what it shows: the store may change afterwards. With a parent the window closes with it.
 // The window deletes itself when closed. `batteryAh`: the logger's battery capacity setting,
 // when it is known (it fills the viewer's capacity box).
 QWidget* OpenViewerOnStore(const RecordStore& store, QWidget* parent = nullptr,
-                           std::optional<double> batteryAh = std::nullopt,
-                           const QString& title = {});
+                           std::optional<double> batteryAh = std::nullopt);
+// The data a viewer of OpenViewerOnStore shows has been saved to `path` (nothing when the
+// viewer has gone): it is that file's from now on, captioned with its name, its markers and
+// capacity kept in the file's notes.
+void StoreViewerSaved(QWidget* viewer, const QString& path);
 
 // Opens a viewer window on a data file, captioned with the file's name. nullptr when the file is
 // refused; then *error (if given) holds "FILE:LINE: message". The battery's capacity is the one

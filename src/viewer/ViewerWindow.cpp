@@ -150,6 +150,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     retranslateFrame();
 
     connect(&model_, &RunModel::rangeChanged, this, &ViewerWindow::showRangeFigures);
+    connect(&model_, &RunModel::titleChanged, this, &ViewerWindow::showTitle);
     connect(&model_, &RunModel::lapStartChanged, this, [this] {
         fillLapTable();
         showSettings();
@@ -280,9 +281,23 @@ void ViewerWindow::showRun(RunData run, const QString& path) {
     buildRun();
 }
 
-void ViewerWindow::buildRun() {
+void ViewerWindow::showTitle() {
     const QString title = Printable(model_.run().title);  // message boxes carry it too
     setWindowTitle(model_.summary().partial ? title + tr(" — 部分データ") : title);
+}
+
+void ViewerWindow::takeSavedFile(const QString& path) {
+    runPath_ = QFileInfo(path).absoluteFilePath();
+    model_.setTitle(QFileInfo(path).fileName());
+    // What was typed for the data before it had a file goes into the file's notes.
+    if (const FileResult kept = RememberCapacity(runPath_, model_.batteryAh()); !kept.ok) {
+        statusBar()->showMessage(tr("容量を保存できません: %1").arg(kept.reason), 10000);
+    }
+    if (!model_.markers().empty()) saveMarkers();
+}
+
+void ViewerWindow::buildRun() {
+    showTitle();
     if (charts_) disconnect(&model_, nullptr, charts_, nullptr);  // it goes with its splitter
     if (settingsBar_) {
         removeToolBar(settingsBar_);
@@ -707,7 +722,8 @@ void ViewerWindow::changeMarker(int row, const std::function<void(RunMarker&)>& 
 void ViewerWindow::saveMarkers() {
     if (runPath_.isEmpty()) {
         statusBar()->showMessage(
-            tr("保存したファイルではないため、マーカーはこのウィンドウを閉じると消えます"), 10000);
+            tr("マーカーはデータの保存で保存されます。保存せずにこのウィンドウを閉じると消えます"),
+            10000);
         return;
     }
     QString unread;

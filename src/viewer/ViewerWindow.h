@@ -71,6 +71,9 @@ public:
     void zoomToLap(int row);
     // Puts a marker of `kind` at `x` on the time axis (minutes) and opens its text for editing.
     void addMarker(double x, const QString& kind);
+    // The downloaded data shown was saved to `path`: the window is that file's from now on (its
+    // title, and its markers and capacity in the file's notes).
+    void takeSavedFile(const QString& path);
     QTableWidget* markerTable() const { return markers_; }
     // Opens the lap of the row laid over the best lap.
     QWidget* compareLap(int row);
@@ -96,6 +99,7 @@ private:
     void retranslate();
     // The charts, the side panel and the tool bar of the run, from the model.
     void buildRun();
+    void showTitle();
     QWidget* buildSidePanel();
     QWidget* buildFigures();
     void fitFigures();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QChartView>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFile>
@@ -28,12 +29,15 @@
 #include <map>
 
 #include "language/Language.h"
+#include "library/Library.h"
 #include "support/FakeDialogs.h"
 #include "support/SimSession.h"
 #include "ui/Centering.h"
 #include "ui/Form1.h"
 #include "ui/QtDialogs.h"
 #include "version/Version.h"
+#include "viewer/ChartStack.h"
+#include "viewer/ViewerWindow.h"
 
 namespace yb::test {
 namespace {
@@ -552,12 +556,41 @@ TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
     EXPECT_EQ(sim->received(), "");
     EXPECT_EQ(window->session().store().mainCount(), 30);
     dialogs->answerYes = true;
+    // A viewer on the data before it is saved, a marker put at its cursor.
+    const auto openViewer = [&] {
+        Activate();
+        QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
+        ViewerWindow* viewer = nullptr;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* v = qobject_cast<ViewerWindow*>(w); v && v->isVisible()) viewer = v;
+        }
+        return viewer;
+    };
+    ViewerWindow* early = openViewer();
+    ASSERT_NE(early, nullptr);
+    early->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(early));
+    for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();  // laid out
+    QWidget* speed = early->charts()->view(3)->viewport();
+    // To the viewer's own window: the main window lies over the same place of the screen.
+    QTest::mouseMove(early->windowHandle(),
+                     speed->mapTo(early, QPoint(speed->width() / 2, speed->height() / 2)));
+    QTest::keyClick(early, Qt::Key_M);
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Pit in"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    QCoreApplication::processEvents();
+    ASSERT_EQ(early->model().markers().size(), 1u);
+    EXPECT_EQ(early->model().markers()[0].text, QStringLiteral("Pit in"));
 
     const QString csvPath = dir.filePath("run.csv"), tsvPath = dir.filePath("run.txt");
     dialogs->chosenFiles = {csvPath};
     Do("Command1");
     EXPECT_EQ(Shows("Status"), "データファイルに保存しました : " + csvPath);
     EXPECT_FALSE(window->session().unsaved());
+    // Saved, the viewer is the file's: its title, and its marker in the file's notes.
+    EXPECT_EQ(early->windowTitle(), "run.csv");
+    EXPECT_EQ(NotesOfFile(csvPath).markers, early->model().markers());
+    early->close();
     // The dialog proposes the name a command-line download gets, and the folder saved to last
     // (remembered in the settings, which every press reads).
     const QRegularExpression named(QStringLiteral("^YB_Data_\\d{8}_\\d{6}\\.txt$"));
@@ -567,13 +600,9 @@ TEST_F(Window, DownloadThenSaveAsCsvAndTsv) {
     EXPECT_TRUE(named.match(dialogs->setups.back().fileName).hasMatch());
     EXPECT_EQ(dialogs->setups.back().initialDir, dir.path());
     // The viewer on the saved data is that file's.
-    Activate();
-    QTest::keyClick(window.get(), Qt::Key_G, Qt::ControlModifier);
-    QWidget* viewer = nullptr;
-    for (QWidget* w : QApplication::topLevelWidgets()) {
-        if (w != window.get() && w->isVisible() && w->windowTitle().startsWith("run.txt")) viewer = w;
-    }
+    ViewerWindow* viewer = openViewer();
     ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(viewer->windowTitle(), "run.txt");
     viewer->close();
 
     QFile csv(csvPath), tsv(tsvPath);
