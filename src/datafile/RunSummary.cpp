@@ -499,7 +499,8 @@ std::optional<double> ClockSeconds(const QString& text) {
     for (qsizetype i = 0; i < fields.size(); ++i) {
         const QString& digits = fields[i];
         if (digits.isEmpty() || digits.size() > 9 ||
-            !std::all_of(digits.begin(), digits.end(), [](QChar c) { return c >= u'0' && c <= u'9'; })) {
+            !std::all_of(digits.begin(), digits.end(),
+                         [](QChar c) { return c >= u'0' && c <= u'9'; })) {
             return std::nullopt;
         }
         const int field = digits.toInt();

@@ -36,8 +36,8 @@
 #include "ui/Centering.h"
 #include "ui/QtDialogs.h"
 #include "version/Version.h"
-#include "viewer/RunCapacity.h"
 #include "viewer/LibraryWindow.h"
+#include "viewer/RunCapacity.h"
 #include "viewer/Viewer.h"
 
 namespace yb {
@@ -707,13 +707,12 @@ void Form1::mnuImport_Click() {
 }
 
 void Form1::mnuGraph_Click() {
-    // Saved, the data is that file's: the viewer's title and its report's name say so, and it has
-    // the capacity typed for that file when the logger's is not known.
-    // Not saved yet, it becomes the file's when it is saved.
+    // Saved, the data is that file's: the viewer's title, its report's name and its notes say so,
+    // and it has the capacity kept for that file when the logger's is not known. Not saved yet,
+    // it becomes the file's when it is saved.
     const bool saved = !session_->unsaved() && !savedAs_.isEmpty();
-    QWidget* viewer =
-        OpenViewerOnStore(session_->store(), this,
-                          batteryAh_ || !saved ? batteryAh_ : RememberedCapacity(savedAs_));
+    QWidget* viewer = OpenViewerOnStore(
+        session_->store(), this, batteryAh_ || !saved ? batteryAh_ : RememberedCapacity(savedAs_));
     if (saved) {
         StoreViewerSaved(viewer, savedAs_);
     } else {
