@@ -2148,16 +2148,16 @@ time</translation>
         <translation>At most %1 runs can be laid over.</translation>
     </message>
     <message>
-        <source>容量を保存できません: %1</source>
-        <translation>The capacity cannot be saved: %1</translation>
-    </message>
-    <message>
         <source>マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください</source>
         <translation>Type the marker&apos;s time as h:mm:ss, from 0:00:00 to %1</translation>
     </message>
     <message>
         <source>マーカーはデータの保存で保存されます。保存せずにこのウィンドウを閉じると消えます</source>
         <translation>The markers are saved when the data is saved; closed before that, this window loses them</translation>
+    </message>
+    <message>
+        <source>容量をファイルのメモに保存できません (このコンピューターで覚えます): %1</source>
+        <translation>The capacity cannot be kept in the file&apos;s notes (this computer remembers it): %1</translation>
     </message>
 </context>
 </TS>

@@ -2143,15 +2143,15 @@ Qt %3
         <translation type="unfinished"></translation>
     </message>
     <message>
-        <source>容量を保存できません: %1</source>
-        <translation type="unfinished"></translation>
-    </message>
-    <message>
         <source>マーカーの時刻は 0:00:00 から %1 までを h:mm:ss で入力してください</source>
         <translation type="unfinished"></translation>
     </message>
     <message>
         <source>マーカーはデータの保存で保存されます。保存せずにこのウィンドウを閉じると消えます</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>容量をファイルのメモに保存できません (このコンピューターで覚えます): %1</source>
         <translation type="unfinished"></translation>
     </message>
 </context>

@@ -10,9 +10,10 @@ namespace yb {
 
 namespace {
 
-// Where a capacity typed before the notes kept it is still found: a key per file, its absolute
-// path escaped so that its separators make no groups.
-QString EarlierKey(const QString& path) {
+// Where this computer remembers a capacity that the file's notes could not take (and where an
+// earlier version remembered every one): a key per file, its absolute path escaped so that its
+// separators make no groups.
+QString SettingsKey(const QString& path) {
     return QStringLiteral("capacity/") +
            QString::fromLatin1(QUrl::toPercentEncoding(QFileInfo(path).absoluteFilePath()));
 }
@@ -22,25 +23,34 @@ std::optional<double> Positive(std::optional<double> ampHours) {
     return std::nullopt;
 }
 
+QSettings Remembered() {
+    return QSettings(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
+}
+
 }  // namespace
 
 std::optional<double> RememberedCapacity(const QString& path) {
-    if (const std::optional<double> noted = Positive(NotesOfFile(path).batteryAh)) return noted;
-    const QSettings earlier(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
-    return Positive(earlier.value(EarlierKey(path), 0.0).toDouble());
+    if (const auto here = Positive(Remembered().value(SettingsKey(path), 0.0).toDouble())) {
+        return here;
+    }
+    return Positive(NotesOfFile(path).batteryAh);
 }
 
 FileResult RememberCapacity(const QString& path, std::optional<double> ampHours) {
+    ampHours = Positive(ampHours);
     QString unread;
     RunNotes notes = NotesOfFile(path, &unread);
-    if (!unread.isEmpty()) return FileResult::Failed(unread);
-    ampHours = Positive(ampHours);
-    if (notes.batteryAh != ampHours) {
+    FileResult kept = unread.isEmpty() ? FileResult{} : FileResult::Failed(unread);
+    if (kept.ok && notes.batteryAh != ampHours) {
         notes.batteryAh = ampHours;
-        if (FileResult saved = SaveNotesOfFile(path, notes); !saved.ok) return saved;
+        kept = SaveNotesOfFile(path, notes);
     }
-    QSettings(QStringLiteral("yb-downloader"), QStringLiteral("viewer")).remove(EarlierKey(path));
-    return {};
+    if (kept.ok || !ampHours) {
+        Remembered().remove(SettingsKey(path));
+    } else {
+        Remembered().setValue(SettingsKey(path), *ampHours);
+    }
+    return kept;
 }
 
 }  // namespace yb

@@ -159,7 +159,10 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
         showSettings();
         if (runPath_.isEmpty()) return;
         if (const FileResult kept = RememberCapacity(runPath_, model_.batteryAh()); !kept.ok) {
-            statusBar()->showMessage(tr("容量を保存できません: %1").arg(kept.reason), 10000);
+            statusBar()->showMessage(
+                tr("容量をファイルのメモに保存できません (このコンピューターで覚えます): %1")
+                    .arg(kept.reason),
+                10000);
         }
     });
     connect(&model_, &RunModel::hiddenChanged, this,
@@ -291,7 +294,10 @@ void ViewerWindow::takeSavedFile(const QString& path) {
     model_.setTitle(QFileInfo(path).fileName());
     // What was typed for the data before it had a file goes into the file's notes.
     if (const FileResult kept = RememberCapacity(runPath_, model_.batteryAh()); !kept.ok) {
-        statusBar()->showMessage(tr("容量を保存できません: %1").arg(kept.reason), 10000);
+        statusBar()->showMessage(
+            tr("容量をファイルのメモに保存できません (このコンピューターで覚えます): %1")
+                .arg(kept.reason),
+            10000);
     }
     if (!model_.markers().empty()) saveMarkers();
 }

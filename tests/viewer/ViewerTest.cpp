@@ -470,6 +470,17 @@ TEST_F(Viewer, FirstSizeFitsTheScreenLegendHidesAndTheWindowRemembersTheFilesCap
     const std::unique_ptr<ViewerWindow> second(static_cast<ViewerWindow*>(OpenViewerOnFile(other)));
     second->setAttribute(Qt::WA_DeleteOnClose, false);
     EXPECT_FALSE(second->model().batteryAh());
+    // Notes that cannot take it are left as they are; this computer remembers it instead.
+    QFile damaged(NotesPath(other));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly) && damaged.write("{ damaged") > 0);
+    damaged.close();
+    Type(second->capacityBox(), "30");
+    second->close();
+    const std::unique_ptr<ViewerWindow> again(static_cast<ViewerWindow*>(OpenViewerOnFile(other)));
+    again->setAttribute(Qt::WA_DeleteOnClose, false);
+    EXPECT_EQ(again->model().batteryAh(), 30.0);
+    ASSERT_TRUE(damaged.open(QIODevice::ReadOnly));
+    EXPECT_EQ(damaged.readAll(), "{ damaged");
     EXPECT_TRUE(window->charts()->charts()[3].chart->legend()->markers().front()->isVisible());
     EXPECT_EQ(window->size(), QSize(760, 560));
     const QSettings remembered(QStringLiteral("yb-downloader"), QStringLiteral("viewer"));
