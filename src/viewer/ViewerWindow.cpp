@@ -679,14 +679,23 @@ void ViewerWindow::fillMarkers() {
     }
 }
 
-void ViewerWindow::addMarker(double x, const QString& kind) {
-    std::vector<RunMarker> markers = model_.markers();
-    const RunMarker marker{x * 60.0, kind, {}};
+namespace {
+
+// Puts `marker` among `markers` in time order, after those at the same time; its row.
+int InsertByTime(std::vector<RunMarker>& markers, RunMarker marker) {
     const auto at =
         std::upper_bound(markers.begin(), markers.end(), marker,
                          [](const RunMarker& a, const RunMarker& b) { return a.timeS < b.timeS; });
     const int row = static_cast<int>(at - markers.begin());
-    markers.insert(at, marker);
+    markers.insert(at, std::move(marker));
+    return row;
+}
+
+}  // namespace
+
+void ViewerWindow::addMarker(double x, const QString& kind) {
+    std::vector<RunMarker> markers = model_.markers();
+    const int row = InsertByTime(markers, {x * 60.0, kind, {}});
     model_.setMarkers(std::move(markers));
     lowerTabs_->setCurrentIndex(1);
     markers_->setCurrentCell(row, 2);
@@ -709,11 +718,7 @@ void ViewerWindow::moveMarker(int row, const QString& time) {
     RunMarker moved = markers[static_cast<std::size_t>(row)];
     moved.timeS = *seconds;
     markers.erase(markers.begin() + row);
-    const auto at =
-        std::upper_bound(markers.begin(), markers.end(), moved,
-                         [](const RunMarker& a, const RunMarker& b) { return a.timeS < b.timeS; });
-    const int now = static_cast<int>(at - markers.begin());
-    markers.insert(at, std::move(moved));
+    const int now = InsertByTime(markers, std::move(moved));
     model_.setMarkers(std::move(markers));
     markers_->setCurrentCell(now, 0);
 }
