@@ -332,7 +332,7 @@ FAULTS = [
           "    if (FileResult target = CheckTarget(path, true); !target.ok) return target;\n",
           ""),
     fault("L10", "src/cli/RunOptions.cpp", "minutes whose seconds overflow (1e308) are taken",
-          "        if (!(MinutesToSeconds(value) <= kLongestSeconds)) {", "        if (false) {"),
+          "        if (out && !(MinutesToSeconds(*out) <= kLongestSeconds)) {", "        if (false) {"),
     fault("L11", "src/cli/LoggerCommands.cpp", "the records of a download whose target failed are not saved elsewhere",
           "        if (const std::optional<QString> rescued = SaveElsewhere(store, csv, path)) {",
           "        if (const std::optional<QString> rescued =\n"

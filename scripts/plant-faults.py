@@ -144,19 +144,27 @@ def main():
     out = pathlib.Path(args.out)
     commit = "`" + run(["git", "rev-parse", "--short", "HEAD"], tree).stdout.strip() + "`"
     table = {}
+    before = None
+    confirmed, redone = [], []  # with --confirm: rows whose tests still fail; rows planted again
     if (args.only or args.confirm) and out.exists():
         # Replace the rows planted again, keep the others, and say which commit each run saw.
         text = out.read_text()
         table = {line.split("|")[1].strip(): line for line in text.splitlines()
                  if line.startswith("| ") and not line.startswith("| #")}
         before = re.search(r"\(on commit (.*)\)\.", text)
-        if args.confirm:
-            commit = f"{commit}, each row confirmed by the tests it names"
-        elif before:
+        if args.only and before:
             commit = f"{before.group(1)}; {', '.join(args.only)} again on {commit}"
+    planted_on = commit
 
     def write_table():
-        # Written after every fault, so that a run cut short keeps what it found.
+        # Written after every fault, so that a run cut short keeps what it found and says how far
+        # it got.
+        nonlocal commit
+        if args.confirm:
+            commit = (f"{before.group(1) if before else '?'}; {', '.join(confirmed)} confirmed "
+                      f"again on {planted_on} by the tests each row names")
+            if redone:
+                commit += f"; {', '.join(redone)} again on {planted_on}"
         rows_text = [table[f["id"]] for f in FAULTS if f["id"] in table]
         caught = sum(1 for line in rows_text
                      if not line.rstrip(" |").endswith(("**none**", "build**"))
@@ -192,8 +200,11 @@ def main():
             path.write_text(original)
         if result is None:
             print(f"{fault['id']}: caught again by the tests its row names", flush=True)
+            confirmed.append(fault["id"])
+            write_table()
             continue
         print(f"{fault['id']}: {', '.join(result) or 'NOT CAUGHT'}", flush=True)
+        redone.append(fault["id"])
         table[fault["id"]] = row(fault, result)
         write_table()
     write_table()
