@@ -158,7 +158,7 @@ int RunCommand(const QStringList& arguments) {
     const QCommandLineOption capacity(
         QStringLiteral("capacity"),
         QStringLiteral("summary, report, strategy, export, view: the battery's initial capacity "
-                       "(default: the one typed or given for FILE before, remembered)"),
+                       "(default: the one kept in FILE's notes)"),
         QStringLiteral("AH"));
     const QCommandLineOption remaining(QStringLiteral("remaining"),
                                        QStringLiteral("strategy: the minutes left in the race"),

@@ -157,13 +157,7 @@ ViewerWindow::ViewerWindow(QWidget* parent) : QMainWindow(parent) {
     });
     connect(&model_, &RunModel::batteryChanged, this, [this] {
         showSettings();
-        if (runPath_.isEmpty()) return;
-        if (const FileResult kept = RememberCapacity(runPath_, model_.batteryAh()); !kept.ok) {
-            statusBar()->showMessage(
-                tr("容量をファイルのメモに保存できません (このコンピューターで覚えます): %1")
-                    .arg(kept.reason),
-                10000);
-        }
+        if (!runPath_.isEmpty()) keepCapacity();
     });
     connect(&model_, &RunModel::hiddenChanged, this,
             [this] { Remembered()->setValue(QStringLiteral("hidden"), model_.hidden()); });
@@ -289,16 +283,20 @@ void ViewerWindow::showTitle() {
     setWindowTitle(model_.summary().partial ? title + tr(" — 部分データ") : title);
 }
 
-void ViewerWindow::takeSavedFile(const QString& path) {
-    runPath_ = QFileInfo(path).absoluteFilePath();
-    model_.setTitle(QFileInfo(path).fileName());
-    // What was typed for the data before it had a file goes into the file's notes.
+void ViewerWindow::keepCapacity() {
     if (const FileResult kept = RememberCapacity(runPath_, model_.batteryAh()); !kept.ok) {
         statusBar()->showMessage(
             tr("容量をファイルのメモに保存できません (このコンピューターで覚えます): %1")
                 .arg(kept.reason),
             10000);
     }
+}
+
+void ViewerWindow::takeSavedFile(const QString& path) {
+    runPath_ = QFileInfo(path).absoluteFilePath();
+    model_.setTitle(QFileInfo(path).fileName());
+    // What was typed for the data before it had a file goes into the file's notes.
+    keepCapacity();
     if (!model_.markers().empty()) saveMarkers();
 }
 

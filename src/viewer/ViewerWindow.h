@@ -100,6 +100,8 @@ private:
     // The charts, the side panel and the tool bar of the run, from the model.
     void buildRun();
     void showTitle();
+    // The model's capacity for the file shown, in its notes (or, failing them, this computer's).
+    void keepCapacity();
     QWidget* buildSidePanel();
     QWidget* buildFigures();
     void fitFigures();
