@@ -12,8 +12,14 @@
 //       through one that does not (0 ms): what the timer costs, and what a full logger would
 //       take at each (the ratio times the full logger's line-time limit).
 //
-// bench_download [--full]   --full: every client with a full logger, 16100/1350/200 records
-//                            (about ten minutes), instead of 2000/100/10
+// Each client is compared with a bare blocking client (BareClient.h) on the same line: the session
+// and the window with one run as a thread of the benchmark, as they are; the command line with one
+// run as a process of its own, as it is.
+//
+// bench_download [--full] [--rounds N]
+//   --full        every client with a full logger, 16100/1350/200 records (about twelve minutes
+//                 a round), instead of 2000/100/10
+//   --rounds N    N rounds of floors and clients, and each client's median over its floor
 
 #include <QApplication>
 #include <QByteArray>
@@ -22,19 +28,17 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <memory>
+#include <map>
 #include <string>
-#include <thread>
+#include <vector>
 
-#include <fcntl.h>
-#include <poll.h>
-#include <termios.h>
-#include <unistd.h>
-
+#include "BareClient.h"
 #include "LineTime.h"
 #include "serial/EventDispatcher.h"
 #include "session/Session.h"
@@ -45,11 +49,17 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The floor's median turn-around, once measured: each client's is compared with it. On a
-// virtual machine the floor's own total varies by a few per cent from run to run (the host's
-// stalls, seen in the 99th percentile of every client alike); the medians do not.
-double floorMedianUs = 0.0;
-double floorRatio = 0.0;
+// A floor's ratio and median turn-around, once measured: each client's are compared with its
+// floor's. On a virtual machine a floor's own total varies by a few per cent from run to run (the
+// host's stalls, seen in the 99th percentile of every client alike); the medians do not.
+struct Floor {
+    double ratio = 0.0;
+    double medianUs = 0.0;
+};
+Floor threadFloor, processFloor;
+
+// Each client's time over its floor, in per cent, one entry a round.
+std::map<std::string, std::vector<double>> overFloor;
 
 ybsim::Options Paced(long main, long temp, long laps, int adapterLatencyMs = 0) {
     ybsim::Options o;
@@ -67,10 +77,11 @@ void RunUntil(const std::function<bool()>& done) {
 }
 
 // Times one download started by `start` and finished when `finished` holds; prints the ratio
-// and how far it and the median turn-around lie above the floor's (the goal: 0.5 % at most), and
-// returns the ratio, 0 when the download was incomplete.
+// and how far it and the median turn-around lie above those of `floor` (the goal: 0.5 % at most),
+// and returns the ratio, 0 when the download was incomplete.
 double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-               const std::function<bool()>& finished, const yb::RecordStore* data) {
+               const std::function<bool()>& finished, const yb::RecordStore* data,
+               const Floor& floor) {
     sim.clearReceived();
     const auto t0 = Clock::now();
     start();
@@ -89,20 +100,22 @@ double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void
                 "median %.0f us mean %.0f us 99%% %.0f us",
                 what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit, ratio,
                 turn.medianUs, turn.meanUs, turn.p99Us);
-    if (floorRatio > 0) {
+    if (floor.ratio > 0) {
         // The median's excess in a main record's line time (6.25 ms).
         const double lineUs = kMainRecordChars * kCharSeconds * 1e6;
+        const double over = (ratio / floor.ratio - 1.0) * 100.0;
         std::printf("\n    over the floor: time %+.2f %%, median turn-around %+.2f %% of a record",
-                    (ratio / floorRatio - 1.0) * 100.0,
-                    (turn.medianUs - floorMedianUs) / lineUs * 100.0);
+                    over, (turn.medianUs - floor.medianUs) / lineUs * 100.0);
+        if (complete) overFloor[what].push_back(over);
     }
     std::printf("%s\n", complete ? "" : " INCOMPLETE");
     return complete ? ratio : 0.0;
 }
 
 bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-            const std::function<bool()>& finished, const yb::RecordStore* data) {
-    return Measure(what, sim, start, finished, data) > 0;
+            const std::function<bool()>& finished, const yb::RecordStore* data,
+            const Floor& floor) {
+    return Measure(what, sim, start, finished, data, floor) > 0;
 }
 
 // One session download from a paced logger; its ratio to the line-time limit, 0 on failure.
@@ -118,56 +131,44 @@ double SessionDownload(const char* what, const ybsim::Options& options) {
             QCoro::connect(session.download(), &session,
                            [&](const yb::DownloadOutcome&) { done = true; });
         },
-        [&] { return done; }, &session.store());
+        [&] { return done; }, &session.store(), threadFloor);
 }
 
-// The floor on this machine now: a bare client of blocking reads, no Qt, no event loop, sends
-// the same requests as a download and takes each answer the moment it is complete. The ratios
-// of (a) to (c) are the program's; the floor's is the simulator's and the machine's.
-void BenchFloor(long main, long temp, long laps) {
+// The floors on this machine now: the bare client (BareClient.h), once as a thread of this
+// benchmark, the floor of the session and the window that run in it, and once as a process of its
+// own, the floor of the command line. The ratios of (a) to (c) are the program's; the floors' are
+// the simulator's and the machine's.
+Floor FloorOf(const char* what, ybsim::LoggerSim& sim, double seconds, bool complete) {
+    const Turnaround turn = RecordTurnaround(sim);
+    const double ratio = seconds / LineTimeLimit(sim);
+    std::printf("%s %ld/%ld/%ld: %.3f s, ratio %.3f, turn-around median %.0f us mean %.0f us "
+                "99%% %.0f us%s\n",
+                what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, ratio,
+                turn.medianUs, turn.meanUs, turn.p99Us, complete ? "" : " INCOMPLETE");
+    return {ratio, turn.medianUs};
+}
+
+void BenchFloors(long main, long temp, long laps) {
+    {
+        ybsim::LoggerSim sim(Paced(main, temp, laps));
+        sim.start();
+        const auto t0 = Clock::now();
+        const bool complete = BareDownload(sim.slavePath(), main, temp, laps);
+        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+        threadFloor = FloorOf("(0) bare client, a thread", sim, seconds, complete);
+    }
     ybsim::LoggerSim sim(Paced(main, temp, laps));
     sim.start();
-    const int fd = ::open(sim.slavePath().c_str(), O_RDWR | O_NOCTTY);
-    termios tio{};
-    tcgetattr(fd, &tio);
-    cfmakeraw(&tio);
-    tcsetattr(fd, TCSANOW, &tio);
-    const auto ask = [&](const std::string& command, std::size_t length) {
-        tcflush(fd, TCIFLUSH);
-        const std::string line = command + '\r';
-        if (::write(fd, line.data(), line.size()) < 0) return;
-        if (length == 0) {  // a command exchange: its fixed wait
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            tcflush(fd, TCIFLUSH);
-            return;
-        }
-        char buf[64];
-        for (std::size_t got = 0; got < length;) {
-            pollfd p{fd, POLLIN, 0};
-            if (::poll(&p, 1, 500) <= 0) return;
-            const auto n = ::read(fd, buf, sizeof buf);
-            if (n <= 0) return;
-            got += static_cast<std::size_t>(n);
-        }
-    };
+    QProcess client;
+    client.setProcessChannelMode(QProcess::ForwardedChannels);
     const auto t0 = Clock::now();
-    ask("T??", 0);
-    ask("D1?", 0);
-    for (long i = 0; i < main; ++i) ask("D1" + ybsim::hexField(i, 4), 17);
-    ask("TMP?", 0);
-    ask("D2?", 0);
-    for (long i = 0; i < temp; ++i) ask("D2" + ybsim::hexField(i, 4), 3);
-    ask("L?", 0);
-    for (long lap = 1; lap <= laps; ++lap) ask("LD" + ybsim::hexField(lap, 2), 9);
+    client.start(QStringLiteral(YB_BARE_CLIENT),
+                 {QString::fromStdString(sim.slavePath()), QString::number(main),
+                  QString::number(temp), QString::number(laps)});
+    RunUntil([&] { return client.state() == QProcess::NotRunning; });
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    ::close(fd);
-    const double limit = LineTimeLimit(sim);
-    const Turnaround turn = RecordTurnaround(sim);
-    std::printf("(0) bare blocking client %ld/%ld/%ld: %.3f s, ratio %.3f, turn-around median "
-                "%.0f us mean %.0f us 99%% %.0f us (the floor here now)\n",
-                main, temp, laps, seconds, seconds / limit, turn.medianUs, turn.meanUs, turn.p99Us);
-    floorMedianUs = turn.medianUs;
-    floorRatio = seconds / limit;
+    const bool complete = client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
+    processFloor = FloorOf("(0) bare client, a process", sim, seconds, complete);
 }
 
 bool BenchSession(long main, long temp, long laps) {
@@ -206,7 +207,7 @@ bool BenchCommandLine(long main, long temp, long laps, bool retries = false) {
             if (retries) args << QStringLiteral("--retries") << QStringLiteral("3");
             program.start(QStringLiteral(YB_PROGRAM), args);
         },
-        [&] { return program.state() == QProcess::NotRunning; }, nullptr);
+        [&] { return program.state() == QProcess::NotRunning; }, nullptr, processFloor);
 }
 
 bool BenchWindow(long main, long temp, long laps) {
@@ -224,7 +225,8 @@ bool BenchWindow(long main, long temp, long laps) {
             window.findChild<QPushButton*>(QStringLiteral("DownLoadBtn"))->click();
             started = true;
         },
-        [&] { return started && !window.session().busy(); }, &window.session().store());
+        [&] { return started && !window.session().busy(); }, &window.session().store(),
+        threadFloor);
 }
 
 }  // namespace
@@ -239,18 +241,39 @@ int main(int argc, char** argv) {
     });
     yb::PreferQtEventDispatcher();  // as the program does
     QApplication app(argc, argv);
+    // The command line's runs go to a library of their own, not the user's; filing them is part
+    // of its time.
+    QTemporaryDir libraryDir;
+    qputenv("YB_LIBRARY", libraryDir.filePath(QStringLiteral("library.sqlite")).toUtf8());
     bool full = false;
-    for (int i = 1; i < argc; ++i) full = full || std::strcmp(argv[i], "--full") == 0;
+    int rounds = 1;
+    for (int i = 1; i < argc; ++i) {
+        full = full || std::strcmp(argv[i], "--full") == 0;
+        if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::atoi(argv[++i]);
+    }
 
-    // Every client against the same logger, side by side in one run. The command line's time
-    // includes starting the program and saving the file: about 1 % of a 2000-record download,
-    // 0.1 % of a full one.
+    // Every client against the same logger, side by side in one run, each round measuring its
+    // floors again: the host's slow drifts move a round's floors and clients alike. The command
+    // line's time includes starting the program and saving the file: about 1 % of a 2000-record
+    // download, 0.1 % of a full one.
     const long main = full ? 16100 : 2000, temp = full ? 1350 : 100, laps = full ? 200 : 10;
-    BenchFloor(main, temp, laps);
-    bool ok = BenchSession(main, temp, laps);
-    ok = BenchWindow(main, temp, laps) && ok;
-    ok = BenchCommandLine(main, temp, laps) && ok;
-    ok = BenchCommandLine(main, temp, laps, true) && ok;
+    bool ok = true;
+    for (int round = 1; round <= rounds; ++round) {
+        if (rounds > 1) std::printf("round %d of %d\n", round, rounds);
+        BenchFloors(main, temp, laps);
+        ok = BenchSession(main, temp, laps) && ok;
+        ok = BenchWindow(main, temp, laps) && ok;
+        ok = BenchCommandLine(main, temp, laps) && ok;
+        ok = BenchCommandLine(main, temp, laps, true) && ok;
+    }
+    if (rounds > 1) {
+        std::printf("time over the floor, median of %d rounds (least, most):\n", rounds);
+        for (auto& [what, over] : overFloor) {
+            std::sort(over.begin(), over.end());
+            std::printf("    %-40s %+.2f %% (%+.2f %%, %+.2f %%)\n", what.c_str(),
+                        over[over.size() / 2], over.front(), over.back());
+        }
+    }
     ok = BenchAdapterLatency(500, 50, 10) && ok;
     return ok ? 0 : 1;
 }

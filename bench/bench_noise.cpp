@@ -129,6 +129,8 @@ int main(int argc, char** argv) {
             seed = static_cast<std::uint32_t>(std::stoul(argv[i + 1]));
     }
     QTemporaryDir dir;
+    // The runs downloaded here go to a library of their own, not the user's.
+    qputenv("YB_LIBRARY", dir.filePath(QStringLiteral("library.sqlite")).toUtf8());
 
     ybsim::LoggerSim noisy(FullLogger(seed, kBadAnswerEvery, kBadAnswerEvery));
     noisy.start();
