@@ -16,10 +16,11 @@
 // and the window with one run as a thread of the benchmark, as they are; the command line with one
 // run as a process of its own, as it is.
 //
-// bench_download [--full] [--rounds N]
+// bench_download [--full] [--rounds N] [--only floor,session,window,cli,adapter]
 //   --full        every client with a full logger, 16100/1350/200 records (about twelve minutes
 //                 a round), instead of 2000/100/10
 //   --rounds N    N rounds of floors and clients, and each client's median over its floor
+//   --only C,...  these alone (one client without the floors: to profile it)
 
 #include <QApplication>
 #include <QByteArray>
@@ -145,6 +146,7 @@ Floor FloorOf(const char* what, ybsim::LoggerSim& sim, double seconds, bool comp
                 "99%% %.0f us%s\n",
                 what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, ratio,
                 turn.medianUs, turn.meanUs, turn.p99Us, complete ? "" : " INCOMPLETE");
+    if (!complete) return {};  // no floor: its clients are not compared
     return {ratio, turn.medianUs};
 }
 
@@ -247,10 +249,15 @@ int main(int argc, char** argv) {
     qputenv("YB_LIBRARY", libraryDir.filePath(QStringLiteral("library.sqlite")).toUtf8());
     bool full = false;
     int rounds = 1;
+    std::string only;
     for (int i = 1; i < argc; ++i) {
         full = full || std::strcmp(argv[i], "--full") == 0;
         if (std::strcmp(argv[i], "--rounds") == 0 && i + 1 < argc) rounds = std::atoi(argv[++i]);
+        if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) only = argv[++i];
     }
+    const auto runs = [&only](const std::string& client) {
+        return only.empty() || (',' + only + ',').find(',' + client + ',') != std::string::npos;
+    };
 
     // Every client against the same logger, side by side in one run, each round measuring its
     // floors again: the host's slow drifts move a round's floors and clients alike. The command
@@ -260,11 +267,11 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int round = 1; round <= rounds; ++round) {
         if (rounds > 1) std::printf("round %d of %d\n", round, rounds);
-        BenchFloors(main, temp, laps);
-        ok = BenchSession(main, temp, laps) && ok;
-        ok = BenchWindow(main, temp, laps) && ok;
-        ok = BenchCommandLine(main, temp, laps) && ok;
-        ok = BenchCommandLine(main, temp, laps, true) && ok;
+        if (runs("floor")) BenchFloors(main, temp, laps);
+        if (runs("session")) ok = BenchSession(main, temp, laps) && ok;
+        if (runs("window")) ok = BenchWindow(main, temp, laps) && ok;
+        if (runs("cli")) ok = BenchCommandLine(main, temp, laps) && ok;
+        if (runs("cli")) ok = BenchCommandLine(main, temp, laps, true) && ok;
     }
     if (rounds > 1) {
         std::printf("time over the floor, median of %d rounds (least, most):\n", rounds);
@@ -274,6 +281,6 @@ int main(int argc, char** argv) {
                         over[over.size() / 2], over.front(), over.back());
         }
     }
-    ok = BenchAdapterLatency(500, 50, 10) && ok;
+    if (runs("adapter")) ok = BenchAdapterLatency(500, 50, 10) && ok;
     return ok ? 0 : 1;
 }
