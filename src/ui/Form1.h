@@ -12,12 +12,12 @@
 // clicks the button.
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <chrono>
 #include <memory>
 #include <optional>
 #include <utility>
-#include <QPointer>
 #include <vector>
 
 #include "datafile/Dialogs.h"
