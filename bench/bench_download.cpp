@@ -12,15 +12,16 @@
 //       through one that does not (0 ms): what the timer costs, and what a full logger would
 //       take at each (the ratio times the full logger's line-time limit).
 //
-// Each client is compared with a bare blocking client (BareClient.h) on the same line: the session
-// and the window with one run as a thread of the benchmark, as they are; the command line with one
-// run as a process of its own, as it is.
+// Each client is compared with a bare blocking client (BareClient.h) on the same line, measured
+// right before or after it: the session and the window with one run as a thread of the
+// benchmark, as they are; the command line with one run as a process of its own, as it is.
 //
-// bench_download [--full] [--rounds N] [--only floor,session,window,cli,adapter]
-//   --full        every client with a full logger, 16100/1350/200 records (about twelve minutes
+// bench_download [--full] [--rounds N] [--only floor,session,window,cli,retries,adapter]
+//   --full        every client with a full logger, 16100/1350/200 records (about fifteen minutes
 //                 a round), instead of 2000/100/10
-//   --rounds N    N rounds of floors and clients, and each client's median over its floor
-//   --only C,...  these alone (one client without the floors: to profile it)
+//   --rounds N    N rounds of clients and their floors, and each client's median over its floor
+//   --only C,...  these clients alone; with "floor", each beside its floor (without: to profile
+//                 one client); "retries" is the command line with --retries 3
 
 #include <QApplication>
 #include <QByteArray>
@@ -50,14 +51,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// A floor's ratio and median turn-around, once measured: each client's are compared with its
-// floor's. On a virtual machine a floor's own total varies by a few per cent from run to run (the
-// host's stalls, seen in the 99th percentile of every client alike); the medians do not.
-struct Floor {
+// One download's figures: its ratio to the line-time limit and its median turn-around.
+struct Run {
     double ratio = 0.0;
     double medianUs = 0.0;
+    bool complete = false;
 };
-Floor threadFloor, processFloor;
 
 // Each client's time over its floor, in per cent, one entry a round.
 std::map<std::string, std::vector<double>> overFloor;
@@ -77,54 +76,53 @@ void RunUntil(const std::function<bool()>& done) {
     while (!done()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
-// Times one download started by `start` and finished when `finished` holds; prints the ratio
-// and how far it and the median turn-around lie above those of `floor` (the goal: 0.5 % at most),
-// and returns the ratio, 0 when the download was incomplete.
-double Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-               const std::function<bool()>& finished, const yb::RecordStore* data,
-               const Floor& floor) {
+// Prints one download's figures: its time, the ratio and the turn-around.
+Run Figures(const char* what, const ybsim::LoggerSim& sim, double seconds, bool complete) {
+    const Turnaround turn = RecordTurnaround(sim);
+    const double limit = LineTimeLimit(sim);
+    std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f, turn-around median "
+                "%.0f us mean %.0f us 99%% %.0f us%s\n",
+                what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit,
+                seconds / limit, turn.medianUs, turn.meanUs, turn.p99Us,
+                complete ? "" : " INCOMPLETE");
+    return {seconds / limit, turn.medianUs, complete};
+}
+
+// Times one download started by `start` and finished when `finished` holds.
+Run Measure(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
+            const std::function<bool()>& finished, const yb::RecordStore* data) {
     sim.clearReceived();
     const auto t0 = Clock::now();
     start();
     RunUntil(finished);
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-    const double limit = LineTimeLimit(sim);
-    const double ratio = seconds / limit;
     // The program's own store is out of reach: its requests show it fetched everything.
     const bool complete =
         data ? data->mainCount() == sim.mainCount() && data->tempCount() == sim.tempCount() &&
                    data->lapCount() == sim.lapCount()
              : sim.commands().size() ==
                    static_cast<std::size_t>(5 + sim.mainCount() + sim.tempCount() + sim.lapCount());
-    const Turnaround turn = RecordTurnaround(sim);
-    std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f, turn-around "
-                "median %.0f us mean %.0f us 99%% %.0f us",
-                what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit, ratio,
-                turn.medianUs, turn.meanUs, turn.p99Us);
-    if (floor.ratio > 0) {
-        // The median's excess in a main record's line time (6.25 ms).
-        const double lineUs = kMainRecordChars * kCharSeconds * 1e6;
-        const double over = (ratio / floor.ratio - 1.0) * 100.0;
-        std::printf("\n    over the floor: time %+.2f %%, median turn-around %+.2f %% of a record",
-                    over, (turn.medianUs - floor.medianUs) / lineUs * 100.0);
-        if (complete) overFloor[what].push_back(over);
-    }
-    std::printf("%s\n", complete ? "" : " INCOMPLETE");
-    return complete ? ratio : 0.0;
+    return Figures(what, sim, seconds, complete);
 }
 
-bool Report(const char* what, ybsim::LoggerSim& sim, const std::function<void()>& start,
-            const std::function<bool()>& finished, const yb::RecordStore* data,
-            const Floor& floor) {
-    return Measure(what, sim, start, finished, data, floor) > 0;
+// How far a client lies above its floor (the goal: 0.5 % at most), kept for the rounds' median;
+// nothing when either is incomplete.
+void Compare(const std::string& what, const Run& client, const Run& floor) {
+    if (!client.complete || !floor.complete) return;
+    // The median's excess in a main record's line time (6.25 ms).
+    const double lineUs = kMainRecordChars * kCharSeconds * 1e6;
+    const double over = (client.ratio / floor.ratio - 1.0) * 100.0;
+    std::printf("    over the floor: time %+.2f %%, median turn-around %+.2f %% of a record\n", over,
+                (client.medianUs - floor.medianUs) / lineUs * 100.0);
+    overFloor[what].push_back(over);
 }
 
-// One session download from a paced logger; its ratio to the line-time limit, 0 on failure.
-double SessionDownload(const char* what, const ybsim::Options& options) {
+// One session download from a paced logger.
+Run SessionDownload(const char* what, const ybsim::Options& options) {
     ybsim::LoggerSim sim(options);
     sim.start();
     yb::Session session;
-    if (!session.openDevice(QString::fromStdString(sim.slavePath())).done()) return 0.0;
+    if (!session.openDevice(QString::fromStdString(sim.slavePath())).done()) return {};
     bool done = false;
     return Measure(
         what, sim,
@@ -132,33 +130,23 @@ double SessionDownload(const char* what, const ybsim::Options& options) {
             QCoro::connect(session.download(), &session,
                            [&](const yb::DownloadOutcome&) { done = true; });
         },
-        [&] { return done; }, &session.store(), threadFloor);
+        [&] { return done; }, &session.store());
 }
 
-// The floors on this machine now: the bare client (BareClient.h), once as a thread of this
-// benchmark, the floor of the session and the window that run in it, and once as a process of its
-// own, the floor of the command line. The ratios of (a) to (c) are the program's; the floors' are
-// the simulator's and the machine's.
-Floor FloorOf(const char* what, ybsim::LoggerSim& sim, double seconds, bool complete) {
-    const Turnaround turn = RecordTurnaround(sim);
-    const double ratio = seconds / LineTimeLimit(sim);
-    std::printf("%s %ld/%ld/%ld: %.3f s, ratio %.3f, turn-around median %.0f us mean %.0f us "
-                "99%% %.0f us%s\n",
-                what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, ratio,
-                turn.medianUs, turn.meanUs, turn.p99Us, complete ? "" : " INCOMPLETE");
-    if (!complete) return {};  // no floor: its clients are not compared
-    return {ratio, turn.medianUs};
+// The floors (BareClient.h): the bare client as a thread of this benchmark, the floor of the
+// session and the window that run in it, and as a process of its own, the floor of the command
+// line. The ratios of the clients are the program's; the floors' are the simulator's and the
+// machine's.
+Run ThreadFloor(long main, long temp, long laps) {
+    ybsim::LoggerSim sim(Paced(main, temp, laps));
+    sim.start();
+    const auto t0 = Clock::now();
+    const bool complete = BareDownload(sim.slavePath(), main, temp, laps);
+    const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
+    return Figures("(0) bare client, a thread", sim, seconds, complete);
 }
 
-void BenchFloors(long main, long temp, long laps) {
-    {
-        ybsim::LoggerSim sim(Paced(main, temp, laps));
-        sim.start();
-        const auto t0 = Clock::now();
-        const bool complete = BareDownload(sim.slavePath(), main, temp, laps);
-        const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
-        threadFloor = FloorOf("(0) bare client, a thread", sim, seconds, complete);
-    }
+Run ProcessFloor(long main, long temp, long laps) {
     ybsim::LoggerSim sim(Paced(main, temp, laps));
     sim.start();
     QProcess client;
@@ -170,11 +158,11 @@ void BenchFloors(long main, long temp, long laps) {
     RunUntil([&] { return client.state() == QProcess::NotRunning; });
     const double seconds = std::chrono::duration<double>(Clock::now() - t0).count();
     const bool complete = client.exitStatus() == QProcess::NormalExit && client.exitCode() == 0;
-    processFloor = FloorOf("(0) bare client, a process", sim, seconds, complete);
+    return Figures("(0) bare client, a process", sim, seconds, complete);
 }
 
-bool BenchSession(long main, long temp, long laps) {
-    return SessionDownload("(a) session download", Paced(main, temp, laps)) > 0;
+Run BenchSession(long main, long temp, long laps) {
+    return SessionDownload("(a) session download", Paced(main, temp, laps));
 }
 
 bool BenchAdapterLatency(long main, long temp, long laps) {
@@ -182,10 +170,9 @@ bool BenchAdapterLatency(long main, long temp, long laps) {
     for (const int latencyMs : {16, 0}) {
         const std::string what =
             "(d) session, adapter latency " + std::to_string(latencyMs) + " ms";
-        const double ratio =
-            SessionDownload(what.c_str(), Paced(main, temp, laps, latencyMs));
-        ok = ok && ratio > 0;
-        const double full = ratio * kFullLineTimeLimit;
+        const Run run = SessionDownload(what.c_str(), Paced(main, temp, laps, latencyMs));
+        ok = ok && run.complete;
+        const double full = run.ratio * kFullLineTimeLimit;
         std::printf("    a full logger (16100/1350/200) at this pace: %.0f s (%d m %02d s)\n", full,
                     static_cast<int>(full) / 60, static_cast<int>(full) % 60);
     }
@@ -194,14 +181,14 @@ bool BenchAdapterLatency(long main, long temp, long laps) {
 
 // `retries`: the download sends a refused request again, and so keeps account of the answers
 // the line owes; on a clean line that must cost nothing.
-bool BenchCommandLine(long main, long temp, long laps, bool retries = false) {
+Run CommandLine(long main, long temp, long laps, bool retries) {
     ybsim::LoggerSim sim(Paced(main, temp, laps));
     sim.start();
     QTemporaryDir dir;
     QProcess program;
     program.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    return Report(
-        retries ? "(c) command line, --retries 3" : "(c) command line     ", sim,
+    return Measure(
+        retries ? "(c) command line, --retries 3" : "(c) command line", sim,
         [&] {
             QStringList args{QStringLiteral("download"), QStringLiteral("--port"),
                              QString::fromStdString(sim.slavePath()), QStringLiteral("-o"),
@@ -209,27 +196,48 @@ bool BenchCommandLine(long main, long temp, long laps, bool retries = false) {
             if (retries) args << QStringLiteral("--retries") << QStringLiteral("3");
             program.start(QStringLiteral(YB_PROGRAM), args);
         },
-        [&] { return program.state() == QProcess::NotRunning; }, nullptr, processFloor);
+        [&] { return program.state() == QProcess::NotRunning; }, nullptr);
 }
 
-bool BenchWindow(long main, long temp, long laps) {
+Run BenchCommandLine(long main, long temp, long laps) {
+    return CommandLine(main, temp, laps, false);
+}
+
+Run BenchRetries(long main, long temp, long laps) {
+    return CommandLine(main, temp, laps, true);
+}
+
+Run BenchWindow(long main, long temp, long laps) {
     ybsim::LoggerSim sim(Paced(main, temp, laps));
     sim.start();
     qputenv("YB_COM1", QByteArray::fromStdString(sim.slavePath()));
     yb::Form1 window;
     window.show();
     window.findChild<QPushButton*>(QStringLiteral("OpenCommBtn"))->click();
-    if (!window.session().portOpen()) return false;
+    if (!window.session().portOpen()) return {};
     bool started = false;
-    return Report(
+    return Measure(
         "(b) window download, status bar shown", sim,
         [&] {
             window.findChild<QPushButton*>(QStringLiteral("DownLoadBtn"))->click();
             started = true;
         },
-        [&] { return started && !window.session().busy(); }, &window.session().store(),
-        threadFloor);
+        [&] { return started && !window.session().busy(); }, &window.session().store());
 }
+
+// A client of the benchmark and the floor of its own kind.
+struct Client {
+    const char* name;  // for --only
+    Run (*download)(long, long, long);
+    Run (*floor)(long, long, long);
+};
+
+constexpr Client kClients[] = {
+    {"session", BenchSession, ThreadFloor},
+    {"window", BenchWindow, ThreadFloor},
+    {"cli", BenchCommandLine, ProcessFloor},
+    {"retries", BenchRetries, ProcessFloor},
+};
 
 }  // namespace
 
@@ -259,19 +267,26 @@ int main(int argc, char** argv) {
         return only.empty() || (',' + only + ',').find(',' + client + ',') != std::string::npos;
     };
 
-    // Every client against the same logger, side by side in one run, each round measuring its
-    // floors again: the host's slow drifts move a round's floors and clients alike. The command
-    // line's time includes starting the program and saving the file: about 1 % of a 2000-record
-    // download, 0.1 % of a full one.
+    // Every client against the same logger, side by side in one run, each next to a floor of its
+    // own kind: a floor measured minutes apart is no measure of a machine whose pace drifts by
+    // about 1 % in that time. The floor goes first in odd rounds and second in even ones, so that
+    // a steady drift favours neither. The command line's time includes starting the program and
+    // saving the file: about 1 % of a 2000-record download, 0.1 % of a full one.
     const long main = full ? 16100 : 2000, temp = full ? 1350 : 100, laps = full ? 200 : 10;
+    const bool floors = runs("floor");
     bool ok = true;
     for (int round = 1; round <= rounds; ++round) {
         if (rounds > 1) std::printf("round %d of %d\n", round, rounds);
-        if (runs("floor")) BenchFloors(main, temp, laps);
-        if (runs("session")) ok = BenchSession(main, temp, laps) && ok;
-        if (runs("window")) ok = BenchWindow(main, temp, laps) && ok;
-        if (runs("cli")) ok = BenchCommandLine(main, temp, laps) && ok;
-        if (runs("cli")) ok = BenchCommandLine(main, temp, laps, true) && ok;
+        for (const Client& client : kClients) {
+            if (!runs(client.name)) continue;
+            const bool floorFirst = round % 2 == 1;
+            Run floor;
+            if (floors && floorFirst) floor = client.floor(main, temp, laps);
+            const Run run = client.download(main, temp, laps);
+            if (floors && !floorFirst) floor = client.floor(main, temp, laps);
+            ok = run.complete && ok;
+            if (floors) Compare(client.name, run, floor);
+        }
     }
     if (rounds > 1) {
         std::printf("time over the floor, median of %d rounds (least, most):\n", rounds);
