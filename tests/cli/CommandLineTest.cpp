@@ -161,7 +161,9 @@ TEST_F(CommandLine, DownloadSavesWhatTheWindowSaves) {
         EXPECT_EQ(r.exit, exit) << r.err.toStdString();
         EXPECT_EQ(r.out.trimmed(), QDir::toNativeSeparators(file));
         EXPECT_EQ(Lines(file, file), WindowFile(logger, faults, !tsv, file));
-        EXPECT_EQ(Lines(file)[2], QDir::toNativeSeparators(file).toUtf8() + '\r');  // absolute path
+        const auto lines = Lines(file);
+        ASSERT_GT(lines.size(), 2u);
+        EXPECT_EQ(lines[2], QDir::toNativeSeparators(file).toUtf8() + '\r');  // absolute path
         EXPECT_EQ(r.err.contains(QStringLiteral("'D1+nnnn' コマンドエラー")), exit == 1);
         EXPECT_EQ(r.err.contains(QStringLiteral("部分データのファイルです")), exit == 1);
         EXPECT_EQ(r.err.contains(QStringLiteral("D1 記録 58 / 120: 不正な応答 (2 文字)")),
