@@ -1,5 +1,7 @@
 #include "serial/CommPort.h"
 
+#include <algorithm>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -125,7 +127,14 @@ void CommPort::open(const PortAddress& address, const LineSettings& settings) {
 
 std::string CommPort::input() {
     if (!serial_.isOpen()) return {};
-    return serial_.readAll().toStdString();
+    // What the port has buffered, read straight into the text: readAll() would make room for a
+    // whole buffer's worth (32 KiB) each time, on the way from an answer to the next request.
+    const qint64 available = serial_.bytesAvailable();
+    if (available <= 0) return {};
+    std::string text(static_cast<std::size_t>(available), '\0');
+    const qint64 got = serial_.read(text.data(), available);
+    text.resize(static_cast<std::size_t>(std::max<qint64>(got, 0)));
+    return text;
 }
 
 bool CommPort::output(std::string_view text) {
@@ -141,8 +150,8 @@ bool CommPort::output(std::string_view text) {
 
 void CommPort::discardInput() {
     if (!serial_.isOpen()) return;
+    // Drops what the system holds and what the port has buffered alike.
     serial_.clear(QSerialPort::Input);
-    serial_.readAll();
 }
 
 void CommPort::onError(QSerialPort::SerialPortError error) {

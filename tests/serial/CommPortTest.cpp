@@ -1,7 +1,10 @@
-// The real port against the simulated logger: what every open asks of the driver, and the lock
-// that keeps a second program off a device it reaches through another name.
+// The real port against the simulated logger: what every open asks of the driver, the lock that
+// keeps a second program off a device it reaches through another name, and what a request finds
+// waiting.
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -52,6 +55,37 @@ TEST_F(Port, ADeviceOpenThroughALinkIsLockedForItsOwnNameToo) {
         EXPECT_THROW(Open(b, second), PortError);
         EXPECT_FALSE(b.portOpen());
     }
+}
+
+// An answer that came in before a request is dropped by the request's flush, whether it still waits
+// in the system or in the port's own buffer; what comes after is read whole.
+TEST_F(Port, TheFlushBeforeARequestDropsWhatThePortHasReadAlready) {
+    CommPort port;
+    Open(port, sim.slavePath());
+    int arrivals = 0;
+    QObject::connect(&port, &Line::readyRead, [&] { ++arrivals; });
+    const auto arrived = [&] {
+        const int before = arrivals;
+        const QDeadlineTimer deadline(5000);
+        while (arrivals == before && !deadline.hasExpired()) {
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+        }
+        return arrivals > before;
+    };
+    const auto answerTo = [&](std::string_view request) {
+        EXPECT_TRUE(port.output(request));
+        std::string text;
+        while (text.find('\r') == std::string::npos && arrived()) text += port.input();
+        return text;
+    };
+    const std::string first = answerTo("T??\r");
+    ASSERT_FALSE(first.empty());
+
+    ASSERT_TRUE(port.output("T??\r"));
+    ASSERT_TRUE(arrived());  // in the port's buffer now
+    port.discardInput();
+    EXPECT_EQ(port.input(), "");
+    EXPECT_EQ(answerTo("T??\r"), first);
 }
 
 }  // namespace
