@@ -68,7 +68,7 @@ TEST_F(Port, TheFlushBeforeARequestDropsWhatThePortHasReadAlready) {
         const int before = arrivals;
         const QDeadlineTimer deadline(5000);
         while (arrivals == before && !deadline.hasExpired()) {
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
         }
         return arrivals > before;
     };
