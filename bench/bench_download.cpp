@@ -292,8 +292,11 @@ int main(int argc, char** argv) {
         std::printf("time over the floor, median of %d rounds (least, most):\n", rounds);
         for (auto& [what, over] : overFloor) {
             std::sort(over.begin(), over.end());
-            std::printf("    %-40s %+.2f %% (%+.2f %%, %+.2f %%)\n", what.c_str(),
-                        over[over.size() / 2], over.front(), over.back());
+            const std::size_t half = over.size() / 2;
+            const double median =
+                over.size() % 2 ? over[half] : (over[half - 1] + over[half]) / 2.0;
+            std::printf("    %-40s %+.2f %% (%+.2f %%, %+.2f %%)\n", what.c_str(), median,
+                        over.front(), over.back());
         }
     }
     if (runs("adapter")) ok = BenchAdapterLatency(500, 50, 10) && ok;
