@@ -161,10 +161,6 @@ Run ProcessFloor(long main, long temp, long laps) {
     return Figures("(0) bare client, a process", sim, seconds, complete);
 }
 
-Run BenchSession(long main, long temp, long laps) {
-    return SessionDownload("(a) session download", Paced(main, temp, laps));
-}
-
 bool BenchAdapterLatency(long main, long temp, long laps) {
     bool ok = true;
     for (const int latencyMs : {16, 0}) {
@@ -199,14 +195,6 @@ Run CommandLine(long main, long temp, long laps, bool retries) {
         [&] { return program.state() == QProcess::NotRunning; }, nullptr);
 }
 
-Run BenchCommandLine(long main, long temp, long laps) {
-    return CommandLine(main, temp, laps, false);
-}
-
-Run BenchRetries(long main, long temp, long laps) {
-    return CommandLine(main, temp, laps, true);
-}
-
 Run BenchWindow(long main, long temp, long laps) {
     ybsim::LoggerSim sim(Paced(main, temp, laps));
     sim.start();
@@ -233,10 +221,16 @@ struct Client {
 };
 
 constexpr Client kClients[] = {
-    {"session", BenchSession, ThreadFloor},
+    {"session",
+     [](long main, long temp, long laps) {
+         return SessionDownload("(a) session download", Paced(main, temp, laps));
+     },
+     ThreadFloor},
     {"window", BenchWindow, ThreadFloor},
-    {"cli", BenchCommandLine, ProcessFloor},
-    {"retries", BenchRetries, ProcessFloor},
+    {"cli", [](long main, long temp, long laps) { return CommandLine(main, temp, laps, false); },
+     ProcessFloor},
+    {"retries", [](long main, long temp, long laps) { return CommandLine(main, temp, laps, true); },
+     ProcessFloor},
 };
 
 }  // namespace
