@@ -80,11 +80,11 @@ void RunUntil(const std::function<bool()>& done) {
 Run Figures(const char* what, const ybsim::LoggerSim& sim, double seconds, bool complete) {
     const Turnaround turn = RecordTurnaround(sim);
     const double limit = LineTimeLimit(sim);
-    std::printf("%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f, turn-around median "
-                "%.0f us mean %.0f us 99%% %.0f us%s\n",
-                what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit,
-                seconds / limit, turn.medianUs, turn.meanUs, turn.p99Us,
-                complete ? "" : " INCOMPLETE");
+    std::printf(
+        "%s %ld/%ld/%ld: %.3f s, line-time limit %.3f s, ratio %.3f, turn-around median "
+        "%.0f us mean %.0f us 99%% %.0f us%s\n",
+        what, sim.mainCount(), sim.tempCount(), sim.lapCount(), seconds, limit, seconds / limit,
+        turn.medianUs, turn.meanUs, turn.p99Us, complete ? "" : " INCOMPLETE");
     return {seconds / limit, turn.medianUs, complete};
 }
 
@@ -112,8 +112,8 @@ void Compare(const std::string& what, const Run& client, const Run& floor) {
     // The median's excess in a main record's line time (6.25 ms).
     const double lineUs = kMainRecordChars * kCharSeconds * 1e6;
     const double over = (client.ratio / floor.ratio - 1.0) * 100.0;
-    std::printf("    over the floor: time %+.2f %%, median turn-around %+.2f %% of a record\n", over,
-                (client.medianUs - floor.medianUs) / lineUs * 100.0);
+    std::printf("    over the floor: time %+.2f %%, median turn-around %+.2f %% of a record\n",
+                over, (client.medianUs - floor.medianUs) / lineUs * 100.0);
     overFloor[what].push_back(over);
 }
 
