@@ -43,6 +43,12 @@ struct Turnaround {
     double p99Us = 0.0;  // 99th percentile: the stalls
 };
 
+// The middle of `sorted`, the mean of the middle two when their number is even.
+inline double Median(const std::vector<double>& sorted) {
+    const std::size_t half = sorted.size() / 2;
+    return sorted.size() % 2 ? sorted[half] : (sorted[half - 1] + sorted[half]) / 2.0;
+}
+
 inline Turnaround RecordTurnaround(const ybsim::LoggerSim& sim) {
     std::vector<double> us;
     for (const auto t : sim.turnarounds()) {
@@ -53,7 +59,7 @@ inline Turnaround RecordTurnaround(const ybsim::LoggerSim& sim) {
     Turnaround result;
     for (const double u : us) result.meanUs += u / static_cast<double>(us.size());
     std::sort(us.begin(), us.end());
-    result.medianUs = us[us.size() / 2];
+    result.medianUs = Median(us);
     result.p99Us = us[us.size() * 99 / 100];
     return result;
 }

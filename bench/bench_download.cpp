@@ -286,10 +286,7 @@ int main(int argc, char** argv) {
         std::printf("time over the floor, median of %d rounds (least, most):\n", rounds);
         for (auto& [what, over] : overFloor) {
             std::sort(over.begin(), over.end());
-            const std::size_t half = over.size() / 2;
-            const double median =
-                over.size() % 2 ? over[half] : (over[half - 1] + over[half]) / 2.0;
-            std::printf("    %-40s %+.2f %% (%+.2f %%, %+.2f %%)\n", what.c_str(), median,
+            std::printf("    %-40s %+.2f %% (%+.2f %%, %+.2f %%)\n", what.c_str(), Median(over),
                         over.front(), over.back());
         }
     }
