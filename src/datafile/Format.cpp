@@ -21,10 +21,24 @@ struct Decimal {
     int point = 0;
 };
 
-// Every digit of a float's binary value, without rounding.
-Decimal ExactDecimal(float magnitude) {
+// The first `significant` digits of a positive value, correctly rounded (halves to even).
+Decimal Digits(float magnitude, int significant) {
+    char buffer[160];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                      std::chars_format::scientific, significant - 1);
     Decimal d;
-    if (magnitude == 0.0f) return d;
+    const char* p = buffer;
+    for (; p < result.ptr && *p != 'e'; ++p) {
+        if (*p != '.') d.digits.push_back(*p);
+    }
+    int exponent10 = 0;
+    std::from_chars(*(p + 1) == '+' ? p + 2 : p + 1, result.ptr, exponent10);
+    d.point = exponent10 + 1;
+    return d;
+}
+
+// Every digit of a positive value's binary value, without rounding.
+Decimal ExactDecimal(float magnitude) {
     // magnitude = m x 2^e with an odd integer m below 2^24. For e < 0 that is m x 5^-e / 10^-e,
     // an integer of at most 8 + 0.7 x (-e) digits; for e >= 0 an integer of at most 39 digits.
     // Asking for just that many keeps the conversion exact without printing pages of zeros.
@@ -35,17 +49,7 @@ Decimal ExactDecimal(float magnitude) {
         mantissa >>= 1;
         ++exponent2;
     }
-    const int significant = exponent2 >= 0 ? 40 : 9 + (-exponent2 * 7 + 9) / 10;
-    char buffer[160];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                      std::chars_format::scientific, significant - 1);
-    const char* p = buffer;
-    for (; p < result.ptr && *p != 'e'; ++p) {
-        if (*p != '.') d.digits.push_back(*p);
-    }
-    int exponent10 = 0;
-    std::from_chars(*(p + 1) == '+' ? p + 2 : p + 1, result.ptr, exponent10);
-    d.point = exponent10 + 1;
+    Decimal d = Digits(magnitude, exponent2 >= 0 ? 40 : 9 + (-exponent2 * 7 + 9) / 10);
     while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
     return d;
 }
@@ -76,14 +80,26 @@ void RoundTo(Decimal& d, int keep) {
 // The significant digits a single-precision value carries.
 constexpr int kFloatDigits = 7;
 
+// A non-negative value reduced to kFloatDigits significant digits, halves away from zero.
+//
+// Two more digits, correctly rounded, decide the last one: when they read 51 to 99 the exact value
+// lies above the half, and from 00 to 49 below it. Only 50 may stand for either side (the exact
+// digits 4950... to 5049...), and then every digit of the binary value decides.
+Decimal SignificantDigits(float magnitude) {
+    if (magnitude == 0.0f) return {};
+    Decimal d = Digits(magnitude, kFloatDigits + 2);
+    if (d.digits.compare(kFloatDigits, 2, "50") == 0) d = ExactDecimal(magnitude);
+    RoundTo(d, kFloatDigits);
+    return d;
+}
+
 }  // namespace
 
 QString FormatFixed(float value, int decimals) {
     // A download never decodes to these; written the way Qt spells them rather than as digits.
     if (!std::isfinite(value)) return QString::number(static_cast<double>(value));
 
-    Decimal d = ExactDecimal(std::fabs(value));
-    RoundTo(d, kFloatDigits);
+    Decimal d = SignificantDigits(std::fabs(value));
     RoundTo(d, d.point + decimals);
 
     std::string out;

@@ -3,6 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
@@ -159,6 +165,76 @@ TEST(FormatFixed, ReducesToSevenDigitsThenRoundsHalvesAwayFromZero) {
     EXPECT_EQ(FormatFixed(16777216.0f, 0), QStringLiteral("16777220"));
 }
 
+// The rule worked digit by digit on the value's exact decimal expansion (a float has at most 149
+// decimals, so 149 fixed decimals hold every one), halves away from zero at each step.
+std::string ReferenceFixed(float value, int decimals) {
+    char buffer[200];
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value),
+                                   std::chars_format::fixed, 149)
+                         .ptr;
+    std::string digits(buffer, end);
+    const auto dot = digits.find('.');
+    digits.erase(dot, 1);
+    const auto first = std::min(digits.find_first_not_of('0'), digits.size());
+    digits.erase(0, first);  // from the first non-zero digit on; none for zero
+    int point = static_cast<int>(dot) - static_cast<int>(first);  // digits before the point
+    const auto round = [&](int keep) {
+        if (keep >= static_cast<int>(digits.size())) return;
+        const bool up = keep >= 0 && digits[static_cast<std::size_t>(keep)] >= '5';
+        digits.resize(static_cast<std::size_t>(std::max(keep, 0)));
+        for (int i = keep - 1; up; --i) {
+            if (i < 0) {
+                digits.insert(digits.begin(), '1');
+                ++point;
+                break;
+            }
+            if (digits[static_cast<std::size_t>(i)] != '9') {
+                ++digits[static_cast<std::size_t>(i)];
+                break;
+            }
+            digits[static_cast<std::size_t>(i)] = '0';
+        }
+    };
+    round(7);
+    round(point + decimals);
+    std::string text = std::signbit(value) && !digits.empty() ? "-" : "";
+    const auto digit = [&](int i) {
+        return i >= 0 && i < static_cast<int>(digits.size()) ? digits[static_cast<std::size_t>(i)]
+                                                             : '0';
+    };
+    for (int i = 0; i < std::max(point, 1); ++i) text += point > 0 ? digit(i) : '0';
+    if (decimals > 0) text += '.';
+    for (int k = 0; k < decimals; ++k) text += digit(point + k);
+    return text;
+}
+
+// Across the whole range of floats, and densely where halves stand in the eighth digit (2^22 to
+// 2^24: every value ends in .0 or .5 there), and wherever a value lies a hair from a half.
+TEST(FormatFixed, AgreesWithTheExactRuleEverywhere) {
+    const auto check = [](std::uint32_t bits, int decimals) {
+        const float value = std::bit_cast<float>(bits);
+        return FormatFixed(value, decimals).toStdString() == ReferenceFixed(value, decimals);
+    };
+    int wrong = 0;
+    for (std::uint32_t bits = 0; bits < 0x7F800000u && wrong < 5; bits += 7919) {
+        for (const std::uint32_t sign : {0u, 0x80000000u}) {
+            const int decimals = static_cast<int>(bits % 4);
+            if (!check(bits | sign, decimals)) {
+                ++wrong;
+                ADD_FAILURE() << std::bit_cast<float>(bits | sign) << " " << decimals;
+            }
+        }
+    }
+    const auto from = std::bit_cast<std::uint32_t>(4194304.0f);
+    const auto to = std::bit_cast<std::uint32_t>(16777216.0f);
+    for (std::uint32_t bits = from; bits < to && wrong < 5; bits += 97) {
+        if (!check(bits, 1)) {
+            ++wrong;
+            ADD_FAILURE() << std::bit_cast<float>(bits);
+        }
+    }
+}
+
 // Bytes from an independent code page 932 table, for every Japanese character the file holds.
 TEST_F(DataFile, ShiftJisOfFixedTextsAndPathsWithQuestionMarksForTheRest) {
     EXPECT_EQ(
@@ -278,7 +354,8 @@ TEST(SaveDialogFolder, LastSavedThenDocuments) {
     EXPECT_TRUE(QDir(last.path()).isEmpty());
     for (const QString& gone : {last.filePath("missing"), QString()}) {
         const QString fallback = SaveDialogFolder(gone);
-        EXPECT_TRUE(fallback == QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) ||
+        EXPECT_TRUE(fallback ==
+                        QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) ||
                     fallback == QDir::homePath());
     }
 }
@@ -300,10 +377,14 @@ TEST_F(SaveCommand, RefusalCancelAndFailureChangeNothingAndTheDialogStartsAfresh
     QStringList setups;  // the program folder each time, never the one chosen before
     for (const auto& s : dialogs.setups) setups << s.filter + s.fileName + s.title + s.initialDir;
     // Named for the time of the press, as a command-line download is.
-    const QString csv = QStringLiteral("(CSVファイル) | *.csvYB_Data_20060521_090327.csvデータファイル/opt/yb");
-    EXPECT_EQ(setups,
-              QStringList({csv, csv, csv,
-                           QStringLiteral("(テキストファイル) | *.txtYB_Data_20060521_090327.txtデータファイル/opt/yb")}));
+    const QString csv =
+        QStringLiteral("(CSVファイル) | *.csvYB_Data_20060521_090327.csvデータファイル/opt/yb");
+    EXPECT_EQ(
+        setups,
+        QStringList(
+            {csv, csv, csv,
+             QStringLiteral(
+                 "(テキストファイル) | *.txtYB_Data_20060521_090327.txtデータファイル/opt/yb")}));
 }
 
 // A file with data is replaced only after Yes, an empty one without a question; the delimiter
