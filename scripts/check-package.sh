@@ -79,6 +79,16 @@ check "yb-downloader on the PATH" program_on_path
 check "yb-downloader --version prints $upstream" prints_version
 check "menu entry with its icon" menu_entry
 check "man page" test "$(man -w yb-downloader)" = /usr/share/man/man1/yb-downloader.1.gz
+exports_through_the_writers() {  # Excel and MATLAB: the writers' module found where it was put
+    local fmt
+    for fmt in xlsx mat; do
+        env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u YB_EXPORT_WRITERS yb-downloader \
+            export fuzz/corpus/data_file_reader/example.csv --format "$fmt" -o "$work/out.$fmt" \
+            >/dev/null || return 1
+        [[ -s $work/out.$fmt ]] || return 1
+    done
+}
+check "export to Excel and MATLAB" exports_through_the_writers
 
 # Remove: every path that the package brought must be gone, unless it was there before.
 check "dpkg -r" "${as_root[@]}" dpkg -r "$name"

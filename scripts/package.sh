@@ -19,6 +19,7 @@ cmake -S . -B "$build" -G Ninja \
     -DCMAKE_INSTALL_PREFIX=/usr \
     -DCMAKE_CXX_FLAGS="$cxxflags" \
     -DCMAKE_EXE_LINKER_FLAGS="$ldflags" \
+    -DCMAKE_MODULE_LINKER_FLAGS="$ldflags" \
     -DYB_BUILD_TESTS=OFF \
     -DYB_INSTALL_SIMULATOR=OFF \
     "$@" >/dev/null

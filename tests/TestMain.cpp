@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
     qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     // Nor does the run library they add to.
     qputenv("XDG_DATA_HOME", settings.path().toLocal8Bit());
+    // Exports load their writers from the build, wherever a test binary lies in it.
+    if (!qEnvironmentVariableIsSet("YB_EXPORT_WRITERS"))
+        qputenv("YB_EXPORT_WRITERS", YB_EXPORT_WRITERS_BUILT);
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

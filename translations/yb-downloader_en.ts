@@ -373,6 +373,10 @@
         <source>a data file: an export never replaces one</source>
         <translation type="unfinished"></translation>
     </message>
+    <message>
+        <source>the Excel and MATLAB writers cannot be loaded (%1)</source>
+        <translation type="unfinished"></translation>
+    </message>
 </context>
 <context>
     <name>FileTarget</name>

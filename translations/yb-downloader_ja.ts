@@ -372,6 +372,10 @@
         <source>a data file: an export never replaces one</source>
         <translation>データファイルです: エクスポートでデータファイルを置き換えることはありません</translation>
     </message>
+    <message>
+        <source>the Excel and MATLAB writers cannot be loaded (%1)</source>
+        <translation>Excel と MATLAB の書き出し部を読み込めません (%1)</translation>
+    </message>
 </context>
 <context>
     <name>FileTarget</name>

@@ -164,9 +164,12 @@ FileResult WriteExport(const RunTables& tables, ExportFormat format, const QStri
         QByteArray bytes;
         FileResult made =
             folder.isValid() ? FileResult() : FileResult::Failed(folder.errorString());
+        QString why;
+        const ExportWriters* writers = made.ok ? LoadExportWriters(why) : nullptr;
+        if (made.ok && !writers) made = FileResult::Failed(why);
         if (made.ok) {
-            made = format == ExportFormat::Xlsx ? XlsxBytes(tables, folder.path(), bytes)
-                                                : MatBytes(tables, folder.path(), bytes);
+            made = (format == ExportFormat::Xlsx ? writers->xlsx : writers->mat)(
+                tables, folder.path(), bytes);
         }
         if (!made.ok)
             return FileResult::Failed(Printable(path) + QStringLiteral(": ") + made.reason);

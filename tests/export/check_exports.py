@@ -15,11 +15,11 @@ LAP_KEYS = ["lap", "time_s", "motor_wh", "start_s", "distance_km", "avg_speed_km
 FORMATS = ["csv", "xlsx", "mat", "json"]
 
 
-def run(*args, limit=None):
+def run(*args, limit=None, **more_env):
     def child():
         signal.signal(signal.SIGXFSZ, signal.SIG_IGN)
         resource.setrlimit(resource.RLIMIT_FSIZE, (limit, limit))
-    env = dict(os.environ, LANG="C", YB_LANG="en")
+    env = dict(os.environ, LANG="C", YB_LANG="en", **more_env)
     r = subprocess.run([PROGRAM, *args], capture_output=True, text=True, env=env,
                        preexec_fn=child if limit else None)
     return r.returncode, r.stdout, r.stderr
@@ -205,4 +205,16 @@ for fmt, limit in [(f, 4096) for f in FORMATS] + [("xlsx", 1 << 18)]:
     open(target, "w").write("old")
     code, out, err = run("export", full[0], "--format", fmt, "-o", target, "--force", limit=limit)
     assert code == 3 and os.listdir(disk) == ["out." + fmt] and open(target).read() == "old", (fmt, code, err)
+# Without the writers' module, Excel and MATLAB refuse with the reason and write nothing; the
+# formats the program writes itself still work.
+empty = os.path.join(WORK, "no-writers")
+os.mkdir(empty)
+for fmt in FORMATS:
+    target = os.path.join(empty, "out." + fmt)
+    code, out, err = run("export", full[0], "--format", fmt, "-o", target, YB_EXPORT_WRITERS=empty)
+    if fmt in ("xlsx", "mat"):
+        assert code == 3 and "writers cannot be loaded" in err and "yb-export-writers" in err, (fmt, code, err)
+        assert not os.path.exists(target), fmt
+    else:
+        assert code == 0, (fmt, err)
 print("exports checked")
