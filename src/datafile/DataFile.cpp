@@ -20,7 +20,7 @@ void AppendMainRows(QString& text, const RecordStore& store, QChar d) {
         for (const MainColumn& column : kMainColumns) {
             text += d;
             if (const std::optional<float> value = ColumnValue(column, r))
-                text += FormatFixed(*value, column.decimals);
+                AppendFixed(text, *value, column.decimals);
         }
         text += kNewLine;
     }
@@ -53,7 +53,7 @@ void AppendLapSection(QString& text, const RecordStore& store, QChar d) {
         text += d;
         text += QString::number(lap.seconds);
         text += d;
-        text += FormatFixed(lap.motorWh, kLapEnergyColumn.decimals);
+        AppendFixed(text, lap.motorWh, kLapEnergyColumn.decimals);
         text += d;
         text += kNewLine;
     }

@@ -2,9 +2,13 @@
 
 #include <QCoreApplication>
 
+#include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <optional>
 #include <string>
 
 #include "settings/RecordingIntervals.h"
@@ -21,24 +25,10 @@ struct Decimal {
     int point = 0;
 };
 
-// The first `significant` digits of a positive value, correctly rounded (halves to even).
-Decimal Digits(float magnitude, int significant) {
-    char buffer[160];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
-                                      std::chars_format::scientific, significant - 1);
-    Decimal d;
-    const char* p = buffer;
-    for (; p < result.ptr && *p != 'e'; ++p) {
-        if (*p != '.') d.digits.push_back(*p);
-    }
-    int exponent10 = 0;
-    std::from_chars(*(p + 1) == '+' ? p + 2 : p + 1, result.ptr, exponent10);
-    d.point = exponent10 + 1;
-    return d;
-}
-
-// Every digit of a positive value's binary value, without rounding.
+// Every digit of a float's binary value, without rounding.
 Decimal ExactDecimal(float magnitude) {
+    Decimal d;
+    if (magnitude == 0.0f) return d;
     // magnitude = m x 2^e with an odd integer m below 2^24. For e < 0 that is m x 5^-e / 10^-e,
     // an integer of at most 8 + 0.7 x (-e) digits; for e >= 0 an integer of at most 39 digits.
     // Asking for just that many keeps the conversion exact without printing pages of zeros.
@@ -49,7 +39,17 @@ Decimal ExactDecimal(float magnitude) {
         mantissa >>= 1;
         ++exponent2;
     }
-    Decimal d = Digits(magnitude, exponent2 >= 0 ? 40 : 9 + (-exponent2 * 7 + 9) / 10);
+    const int significant = exponent2 >= 0 ? 40 : 9 + (-exponent2 * 7 + 9) / 10;
+    char buffer[160];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, magnitude,
+                                      std::chars_format::scientific, significant - 1);
+    const char* p = buffer;
+    for (; p < result.ptr && *p != 'e'; ++p) {
+        if (*p != '.') d.digits.push_back(*p);
+    }
+    int exponent10 = 0;
+    std::from_chars(*(p + 1) == '+' ? p + 2 : p + 1, result.ptr, exponent10);
+    d.point = exponent10 + 1;
     while (!d.digits.empty() && d.digits.back() == '0') d.digits.pop_back();
     return d;
 }
@@ -80,26 +80,87 @@ void RoundTo(Decimal& d, int keep) {
 // The significant digits a single-precision value carries.
 constexpr int kFloatDigits = 7;
 
-// A non-negative value reduced to kFloatDigits significant digits, halves away from zero.
-//
-// Two more digits, correctly rounded, decide the last one: when they read 51 to 99 the exact value
-// lies above the half, and from 00 to 49 below it. Only 50 may stand for either side (the exact
-// digits 4950... to 5049...), and then every digit of the binary value decides.
-Decimal SignificantDigits(float magnitude) {
-    if (magnitude == 0.0f) return {};
-    Decimal d = Digits(magnitude, kFloatDigits + 2);
-    if (d.digits.compare(kFloatDigits, 2, "50") == 0) d = ExactDecimal(magnitude);
-    RoundTo(d, kFloatDigits);
-    return d;
+constexpr std::uint64_t kPowersOf10[] = {1u,
+                                         10u,
+                                         100u,
+                                         1000u,
+                                         10000u,
+                                         100000u,
+                                         1000000u,
+                                         10000000u,
+                                         100000000u,
+                                         1000000000u,
+                                         10000000000u,
+                                         100000000000u,
+                                         1000000000000u,
+                                         10000000000000u,
+                                         100000000000000u,
+                                         1000000000000000u,
+                                         10000000000000000u,
+                                         100000000000000000u,
+                                         1000000000000000000u,
+                                         10000000000000000000u};
+
+// n / 10^j, halves up.
+std::uint64_t DivideRounded(std::uint64_t n, int j) {
+    if (j >= static_cast<int>(std::size(kPowersOf10))) return 0;  // n < 10^19 < half of 10^j
+    const std::uint64_t d = kPowersOf10[j];
+    return n / d + (n % d >= d - n % d ? 1 : 0);
 }
 
-}  // namespace
+// mantissa x 2^exponent2 x 10^scale (mantissa below 2^24): its whole part, and whether the rest is
+// a half or more; nullopt where 64 bits do not hold the product.
+struct Scaled {
+    std::uint64_t whole;
+    bool up;
+};
+std::optional<Scaled> Scale(std::uint64_t mantissa, int exponent2, int scale) {
+    if (scale >= 0) {
+        if (scale > 11 || exponent2 <= -64 || exponent2 > 2) return std::nullopt;
+        const std::uint64_t n = mantissa * kPowersOf10[scale];  // below 2^24 x 10^11 < 2^61
+        if (exponent2 >= 0) return Scaled{n << exponent2, false};
+        const int shift = -exponent2;
+        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
+        return Scaled{n >> shift, (n & (2 * half - 1)) >= half};
+    }
+    if (exponent2 < 0 || exponent2 > 39 || -scale >= static_cast<int>(std::size(kPowersOf10)))
+        return std::nullopt;
+    const std::uint64_t n = mantissa << exponent2;
+    const std::uint64_t d = kPowersOf10[-scale];
+    return Scaled{n / d, n % d >= d - n % d};
+}
 
-QString FormatFixed(float value, int decimals) {
-    // A download never decodes to these; written the way Qt spells them rather than as digits.
-    if (!std::isfinite(value)) return QString::number(static_cast<double>(value));
+// A positive magnitude by the rule of FormatFixed, in units of 10^-decimals, worked in integers:
+// the magnitude, m x 2^e exactly, is scaled by 10^scale to between 10^6 and 10^7 and rounded
+// there, so that q x 10^-scale holds its seven digits; q is then rounded to the decimals. Exact
+// throughout; nullopt where the integers would not fit 64 bits (magnitudes below about 10^-6 or
+// above 2^63), which take the digit-by-digit way.
+std::optional<std::uint64_t> Units(float magnitude, int decimals) {
+    if (decimals < 0 || decimals > 9) return std::nullopt;
+    const auto bits = std::bit_cast<std::uint32_t>(magnitude);
+    const int biased = static_cast<int>(bits >> 23);
+    if (biased == 0) return std::nullopt;  // below 10^-37
+    const std::uint64_t mantissa = (bits & 0x7FFFFFu) | 0x800000u;
+    const int exponent2 = biased - 150;  // magnitude = mantissa x 2^exponent2
+    // The magnitude lies in [2^k, 2^(k+1)) for k = exponent2 + 23, so its decimal exponent is
+    // floor(k x log10(2)) or one more. (For the k of a float, k x log10(2) lies 0.004 or more
+    // from every integer but 0, so the double product floors right.)
+    int scale =
+        kFloatDigits - 1 - static_cast<int>(std::floor((exponent2 + 23) * 0.30102999566398120));
+    std::optional<Scaled> scaled = Scale(mantissa, exponent2, scale);
+    if (scaled && scaled->whole >= kPowersOf10[kFloatDigits])
+        scaled = Scale(mantissa, exponent2, --scale);
+    if (!scaled) return std::nullopt;
+    const std::uint64_t q = scaled->whole + (scaled->up ? 1 : 0);
+    if (decimals < scale) return DivideRounded(q, scale - decimals);
+    if (decimals - scale > 11) return std::nullopt;
+    return q * kPowersOf10[decimals - scale];
+}
 
-    Decimal d = SignificantDigits(std::fabs(value));
+// The rule worked digit by digit, for the magnitudes Units() cannot take.
+void AppendExact(QString& text, float value, int decimals) {
+    Decimal d = ExactDecimal(std::fabs(value));
+    RoundTo(d, kFloatDigits);
     RoundTo(d, d.point + decimals);
 
     std::string out;
@@ -119,7 +180,42 @@ QString FormatFixed(float value, int decimals) {
         out.push_back('.');
         for (int k = 0; k < decimals; ++k) out.push_back(digitAt(d.point + k));
     }
-    return QString::fromLatin1(out.data(), static_cast<qsizetype>(out.size()));
+    text += QLatin1StringView(out.data(), static_cast<qsizetype>(out.size()));
+}
+
+}  // namespace
+
+void AppendFixed(QString& text, float value, int decimals) {
+    // A download never decodes to these; written the way Qt spells them rather than as digits.
+    if (!std::isfinite(value)) {
+        text += QString::number(static_cast<double>(value));
+        return;
+    }
+    const float magnitude = std::fabs(value);
+    const auto units =
+        magnitude == 0.0f ? std::optional<std::uint64_t>(0) : Units(magnitude, decimals);
+    if (!units) {
+        AppendExact(text, value, decimals);
+        return;
+    }
+    char digits[32];
+    char* end = digits;
+    if (std::signbit(value) && *units != 0) *end++ = '-';
+    const std::uint64_t unit = kPowersOf10[decimals];
+    end = std::to_chars(end, std::end(digits), *units / unit).ptr;
+    if (decimals > 0) {
+        *end++ = '.';
+        std::uint64_t fraction = *units % unit;
+        for (int k = decimals - 1; k >= 0; --k, fraction /= 10) end[k] = '0' + fraction % 10;
+        end += decimals;
+    }
+    text += QLatin1StringView(digits, end);
+}
+
+QString FormatFixed(float value, int decimals) {
+    QString text;
+    AppendFixed(text, value, decimals);
+    return text;
 }
 
 QString IntervalText(int seconds) {

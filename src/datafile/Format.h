@@ -124,6 +124,8 @@ constexpr bool IsLapNotFetched(int timeS, double motorWh) {
 // "2.3", -2.25 gives "-2.3". A negative value that rounds to zero is written without its minus
 // sign: -0.03 gives "0.0", never "-0.0".
 QString FormatFixed(float value, int decimals);
+// FormatFixed's text appended to `text`, as the writer builds the file.
+void AppendFixed(QString& text, float value, int decimals);
 
 // ---- Intervals --------------------------------------------------------------------------------
 

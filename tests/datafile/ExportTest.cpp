@@ -208,29 +208,29 @@ std::string ReferenceFixed(float value, int decimals) {
     return text;
 }
 
-// Across the whole range of floats, and densely where halves stand in the eighth digit (2^22 to
-// 2^24: every value ends in .0 or .5 there), and wherever a value lies a hair from a half.
+// Across the whole range of floats; densely where halves stand in the eighth digit (2^22 to 2^24:
+// every value ends in .0 or .5 there); and next to every power of ten, where the digits move.
 TEST(FormatFixed, AgreesWithTheExactRuleEverywhere) {
-    const auto check = [](std::uint32_t bits, int decimals) {
-        const float value = std::bit_cast<float>(bits);
-        return FormatFixed(value, decimals).toStdString() == ReferenceFixed(value, decimals);
-    };
     int wrong = 0;
-    for (std::uint32_t bits = 0; bits < 0x7F800000u && wrong < 5; bits += 7919) {
-        for (const std::uint32_t sign : {0u, 0x80000000u}) {
-            const int decimals = static_cast<int>(bits % 4);
-            if (!check(bits | sign, decimals)) {
-                ++wrong;
-                ADD_FAILURE() << std::bit_cast<float>(bits | sign) << " " << decimals;
-            }
-        }
+    const auto expectSame = [&wrong](std::uint32_t bits, int decimals) {
+        const float value = std::bit_cast<float>(bits);
+        if (wrong >= 5 ||
+            FormatFixed(value, decimals).toStdString() == ReferenceFixed(value, decimals))
+            return;
+        ++wrong;
+        ADD_FAILURE() << value << " with " << decimals << " decimals";
+    };
+    for (std::uint32_t bits = 0; bits < 0x7F800000u; bits += 7919) {
+        expectSame(bits, static_cast<int>(bits % 4));
+        expectSame(bits | 0x80000000u, static_cast<int>(bits % 4));
     }
     const auto from = std::bit_cast<std::uint32_t>(4194304.0f);
     const auto to = std::bit_cast<std::uint32_t>(16777216.0f);
-    for (std::uint32_t bits = from; bits < to && wrong < 5; bits += 97) {
-        if (!check(bits, 1)) {
-            ++wrong;
-            ADD_FAILURE() << std::bit_cast<float>(bits);
+    for (std::uint32_t bits = from; bits < to; bits += 97) expectSame(bits, 1);
+    for (int exponent = -8; exponent <= 20; ++exponent) {
+        const auto power = std::bit_cast<std::uint32_t>(static_cast<float>(std::pow(10.0, exponent)));
+        for (std::uint32_t bits = power - 40; bits <= power + 40; ++bits) {
+            for (int decimals = 0; decimals <= 3; ++decimals) expectSame(bits, decimals);
         }
     }
 }
