@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <charconv>
 #include <cmath>
@@ -80,61 +81,39 @@ void RoundTo(Decimal& d, int keep) {
 // The significant digits a single-precision value carries.
 constexpr int kFloatDigits = 7;
 
-constexpr std::uint64_t kPowersOf10[] = {1u,
-                                         10u,
-                                         100u,
-                                         1000u,
-                                         10000u,
-                                         100000u,
-                                         1000000u,
-                                         10000000u,
-                                         100000000u,
-                                         1000000000u,
-                                         10000000000u,
-                                         100000000000u,
-                                         1000000000000u,
-                                         10000000000000u,
-                                         100000000000000u,
-                                         1000000000000000u,
-                                         10000000000000000u,
-                                         100000000000000000u,
-                                         1000000000000000000u,
-                                         10000000000000000000u};
+// 10^0 to 10^19, every power of ten a 64-bit integer holds.
+constexpr auto kPowersOf10 = [] {
+    std::array<std::uint64_t, 20> powers{1};
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
+    return powers;
+}();
 
 // n / 10^j, halves up.
 std::uint64_t DivideRounded(std::uint64_t n, int j) {
-    if (j >= static_cast<int>(std::size(kPowersOf10))) return 0;  // n < 10^19 < half of 10^j
-    const std::uint64_t d = kPowersOf10[j];
+    if (j >= static_cast<int>(kPowersOf10.size())) return 0;  // n < 2^64, below half of 10^20
+    const std::uint64_t d = kPowersOf10[static_cast<std::size_t>(j)];
     return n / d + (n % d >= d - n % d ? 1 : 0);
 }
 
-// mantissa x 2^exponent2 x 10^scale (mantissa below 2^24): its whole part, and whether the rest is
-// a half or more; nullopt where 64 bits do not hold the product.
-struct Scaled {
-    std::uint64_t whole;
-    bool up;
-};
-std::optional<Scaled> Scale(std::uint64_t mantissa, int exponent2, int scale) {
-    if (scale >= 0) {
-        if (scale > 11 || exponent2 <= -64 || exponent2 > 2) return std::nullopt;
-        const std::uint64_t n = mantissa * kPowersOf10[scale];  // below 2^24 x 10^11 < 2^61
-        if (exponent2 >= 0) return Scaled{n << exponent2, false};
-        const int shift = -exponent2;
-        const std::uint64_t half = std::uint64_t{1} << (shift - 1);
-        return Scaled{n >> shift, (n & (2 * half - 1)) >= half};
+// mantissa x 2^exponent2 x 10^scale (mantissa below 2^24) rounded to a whole number, halves up;
+// nullopt where 64 bits do not hold the product.
+std::optional<std::uint64_t> ScaledRounded(std::uint64_t mantissa, int exponent2, int scale) {
+    if (scale < 0) {
+        if (exponent2 < 0 || exponent2 > 39) return std::nullopt;
+        return DivideRounded(mantissa << exponent2, -scale);
     }
-    if (exponent2 < 0 || exponent2 > 39 || -scale >= static_cast<int>(std::size(kPowersOf10)))
-        return std::nullopt;
-    const std::uint64_t n = mantissa << exponent2;
-    const std::uint64_t d = kPowersOf10[-scale];
-    return Scaled{n / d, n % d >= d - n % d};
+    if (scale > 11 || exponent2 <= -64 || exponent2 > 2) return std::nullopt;
+    const std::uint64_t n = mantissa * kPowersOf10[static_cast<std::size_t>(scale)];  // < 2^61
+    if (exponent2 >= 0) return n << exponent2;
+    const std::uint64_t half = std::uint64_t{1} << (-exponent2 - 1);
+    return (n >> -exponent2) + ((n & (2 * half - 1)) >= half ? 1 : 0);
 }
 
 // A positive magnitude by the rule of FormatFixed, in units of 10^-decimals, worked in integers:
-// the magnitude, m x 2^e exactly, is scaled by 10^scale to between 10^6 and 10^7 and rounded
-// there, so that q x 10^-scale holds its seven digits; q is then rounded to the decimals. Exact
-// throughout; nullopt where the integers would not fit 64 bits (magnitudes below about 10^-6 or
-// above 2^63), which take the digit-by-digit way.
+// the magnitude, m x 2^e exactly, is scaled by 10^scale to seven digits and rounded there (q, so
+// that q x 10^-scale holds its seven digits), then q is rounded to the decimals. Exact throughout;
+// nullopt where the integers would not fit 64 bits (magnitudes below about 10^-6 or above 2^63),
+// which take the digit-by-digit way.
 std::optional<std::uint64_t> Units(float magnitude, int decimals) {
     if (decimals < 0 || decimals > 9) return std::nullopt;
     const auto bits = std::bit_cast<std::uint32_t>(magnitude);
@@ -144,17 +123,16 @@ std::optional<std::uint64_t> Units(float magnitude, int decimals) {
     const int exponent2 = biased - 150;  // magnitude = mantissa x 2^exponent2
     // The magnitude lies in [2^k, 2^(k+1)) for k = exponent2 + 23, so its decimal exponent is
     // floor(k x log10(2)) or one more. (For the k of a float, k x log10(2) lies 0.004 or more
-    // from every integer but 0, so the double product floors right.)
+    // from every integer but 0, so the double product floors right.) When it is one more, q comes
+    // out with a digit too many (or as 10^7 after a carry, the same value) and is made again.
     int scale =
         kFloatDigits - 1 - static_cast<int>(std::floor((exponent2 + 23) * 0.30102999566398120));
-    std::optional<Scaled> scaled = Scale(mantissa, exponent2, scale);
-    if (scaled && scaled->whole >= kPowersOf10[kFloatDigits])
-        scaled = Scale(mantissa, exponent2, --scale);
-    if (!scaled) return std::nullopt;
-    const std::uint64_t q = scaled->whole + (scaled->up ? 1 : 0);
-    if (decimals < scale) return DivideRounded(q, scale - decimals);
+    std::optional<std::uint64_t> q = ScaledRounded(mantissa, exponent2, scale);
+    if (q && *q >= kPowersOf10[kFloatDigits]) q = ScaledRounded(mantissa, exponent2, --scale);
+    if (!q) return std::nullopt;
+    if (decimals < scale) return DivideRounded(*q, scale - decimals);
     if (decimals - scale > 11) return std::nullopt;
-    return q * kPowersOf10[decimals - scale];
+    return *q * kPowersOf10[static_cast<std::size_t>(decimals - scale)];
 }
 
 // The rule worked digit by digit, for the magnitudes Units() cannot take.
@@ -201,7 +179,7 @@ void AppendFixed(QString& text, float value, int decimals) {
     char digits[32];
     char* end = digits;
     if (std::signbit(value) && *units != 0) *end++ = '-';
-    const std::uint64_t unit = kPowersOf10[decimals];
+    const std::uint64_t unit = kPowersOf10[static_cast<std::size_t>(decimals)];
     end = std::to_chars(end, std::end(digits), *units / unit).ptr;
     if (decimals > 0) {
         *end++ = '.';
