@@ -160,17 +160,15 @@ FileResult WriteExport(const RunTables& tables, ExportFormat format, const QStri
     } else if (format == ExportFormat::Json) {
         files = {{path, Json(tables)}};
     } else {
+        QString why;
+        const ExportWriters* writers = LoadExportWriters(why);
         const QTemporaryDir folder;
         QByteArray bytes;
-        FileResult made =
-            folder.isValid() ? FileResult() : FileResult::Failed(folder.errorString());
-        QString why;
-        const ExportWriters* writers = made.ok ? LoadExportWriters(why) : nullptr;
-        if (made.ok && !writers) made = FileResult::Failed(why);
-        if (made.ok) {
-            made = (format == ExportFormat::Xlsx ? writers->xlsx : writers->mat)(
-                tables, folder.path(), bytes);
-        }
+        const FileResult made = !writers ? FileResult::Failed(why)
+                                : !folder.isValid()
+                                    ? FileResult::Failed(folder.errorString())
+                                    : (format == ExportFormat::Xlsx ? writers->xlsx : writers->mat)(
+                                          tables, folder.path(), bytes);
         if (!made.ok)
             return FileResult::Failed(Printable(path) + QStringLiteral(": ") + made.reason);
         files = {{path, bytes}};
